@@ -1,0 +1,629 @@
+#include "link/link.h"
+
+#include "text/number_text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace rl4 {
+
+namespace {
+
+// How long the 4-byte form waits for the first byte of an answer, in microseconds.
+constexpr std::int64_t kFirstByteWaitMicros = 300'000;
+// A 4-byte first byte that stands for "nothing came": it gives an error row in the history.
+constexpr std::uint8_t kMissingAnswer = 0xFE;
+constexpr int kMaxPasses = 10;
+
+struct ErrorWords {
+    const char* in;
+    const char* out;
+};
+
+ErrorWords errorReportWords(int code) {
+    switch (code) {
+    case 0:
+        return {"bad", "instr"};
+    case 1:
+    case 3:
+    case 5:
+    case 7:
+        return {"no", "card"};
+    case 2:
+    case 6:
+        return {"bad", "adres"};
+    case 4:
+        return {"bad", "data"};
+    case 8:
+        return {"mach", "busy"};
+    default:
+        return {" - ", " - "};
+    }
+}
+
+std::string twoDigits(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+} // namespace
+
+Link::Link(Clock& clock, PortOpener& opener) : clock_(clock), opener_(opener) {}
+
+Link::~Link() = default;
+
+// Port -----------------------------------------------------------------------------------------------------
+
+void Link::OpenPort() {
+    portError = true;
+    channel_.reset();
+    if (portNumber == 0)
+        return;
+    channel_ = opener_.openPort(portNumber);
+    if (channel_)
+        portError = false;
+}
+
+void Link::closePort() { channel_.reset(); }
+
+bool Link::channelOpen() const { return channel_ && channel_->isOpen(); }
+
+std::size_t Link::bytesWaiting() { return channelOpen() ? channel_->bytesWaiting() : 0; }
+
+std::size_t Link::readBytes(std::uint8_t* buffer, std::size_t n) {
+    return channelOpen() ? channel_->read(buffer, n) : 0;
+}
+
+// Sending --------------------------------------------------------------------------------------------------
+
+void Link::SendCommand() {
+    sendTime = clock_.nowMicros();
+    ++shotCount;
+    // 257, the not-assigned mark, goes out as 255.
+    if (cmd.cmdData1 > 256)
+        cmd.cmdData1 = 255;
+    if (cmd.cmdData2 > 256)
+        cmd.cmdData2 = 255;
+    writeFrame();
+    for (int pass = 0; pass < kMaxPasses; ++pass) {
+        awaitingReply = true;
+        ProcessReply();
+        if (replyMatched)
+            break;
+    }
+}
+
+void Link::writeFrame() {
+    std::vector<std::uint8_t> frame;
+    if (protocolLength == 5) {
+        frame = {kStx, static_cast<std::uint8_t>(cmd.cmdLetter), static_cast<std::uint8_t>(cmd.cmdData1),
+                 static_cast<std::uint8_t>(cmd.cmdData2), kEtx};
+    } else {
+        fourthByte = cmd.cmdMachine;
+        if (cmd.cmdData2 > 127)
+            fourthByte += 0x20;
+        if (cmd.cmdData1 > 127)
+            fourthByte += 0x40;
+        frame = {static_cast<std::uint8_t>(cmd.cmdCode & 0x7F), static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
+                 static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
+    }
+    sentText.clear();
+    for (std::uint8_t byte : frame) {
+        if (!sentText.empty())
+            sentText += '.';
+        sentText += hex2(byte);
+    }
+    if (simulating() || !channelOpen())
+        return;
+    for (std::uint8_t byte : frame)
+        channel_->writeByte(byte);
+}
+
+void Link::lblonline_Click() {
+    if (portNumber == 0)
+        return;
+    cmd.cmdCode = 33;
+    cmd.cmdMachine = 1;
+    cmd.cmdData2 = 0;
+    if (matrixOnLine) {
+        cmd.cmdLetter = 'E';
+        cmd.cmdData1 = 0;
+    } else {
+        cmd.cmdLetter = 'D';
+        cmd.cmdData1 = 1;
+    }
+    SendCommand();
+}
+
+// Reading and decoding -------------------------------------------------------------------------------------
+
+void Link::ProcessReply() {
+    replyError = true;
+    logIn = "no";
+    logOut = "reply";
+    logInstr = "Error";
+    receivedCount_ = 0;
+    replyMatched = true;
+    setObjectWord();
+    if (protocolLength != 5 && cmd.cmdCode == 25)
+        // The matrix answers a read with the code of the matching set instruction.
+        cmd.cmdCode = cmd.cmdData1 == 0 ? 21 : 22;
+
+    if (protocolLength == 5)
+        processFiveByte();
+    else
+        processFourByte();
+    historyStep();
+}
+
+void Link::setObjectWord() {
+    if (protocolLength == 5) {
+        switch (cmd.cmdLetter) {
+        case 'A':
+        case 'a':
+            logObject = "audio";
+            break;
+        case 'D':
+            logObject = "Line";
+            break;
+        case 'x':
+            logObject = "ser";
+            break;
+        case 'P':
+        case 'p':
+            logObject = "POR";
+            break;
+        case 'V':
+        case 'v':
+            logObject = "video";
+            break;
+        case 'R':
+        case 'r':
+            logObject = "RGB";
+            break;
+        case 'Y':
+        case 'y':
+            logObject = "YC";
+            break;
+        case 'N':
+        case 'n':
+            logObject = "VCA";
+            break;
+        case 'L':
+        case 'l':
+            logObject = "Gain";
+            break;
+        case 'G':
+        case 'g':
+            logObject = "Bal";
+            break;
+        case 'S':
+            logObject = "Store";
+            break;
+        case 'T':
+            logObject = "text";
+            break;
+        case '[':
+            logObject = "adres";
+            break;
+        case '\\':
+            logObject = "close";
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    switch (cmd.cmdCode) {
+    case 1:
+    case 5:
+        switch (cmd.cmdMachine) {
+        case 1:
+            logObject = "video";
+            break;
+        case 2:
+            logObject = "YC";
+            break;
+        case 3:
+            logObject = "YUV";
+            break;
+        case 5:
+            logObject = "RGB";
+            break;
+        default:
+            break;
+        }
+        break;
+    case 2:
+    case 6:
+        logObject = "audio";
+        break;
+    case 3:
+    case 4:
+    case 19:
+        logObject = "Pge";
+        break;
+    case 21:
+        logObject = "VCA";
+        break;
+    case 22:
+        logObject = "Gain";
+        break;
+    case 25:
+        logObject = cmd.cmdData1 == 0 ? "VCA" : "Gain";
+        break;
+    case 33:
+        logObject = "Line";
+        break;
+    case 57:
+        logObject = "Store";
+        break;
+    case 61:
+        logObject = "ser";
+        break;
+    case 67:
+    case 68:
+    case 83:
+    case 84:
+        logObject = "Stat";
+        break;
+    default:
+        break;
+    }
+}
+
+void Link::processFiveByte() {
+    std::uint8_t first = 0xFF;
+    if (simulating())
+        first = kStx;
+    else
+        readBytes(&first, 1);
+    firstByte = first;
+    if (first != kStx)
+        return;
+    receivedTexts_[0] = "02";
+    receivedCount_ = 1;
+
+    std::array<std::uint8_t, 4> rest{0xFF, 0xFF, 0xFF, 0xFF};
+    if (simulating())
+        rest = {static_cast<std::uint8_t>(cmd.cmdLetter), static_cast<std::uint8_t>(cmd.cmdData1),
+                static_cast<std::uint8_t>(cmd.cmdData2), kEtx};
+    else
+        readBytes(rest.data(), rest.size());
+    if (rest[3] != kEtx)
+        return;
+
+    replyOut = rest[1];
+    replyIn = rest[2];
+    receivedTexts_[1] = hex2(rest[0]);
+    receivedTexts_[2] = hex2(rest[1]);
+    receivedTexts_[3] = hex2(rest[2]);
+    receivedTexts_[4] = "03";
+    receivedCount_ = 5;
+    if (dispatchFiveByte(rest[0]))
+        replyError = false;
+}
+
+std::uint8_t Link::readFirstByteWaiting() {
+    // Each read blocks for the port time-out, so this loop sleeps rather than spins.
+    const std::int64_t start = clock_.nowMicros();
+    std::uint8_t byte = 0xFF;
+    while (channelOpen()) {
+        if (readBytes(&byte, 1) == 1)
+            return byte;
+        if (clock_.nowMicros() - start > kFirstByteWaitMicros)
+            break;
+    }
+    return kMissingAnswer;
+}
+
+void Link::processFourByte() {
+    std::uint8_t first = 0xFF;
+    if (simulating())
+        first = static_cast<std::uint8_t>((cmd.cmdCode & 0x7F) | 0x40);
+    else if (awaitingReply)
+        first = readFirstByteWaiting();
+    else
+        readBytes(&first, 1);
+    firstByte = first;
+    if ((first & 0xC0) != 0x40)
+        return;
+    if ((first & 0xBF) != cmd.cmdCode)
+        replyMatched = false; // an answer to another instruction: decoded all the same
+    receivedTexts_[0] = hex2(first);
+    receivedCount_ = 1;
+
+    std::array<std::uint8_t, 3> rest{0xFF, 0xFF, 0xFF};
+    if (simulating())
+        rest = {static_cast<std::uint8_t>(cmd.cmdData2 | 0x80), static_cast<std::uint8_t>(cmd.cmdData1 | 0x80),
+                static_cast<std::uint8_t>(fourthByte | 0x80)};
+    else
+        readBytes(rest.data(), rest.size());
+    replyIn = rest[0];
+    replyOut = rest[1];
+    const int machineByte = rest[2];
+    for (std::size_t i = 0; i < rest.size(); ++i)
+        receivedTexts_[1 + i] = hex2(rest[i]);
+    receivedCount_ = 4;
+    if (!(rest[0] & 0x80) || !(rest[1] & 0x80) || !(rest[2] & 0x80))
+        return;
+
+    if (!(machineByte & 0x20))
+        replyIn &= 0x7F;
+    if (!(machineByte & 0x40))
+        replyOut &= 0x7F;
+    replyMachine = machineByte & 0x1F;
+    if (dispatchFourByte())
+        replyError = false;
+}
+
+bool Link::dispatchFiveByte(int letter) {
+    const bool isRead = letter >= 'a' && letter <= 'z';
+    auto words = [this](const char* instr, const char* object) {
+        logInstr = instr;
+        logObject = object;
+    };
+    switch (letter) {
+    case 'D':
+        words("Set", "ON");
+        setOnLine(true);
+        return true;
+    case 'E':
+        words("Set", "OFF");
+        setOnLine(false);
+        return true;
+    case 'x':
+        words("read", "ser");
+        // An echo is no matrix: without a port the identity keeps the no-matrix mark.
+        matrixIdentity = simulating() ? kNoMatrixIdentity : hex2(replyOut & 0x7F) + hex2(replyIn);
+        return true;
+    case 'P':
+    case 'p':
+        words(isRead ? "read" : "write", "POR");
+        if (rules_)
+            rules_->vcaSetupReport(replyIn);
+        return true;
+    case 'V':
+    case 'v':
+        words(isRead ? "read" : "Swch", "video");
+        routing(Layer::Video, replyOut, replyIn);
+        return true;
+    case 'A':
+    case 'a':
+        words(isRead ? "read" : "Swch", "audio");
+        routing(Layer::Audio, replyOut, replyIn);
+        return true;
+    case 'R':
+    case 'r':
+        words(isRead ? "read" : "Swch", "RGB");
+        routing(Layer::Rgb, replyOut, replyIn);
+        return true;
+    case 'Y':
+    case 'y':
+        words(isRead ? "read" : "Swch", "YC");
+        routing(Layer::Yc, replyOut, replyIn);
+        return true;
+    case 'N':
+    case 'n':
+        words(isRead ? "read" : "level", "VCA");
+        if (rules_)
+            rules_->vcaReport(replyOut, replyIn);
+        return true;
+    case 'L':
+    case 'l':
+        words(isRead ? "read" : "level", "Gain");
+        if (rules_ && replyIn < 32)
+            rules_->gainReport(replyIn, std::nullopt);
+        return true;
+    case 'G':
+    case 'g':
+        words(isRead ? "read" : "set", "Bal");
+        if (rules_)
+            rules_->inputModeReport(replyIn == 0);
+        return true;
+    case 'S':
+        words("Mem", "eepr");
+        if (rules_)
+            rules_->storeReport();
+        return true;
+    case 'T':
+        words("Text", "eepr");
+        return true;
+    case '[':
+        words("adres", "eepr");
+        return true;
+    case '\\':
+        words("close", "eepr");
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Link::dispatchFourByte() {
+    auto words = [this](const char* instr, const std::string& object) {
+        logInstr = instr;
+        logObject = object;
+    };
+    auto switchedLayer = [this](Layer& layer, const char*& word) {
+        switch (replyMachine) {
+        case 1:
+            layer = Layer::Video;
+            word = "video";
+            return true;
+        case 5:
+            layer = Layer::Rgb;
+            word = "RGB";
+            return true;
+        case 2:
+            layer = Layer::Yc;
+            word = "Y/C";
+            return true;
+        default:
+            return false;
+        }
+    };
+    Layer layer = Layer::Video;
+    const char* layerWord = "";
+
+    switch (firstByte) {
+    case 0x41:
+        if (!switchedLayer(layer, layerWord))
+            return false;
+        words("Swch", layerWord);
+        routing(layer, replyOut, replyIn);
+        return true;
+    case 0x42:
+        if (replyMachine != 1)
+            return false;
+        words("Swch", "audio");
+        routing(Layer::Audio, replyOut, replyIn);
+        return true;
+    case 0x43:
+        words(replyOut == 0 ? "Store" : "Del", "M" + numberText(replyIn));
+        if (rules_)
+            rules_->storeReport();
+        return true;
+    case 0x44:
+        words("Call", "M" + numberText(replyIn));
+        return true;
+    case 0x45:
+        // A status answer carries the input in its third byte; the output is the one asked for.
+        if (!awaitingReply || !switchedLayer(layer, layerWord))
+            return false;
+        words("read", layerWord);
+        routing(layer, cmd.cmdData1, replyOut);
+        return true;
+    case 0x46:
+        if (!awaitingReply || replyMachine != 1)
+            return false;
+        words("read", "audio");
+        routing(Layer::Audio, cmd.cmdData1, replyOut);
+        return true;
+    case 0x50: {
+        const ErrorWords error = errorReportWords(replyOut);
+        logIn = error.in;
+        logOut = error.out;
+        replyMatched = true;
+        return false;
+    }
+    case 0x53:
+        words(replyOut == 0 ? "Store" : "Del", "audio");
+        return true;
+    case 0x54:
+        words("Call", "audio");
+        return true;
+    case 0x55:
+        if (replyMachine != 1)
+            return false;
+        words(sentText.starts_with("19") ? "read" : "set", "VCA");
+        replyMatched = true;
+        if (rules_)
+            rules_->vcaReport(replyIn, replyOut);
+        return true;
+    case 0x56: {
+        if (replyMachine != 1)
+            return false;
+        words(sentText.starts_with("19") ? "read" : "set", "Gain");
+        std::optional<bool> balanced;
+        if ((replyOut & 0x60) == 0x20)
+            balanced = true;
+        else if ((replyOut & 0x60) == 0x60)
+            balanced = false;
+        if (rules_)
+            rules_->gainReport(replyOut & 31, balanced);
+        return true;
+    }
+    case 0x60:
+        words("Trans", "eepr");
+        return true;
+    case 0x61:
+        words("Line", replyOut == 0 ? "OFF" : "ON");
+        setOnLine(replyOut != 0);
+        return true;
+    case 0x62:
+        words("Keyb", replyMachine < 16 ? "LED" : "LCD");
+        return true;
+    case 0x63:
+        logInstr = "write";
+        if (replyMachine == 2)
+            logObject = "Test";
+        return true;
+    case 0x79:
+        if (replyMachine == 2) {
+            words("Refr", "OSD");
+            return true;
+        }
+        if (replyMachine == 3) {
+            words("write", "POR");
+            if (rules_)
+                rules_->vcaSetupReport(replyIn);
+            return true;
+        }
+        return false;
+    case 0x7D:
+        if (cmd.cmdData2 != 0 || replyMachine != 1)
+            return false;
+        if (cmd.cmdData1 == 0) {
+            words("read", "SN");
+            matrixIdentity = simulating() ? kNoMatrixIdentity : twoDigits(replyOut) + twoDigits(replyIn);
+            return true;
+        }
+        if (cmd.cmdData1 == 1) {
+            words("read", "POR");
+            if (rules_)
+                rules_->vcaSetupReport(replyOut);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Link::routing(Layer layer, int output, int input) {
+    if (rules_)
+        rules_->routingReport(layer, output, input);
+}
+
+void Link::setOnLine(bool onLine) {
+    matrixOnLine = onLine;
+    if (listener_)
+        listener_->onLineChanged(onLine);
+}
+
+// History --------------------------------------------------------------------------------------------------
+
+HistoryRow Link::lastRow() const {
+    HistoryRow row;
+    row.sent = sentText;
+    for (std::size_t i = 0; i < receivedCount_; ++i) {
+        if (i > 0)
+            row.received += '.';
+        row.received += receivedTexts_[i];
+    }
+    row.instr = logInstr;
+    row.object = logObject;
+    row.recognised = !replyError;
+    row.in = replyError ? logIn : numberText(replyIn);
+    row.out = replyError ? logOut : numberText(replyOut);
+    row.atMicros = clock_.nowMicros();
+    row.timeOfDay = clock_.timeOfDay();
+    row.responseMs = std::lround(static_cast<double>(row.atMicros - sendTime) / 1000.0);
+    row.simulated = portNumber == 0;
+    return row;
+}
+
+void Link::historyStep() {
+    if (historyOpen && firstByte != 0xFF) {
+        if (listener_)
+            listener_->historyRowAdded(lastRow());
+        sentText = "External";
+    }
+    awaitingReply = false;
+}
+
+} // namespace rl4

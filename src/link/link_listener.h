@@ -1,0 +1,21 @@
+#pragma once
+
+#include "link/history_row.h"
+
+namespace rl4 {
+
+// What the link tells the windows (or a test's recorder). Every notice has an empty default.
+class LinkListener {
+public:
+    virtual ~LinkListener() = default;
+
+    virtual void historyRowAdded(const HistoryRow&) {}
+    // The matrix reported its on-line state; `lblonline` follows it.
+    virtual void onLineChanged(bool) {}
+    // The start-up port search: begins, tries port p (1..8), ends.
+    virtual void portSearchStarted() {}
+    virtual void portSearchProgress(int) {}
+    virtual void portSearchFinished() {}
+};
+
+} // namespace rl4

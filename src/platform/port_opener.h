@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/byte_channel.h"
+
+#include <memory>
+
+namespace rl4 {
+
+// Opens the serial port of a given number ("com" + number). The program's opener goes through the port map;
+// tests hand out memory channels.
+class PortOpener {
+public:
+    virtual ~PortOpener() = default;
+
+    // The open channel, or nullptr when the port cannot be opened (unknown target, missing device, refused
+    // connection).
+    virtual std::unique_ptr<ByteChannel> openPort(int number) = 0;
+};
+
+} // namespace rl4
