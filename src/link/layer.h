@@ -9,7 +9,9 @@ enum class Layer { Video = 0, Audio = 1, Rgb = 2, Yc = 3 };
 
 inline constexpr std::array<Layer, 4> kLayers{Layer::Video, Layer::Audio, Layer::Rgb, Layer::Yc};
 
-inline constexpr int layerIndex(Layer layer) { return static_cast<int>(layer); }
+inline constexpr int layerIndex(Layer layer) {
+    return static_cast<int>(layer);
+}
 
 // How one layer is switched and read in either frame form.
 struct LayerCodes {

@@ -67,11 +67,17 @@ void Link::OpenPort() {
         portError = false;
 }
 
-void Link::closePort() { channel_.reset(); }
+void Link::closePort() {
+    channel_.reset();
+}
 
-bool Link::channelOpen() const { return channel_ && channel_->isOpen(); }
+bool Link::channelOpen() const {
+    return channel_ && channel_->isOpen();
+}
 
-std::size_t Link::bytesWaiting() { return channelOpen() ? channel_->bytesWaiting() : 0; }
+std::size_t Link::bytesWaiting() {
+    return channelOpen() ? channel_->bytesWaiting() : 0;
+}
 
 std::size_t Link::readBytes(std::uint8_t* buffer, std::size_t n) {
     return channelOpen() ? channel_->read(buffer, n) : 0;
@@ -107,8 +113,9 @@ void Link::writeFrame() {
             fourthByte += 0x20;
         if (cmd.cmdData1 > 127)
             fourthByte += 0x40;
-        frame = {static_cast<std::uint8_t>(cmd.cmdCode & 0x7F), static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
-                 static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
+        frame = {
+            static_cast<std::uint8_t>(cmd.cmdCode & 0x7F), static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
+            static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
     }
     sentText.clear();
     for (std::uint8_t byte : frame) {
@@ -338,8 +345,8 @@ void Link::processFourByte() {
 
     std::array<std::uint8_t, 3> rest{0xFF, 0xFF, 0xFF};
     if (simulating())
-        rest = {static_cast<std::uint8_t>(cmd.cmdData2 | 0x80), static_cast<std::uint8_t>(cmd.cmdData1 | 0x80),
-                static_cast<std::uint8_t>(fourthByte | 0x80)};
+        rest = {static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
+                static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
     else
         readBytes(rest.data(), rest.size());
     replyIn = rest[0];

@@ -50,7 +50,7 @@ public:
     // Bytes waiting on an open channel, without blocking.
     std::size_t bytesWaiting();
 
-    int portNumber = 1;  // 0: no port, the matrix is simulated
+    int portNumber = 1; // 0: no port, the matrix is simulated
     bool portError = true;
     int protocolLength = 5; // 4 or 5
 

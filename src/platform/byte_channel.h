@@ -9,7 +9,8 @@ namespace rl4 {
 
 // Time-outs of the matrix line, in milliseconds. A read of n bytes returns after at most
 // readTotalConstant + n * readTotalMultiplier ms, or sooner when more than readInterval ms pass after a
-// received byte without another; a write of n bytes gives up after writeTotalConstant + n * writeTotalMultiplier.
+// received byte without another; a write of n bytes gives up after writeTotalConstant + n *
+// writeTotalMultiplier.
 struct LineTimeouts {
     int readInterval = 30;
     int readTotalMultiplier = 1;
@@ -17,7 +18,9 @@ struct LineTimeouts {
     int writeTotalMultiplier = 1;
     int writeTotalConstant = 30;
 
-    int readTotal(std::size_t n) const { return readTotalConstant + static_cast<int>(n) * readTotalMultiplier; }
+    int readTotal(std::size_t n) const {
+        return readTotalConstant + static_cast<int>(n) * readTotalMultiplier;
+    }
     int writeTotal(std::size_t n) const {
         return writeTotalConstant + static_cast<int>(n) * writeTotalMultiplier;
     }
@@ -29,7 +32,8 @@ class ByteChannel {
 public:
     virtual ~ByteChannel() = default;
 
-    // Opens the channel on a target (a device path, "socket://host:port", ...). False when it cannot be opened.
+    // Opens the channel on a target (a device path, "socket://host:port", ...). False when it cannot be
+    // opened.
     virtual bool open(const std::string& target) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;

@@ -14,7 +14,9 @@ bool MemoryChannel::open(const std::string& target) {
     return true;
 }
 
-void MemoryChannel::close() { open_ = false; }
+void MemoryChannel::close() {
+    open_ = false;
+}
 
 bool MemoryChannel::writeByte(std::uint8_t byte) {
     if (!open_)

@@ -27,8 +27,12 @@ void RecordingRules::inputModeReport(bool balanced) {
     effects.push_back(balanced ? "mode balanced" : "mode unbalanced");
 }
 
-void RecordingRules::vcaSetupReport(int value) { effects.push_back("vcasetup " + std::to_string(value)); }
+void RecordingRules::vcaSetupReport(int value) {
+    effects.push_back("vcasetup " + std::to_string(value));
+}
 
-void RecordingRules::storeReport() { effects.push_back("store"); }
+void RecordingRules::storeReport() {
+    effects.push_back("store");
+}
 
 } // namespace rl4::test

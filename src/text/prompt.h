@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+namespace rl4 {
+
+// Answers of a message box, as the program has always numbered them.
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerCancel = 2;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
+
+enum class PromptButtons { Ok, OkCancel, YesNo };
+enum class PromptIcon { None, Information, Question, Exclamation, Critical };
+
+// Every question to the operator goes through here: the windows answer with real dialogs, tests from a
+// script, the command-line program from its options. The engine never opens a dialog itself.
+class Prompt {
+public:
+    virtual ~Prompt() = default;
+
+    // A message box with a fixed set of buttons; returns kAnswerOk, kAnswerCancel, kAnswerYes or kAnswerNo.
+    virtual int messageBox(const std::string& text, PromptButtons buttons, const std::string& title,
+                           PromptIcon icon) = 0;
+    // A choice box built from "prompt|button 1|button 2|...": returns the number (from 1) of the button
+    // pressed.
+    virtual int choiceBox(const std::string& promptAndButtons, const std::string& title, int defaultButton,
+                          PromptIcon icon) = 0;
+    // File dialogs with a filter such as "Connexions.cnx|*.cnx": the chosen path, or "" when cancelled.
+    virtual std::string openFileDialog(const std::string& title, const std::string& filter,
+                                       const std::string& defaultExtension,
+                                       const std::string& initialPath) = 0;
+    virtual std::string saveFileDialog(const std::string& title, const std::string& filter,
+                                       const std::string& defaultExtension,
+                                       const std::string& initialPath) = 0;
+};
+
+} // namespace rl4
