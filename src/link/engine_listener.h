@@ -1,0 +1,41 @@
+#pragma once
+
+#include "link/link_listener.h"
+
+#include <string>
+
+namespace rl4 {
+
+// Everything the engine tells the windows. The windows implement it and redraw from the engine's state;
+// tests implement it with a recorder. Every notice has an empty default so that a listener takes only what
+// it shows.
+class EngineListener : public LinkListener {
+public:
+    // The sheet's column set changed (the used layers).
+    virtual void sheetColumnsChanged() {}
+    // The sheet's rows were rebuilt (fill, show all / selected).
+    virtual void sheetFilled() {}
+    // One destination's row was rewritten from the matrix's report (drawn with the red marker).
+    virtual void sheetRowChanged(int /*destination*/) {}
+    // The current destination changed: rows are recoloured.
+    virtual void currentRowChanged() {}
+    // The text of the label above the VCA slider (`volsrc`): a destination's name or a status text.
+    virtual void statusTextChanged(const std::string& /*text*/) {}
+    // The VCA panel of the current destination changed (enabled, slider value, level text).
+    virtual void vcaPanelChanged() {}
+    // The store button `cmddemstore` is enabled or disabled.
+    virtual void storeButtonChanged(bool /*enabled*/) {}
+    // The matrix status is being read: starts, reads output `output` of the layer named `layerText`, ends.
+    virtual void statusReadingStarted() {}
+    virtual void statusReadingProgress(const std::string& /*layerText*/, int /*output*/) {}
+    virtual void statusReadingFinished() {}
+    // An audio input's gain or mode was reported (the input level controls of the assignment editor).
+    virtual void inputGainChanged(int /*level*/, const std::string& /*text*/) {}
+    virtual void inputModeChanged(bool /*balanced*/) {}
+    // The switcher control window must follow the current destination's routing.
+    virtual void switcherChanged() {}
+    // The main window's title changed.
+    virtual void titleChanged(const std::string& /*title*/) {}
+};
+
+} // namespace rl4
