@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rl4 {
+
+// The global options of routelane4ctl, which stand before the command.
+struct CtlOptions {
+    std::optional<std::string> data;
+    std::optional<int> port;
+    std::optional<int> protocol;
+    std::optional<std::string> target;
+    bool help = false;
+    std::vector<std::string> command; // the command word and its arguments
+};
+
+// Parses argv[1..]; a bad option gives an error text for the operator.
+struct CtlParse {
+    CtlOptions options;
+    std::string error;
+};
+CtlParse parseCtlOptions(const std::vector<std::string>& args);
+
+// A whole decimal number in [low, high], or nothing.
+std::optional<int> parseNumber(const std::string& text, int low, int high);
+
+} // namespace rl4
