@@ -22,6 +22,8 @@ struct Source {
 
     int input(Layer layer) const;
     int& input(Layer layer);
+
+    bool operator==(const Source&) const = default;
 };
 
 struct Destination {
@@ -38,10 +40,14 @@ struct Destination {
 
     int output(Layer layer) const;
     int& output(Layer layer);
+
+    bool operator==(const Destination&) const = default;
 };
 
 struct SpecialFunction {
     int Ksp = NotAssigned;
+
+    bool operator==(const SpecialFunction&) const = default;
 };
 
 // One copy of the assignment: records 1..count are in use; index 0 is never used and keeps its cleared

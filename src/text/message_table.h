@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace rl4 {
+
+// The pieces a message can fill. A holds the main text of every message; the others carry the text that
+// goes after a value (a file name, a number) and the further pieces of the conflict messages.
+enum class TextPart { A, B, C, D, E, F };
+
+inline constexpr int kLanguageEnglish = 1;
+inline constexpr int kLanguageFrench = 2;
+
+// Every text the operator reads, numbered, in English and French. A caller asks for a number and then
+// joins the parts that number filled with its own values in between; parts the number does not list keep
+// what an earlier call left there, which the conflict messages rely on to gather pieces from two numbers.
+class MessageTable {
+public:
+    // 2 is French; any other value is English.
+    void setLanguage(int language) { language_ = language; }
+    int language() const { return language_; }
+
+    void MessageText(int number);
+    const std::string& part(TextPart part) const { return parts_[static_cast<std::size_t>(part)]; }
+
+    // The usual case: the main text of one message.
+    std::string text(int number);
+
+private:
+    int language_ = kLanguageEnglish;
+    std::array<std::string, 6> parts_{};
+};
+
+} // namespace rl4

@@ -1,0 +1,247 @@
+#include "assign/assignment_file.h"
+#include "platform/text_file.h"
+#include "support/scripted_prompt.h"
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace rl4 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScriptedPrompt;
+
+const std::string kSeparatorLine = std::string(41, '-') + "\r\n";
+
+// Pads to 20 characters, counting those of UTF-8 or single bytes of Windows-1252 alike.
+std::string pad20(const std::string& name) {
+    const auto characters =
+        std::count_if(name.begin(), name.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return name + std::string(static_cast<std::size_t>(20 - characters), ' ');
+}
+
+class AssignmentFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("rl4_agn_" + std::to_string(::getpid()) + "_" +
+                                              testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        path = (folder / "routelane4.agn").string();
+        assignments.editFileName = path;
+        assignments.activeFileName = path;
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string fileBytes() const {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // Lines as a Windows editor would save them.
+    void writeFile(const std::vector<std::string>& lines) const {
+        std::ofstream out(path, std::ios::binary);
+        for (const std::string& line : lines)
+            out << toWindows1252(line) << "\r\n";
+    }
+    void read() { ReadAssignmentFile(assignments, messages, prompt); }
+
+    fs::path folder;
+    std::string path;
+    Assignments assignments;
+    MessageTable messages;
+    ScriptedPrompt prompt;
+};
+
+TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
+    AssignmentTable& table = assignments.activeTable;
+    table.sourceCount = 3;
+    table.sources[1] = {"Caméra 1", 1, 0, NotAssigned, 12, 256};
+    table.sources[2] = {"A name much longer than twenty", NotAssigned, 7, 3, NotAssigned, NotAssigned};
+    table.sources[3] = {"  Ünicode ✓ ", 64, NotAssigned, NotAssigned, NotAssigned, NotAssigned};
+    table.destinationCount = 2;
+    table.destinations[1] = {"Moniteur é", 9, 1, 2, NotAssigned, 3, -1, {127, 0, 1, 2, 3, 64}};
+    table.destinations[2].name = "Rec";
+    table.specials[1].Ksp = 5;
+    table.specials[18].Ksp = 0;
+    assignments.setFixedSpecialNames();
+    assignments.sizes = {16, 8, 4, 2, 0, 0, 1, 1};
+    assignments.assignmentsChanged = true;
+
+    ASSERT_TRUE(WriteAssignmentFile(assignments, prompt));
+    EXPECT_FALSE(assignments.assignmentsChanged);
+    std::string expected = "Video In = 16\r\nVideo Out = 8\r\nAudio In = 4\r\nAudio Out = 2\r\n"
+                           "RVB In = 0\r\nRVB Out = 0\r\nYW In = 1\r\nYW Out = 1\r\n" +
+                           kSeparatorLine + "SOURCES             |Kin|Vin|Ain|Rin|YWi|\r\n";
+    expected += pad20("Cam\xE9ra 1") + "|  1|  0|   | 12|256|\r\n";
+    expected += "A name much longer t|   |  7|  3|   |   |\r\n";
+    expected += pad20("  \xDCnicode ? ") + "| 64|   |   |   |   |\r\n";
+    expected +=
+        kSeparatorLine + "DESTINATIONS        |Kou|Vou|Aou|Rou|YWo|Shw|VCA|ad1|ad2|ad3|ad4|ad5|ad6|\r\n";
+    expected += pad20("Moniteur \xE9") + "|  9|  1|  2|   |  3| -1| -1|127|  0|  1|  2|  3| 64|\r\n";
+    expected += pad20("Rec") + "|   |   |   |   |   |  0|  0|127|127|127|127|127|127|\r\n";
+    expected += kSeparatorLine + "SPECIAL             |Ksp|\r\n";
+    expected += pad20("Take") + "|  5|\r\n";
+    for (int i = 1; i <= 15; ++i)
+        expected += pad20("Recall setup " + std::to_string(i)) + "|   |\r\n";
+    expected += pad20("VCA-") + "|   |\r\n" + pad20("VCA+") + "|  0|\r\n" + kSeparatorLine;
+    EXPECT_EQ(fileBytes(), expected);
+
+    assignments.specialNames = {};
+    read();
+    EXPECT_TRUE(prompt.questions.empty());
+    const AssignmentTable& edit = assignments.editTable;
+    ASSERT_EQ(edit.sourceCount, 3);
+    ASSERT_EQ(edit.destinationCount, 2);
+    AssignmentTable cut = table;
+    cut.sources[2].name = "A name much longer t";
+    cut.sources[3].name = "Ünicode ?";
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(edit.sources[i], cut.sources[i]) << i;
+    for (int i = 1; i <= 2; ++i)
+        EXPECT_EQ(edit.destinations[i], cut.destinations[i]) << i;
+    EXPECT_EQ(edit.specials, table.specials);
+    EXPECT_EQ(assignments.specialNames[1], "Take");
+    const MatrixSizes& sizes = assignments.sizes;
+    EXPECT_EQ((std::array{sizes.videoIn, sizes.audioIn, sizes.rgbIn, sizes.ycIn}),
+              (std::array{7, 3, 12, 256}));
+    EXPECT_EQ((std::array{sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut}),
+              (std::array{1, 2, 0, 3}));
+}
+
+TEST_F(AssignmentFileTest, EmptyTablesKeepTheirHeaders) {
+    assignments.activeTable.sourceCount = 0;
+    assignments.activeTable.destinationCount = 0;
+    ASSERT_TRUE(WriteAssignmentFile(assignments, prompt));
+    const std::vector<std::string> lines = *readTextLines(path);
+    ASSERT_EQ(lines.size(), 33u);
+    EXPECT_EQ(lines[9], "SOURCES             |Kin|Vin|Ain|Rin|YWi|");
+    EXPECT_EQ(lines[10], std::string(41, '-'));
+    EXPECT_EQ(lines[11].substr(0, 13), "DESTINATIONS ");
+    EXPECT_EQ(lines[12], std::string(41, '-'));
+
+    read();
+    EXPECT_EQ(assignments.editTable.sourceCount, 0);
+    EXPECT_EQ(assignments.editTable.destinationCount, 0);
+}
+
+TEST_F(AssignmentFileTest, MissingFileGivesTheWelcomeTable) {
+    assignments.editTable.sourceCount = 0;
+    assignments.sizes.videoIn = 9;
+    read();
+    const AssignmentTable& edit = assignments.editTable;
+    ASSERT_EQ(edit.sourceCount, 4);
+    ASSERT_EQ(edit.destinationCount, 4);
+    EXPECT_EQ(edit.sources[1].name, "Source 1");
+    EXPECT_EQ(edit.destinations[4].name, "Dest 4");
+    EXPECT_EQ(edit.sources[4].Vin, NotAssigned);
+    EXPECT_EQ(assignments.specialNames[4], "Recall setup 4");
+    EXPECT_EQ(assignments.specialNames[5], "");
+    EXPECT_EQ(assignments.sizes.videoIn, 9);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0].text, messages.text(96));
+    EXPECT_EQ(prompt.questions[0].buttons, PromptButtons::Ok);
+}
+
+TEST_F(AssignmentFileTest, OverlongSectionsAreCutWithAWarning) {
+    std::vector<std::string> lines{"SOURCES      "};
+    for (int i = 1; i <= 300; ++i)
+        lines.push_back(pad20("S" + std::to_string(i)) + "|   |" + std::to_string(i));
+    lines.push_back(std::string(10, '-'));
+    lines.push_back("DESTINATIONS ");
+    for (int i = 1; i <= 257; ++i)
+        lines.push_back(pad20("D" + std::to_string(i)) + "|");
+    lines.push_back(std::string(10, '-'));
+    lines.push_back("SPECIAL      ");
+    for (int k = 1; k <= 25; ++k)
+        lines.push_back(pad20("") + "|" + std::to_string(k) + "|");
+    writeFile(lines);
+    messages.setLanguage(kLanguageFrench);
+    read();
+
+    const AssignmentTable& edit = assignments.editTable;
+    EXPECT_EQ(edit.sourceCount, 256);
+    EXPECT_EQ(edit.sources[256].name, "S256");
+    EXPECT_EQ(assignments.sizes.videoIn, 256);
+    EXPECT_EQ(edit.destinationCount, 256);
+    EXPECT_EQ(edit.specials[18].Ksp, 18);
+    ASSERT_EQ(prompt.questions.size(), 3u);
+    // The count stops where the section is cut, however long it was.
+    EXPECT_EQ(prompt.questions[0].text, path + " a trop de sources (257)");
+    EXPECT_EQ(prompt.questions[0].title, "Warning!");
+    EXPECT_EQ(prompt.questions[1].text, path + " a trop de destinations (257)");
+    EXPECT_EQ(prompt.questions[2].text, path + " a trop de sources (25)");
+}
+
+TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
+    writeFile({"Video In = 99", "DESTINATIONS        |Kou|Vou|Aou|Rou|YWo|Shw|VCA|ad1|ad2|ad3|ad4|ad5|ad6|",
+               pad20("  Écran d'été") + "|12a|abc| -1|  4|  8| -1|  5|  1|  2|  3|  4|  5|  6|extra|columns",
+               pad20("Short") + "|   |  1|   |   |  7", pad20("Cut") + "|  1|2",
+               "---------- DESTINATIONS end", "SOURCES      ", pad20("Last") + "|   |  3"});
+    assignments.editTable.specials[1].Ksp = 9;
+    assignments.specialNames[1] = "kept";
+    read();
+
+    const AssignmentTable& edit = assignments.editTable;
+    ASSERT_EQ(edit.destinationCount, 3);
+    const Destination& first = edit.destinations[1];
+    EXPECT_EQ(first.name, "Écran d'été");
+    EXPECT_EQ((std::array{first.Kou, first.Vou, first.Aou, first.Rou, first.YWo}),
+              (std::array{12, 0, -1, 4, 8}));
+    EXPECT_EQ(first.Shw, -1);
+    EXPECT_EQ(first.ad, (std::array{1, 2, 3, 4, 5, 6}));
+    const Destination& shortLine = edit.destinations[2];
+    EXPECT_EQ(shortLine.Kou, NotAssigned);
+    EXPECT_EQ(shortLine.YWo, 7);
+    EXPECT_EQ(shortLine.Shw, 0);
+    EXPECT_EQ(shortLine.ad, (std::array{0, 0, 0, 0, 0, 0}));
+    // Fewer than three blanks are a number, not a free field.
+    EXPECT_EQ(edit.destinations[3].Vou, 2);
+    EXPECT_EQ(edit.destinations[3].Aou, 0);
+
+    ASSERT_EQ(edit.sourceCount, 1);
+    EXPECT_EQ(edit.sources[1].Vin, 3);
+    EXPECT_EQ(edit.specials[1].Ksp, NotAssigned);
+    EXPECT_EQ(assignments.specialNames[1], "kept");
+    EXPECT_EQ(assignments.sizes.videoIn, 3);
+    EXPECT_EQ(assignments.sizes.videoOut, 2);
+    EXPECT_EQ(assignments.sizes.audioOut, 0);
+    EXPECT_EQ(assignments.sizes.ycOut, 8);
+    EXPECT_TRUE(prompt.questions.empty());
+}
+
+TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
+    writeFile({"old"});
+    assignments.assignmentsChanged = true;
+    // A file size limit stands in for a full disk.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WriteAssignmentFile(assignments, prompt);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(assignments.assignmentsChanged);
+    EXPECT_EQ(fileBytes(), "old\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_NE(prompt.questions[0].text.find(path), std::string::npos);
+
+    assignments.activeFileName = (folder / "missing" / "x.agn").string();
+    EXPECT_FALSE(WriteAssignmentFile(assignments, prompt));
+    ASSERT_EQ(prompt.questions.size(), 2u);
+    EXPECT_NE(prompt.questions[1].text.find(assignments.activeFileName), std::string::npos);
+    EXPECT_TRUE(assignments.assignmentsChanged);
+}
+
+} // namespace
+} // namespace rl4
