@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link/engine_listener.h"
+#include "link/link.h"
+#include "sheet/settings.h"
+#include "text/message_table.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rl4 {
+
+// The VCA slope is the low nibble of the VCA setup byte.
+inline constexpr int kSlopeMaximum = 15;
+
+// How the matrix sets its VCAs at power-on: the high nibble of the VCA setup byte.
+enum class VcaPowerOn { Max, Min, Mem }; // optvcamax, optvcamin, optvcamem
+
+// What `lblslope` shows for a slope value: the matrix counts the slope in fifths of a second.
+std::string slopeText(int slope);
+
+// The configuration dialog `frmconfig`: serial port, protocol length, language and the matrix's VCA
+// power-on mode and slope. The window draws the fields below, sets the option groups as the operator picks
+// them and forwards the other events.
+class ConfigDialogModel {
+public:
+    // `storeStatus` makes the matrix keep its status, so that it keeps the new VCA setup.
+    ConfigDialogModel(Link& link, Settings& settings, MessageTable& messages,
+                      std::function<void()> storeStatus);
+
+    void setListener(EngineListener* listener) { listener_ = listener; }
+
+    // Fills the dialog from the program and asks the matrix for its VCA setup.
+    void frmconfig_Load();
+    // The port changes at once, whether the dialog is then confirmed or not.
+    void lbcom_Click(int index);
+    void slislope_Change(int value);
+    void confok_Click();
+    void confcncl_Click();
+
+    std::vector<std::string> lbcom;        // "COM 1" .. "COM 16"
+    int lbcomIndex = -1;                   // the port's entry, -1 for no port
+    std::string frcom;                     // caption of the port frame
+    int protocolChoice = 5;                // opt4oct / opt5oct
+    int languageChoice = kLanguageEnglish; // optenglish / optfrancais
+    VcaPowerOn powerOn = VcaPowerOn::Max;
+    int slislope = 0;
+    std::string lblslope;
+    bool visible = false;
+
+private:
+    void showPort(int port);
+    void changed();
+
+    Link& link_;
+    Settings& settings_;
+    MessageTable& messages_;
+    std::function<void()> storeStatus_;
+    EngineListener* listener_ = nullptr;
+};
+
+} // namespace rl4

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "assign/assignments.h"
+#include "sheet/routing_table.h"
+#include "text/message_table.h"
+#include "text/prompt.h"
+
+#include <string>
+
+namespace rl4 {
+
+// A connexion file (.cnx): the wanted source of every destination on each layer and its VCA level, one
+// fixed-column line per destination after three header lines.
+class ConnexionFile {
+public:
+    ConnexionFile(RoutingTable& routing, Assignments& assignments, bool& connexionsChanged,
+                  MessageTable& messages, Prompt& prompt);
+
+    // Writes destinations 1..count of the active table. The old file stays whole until the new one is
+    // complete; a failure is shown to the operator, leaves connexionsChanged set and returns false.
+    bool WriteConnexionFile(const std::string& path);
+
+    // Loads the file into the routing table, with nothing known of the matrix, so that the download that
+    // follows sends every routed entry. A missing file is made anew with eight destinations; a file that
+    // exists but cannot be read is reported and leaves the table as it was.
+    void ReadConnexionFile(const std::string& path);
+
+private:
+    void applyLine(const std::string& line);
+
+    RoutingTable& routing_;
+    Assignments& assignments_;
+    bool& connexionsChanged_;
+    MessageTable& messages_;
+    Prompt& prompt_;
+};
+
+} // namespace rl4
