@@ -1,0 +1,63 @@
+#include "support/memory_port_opener.h"
+
+#include <string>
+
+namespace rl4::test {
+
+// What the link holds: forwards to the port's channel and closes it when destroyed, unless a newer handle
+// to the same port has been given out since.
+class MemoryPortOpener::Handle : public ByteChannel {
+public:
+    explicit Handle(Port& port) : port_(port), serial_(++port.handles) {}
+    ~Handle() override {
+        if (current())
+            port_.channel->close();
+    }
+
+    bool open(const std::string& target) override { return port_.channel->open(target); }
+    void close() override {
+        if (current())
+            port_.channel->close();
+    }
+    bool isOpen() const override { return current() && port_.channel->isOpen(); }
+    bool writeByte(std::uint8_t byte) override { return current() && port_.channel->writeByte(byte); }
+    std::size_t read(std::uint8_t* buffer, std::size_t n) override {
+        return current() ? port_.channel->read(buffer, n) : 0;
+    }
+    std::size_t bytesWaiting() override { return current() ? port_.channel->bytesWaiting() : 0; }
+
+private:
+    bool current() const { return serial_ == port_.handles; }
+
+    Port& port_;
+    int serial_;
+};
+
+MemoryPortOpener::MemoryPortOpener(Clock& clock) : clock_(clock) {}
+
+MemoryPortOpener::~MemoryPortOpener() = default;
+
+MemoryChannel& MemoryPortOpener::channel(int number) {
+    Port& port = ports_[number];
+    if (!port.channel) {
+        port.channel = std::make_unique<MemoryChannel>(clock_);
+        if (prepare)
+            prepare(number, *port.channel);
+    }
+    return *port.channel;
+}
+
+void MemoryPortOpener::refuse(int number) {
+    channel(number).refuseOpen = true;
+}
+
+std::unique_ptr<ByteChannel> MemoryPortOpener::openPort(int number) {
+    requests.push_back(number);
+    MemoryChannel& memory = channel(number);
+    if (!memory.open("com" + std::to_string(number)))
+        return nullptr;
+    lastOpened = &memory;
+    return std::make_unique<Handle>(ports_[number]);
+}
+
+} // namespace rl4::test

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/memory_channel.h"
+#include "platform/port_opener.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace rl4::test {
+
+// A port opener for tests: every port number has its own MemoryChannel, made on first use and kept for the
+// opener's life, so a test can talk to a port before, while and after the link holds it. The link receives a
+// handle that forwards to that channel and closes it when the link lets it go; bytes that were delivered
+// but not read stay queued across a close and a reopen.
+class MemoryPortOpener : public PortOpener {
+public:
+    explicit MemoryPortOpener(Clock& clock);
+    ~MemoryPortOpener() override;
+
+    std::unique_ptr<ByteChannel> openPort(int number) override;
+
+    // The channel of a port (made, and handed to `prepare`, on first use).
+    MemoryChannel& channel(int number);
+    // The port cannot be opened from now on, as an absent device.
+    void refuse(int number);
+
+    // Called once for each channel as it is made: the place to attach a responder (MemoryChannel::onWrite)
+    // or a refusal to chosen ports, for instance for a search over several ports.
+    std::function<void(int number, MemoryChannel& channel)> prepare;
+
+    // Every port number asked for, in order, whether or not the open succeeded.
+    std::vector<int> requests;
+    // The channel of the last successful open, or nullptr.
+    MemoryChannel* lastOpened = nullptr;
+
+private:
+    struct Port {
+        std::unique_ptr<MemoryChannel> channel;
+        // Counts the handles given out, so that only the newest one closes the channel.
+        int handles = 0;
+    };
+    class Handle;
+
+    Clock& clock_;
+    std::map<int, Port> ports_;
+};
+
+} // namespace rl4::test
