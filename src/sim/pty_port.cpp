@@ -1,0 +1,119 @@
+#include "sim/pty_port.h"
+
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace rl4::sim {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 256;
+// How long to wait when the master reports a hang-up, so that such a state costs no busy loop.
+constexpr long kHangUpPauseNanos = 20'000'000;
+
+std::string failure(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
+
+} // namespace
+
+std::unique_ptr<PtyPort> PtyPort::open(const std::string& linkPath, std::string& error) {
+    std::unique_ptr<PtyPort> port(new PtyPort());
+    error = port->openDevice();
+    if (error.empty() && !linkPath.empty()) {
+        error = port->makeLink(linkPath);
+    }
+    if (!error.empty()) {
+        port.reset();
+    }
+    return port;
+}
+
+PtyPort::~PtyPort() {
+    if (!link_.empty()) {
+        std::array<char, PATH_MAX> target{};
+        const ssize_t length = readlink(link_.c_str(), target.data(), target.size() - 1);
+        if (length > 0 && device_ == std::string(target.data(), static_cast<std::size_t>(length))) {
+            unlink(link_.c_str());
+        }
+    }
+    if (slave_ >= 0) {
+        close(slave_);
+    }
+    if (master_ >= 0) {
+        close(master_);
+    }
+}
+
+std::string PtyPort::openDevice() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) {
+        return failure("cannot open a pseudo-terminal");
+    }
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        return failure("cannot unlock the pseudo-terminal");
+    }
+    const char* name = ptsname(master_);
+    if (name == nullptr) {
+        return failure("cannot name the pseudo-terminal");
+    }
+    device_ = name;
+    slave_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave_ < 0) {
+        return failure("cannot open " + device_);
+    }
+    termios settings{};
+    if (tcgetattr(slave_, &settings) != 0) {
+        return failure("cannot read the settings of " + device_);
+    }
+    cfmakeraw(&settings);
+    if (tcsetattr(slave_, TCSANOW, &settings) != 0) {
+        return failure("cannot set " + device_ + " to raw mode");
+    }
+    const int flags = fcntl(master_, F_GETFL);
+    if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0 ||
+        fcntl(master_, F_SETFD, FD_CLOEXEC) != 0) {
+        return failure("cannot set up the pseudo-terminal");
+    }
+    return {};
+}
+
+std::string PtyPort::makeLink(const std::string& linkPath) {
+    struct stat existing {};
+    if (lstat(linkPath.c_str(), &existing) == 0) {
+        if (!S_ISLNK(existing.st_mode)) {
+            return linkPath + " exists and is not a symbolic link";
+        }
+        if (unlink(linkPath.c_str()) != 0) {
+            return failure("cannot remove the old link " + linkPath);
+        }
+    }
+    if (symlink(device_.c_str(), linkPath.c_str()) != 0) {
+        return failure("cannot create the link " + linkPath);
+    }
+    link_ = linkPath;
+    return {};
+}
+
+PortInput PtyPort::receive() {
+    PortInput input;
+    std::array<std::uint8_t, kReadChunk> buffer{};
+    const ssize_t count = read(master_, buffer.data(), buffer.size());
+    if (count > 0) {
+        input.bytes.assign(buffer.begin(), buffer.begin() + count);
+    } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
+        const timespec pause{0, kHangUpPauseNanos};
+        nanosleep(&pause, nullptr);
+    }
+    return input;
+}
+
+} // namespace rl4::sim

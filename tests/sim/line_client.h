@@ -1,0 +1,29 @@
+#pragma once
+
+#include "sim/frame.h"
+
+#include <string>
+
+namespace rl4::sim::test {
+
+// The program's end of the line in the tests: a raw pseudo-terminal device or a TCP connection.
+class LineClient {
+public:
+    static LineClient openDevice(const std::string& path);
+    static LineClient connectTcp(int port);
+    ~LineClient();
+    LineClient(LineClient&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    LineClient& operator=(LineClient&&) = delete;
+    LineClient(const LineClient&) = delete;
+
+    bool valid() const { return fd_ >= 0; }
+    void send(const Bytes& bytes);
+    // Reads until `count` bytes came or the time is over.
+    Bytes receive(std::size_t count, int timeoutMillis = 2000);
+
+private:
+    explicit LineClient(int fd) : fd_(fd) {}
+    int fd_;
+};
+
+} // namespace rl4::sim::test

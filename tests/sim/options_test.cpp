@@ -1,0 +1,121 @@
+#include "sim/console_command.h"
+#include "sim/eeprom_file.h"
+#include "sim/sim_options.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace rl4::sim::test {
+namespace {
+
+ParsedOptions parse(std::vector<std::string> args) {
+    return parseSimOptions(args);
+}
+
+TEST(Options, DefaultsAndEveryOption) {
+    const ParsedOptions none = parse({});
+    ASSERT_TRUE(none.options);
+    const SimOptions& defaults = *none.options;
+    EXPECT_EQ(defaults.port.kind, PortChoice::Kind::Pty);
+    EXPECT_TRUE(defaults.port.ptyLink.empty());
+    EXPECT_EQ(defaults.baud, 9600);
+    EXPECT_EQ(defaults.matrix.protocol, ProtocolChoice::Both);
+    EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Audio)], (LayerSize{16, 16}));
+    EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Yc)], (LayerSize{8, 8}));
+    EXPECT_EQ(defaults.matrix.identity, (std::array<std::uint8_t, 2>{0x92, 0x34}));
+
+    const ParsedOptions all =
+        parse({"--tcp", "7001", "--protocol", "4", "--video", "256x1", "--rgb", "0x0", "--identity", "a,FF",
+               "--baud", "0", "--log", "l.txt", "--eeprom", "e.bin", "--silent-refusals"});
+    ASSERT_TRUE(all.options) << all.error;
+    const SimOptions& o = *all.options;
+    EXPECT_EQ(o.port.kind, PortChoice::Kind::Tcp);
+    EXPECT_EQ(o.port.tcpPort, 7001);
+    EXPECT_EQ(o.matrix.protocol, ProtocolChoice::Four);
+    EXPECT_EQ(o.matrix.sizes[layerIndex(Layer::Video)], (LayerSize{256, 1}));
+    EXPECT_FALSE(o.matrix.sizes[layerIndex(Layer::Rgb)].present());
+    EXPECT_EQ(o.matrix.identity, (std::array<std::uint8_t, 2>{0x0A, 0xFF}));
+    EXPECT_EQ(o.baud, 0);
+    EXPECT_EQ(o.logPath, "l.txt");
+    EXPECT_EQ(o.eepromPath, "e.bin");
+    EXPECT_TRUE(o.matrix.silentRefusals);
+
+    EXPECT_EQ(parse({"--pty", "/tmp/m"}).options->port.ptyLink, "/tmp/m");
+    EXPECT_TRUE(parse({"--help"}).help);
+}
+
+TEST(Options, BadOptionsAreRefusedWithAMessage) {
+    const std::vector<std::vector<std::string>> bad{
+        {"--video", "16x0"},
+        {"--video", "257x1"},
+        {"--audio", "16"},
+        {"--yc", "8x8x8"},
+        {"--rgb", "-1x4"},
+        {"--protocol", "3"},
+        {"--identity", "1234"},
+        {"--identity", "92,3G"},
+        {"--identity", "123,4"},
+        {"--baud", "-1"},
+        {"--baud", "9k"},
+        {"--tcp", "65536"},
+        {"--pty", "a", "--tcp", "1"},
+        {"--baud"},
+        {"--frobnicate", "1"},
+        {"stray"},
+    };
+    for (const auto& args : bad) {
+        const ParsedOptions parsed = parse(args);
+        EXPECT_FALSE(parsed.options) << args[0];
+        EXPECT_FALSE(parsed.error.empty()) << args[0];
+    }
+}
+
+TEST(ConsoleCommands, ParsedOrExplained) {
+    const ConsoleCommand panel = parseConsoleCommand("  panel   A 0 16 \r");
+    ASSERT_TRUE(std::holds_alternative<PanelCommand>(panel));
+    EXPECT_EQ(std::get<PanelCommand>(panel).layer, Layer::Audio);
+    EXPECT_EQ(std::get<PanelCommand>(panel).output, 0);
+    EXPECT_EQ(std::get<PanelCommand>(panel).input, 16);
+    EXPECT_EQ(std::get<PanelCommand>(parseConsoleCommand("panel Y 255 1")).layer, Layer::Yc);
+    EXPECT_TRUE(std::get<OnLineCommand>(parseConsoleCommand("online")).onLine);
+    EXPECT_FALSE(std::get<OnLineCommand>(parseConsoleCommand("offline")).onLine);
+    EXPECT_TRUE(std::holds_alternative<QuitCommand>(parseConsoleCommand("quit")));
+    EXPECT_TRUE(std::holds_alternative<BlankLine>(parseConsoleCommand(" \t")));
+    for (const char* line : {"panel X 1 1", "panel v 1 1", "panel V 1", "panel V 1 256", "panel V one 2",
+                             "panel VA 1 2", "quit now", "reboot", "\x01\xFF"}) {
+        EXPECT_TRUE(std::holds_alternative<BadCommand>(parseConsoleCommand(line))) << line;
+    }
+}
+
+TEST(EepromFile, LoadSaveAndWrongSize) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("rl4_eeprom_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "image.bin").string();
+
+    Eeprom missing;
+    EXPECT_FALSE(loadEepromFile(path, missing)) << "a missing file leaves the memory erased";
+    EXPECT_EQ(missing.bytes().at(123), 0xFF);
+
+    Eeprom written;
+    written.writeAt(0, 0x11);
+    written.writeAt(Eeprom::kSize - 1, 0x22);
+    EXPECT_FALSE(saveEepromFile(path, written));
+    EXPECT_EQ(std::filesystem::file_size(path), 32768u);
+    Eeprom loaded;
+    EXPECT_FALSE(loadEepromFile(path, loaded));
+    EXPECT_EQ(loaded.bytes(), written.bytes());
+
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "short";
+    const std::optional<std::string> error = loadEepromFile(path, loaded);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("5 bytes"), std::string::npos) << *error;
+    EXPECT_EQ(loaded.bytes(), written.bytes()) << "a bad file changes nothing";
+    std::filesystem::remove_all(folder);
+}
+
+} // namespace
+} // namespace rl4::sim::test
