@@ -36,6 +36,14 @@ public:
     virtual void switcherChanged() {}
     // The main window's title changed.
     virtual void titleChanged(const std::string& /*title*/) {}
+    // The check boxes of the rows present were all set or cleared.
+    virtual void sheetChecksChanged() {}
+    // The matrix reported `source` on a layer of the current destination: an open switcher control window
+    // selects, in each layer list, the entry of that layer's matrix source, and in the all-layers list the
+    // entry of `source`.
+    virtual void switcherFollowReport(int /*destination*/, int /*source*/) {}
+    // The configuration dialog's fields changed, or it was shown or closed.
+    virtual void configDialogChanged() {}
 };
 
 } // namespace rl4

@@ -100,6 +100,8 @@ void Link::SendCommand() {
         if (replyMatched)
             break;
     }
+    if (replyError)
+        ++failedCommands;
 }
 
 void Link::writeFrame() {

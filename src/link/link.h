@@ -66,6 +66,8 @@ public:
     bool replyMatched = true;
     bool awaitingReply = false;
     long shotCount = 0;
+    // Commands whose answer was missing, refused or not understood, for callers that check a whole run.
+    long failedCommands = 0;
     std::int64_t sendTime = 0;
     std::string sentText;
     int fourthByte = 0;

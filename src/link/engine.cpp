@@ -1,0 +1,219 @@
+#include "link/engine.h"
+
+#include "assign/assignment_file.h"
+#include "link/matrix_search.h"
+
+namespace rl4 {
+
+namespace {
+
+constexpr const char* kTitleStart = "Brevant Electronics - Routelane6.03 (";
+constexpr const char* kConnexionFilter = "Connexions.cnx|*.cnx";
+constexpr const char* kConnexionExtension = "cnx";
+
+constexpr int kMessageMatrix = 1;
+constexpr int kMessageNoMatrix = 2;
+constexpr int kMessageConnexionSheet = 3;
+constexpr int kMessageNoPort = 11;
+constexpr int kMessageOpenSheet = 12;
+constexpr int kMessageSaveSheet = 13;
+constexpr int kMessageSaveWorkspace = 18;
+constexpr int kMessageConnexionsChanged = 30;
+
+bool isConnexionFileName(const std::string& path) {
+    return path.ends_with(".cnx");
+}
+
+} // namespace
+
+Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prompt& prompt,
+               EngineListener& listener)
+    : settings(startSettings(programFolder)), link(clock, opener), storeButton(listener),
+      sheet(assignments.activeTable, routing, assignments.layerUsed, assignments.assignmentsChanged,
+            listener),
+      statusReader(link, routing, assignments.sizes, sheet.connexionsChanged, messages, listener),
+      decoder(assignments.activeTable, routing, sheet, storeButton, settings.vcaSetup, listener),
+      routingCommands(link, assignments.activeTable, routing, assignments.sizes, sheet.connexionsChanged,
+                      storeButton, statusReader, messages, prompt),
+      setups(link, storeButton, statusReader, messages, prompt),
+      connexionFile(routing, assignments, sheet.connexionsChanged, messages, prompt), vca(link, assignments),
+      config(link, settings, messages, [this] { setups.StoreStatus(); }), folder_(std::move(programFolder)),
+      prompt_(prompt), listener_(listener) {
+    link.setRules(&decoder);
+    link.setListener(&listener);
+    decoder.showVcaLevel = [this](int level) { vca.levelReported(level); };
+    vca.setListener(&listener);
+    config.setListener(&listener);
+    assignments.rebuildSheet = [this] {
+        sheet.BuildSheetColumns();
+        sheet.FillSheet();
+    };
+    assignments.activeFileName = settings.assignmentPath;
+    saved_ = settings;
+}
+
+// Start-up and shutdown ------------------------------------------------------------------------------------
+
+void Engine::startUp() {
+    readSettings();
+    link.OpenPort();
+
+    const SearchOutcome outcome = identifyMatrix(link, &listener_);
+    if (outcome.noPortAvailable)
+        prompt_.messageBox(messages.text(kMessageNoPort), PromptButtons::Ok, "", PromptIcon::Exclamation);
+    matrixLabel_ = outcome.found ? messages.text(kMessageMatrix) + " N°" + link.matrixIdentity
+                                 : messages.text(kMessageNoMatrix);
+
+    loadAssignment();
+    if (link.portNumber == 0) {
+        prompt_.messageBox(matrixLabel_, PromptButtons::Ok, "", PromptIcon::Information);
+        connexionFile.ReadConnexionFile(settings.connexionPath);
+        sheet.FillSheet();
+        routingCommands.DownloadRouting();
+        sheet.connexionsChanged = false;
+    } else {
+        statusReader.ReadMatrixStatus();
+        sheet.FillSheet();
+    }
+
+    sheet.currentDestination = 1;
+    vca.SelectVcaDestination(sheet.currentDestination);
+    setTitle();
+}
+
+void Engine::readSettingsAndOpenPort() {
+    readSettings();
+    link.OpenPort();
+}
+
+void Engine::mainLoopPass() {
+    // Only a read that will not block: the windows must stay responsive between frames.
+    if (link.portNumber != 0 && link.bytesWaiting() > 0)
+        link.ProcessReply();
+    if (sheet.sheetClicked)
+        sheet.SyncChecks();
+    if (sheet.sheetResized)
+        sheet.FillSheet();
+}
+
+void Engine::frm1_Close(const WorkspaceLayout& layout) {
+    setups.StoreStatus();
+    if (sheet.connexionsChanged &&
+        prompt_.messageBox(messages.text(kMessageConnexionsChanged), PromptButtons::YesNo, "Routelane Change",
+                           PromptIcon::Question) == kAnswerYes)
+        saveConnexionFileAs();
+    if (assignments.assignmentsChanged)
+        WriteAssignmentFile(assignments, prompt_);
+    takeLayout(layout);
+    writeSettings();
+    link.closePort();
+    askWorkspaceIfMoved(layout.switcherWindow, saved_.switcherWindow, layout);
+    askWorkspaceIfMoved(layout.historyWindow, saved_.historyWindow, layout);
+}
+
+void Engine::readSettings() {
+    ReadSettings(settingsFilePath(folder_), settings, prompt_);
+    messages.setLanguage(settings.language);
+    link.protocolLength = settings.protocolLength;
+    link.portNumber = settings.port;
+    sheet.showAll = settings.showAll;
+    assignments.activeFileName = settings.assignmentPath;
+    saved_ = settings;
+}
+
+void Engine::loadAssignment() {
+    assignments.editFileName = assignments.activeFileName;
+    ReadAssignmentFile(assignments, messages, prompt_);
+    assignments.ApplyEditTable();
+}
+
+void Engine::takeLayout(const WorkspaceLayout& layout) {
+    settings.mainWindow = layout.mainWindow;
+    settings.mainHeight = layout.mainHeight;
+    settings.mainWidth = layout.mainWidth;
+    settings.switcherOpen = layout.switcherWindow.has_value();
+    if (layout.switcherWindow)
+        settings.switcherWindow = *layout.switcherWindow;
+    settings.historyOpen = layout.historyWindow.has_value();
+    if (layout.historyWindow)
+        settings.historyWindow = *layout.historyWindow;
+}
+
+void Engine::writeSettings() {
+    settings.showAll = sheet.showAll;
+    settings.language = messages.language();
+    settings.assignmentPath = assignments.activeFileName;
+    const std::string failure = WriteSettings(settingsFilePath(folder_), settings, link);
+    if (!failure.empty())
+        prompt_.messageBox(failure, PromptButtons::Ok, "", PromptIcon::Critical);
+}
+
+void Engine::askWorkspaceIfMoved(const std::optional<WindowPlace>& now, const WindowPlace& saved,
+                                 const WorkspaceLayout& layout) {
+    if (now && (now->left != saved.left || now->top != saved.top))
+        saveWorkspace(layout);
+}
+
+bool Engine::saveWorkspace(const WorkspaceLayout& layout) {
+    if (prompt_.messageBox(messages.text(kMessageSaveWorkspace), PromptButtons::YesNo, "Routelane Workspace",
+                           PromptIcon::Question) != kAnswerYes)
+        return false;
+    takeLayout(layout);
+    writeSettings();
+    saved_ = settings;
+    return true;
+}
+
+// Main window commands -------------------------------------------------------------------------------------
+
+void Engine::openConnexionFile() {
+    const std::string path = prompt_.openFileDialog(messages.text(kMessageOpenSheet), kConnexionFilter,
+                                                    kConnexionExtension, settings.connexionPath);
+    if (!isConnexionFileName(path))
+        return;
+    settings.connexionPath = path;
+    connexionFile.ReadConnexionFile(path);
+    // Rows whose new entry sends nothing (no source, no connector) would otherwise keep the old names.
+    sheet.FillSheet();
+    routingCommands.DownloadRouting();
+    sheet.connexionsChanged = false;
+    setTitle();
+}
+
+void Engine::saveConnexionFile() {
+    if (isConnexionFileName(settings.connexionPath))
+        connexionFile.WriteConnexionFile(settings.connexionPath);
+    else
+        saveConnexionFileAs();
+}
+
+void Engine::saveConnexionFileAs() {
+    const std::string path = prompt_.saveFileDialog(messages.text(kMessageSaveSheet), kConnexionFilter,
+                                                    kConnexionExtension, settings.connexionPath);
+    if (!isConnexionFileName(path))
+        return;
+    settings.connexionPath = path;
+    connexionFile.WriteConnexionFile(path);
+}
+
+void Engine::rowClicked(int row) {
+    if (!sheet.lvcom_ItemClick(row))
+        return;
+    listener_.switcherChanged();
+    vca.SelectVcaDestination(sheet.currentDestination);
+}
+
+// Title ----------------------------------------------------------------------------------------------------
+
+std::string Engine::shortConnexionPath() const {
+    const std::string& path = settings.connexionPath;
+    // A file outside the program folder is shown whole rather than cut at the folder's length.
+    return path.starts_with(folder_) ? path.substr(folder_.size()) : path;
+}
+
+void Engine::setTitle() {
+    title_ = kTitleStart + matrixLabel_ + messages.text(kMessageConnexionSheet) + shortConnexionPath();
+    listener_.titleChanged(title_);
+}
+
+} // namespace rl4

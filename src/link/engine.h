@@ -1,0 +1,108 @@
+#pragma once
+
+#include "assign/assignments.h"
+#include "link/engine_listener.h"
+#include "link/link.h"
+#include "link/reply_decoder.h"
+#include "link/status_reader.h"
+#include "platform/clock.h"
+#include "platform/port_opener.h"
+#include "sheet/config_dialog_model.h"
+#include "sheet/connexion_file.h"
+#include "sheet/matrix_setups.h"
+#include "sheet/routing_commands.h"
+#include "sheet/routing_table.h"
+#include "sheet/settings.h"
+#include "sheet/store_button.h"
+#include "sheet/switching_sheet.h"
+#include "sheet/vca_panel.h"
+#include "text/message_table.h"
+#include "text/prompt.h"
+
+#include <optional>
+#include <string>
+
+namespace rl4 {
+
+// Where the windows stand when the program closes, as the settings keep them (twips).
+struct WorkspaceLayout {
+    WindowPlace mainWindow;
+    std::int16_t mainHeight = 7000;
+    std::int16_t mainWidth = 11530;
+    // Only for the windows that are open.
+    std::optional<WindowPlace> switcherWindow;
+    std::optional<WindowPlace> historyWindow;
+};
+
+// The program's whole state and its start-up and shutdown: settings, assignment, routing table, link and
+// the models behind every window. The windows (or routelane4ctl) own one Engine, call it and listen to it.
+class Engine {
+public:
+    Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prompt& prompt,
+           EngineListener& listener);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Reads the settings, opens the saved port, finds the matrix (searching ports 1 to 8 and both frame forms
+    // when the saved choice gives no answer), loads the assignment, then reads the routing from the matrix
+    // or, without one, from the connexion file.
+    void startUp();
+    // One pass of the main loop after the windows had their events: reads what the matrix sent unasked,
+    // then runs the sheet's deferred work.
+    void mainLoopPass();
+    // Stores the matrix status, offers to save changed connexions, writes a changed assignment and the
+    // settings, closes the port and asks about moved tool windows.
+    void frm1_Close(const WorkspaceLayout& layout);
+
+    // The first steps of start-up, for the command-line program: the settings with the saved port opened,
+    // and the assignment.
+    void readSettingsAndOpenPort();
+    void loadAssignment();
+
+    // File commands of the main window.
+    void openConnexionFile();                          // 101
+    void saveConnexionFile();                          // 102
+    void saveConnexionFileAs();                        // 103
+    bool saveWorkspace(const WorkspaceLayout& layout); // 108 after its question
+    // The current destination changed by a click on row `row` of the sheet.
+    void rowClicked(int row);
+
+    const std::string& programFolder() const { return folder_; }
+    const std::string& matrixLabel() const { return matrixLabel_; }
+    const std::string& title() const { return title_; }
+    // The connexion file path as the title shows it: without the program folder in front.
+    std::string shortConnexionPath() const;
+
+    MessageTable messages;
+    Settings settings;
+    Assignments assignments;
+    RoutingTable routing;
+    Link link;
+    StoreButton storeButton;
+    SwitchingSheet sheet;
+    StatusReader statusReader;
+    ReplyDecoder decoder;
+    RoutingCommands routingCommands;
+    MatrixSetups setups;
+    ConnexionFile connexionFile;
+    VcaPanel vca;
+    ConfigDialogModel config;
+
+private:
+    void readSettings();
+    void setTitle();
+    void askWorkspaceIfMoved(const std::optional<WindowPlace>& now, const WindowPlace& saved,
+                             const WorkspaceLayout& layout);
+    void takeLayout(const WorkspaceLayout& layout);
+    void writeSettings();
+
+    std::string folder_;
+    Prompt& prompt_;
+    EngineListener& listener_;
+    std::string matrixLabel_;
+    std::string title_;
+    // The settings as they stand in the file, to tell at shutdown whether a tool window was moved.
+    Settings saved_;
+};
+
+} // namespace rl4

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "assign/assignment_model.h"
+#include "link/engine_listener.h"
+#include "link/reply_rules.h"
+#include "sheet/routing_table.h"
+#include "sheet/store_button.h"
+#include "sheet/switching_sheet.h"
+
+#include <functional>
+#include <string>
+
+namespace rl4 {
+
+// What the assignment editor's input level controls show for the audio input last reported on.
+struct InputLevelControls {
+    int sliagn = 0;
+    std::string lblvolagn;
+    bool balancedChecked = false;   // menu item 401
+    bool unbalancedChecked = false; // menu item 402
+    std::string cmdbal;
+};
+
+// The label of an input gain 0..31: "-oo dB" for 0, else 3 dB a step from 0 dB at 26.
+std::string inputGainText(int level);
+
+// Applies what the matrix reports to the program: connector numbers are turned back into the objects of
+// the active assignment, and only a report that names exactly one destination and one source changes the
+// routing.
+class ReplyDecoder : public ReplyRules {
+public:
+    ReplyDecoder(const AssignmentTable& activeTable, RoutingTable& routing, SwitchingSheet& sheet,
+                 StoreButton& storeButton, int& vcaSetup, EngineListener& listener);
+
+    // Receives the VCA level reported for the current destination's audio output (the VCA panel).
+    std::function<void(int level)> showVcaLevel;
+
+    void routingReport(Layer layer, int output, int input) override;
+    void vcaReport(int output, int level) override;
+    void gainReport(int level, std::optional<bool> balanced) override;
+    void inputModeReport(bool balanced) override;
+    void vcaSetupReport(int value) override;
+    void storeReport() override;
+
+    const InputLevelControls& inputLevel() const { return inputLevel_; }
+
+private:
+    // The first object 1..count on that connector, or 0 when none has it.
+    int destinationOn(Layer layer, int output) const;
+    int sourceOn(Layer layer, int input) const;
+
+    const AssignmentTable& table_;
+    RoutingTable& routing_;
+    SwitchingSheet& sheet_;
+    StoreButton& storeButton_;
+    int& vcaSetup_;
+    EngineListener& listener_;
+    InputLevelControls inputLevel_;
+};
+
+} // namespace rl4

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/byte_channel.h"
+
+#include <chrono>
+#include <sys/types.h>
+
+namespace rl4 {
+
+// Waits until fd shows one of `events` or the deadline passes, sleeping in poll(2) and riding out signals.
+// Returns the events that came, 0 when the deadline passed first, or -1 when poll itself failed.
+int waitForEvents(int fd, short events, std::chrono::steady_clock::time_point deadline);
+
+// A channel over one non-blocking file descriptor. The serial port and the TCP serial device server differ
+// only in how they are opened, so reading, writing and the line time-outs live here.
+class DescriptorChannel : public ByteChannel {
+public:
+    ~DescriptorChannel() override;
+    DescriptorChannel(const DescriptorChannel&) = delete;
+    DescriptorChannel& operator=(const DescriptorChannel&) = delete;
+
+    void close() final;
+    bool isOpen() const final { return fd_ >= 0; }
+    bool writeByte(std::uint8_t byte) final;
+    std::size_t read(std::uint8_t* buffer, std::size_t n) final;
+    std::size_t bytesWaiting() final;
+
+    // The open descriptor, or -1; for callers that need to inspect the line (tests check socket options).
+    int descriptor() const { return fd_; }
+
+protected:
+    explicit DescriptorChannel(LineTimeouts timeouts) : timeouts_(timeouts) {}
+
+    // Takes ownership of an open, non-blocking descriptor (closing any previous one).
+    void adopt(int fd);
+    // One attempt to write one byte, with the result and errno of write(2).
+    virtual ssize_t transmit(int fd, std::uint8_t byte);
+
+private:
+    LineTimeouts timeouts_;
+    int fd_ = -1;
+};
+
+} // namespace rl4

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/byte_channel.h"
+
+#include <memory>
+#include <string>
+
+namespace rl4 {
+
+// An open channel on a target: "socket://HOST:PORT" reaches a serial device server, anything else is a
+// serial device path. Nothing when it cannot be opened.
+std::unique_ptr<ByteChannel> openChannel(const std::string& target);
+
+} // namespace rl4

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/descriptor_channel.h"
+
+namespace rl4 {
+
+// Raw TCP to a serial device server that passes bytes to and from the matrix's serial line unchanged.
+// Targets read "socket://HOST:PORT", HOST being a name, an IPv4 literal or an IPv6 literal (bare or in
+// brackets).
+class SocketChannel : public DescriptorChannel {
+public:
+    static constexpr const char* kScheme = "socket://";
+    // Long enough for a server across a slow network, short enough that a dead one does not freeze the
+    // program at start-up.
+    static constexpr int kConnectTimeoutMs = 2000;
+
+    explicit SocketChannel(LineTimeouts timeouts = {}) : DescriptorChannel(timeouts) {}
+
+    // False for a malformed target, a name that does not resolve, a refused connection (at once) or a
+    // server that does not answer within kConnectTimeoutMs.
+    bool open(const std::string& target) override;
+
+protected:
+    ssize_t transmit(int fd, std::uint8_t byte) override;
+};
+
+} // namespace rl4

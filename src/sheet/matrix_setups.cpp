@@ -1,0 +1,103 @@
+#include "sheet/matrix_setups.h"
+
+#include "text/number_text.h"
+
+#include <string>
+
+namespace rl4 {
+
+namespace {
+
+constexpr int kSetups = 7;
+constexpr int kStoreLetter = 'S';
+constexpr int kStoreFiveByteData = 'S';
+constexpr int kStoreCode = 3;
+constexpr int kRecallCode = 4;
+constexpr int kSetupMachine = 1;
+constexpr int kStoreData = 0;
+constexpr int kDeleteData = 1;
+constexpr int kRecallData = 0;
+constexpr int kMessageStoreOrDelete = 106;
+constexpr int kAnswerStore = 1;
+constexpr int kAnswerDelete = 2;
+constexpr const char* kProgramTitle = "Routelane4";
+
+bool fourByteForm(const Link& link) {
+    return link.protocolLength == 4;
+}
+
+} // namespace
+
+MatrixSetups::MatrixSetups(Link& link, StoreButton& storeButton, StatusReader& statusReader,
+                           MessageTable& messages, Prompt& prompt)
+    : link_(link), storeButton_(storeButton), statusReader_(statusReader), messages_(messages),
+      prompt_(prompt) {}
+
+void MatrixSetups::StoreStatus() {
+    const bool fiveByte = link_.protocolLength == 5;
+    link_.cmd.cmdLetter = kStoreLetter;
+    link_.cmd.cmdCode = kStoreCode;
+    link_.cmd.cmdMachine = kSetupMachine;
+    link_.cmd.cmdData1 = fiveByte ? kStoreFiveByteData : kStoreData;
+    link_.cmd.cmdData2 = fiveByte ? kStoreFiveByteData : kStoreData;
+    link_.SendCommand();
+}
+
+int MatrixSetups::askSetup(const char* promptText) {
+    std::string choices = promptText;
+    for (int n = 1; n <= kSetups; ++n)
+        choices += "|Setup#" + std::to_string(n);
+    choices += "|Cancel";
+    const int answer = prompt_.choiceBox(choices, kProgramTitle, 1, PromptIcon::None);
+    return answer > 0 && answer <= kSetups ? answer : 0;
+}
+
+void MatrixSetups::sendSetupCommand(int code, int data1, int setup) {
+    link_.cmd.cmdCode = code;
+    link_.cmd.cmdMachine = kSetupMachine;
+    link_.cmd.cmdData1 = data1;
+    link_.cmd.cmdData2 = setup;
+    link_.SendCommand();
+}
+
+void MatrixSetups::storeToSetup() {
+    if (!fourByteForm(link_))
+        return;
+    const int setup = askSetup("Store status to:");
+    if (setup == 0)
+        return;
+    const int action =
+        prompt_.choiceBox("Setup#" + numberText(setup) + "|" + messages_.text(kMessageStoreOrDelete),
+                          kProgramTitle, 1, PromptIcon::Question);
+    if (action == kAnswerStore)
+        storeSetup(setup);
+    else if (action == kAnswerDelete)
+        deleteSetup(setup);
+}
+
+void MatrixSetups::recallFromSetup() {
+    if (!fourByteForm(link_))
+        return;
+    if (const int setup = askSetup("Recall status from:"))
+        recallSetup(setup);
+}
+
+void MatrixSetups::storeSetup(int n) {
+    if (fourByteForm(link_) && n >= 1 && n <= kSetups)
+        sendSetupCommand(kStoreCode, kStoreData, n);
+}
+
+void MatrixSetups::deleteSetup(int n) {
+    if (fourByteForm(link_) && n >= 1 && n <= kSetups)
+        sendSetupCommand(kStoreCode, kDeleteData, n);
+}
+
+void MatrixSetups::recallSetup(int n) {
+    if (!fourByteForm(link_) || n < 1 || n > kSetups)
+        return;
+    sendSetupCommand(kRecallCode, kRecallData, n);
+    storeButton_.setEnabled(true);
+    statusReader_.ReadMatrixStatus();
+}
+
+} // namespace rl4
