@@ -205,7 +205,7 @@ private:
     }
 
     void warnTooMany(int message, int count) {
-        prompt_.messageBox(assignments_.editFileName + messages_.text(message) + std::to_string(count) + ")",
+        prompt_.messageBox(assignments_.editFileName + messages_.text(message) + numberText(count) + ")",
                            PromptButtons::Ok, "Warning!", PromptIcon::None);
     }
 
@@ -240,17 +240,18 @@ void ReadAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt
     assignments.sizes = MatrixSizes{};
     const std::optional<std::vector<std::string>> lines = readTextLines(assignments.editFileName);
     if (!lines) {
-        prompt.messageBox(assignments.editFileName + ": cannot be read.", PromptButtons::Ok, "Warning!",
-                          PromptIcon::Exclamation);
+        prompt.messageBox(messages.fileProblem(kMessageCannotRead, assignments.editFileName),
+                          PromptButtons::Ok, "Warning!", PromptIcon::Exclamation);
         return;
     }
     AssignmentFileReader(assignments, messages, prompt, *lines).read();
 }
 
-bool WriteAssignmentFile(Assignments& assignments, Prompt& prompt) {
+bool WriteAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt& prompt) {
     const std::string failure = writeTextLines(assignments.activeFileName, fileLines(assignments));
     if (!failure.empty()) {
-        prompt.messageBox(failure, PromptButtons::Ok, "", PromptIcon::Critical);
+        prompt.messageBox(messages.fileProblem(kMessageCannotWrite, assignments.activeFileName, failure),
+                          PromptButtons::Ok, "", PromptIcon::Critical);
         return false;
     }
     assignments.assignmentsChanged = false;

@@ -14,6 +14,6 @@ void ReadAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt
 // Writes the active table to the file named by activeFileName and clears assignmentsChanged. The old file
 // stays whole until the new one is complete; a failure is shown to the operator, leaves assignmentsChanged
 // set and returns false.
-bool WriteAssignmentFile(Assignments& assignments, Prompt& prompt);
+bool WriteAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt& prompt);
 
 } // namespace rl4

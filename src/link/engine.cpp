@@ -103,7 +103,7 @@ void Engine::frm1_Close(const WorkspaceLayout& layout) {
                            PromptIcon::Question) == kAnswerYes)
         saveConnexionFileAs();
     if (assignments.assignmentsChanged)
-        WriteAssignmentFile(assignments, prompt_);
+        WriteAssignmentFile(assignments, messages, prompt_);
     takeLayout(layout);
     writeSettings();
     link.closePort();
@@ -145,7 +145,8 @@ void Engine::writeSettings() {
     settings.assignmentPath = assignments.activeFileName;
     const std::string failure = WriteSettings(settingsFilePath(folder_), settings, link);
     if (!failure.empty())
-        prompt_.messageBox(failure, PromptButtons::Ok, "", PromptIcon::Critical);
+        prompt_.messageBox(messages.fileProblem(kMessageCannotWrite, settingsFilePath(folder_), failure),
+                           PromptButtons::Ok, "", PromptIcon::Critical);
 }
 
 void Engine::askWorkspaceIfMoved(const std::optional<WindowPlace>& now, const WindowPlace& saved,

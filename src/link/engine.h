@@ -67,6 +67,10 @@ public:
     // The current destination changed by a click on row `row` of the sheet.
     void rowClicked(int row);
 
+    // Where the models behind the windows ask their questions and send their notices.
+    Prompt& prompt() { return prompt_; }
+    EngineListener& listener() { return listener_; }
+
     const std::string& programFolder() const { return folder_; }
     const std::string& matrixLabel() const { return matrixLabel_; }
     const std::string& title() const { return title_; }
@@ -87,6 +91,8 @@ public:
     ConnexionFile connexionFile;
     VcaPanel vca;
     ConfigDialogModel config;
+    // True while the assignment editor is open: the main window's commands are refused meanwhile.
+    bool assignmentEditorOpen = false;
 
 private:
     void readSettings();

@@ -44,6 +44,18 @@ public:
     virtual void switcherFollowReport(int /*destination*/, int /*source*/) {}
     // The configuration dialog's fields changed, or it was shown or closed.
     virtual void configDialogChanged() {}
+    // A main-window command asks for a window, by its menu id: 107 configuration, 205 history, 206 switcher
+    // control, 307 debug, 308 special functions, 401 assignment editor, 502 matrix information. The model
+    // behind it is loaded already.
+    virtual void windowRequested(int /*menuId*/) {}
+    // "&Quit" (106): the main window runs its close (MainCommands::frm1_Close) and the program ends.
+    virtual void quitRequested() {}
+    // A check mark of the main menu may have changed (201, 202, 205, 206: MainCommands::menuChecked).
+    virtual void menuChecksChanged() {}
+    // The switcher control model changed (lists, selections, colours, open state): redraw from it.
+    virtual void switcherModelChanged() {}
+    // The history model changed (rows, columns, caption, open state): redraw from it.
+    virtual void historyModelChanged() {}
 };
 
 } // namespace rl4

@@ -199,7 +199,7 @@ std::string writeTextLines(const std::string& path, const std::vector<std::strin
         bytes += toWindows1252(line);
         bytes += "\r\n";
     }
-    const auto failure = [&path](int error) { return "cannot write " + path + ": " + errorText(error); };
+    const auto failure = [](int error) { return errorText(error); };
 
     std::string temporary = temporaryNameFor(path);
     const mode_t mode = modeForReplacement(path);

@@ -21,7 +21,7 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path);
 
 // Writes the lines, encoded, each followed by CR LF, to a temporary file in the same folder that is then
 // renamed over `path`, so that a failure never leaves a half-written file. Returns an empty text on success,
-// else what went wrong, for the operator.
+// else the system's reason (for example "No space left on device"), which callers put in their own message.
 std::string writeTextLines(const std::string& path, const std::vector<std::string>& lines);
 
 } // namespace rl4

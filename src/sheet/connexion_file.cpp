@@ -50,7 +50,8 @@ bool ConnexionFile::WriteConnexionFile(const std::string& path) {
 
     const std::string failure = writeTextLines(path, lines);
     if (!failure.empty()) {
-        prompt_.messageBox(failure, PromptButtons::Ok, "", PromptIcon::Critical);
+        prompt_.messageBox(messages_.fileProblem(kMessageCannotWrite, path, failure), PromptButtons::Ok, "",
+                           PromptIcon::Critical);
         return false;
     }
     connexionsChanged_ = false;
@@ -71,7 +72,8 @@ void ConnexionFile::ReadConnexionFile(const std::string& path) {
 
     const auto lines = readTextLines(path);
     if (!lines) {
-        prompt_.messageBox(path + ": cannot be read.", PromptButtons::Ok, "", PromptIcon::Exclamation);
+        prompt_.messageBox(messages_.fileProblem(kMessageCannotRead, path), PromptButtons::Ok, "",
+                           PromptIcon::Exclamation);
         return;
     }
     routing_.clearForFile();

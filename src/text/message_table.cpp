@@ -258,6 +258,10 @@ constexpr MessageRow kMessages[] = {
     {106, Fr, TextPart::A, "Ecrire|Effacer|Annuler"},
     {107, En, TextPart::A, "Do you want to adjust all audio input level ?"},
     {107, Fr, TextPart::A, "Voulez-vous ajuster le niveau de toutes les entrées audio ?"},
+    {kMessageCannotRead, En, TextPart::A, "Cannot read the file "},
+    {kMessageCannotRead, Fr, TextPart::A, "Impossible de lire le fichier "},
+    {kMessageCannotWrite, En, TextPart::A, "Cannot write the file "},
+    {kMessageCannotWrite, Fr, TextPart::A, "Impossible d'écrire le fichier "},
 
 };
 
@@ -274,6 +278,10 @@ void MessageTable::MessageText(int number) {
 std::string MessageTable::text(int number) {
     MessageText(number);
     return part(TextPart::A);
+}
+
+std::string MessageTable::fileProblem(int number, const std::string& path, const std::string& reason) {
+    return text(number) + path + (reason.empty() ? "" : " (" + reason + ")");
 }
 
 } // namespace rl4

@@ -12,6 +12,10 @@ enum class TextPart { A, B, C, D, E, F };
 inline constexpr int kLanguageEnglish = 1;
 inline constexpr int kLanguageFrench = 2;
 
+// Messages of this program's own, numbered after the inherited table: a file that cannot be read or written.
+inline constexpr int kMessageCannotRead = 200;
+inline constexpr int kMessageCannotWrite = 201;
+
 // Every text the operator reads, numbered, in English and French. A caller asks for a number and then
 // joins the parts that number filled with its own values in between; parts the number does not list keep
 // what an earlier call left there, which the conflict messages rely on to gather pieces from two numbers.
@@ -26,6 +30,8 @@ public:
 
     // The usual case: the main text of one message.
     std::string text(int number);
+    // "Cannot read the file PATH (reason)" and its French twin; the reason is the system's own text.
+    std::string fileProblem(int number, const std::string& path, const std::string& reason = "");
 
 private:
     int language_ = kLanguageEnglish;

@@ -73,7 +73,7 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     assignments.sizes = {16, 8, 4, 2, 0, 0, 1, 1};
     assignments.assignmentsChanged = true;
 
-    ASSERT_TRUE(WriteAssignmentFile(assignments, prompt));
+    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
     EXPECT_FALSE(assignments.assignmentsChanged);
     std::string expected = "Video In = 16\r\nVideo Out = 8\r\nAudio In = 4\r\nAudio Out = 2\r\n"
                            "RVB In = 0\r\nRVB Out = 0\r\nYW In = 1\r\nYW Out = 1\r\n" +
@@ -117,7 +117,7 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
 TEST_F(AssignmentFileTest, EmptyTablesKeepTheirHeaders) {
     assignments.activeTable.sourceCount = 0;
     assignments.activeTable.destinationCount = 0;
-    ASSERT_TRUE(WriteAssignmentFile(assignments, prompt));
+    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
     const std::vector<std::string> lines = *readTextLines(path);
     ASSERT_EQ(lines.size(), 33u);
     EXPECT_EQ(lines[9], "SOURCES             |Kin|Vin|Ain|Rin|YWi|");
@@ -172,10 +172,10 @@ TEST_F(AssignmentFileTest, OverlongSectionsAreCutWithAWarning) {
     EXPECT_EQ(edit.specials[18].Ksp, 18);
     ASSERT_EQ(prompt.questions.size(), 3u);
     // The count stops where the section is cut, however long it was.
-    EXPECT_EQ(prompt.questions[0].text, path + " a trop de sources (257)");
+    EXPECT_EQ(prompt.questions[0].text, path + " a trop de sources ( 257)");
     EXPECT_EQ(prompt.questions[0].title, "Warning!");
-    EXPECT_EQ(prompt.questions[1].text, path + " a trop de destinations (257)");
-    EXPECT_EQ(prompt.questions[2].text, path + " a trop de sources (25)");
+    EXPECT_EQ(prompt.questions[1].text, path + " a trop de destinations ( 257)");
+    EXPECT_EQ(prompt.questions[2].text, path + " a trop de sources ( 25)");
 }
 
 TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
@@ -225,7 +225,7 @@ TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
     rlimit small = saved;
     small.rlim_cur = 100;
     setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = WriteAssignmentFile(assignments, prompt);
+    const bool written = WriteAssignmentFile(assignments, messages, prompt);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -237,7 +237,7 @@ TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
     EXPECT_NE(prompt.questions[0].text.find(path), std::string::npos);
 
     assignments.activeFileName = (folder / "missing" / "x.agn").string();
-    EXPECT_FALSE(WriteAssignmentFile(assignments, prompt));
+    EXPECT_FALSE(WriteAssignmentFile(assignments, messages, prompt));
     ASSERT_EQ(prompt.questions.size(), 2u);
     EXPECT_NE(prompt.questions[1].text.find(assignments.activeFileName), std::string::npos);
     EXPECT_TRUE(assignments.assignmentsChanged);
