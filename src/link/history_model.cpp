@@ -1,0 +1,96 @@
+#include "link/history_model.h"
+
+#include "link/engine.h"
+
+#include <cstdio>
+
+namespace rl4 {
+
+namespace {
+
+constexpr int kMessageSent = 67;
+constexpr int kMessageSimulated = 68;
+constexpr int kMessageCaptionNoMatrix = 69;
+constexpr int kMessageReceived = 70;
+constexpr int kMessageCaption = 71;
+constexpr int kMessageLayer = 72;
+
+// Marks the frame columns as hexadecimal.
+constexpr const char* kHexMark = "(h)";
+
+// The "n" column counts down the rows left before the list is cleared, always in two digits.
+std::string rowsLeftText(int rowsLeft) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", rowsLeft);
+    return text;
+}
+
+} // namespace
+
+HistoryModel::HistoryModel(Engine& engine) : engine_(engine) {}
+
+void HistoryModel::frmhisto_Load() {
+    MessageTable& messages = engine_.messages;
+    const bool portOpen = engine_.link.portNumber != 0;
+    place_ = engine_.settings.historyWindow;
+    columns_ = {
+        {messages.text(kMessageSent) + kHexMark, 1300},
+        {messages.text(portOpen ? kMessageReceived : kMessageSimulated) + kHexMark, 1300},
+        {"Instr", 600},
+        {messages.text(kMessageLayer), 600},
+        {"In", 500},
+        {"Out", 600},
+        {"Time", 850},
+        {"mS", 570},
+        {"n", 500},
+    };
+    caption_ = messages.text(portOpen ? kMessageCaption : kMessageCaptionNoMatrix);
+    open_ = true;
+    engine_.link.historyOpen = true;
+    changed();
+    engine_.listener().menuChecksChanged();
+}
+
+void HistoryModel::frmhisto_Close() {
+    open_ = false;
+    engine_.link.historyOpen = false;
+    rows_.clear();
+    changed();
+    engine_.listener().menuChecksChanged();
+}
+
+void HistoryModel::frmhisto_Move(WindowPlace place) {
+    place_ = place;
+}
+
+void HistoryModel::AddHistoryRow(const HistoryRow& row) {
+    if (!open_)
+        return;
+    if (static_cast<int>(rows_.size()) >= kHistoryMaxRows)
+        rows_.clear();
+    // With no row before it, a frame counts as the start of a new exchange.
+    if (!previousRowMicros_ || row.atMicros - *previousRowMicros_ > kHistoryGroupMicros)
+        colour_ = colour_ == kHistoryColourOne ? kHistoryColourTwo : kHistoryColourOne;
+    previousRowMicros_ = row.atMicros;
+
+    HistoryLine line;
+    line.cells = {row.sent, row.received, row.instr,     row.object,
+                  row.in,   row.out,      row.timeOfDay, std::to_string(row.responseMs),
+                  ""};
+    line.background = colour_;
+    line.text = row.recognised ? kBlack : kUnrecognisedRowText;
+    rows_.insert(rows_.begin(), std::move(line));
+    rows_.front().cells.back() = rowsLeftText(kHistoryMaxRows + 1 - static_cast<int>(rows_.size()));
+    changed();
+}
+
+void HistoryModel::cmdclrhisto_Click() {
+    rows_.clear();
+    changed();
+}
+
+void HistoryModel::changed() {
+    engine_.listener().historyModelChanged();
+}
+
+} // namespace rl4

@@ -1,0 +1,154 @@
+#include "sheet/main_menu.h"
+#include "window_rig.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace rl4::test {
+namespace {
+
+TEST(MainCommands, WhileTheEditorIsOpenEveryCommandIsRefusedWithMessage21) {
+    WindowRig rig;
+    rig.connect(5);
+    rig.engine.assignmentEditorOpen = true;
+    std::vector<int> ids{105, 999};
+    for (const MenuItem& submenu : mainMenu(kLanguageEnglish)) {
+        ids.push_back(submenu.id);
+        for (const MenuItem& item : submenu.items)
+            ids.push_back(item.id);
+    }
+    for (int id : ids)
+        rig.commands.frm1_MenuEvent(id);
+    rig.commands.tb1_ButtonClick(3);
+    rig.commands.lvcom_DblClick();
+    rig.commands.tb1_ButtonClick(1); // the separator performs nothing, so refuses nothing either
+
+    ASSERT_EQ(rig.prompt.questions.size(), ids.size() + 2);
+    for (const AskedQuestion& question : rig.prompt.questions)
+        EXPECT_EQ(question.text, "Please, close the assignment window.");
+    EXPECT_TRUE(rig.written.empty());
+    EXPECT_TRUE(rig.listener.windows.empty());
+    EXPECT_EQ(rig.listener.quits, 0);
+    EXPECT_TRUE(rig.engine.sheet.showAll);
+    EXPECT_FALSE(rig.engine.link.historyOpen);
+
+    rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.commands.frm1_MenuEvent(206);
+    EXPECT_EQ(rig.prompt.questions.back().text, "Veuillez fermer la fenêtre déassignations.");
+    EXPECT_FALSE(rig.commands.switcher.isOpen());
+}
+
+TEST(MainCommands, ToolWindowsOpenOnceAtTheirSavedPlaceAndCarryTheirChecks) {
+    WindowRig rig;
+    rig.simulate(5);
+    rig.engine.settings.switcherWindow = {120, 340};
+    rig.engine.settings.historyWindow = {500, 60};
+    EXPECT_FALSE(rig.commands.menuChecked(205));
+    EXPECT_FALSE(rig.commands.menuChecked(206));
+
+    rig.commands.lvcom_DblClick();
+    rig.commands.frm1_MenuEvent(206);
+    rig.commands.frm1_MenuEvent(205);
+    rig.commands.frm1_MenuEvent(205);
+    EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 205}));
+    EXPECT_TRUE(rig.commands.menuChecked(205));
+    EXPECT_TRUE(rig.commands.menuChecked(206));
+    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{120, 340}));
+    EXPECT_TRUE(rig.engine.link.historyOpen);
+
+    rig.geometry = {{10, 20}, 8000, 12000};
+    rig.commands.switcher.frmcommutation_Move({130, 350});
+    rig.commands.history.frmhisto_Close();
+    EXPECT_FALSE(rig.commands.menuChecked(205));
+    EXPECT_FALSE(rig.engine.link.historyOpen);
+    const WorkspaceLayout layout = rig.commands.workspaceLayout();
+    EXPECT_EQ(layout.mainWindow, (WindowPlace{10, 20}));
+    EXPECT_EQ(layout.mainWidth, 12000);
+    EXPECT_EQ(layout.switcherWindow, (WindowPlace{130, 350}));
+    EXPECT_FALSE(layout.historyWindow.has_value());
+
+    for (int id : {107, 307, 308, 502, 401, 501, 999})
+        rig.commands.frm1_MenuEvent(id);
+    EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 205, 107, 307, 308, 502, 401}));
+    EXPECT_TRUE(rig.engine.config.visible);
+    EXPECT_TRUE(rig.engine.assignmentEditorOpen);
+    EXPECT_EQ(rig.commands.matrixInfo().lblinfoport, "No port open");
+
+    // The switcher was moved: closing asks once whether to keep the workspace, then closes the tool windows.
+    rig.engine.assignmentEditorOpen = false;
+    rig.prompt.answer(kAnswerNo);
+    rig.commands.frm1_Close();
+    EXPECT_EQ(rig.prompt.questions.back().text, "Save the workspace as shown on this screen?");
+    EXPECT_EQ(rig.prompt.unusedAnswers(), 0U);
+    EXPECT_FALSE(rig.commands.switcher.isOpen());
+}
+
+TEST(MainCommands, SavedWindowsReopenAtStart) {
+    WindowRig rig;
+    rig.simulate(5);
+    rig.engine.settings.historyOpen = true;
+    rig.commands.openSavedWindows();
+    EXPECT_EQ(rig.listener.windows, (std::vector<int>{205}));
+    EXPECT_TRUE(rig.commands.history.isOpen());
+    EXPECT_FALSE(rig.commands.switcher.isOpen());
+}
+
+TEST(MainCommands, CommandsSendTheirFramesInTheirForm) {
+    WindowRig rig;
+    rig.echo = false;
+    rig.connect(5);
+    rig.commands.frm1_MenuEvent(207); // no OSD in the 5-byte form
+    EXPECT_TRUE(rig.takeWritten().empty());
+    rig.commands.frm1_MenuEvent(109);
+    rig.commands.frm1_MenuEvent(306);
+    EXPECT_EQ(
+        rig.takeWritten(),
+        (std::vector<Frame>{{0x02, 'S', 83, 83, 0x03}, {0x02, 'N', 1, 31, 0x03}, {0x02, 'N', 3, 31, 0x03}}));
+    rig.commands.frm1_MenuEvent(104);
+    const std::vector<Frame> reading = rig.takeWritten();
+    ASSERT_FALSE(reading.empty());
+    EXPECT_EQ(reading.front()[1], 'v');
+
+    rig.engine.link.protocolLength = 4;
+    rig.commands.frm1_MenuEvent(207);
+    rig.commands.frm1_MenuEvent(305);
+    EXPECT_EQ(
+        rig.takeWritten(),
+        (std::vector<Frame>{{0x39, 0x80, 0x80, 0x82}, {0x15, 0x81, 0x80, 0x81}, {0x15, 0x83, 0x80, 0x81}}));
+}
+
+TEST(MainCommands, SheetModesQuitKeysAndWorkspace) {
+    WindowRig rig;
+    rig.simulate(5);
+    rig.engine.assignments.activeTable.destinations[2].Shw = 0;
+    rig.commands.frm1_MenuEvent(202);
+    EXPECT_TRUE(rig.commands.menuChecked(202));
+    EXPECT_FALSE(rig.commands.menuChecked(201));
+    EXPECT_EQ(rig.engine.sheet.rows().size(), 2U);
+    rig.commands.frm1_MenuEvent(204);
+    EXPECT_EQ(rig.engine.assignments.activeTable.destinations[3].Shw, 0);
+    rig.commands.frm1_MenuEvent(201);
+    rig.commands.frm1_MenuEvent(203);
+    EXPECT_TRUE(rig.commands.menuChecked(201));
+    EXPECT_EQ(rig.engine.assignments.activeTable.destinations[2].Shw, -1);
+
+    rig.commands.tb1_ButtonClick(5);
+    EXPECT_EQ(rig.listener.quits, 1);
+
+    rig.commands.frm1_KeyPress(65);
+    EXPECT_EQ(rig.prompt.questions.back().text, " 65");
+
+    rig.geometry = {{300, 400}, 9000, 10000};
+    rig.prompt.answer(kAnswerYes);
+    rig.commands.frm1_MenuEvent(108);
+    EXPECT_EQ(rig.prompt.questions.back().title, "Routelane Workspace");
+    EXPECT_EQ(rig.engine.settings.mainWindow, (WindowPlace{300, 400}));
+    EXPECT_EQ(rig.engine.settings.mainHeight, 9000);
+    EXPECT_TRUE(std::filesystem::exists(settingsFilePath(rig.folder.folder())));
+
+    rig.engine.settings.connexionPath = "/data/show.cnx";
+    EXPECT_EQ(rig.commands.frm1_MenuOver(102), "Saves the connexions in the file called: /data/show.cnx");
+}
+
+} // namespace
+} // namespace rl4::test
