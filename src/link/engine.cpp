@@ -37,11 +37,14 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
                       storeButton, statusReader, messages, prompt),
       setups(link, storeButton, statusReader, messages, prompt),
       connexionFile(routing, assignments, sheet.connexionsChanged, messages, prompt), vca(link, assignments),
-      config(link, settings, messages, [this] { setups.StoreStatus(); }), folder_(std::move(programFolder)),
-      prompt_(prompt), listener_(listener) {
+      config(link, settings, messages, [this] { setups.StoreStatus(); }),
+      editor(assignments, messages, prompt, link, statusReader, routingCommands, sheet, programFolder),
+      folder_(std::move(programFolder)), prompt_(prompt), listener_(listener) {
     link.setRules(&decoder);
     link.setListener(&listener);
     decoder.showVcaLevel = [this](int level) { vca.levelReported(level); };
+    decoder.showInputGain = [this](int level) { editor.levels.gainReported(level); };
+    decoder.showInputMode = [this](bool balanced) { editor.levels.modeReported(balanced); };
     vca.setListener(&listener);
     config.setListener(&listener);
     assignments.rebuildSheet = [this] {
@@ -208,8 +211,11 @@ void Engine::rowClicked(int row) {
 
 std::string Engine::shortConnexionPath() const {
     const std::string& path = settings.connexionPath;
-    // A file outside the program folder is shown whole rather than cut at the folder's length.
-    return path.starts_with(folder_) ? path.substr(folder_.size()) : path;
+    // A file outside the program folder is shown whole rather than cut at the folder's length; so is one in
+    // a sibling folder whose name only begins like the program folder's ("routelane4-old").
+    const bool inside = path.size() > folder_.size() && path.starts_with(folder_) &&
+                        (path[folder_.size()] == '/' || path[folder_.size()] == '\\');
+    return inside ? path.substr(folder_.size()) : path;
 }
 
 void Engine::setTitle() {

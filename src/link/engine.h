@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assign/assignment_editor.h"
 #include "assign/assignments.h"
 #include "link/engine_listener.h"
 #include "link/link.h"
@@ -91,6 +92,7 @@ public:
     ConnexionFile connexionFile;
     VcaPanel vca;
     ConfigDialogModel config;
+    AssignmentEditor editor;
     // True while the assignment editor is open: the main window's commands are refused meanwhile.
     bool assignmentEditorOpen = false;
 

@@ -20,7 +20,7 @@ constexpr const char* kHexMark = "(h)";
 
 // The "n" column counts down the rows left before the list is cleared, always in two digits.
 std::string rowsLeftText(int rowsLeft) {
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%02d", rowsLeft);
     return text;
 }

@@ -71,17 +71,16 @@ void ReplyDecoder::vcaReport(int output, int level) {
 void ReplyDecoder::gainReport(int level, std::optional<bool> balanced) {
     if (level < 0 || level >= kGainLevels)
         return;
-    inputLevel_.sliagn = level;
-    inputLevel_.lblvolagn = inputGainText(level);
-    listener_.inputGainChanged(level, inputLevel_.lblvolagn);
+    if (showInputGain)
+        showInputGain(level);
+    listener_.inputGainChanged(level, inputGainText(level));
     if (balanced)
         inputModeReport(*balanced);
 }
 
 void ReplyDecoder::inputModeReport(bool balanced) {
-    inputLevel_.balancedChecked = balanced;
-    inputLevel_.unbalancedChecked = !balanced;
-    inputLevel_.cmdbal = balanced ? "Balanced" : "Unbalanced";
+    if (showInputMode)
+        showInputMode(balanced);
     listener_.inputModeChanged(balanced);
 }
 

@@ -12,15 +12,6 @@
 
 namespace rl4 {
 
-// What the assignment editor's input level controls show for the audio input last reported on.
-struct InputLevelControls {
-    int sliagn = 0;
-    std::string lblvolagn;
-    bool balancedChecked = false;   // menu item 401
-    bool unbalancedChecked = false; // menu item 402
-    std::string cmdbal;
-};
-
 // The label of an input gain 0..31: "-oo dB" for 0, else 3 dB a step from 0 dB at 26.
 std::string inputGainText(int level);
 
@@ -34,6 +25,10 @@ public:
 
     // Receives the VCA level reported for the current destination's audio output (the VCA panel).
     std::function<void(int level)> showVcaLevel;
+    // Receive the gain (0..31) and the mode (true = balanced) reported for an audio input: the assignment
+    // editor's input level controls.
+    std::function<void(int level)> showInputGain;
+    std::function<void(bool balanced)> showInputMode;
 
     void routingReport(Layer layer, int output, int input) override;
     void vcaReport(int output, int level) override;
@@ -41,8 +36,6 @@ public:
     void inputModeReport(bool balanced) override;
     void vcaSetupReport(int value) override;
     void storeReport() override;
-
-    const InputLevelControls& inputLevel() const { return inputLevel_; }
 
 private:
     // The first object 1..count on that connector, or 0 when none has it.
@@ -55,7 +48,6 @@ private:
     StoreButton& storeButton_;
     int& vcaSetup_;
     EngineListener& listener_;
-    InputLevelControls inputLevel_;
 };
 
 } // namespace rl4

@@ -133,36 +133,30 @@ TEST_F(ReplyDecoderTest, VcaLevelReachesThePanelForTheCurrentDestinationOnly) {
     EXPECT_EQ(rig.routing.matrixVca[2], 0);
 }
 
-TEST_F(ReplyDecoderTest, GainAndModeAnswersDriveTheInputLevelControls) {
-    const InputLevelControls& controls = rig.decoder.inputLevel();
+TEST_F(ReplyDecoderTest, GainAndModeAnswersReachTheInputLevelControls) {
     rig.connect(5);
     const std::pair<int, std::string> gains[] = {
         {0, "-oo dB"}, {1, "-75 dB"}, {25, "-3 dB"}, {26, " 0 dB"}, {31, " 15 dB"}};
     for (const auto& [level, text] : gains) {
         rig.unsolicited(fiveByte('l', 1, level));
-        EXPECT_EQ(controls.sliagn, level);
-        EXPECT_EQ(controls.lblvolagn, text);
+        EXPECT_EQ(inputGainText(level), text);
     }
+    rig.unsolicited(fiveByte('l', 1, 32)); // beyond the slider: ignored
     rig.unsolicited(fiveByte('g', 1, 0));
-    EXPECT_EQ(std::tie(controls.balancedChecked, controls.unbalancedChecked, controls.cmdbal),
-              std::make_tuple(true, false, std::string("Balanced")));
     rig.unsolicited(fiveByte('G', 1, 7));
-    EXPECT_EQ(std::tie(controls.balancedChecked, controls.unbalancedChecked, controls.cmdbal),
-              std::make_tuple(false, true, std::string("Unbalanced")));
+    EXPECT_EQ(rig.shownGains, (std::vector<int>{0, 1, 25, 26, 31}));
+    EXPECT_EQ(rig.shownModes, (std::vector<bool>{true, false}));
 
     // The 4-byte answer carries the mode in bits 5 and 6 of the level: 0x20 balanced, 0x60 unbalanced.
+    rig.shownGains.clear();
+    rig.shownModes.clear();
     rig.link.closePort();
     rig.connect(4);
     rig.unsolicited({0x56, 0x81, 0xB4, 0x81}); // 0x34: level 20, balanced
-    EXPECT_EQ(std::tie(controls.sliagn, controls.lblvolagn, controls.cmdbal),
-              std::make_tuple(20, std::string("-18 dB"), std::string("Balanced")));
     rig.unsolicited({0x56, 0x81, 0xE5, 0x81}); // 0x65: level 5, unbalanced
-    EXPECT_EQ(std::tie(controls.lblvolagn, controls.cmdbal),
-              std::make_tuple(std::string("-63 dB"), std::string("Unbalanced")));
-    rig.unsolicited({0x56, 0x81, 0xAA, 0x81}); // 0x2A: level 10, balanced
     rig.unsolicited({0x56, 0x81, 0xCB, 0x81}); // 0x4B: level 11, the mode is not told
-    EXPECT_EQ(std::tie(controls.lblvolagn, controls.cmdbal),
-              std::make_tuple(std::string("-45 dB"), std::string("Balanced")));
+    EXPECT_EQ(rig.shownGains, (std::vector<int>{20, 5, 11}));
+    EXPECT_EQ(rig.shownModes, (std::vector<bool>{true, false}));
 }
 
 TEST_F(ReplyDecoderTest, StoreAnswersDisableTheStoreButton) {

@@ -66,6 +66,8 @@ struct SheetRig {
     bool assignmentsChanged = false;
     int vcaSetup = 32;
     std::vector<int> shownVcaLevels;
+    std::vector<int> shownGains;
+    std::vector<bool> shownModes;
 
     SwitchingSheet sheet{table, routing, layerUsed, assignmentsChanged, listener};
     StoreButton storeButton{listener};
@@ -84,6 +86,8 @@ struct SheetRig {
         link.setRules(&decoder);
         link.setListener(&listener);
         decoder.showVcaLevel = [this](int level) { shownVcaLevels.push_back(level); };
+        decoder.showInputGain = [this](int level) { shownGains.push_back(level); };
+        decoder.showInputMode = [this](bool balanced) { shownModes.push_back(balanced); };
         setSource(1, "Camera 1", {1, 1, NotAssigned, NotAssigned});
         setSource(2, "Camera 2", {2, 2, 2, 2});
         setSource(3, "Player", {3, NotAssigned, 3, NotAssigned});

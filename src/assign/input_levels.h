@@ -1,0 +1,86 @@
+#pragma once
+
+#include "assign/assignments.h"
+#include "assign/editor_menu.h"
+#include "link/link.h"
+#include "text/message_table.h"
+#include "text/prompt.h"
+
+#include <string>
+
+namespace rl4 {
+
+inline constexpr int kGainMinimum = 0;
+inline constexpr int kGainMaximum = 31;
+
+// The audio input controls of the assignment editor: gain slider `sliagn` with its label `lblvolagn`, the
+// mode button `cmdbal`, the level menu entries 401..407 and the audio monitor label `lblaudiomonitor`.
+// Gain and mode live in the matrix only: every action sends an instruction, and the controls show what
+// the matrix answers (gainReported, modeReported): without an answer the slider stays at its bottom and
+// no mode is checked.
+class InputLevels {
+public:
+    // `currentRow` is the editor's selected record, which the level commands act on.
+    InputLevels(Link& link, Assignments& assignments, MessageTable& messages, Prompt& prompt,
+                EditorMenu& menu, const int& currentRow);
+
+    // Every refill of the editor list: controls hidden and locked, level entries off.
+    void lockAndHide();
+    // A row was clicked in the sources view: shows the controls for an audio input, asks the matrix for
+    // its gain (and mode, in the 5-byte form) and routes the source to the audio monitor.
+    void sourceRowClicked();
+    // A row was clicked in the destinations or special functions view.
+    void otherRowClicked(bool destinationsView);
+
+    void toggleAdjustments();        // 406
+    void setMode(bool balanced);     // 401, 402
+    void setAllModes(bool balanced); // 403, 404
+    void adjustAll();                // 407
+    void selectAudioMonitor();       // 405
+    void sliagn_Change(int value);
+    void cmdbal_Click();
+
+    // What the matrix answered about the audio input last asked for.
+    void gainReported(int level);
+    void modeReported(bool balanced);
+
+    // Destination whose audio output monitors the selected source; NotAssigned for none.
+    int audioMonitorDest = NotAssigned;
+
+    // sliagn, lblvolagn and cmdbal are shown, and enabled, together.
+    bool controlsVisible = false;
+    bool controlsEnabled = false;
+    int sliagn = kGainMinimum;
+    std::string lblvolagn;
+    std::string cmdbal;
+    std::string lblvolagnHint;
+    std::string sliagnHint;
+    bool audioMonitorVisible = false;
+    std::string lblaudiomonitor;
+
+private:
+    struct Instruction {
+        int letter;
+        int fiveByteValue;
+        int code;
+        int first;
+    };
+    // The 5-byte form carries the audio input in the output byte; the 4-byte form after the value.
+    void sendForInput(const Instruction& instruction, int audioInput);
+    void sendGain(int level, int audioInput);
+    void sendMode(bool balanced, int audioInput);
+    void setLocked(bool locked);
+    // Audio input of the selected source in the active table; NotAssigned when there is none.
+    int selectedActiveInput() const;
+    std::string modeCaption(bool balanced) const;
+    bool fiveByte() const { return link_.protocolLength == 5; }
+
+    Link& link_;
+    Assignments& assignments_;
+    MessageTable& messages_;
+    Prompt& prompt_;
+    EditorMenu& menu_;
+    const int& currentRow_;
+};
+
+} // namespace rl4

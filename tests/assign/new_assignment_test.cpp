@@ -1,0 +1,172 @@
+#include "assign/size_dialog_model.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace rl4 {
+namespace {
+
+constexpr int N = NotAssigned;
+
+struct Built {
+    std::vector<Source> sources;
+    std::vector<Destination> destinations;
+};
+
+// Builds into a table as the editor leaves it when the size dialog opens: cleared, counts untouched.
+Built build(const NewAssignmentRequest& request) {
+    Assignments assignments;
+    assignments.ClearEditTable();
+    AssignmentTable& table = assignments.editTable;
+    buildNewAssignment(request, table);
+    Built built;
+    built.sources.assign(table.sources.begin() + 1, table.sources.begin() + 1 + table.sourceCount);
+    built.destinations.assign(table.destinations.begin() + 1,
+                              table.destinations.begin() + 1 + table.destinationCount);
+    return built;
+}
+
+Destination destination(const std::string& name, std::array<int, 4> outputs, int touch = N) {
+    Destination d{.name = name,
+                  .Kou = touch,
+                  .Vou = outputs[0],
+                  .Aou = outputs[1],
+                  .Rou = outputs[2],
+                  .YWo = outputs[3]};
+    d.Shw = -1;
+    return d;
+}
+
+TEST(NewAssignmentTest, GlobalNamingGivesOneObjectPerNumberAndTheDisconnectAndAllDestObjects) {
+    NewAssignmentRequest request;
+    request.sizes = {.videoIn = 8, .videoOut = 2, .audioIn = 4};
+    const Built built = build(request);
+    ASSERT_EQ(built.sources.size(), 9u);
+    for (int s = 1; s <= 8; ++s)
+        EXPECT_EQ(built.sources[static_cast<std::size_t>(s - 1)],
+                  (Source{"Source " + std::to_string(s), N, s, s <= 4 ? s : N, N, N}));
+    EXPECT_EQ(built.sources[8], (Source{"Disconnect", N, 0, 0, N, N}));
+    EXPECT_EQ(built.destinations, (std::vector<Destination>{destination("Dest 1", {1, N, N, N}),
+                                                            destination("Dest 2", {2, N, N, N}),
+                                                            destination("All Dest", {0, N, N, N})}));
+
+    request.numberFromOne = false;
+    request.addAllDest = false;
+    request.sizes = {.videoIn = 2, .videoOut = 1};
+    const Built fromZero = build(request);
+    EXPECT_EQ(fromZero.sources,
+              (std::vector<Source>{
+                  {"Source 0", N, 0, N, N, N}, {"Source 1", N, 1, N, N, N}, {"Disconnect", N, 0, N, N, N}}));
+    EXPECT_EQ(fromZero.destinations, (std::vector<Destination>{destination("Dest 0", {0, N, N, N})}));
+
+    request.sizes = {};
+    const Built empty = build(request);
+    EXPECT_EQ(empty.sources, (std::vector<Source>{{"Disconnect", N, N, N, N, N}}));
+    EXPECT_TRUE(empty.destinations.empty());
+}
+
+TEST(NewAssignmentTest, SeparateNamingGivesOneObjectPerNumberAndLayerWithoutExtras) {
+    NewAssignmentRequest request;
+    request.naming = NamingMode::Separate;
+    request.sizes = {.videoIn = 2, .audioIn = 2, .ycOut = 1};
+    const Built built = build(request);
+    EXPECT_EQ(built.sources, (std::vector<Source>{{"Video in 1", N, 1, N, N, N},
+                                                  {"Audio in 1", N, N, 1, N, N},
+                                                  {"Video in 2", N, 2, N, N, N},
+                                                  {"Audio in 2", N, N, 2, N, N}}));
+    EXPECT_EQ(built.destinations, (std::vector<Destination>{destination("YC-YUV out 1", {N, N, N, 1})}));
+}
+
+TEST(NewAssignmentTest, NeverMoreThan256ObjectsOfAKind) {
+    NewAssignmentRequest request;
+    request.sizes = {.videoIn = 300, .videoOut = 256};
+    const Built global = build(request);
+    EXPECT_EQ(global.sources.size(), 256u);
+    EXPECT_EQ(global.sources.back().name, "Source 256");
+    EXPECT_EQ(global.destinations.back().name, "Dest 256") << "no room left for All Dest";
+
+    request.naming = NamingMode::Separate;
+    request.sizes = {.videoIn = 200, .audioIn = 200};
+    const Built separate = build(request);
+    EXPECT_EQ(separate.sources.size(), 256u);
+    EXPECT_EQ(separate.sources.back(), (Source{"Audio in 128", N, N, 128, N, N}));
+}
+
+TEST(NewAssignmentTest, DestinationTouchesStartOnTheNextKeyboardRow) {
+    NewAssignmentRequest request;
+    request.giveTouches = true;
+    request.addDisconnect = false;
+    request.addAllDest = false;
+    request.sizes = {.videoIn = 10, .videoOut = 3};
+    const Built built = build(request);
+    for (int s = 1; s <= 10; ++s)
+        EXPECT_EQ(built.sources[static_cast<std::size_t>(s - 1)].Kin, s);
+    EXPECT_EQ(built.destinations[0].Kou, 17);
+    EXPECT_EQ(built.destinations[2].Kou, 19);
+
+    request.numberFromOne = false;
+    const Built fromZero = build(request);
+    EXPECT_EQ(fromZero.sources[9].Kin, 9);
+    EXPECT_EQ(fromZero.destinations[0].Kou, 16);
+
+    struct Case {
+        int last;
+        bool fromOne;
+        int first;
+    };
+    const Case cases[] = {{0, true, 1},   {8, true, 9},   {33, true, 49}, {64, true, 65},
+                          {65, true, 66}, {-1, false, 0}, {8, false, 16}, {63, false, 64}};
+    for (const Case& c : cases)
+        EXPECT_EQ(firstDestinationTouch(c.last, c.fromOne), c.first)
+            << c.last << (c.fromOne ? " from 1" : " from 0");
+}
+
+TEST(SizeDialogTest, NamingModesAndTheFieldsAsTyped) {
+    Assignments assignments;
+    assignments.sizes = {.videoOut = 16, .audioOut = 8};
+    assignments.ClearEditTable();
+    std::optional<bool> created;
+    SizeDialogModel dialog(assignments, "/data", [&created](bool made) { created = made; });
+    EXPECT_EQ(dialog.edsizeinvideonumber, "0");
+    EXPECT_EQ(dialog.edsizeoutvideonumber, "16");
+    EXPECT_EQ(dialog.edsizeoutaudionumber, "8");
+    EXPECT_FALSE(dialog.layerPrefixesEnabled());
+    dialog.lblsizergb_Click();
+    EXPECT_TRUE(dialog.layerPrefixesEnabled());
+    EXPECT_EQ(dialog.layerLabelColours()[2], (RgbColour{255, 0, 0}));
+    EXPECT_EQ(dialog.globalLabelColour(), (RgbColour{192, 192, 192}));
+    dialog.lblsizeglobal_Click();
+
+    dialog.edsizeinvideonumber = " 2 inputs";
+    dialog.edsizeinaudionumber = "-3";
+    dialog.edsizeoutvideonumber = "none";
+    dialog.edsizeoutaudionumber = "1";
+    dialog.edsizeinglobal = "Cam";
+    dialog.chkdisconnect = false;
+    dialog.cmdsizecreate_Click();
+    EXPECT_EQ(created, true);
+    EXPECT_FALSE(dialog.isOpen());
+    EXPECT_EQ(assignments.sizes.videoIn, 2);
+    EXPECT_EQ(assignments.sizes.audioIn, -3);
+    EXPECT_EQ(assignments.sizes.videoOut, 0);
+    const AssignmentTable& edit = assignments.editTable;
+    EXPECT_EQ(edit.sourceCount, 2);
+    EXPECT_EQ(edit.sources[2], (Source{"Cam 2", N, 2, N, N, N}));
+    EXPECT_EQ(edit.destinationCount, 2);
+    EXPECT_EQ(edit.destinations[2].name, "All Dest");
+    EXPECT_EQ(edit.destinations[2].Aou, 0);
+    EXPECT_EQ(edit.destinations[2].Vou, N);
+    EXPECT_EQ(edit.specials[1].Ksp, N);
+    EXPECT_EQ(assignments.editFileName, "/data/newassign.agn");
+    EXPECT_TRUE(assignments.assignmentsChanged);
+
+    Assignments untouched;
+    SizeDialogModel cancelled(untouched, "/data", [&created](bool made) { created = made; });
+    cancelled.cmdsizecancel_Click();
+    EXPECT_EQ(created, false);
+    EXPECT_EQ(untouched.editTable.sourceCount, 4);
+    EXPECT_FALSE(untouched.assignmentsChanged);
+}
+
+} // namespace
+} // namespace rl4
