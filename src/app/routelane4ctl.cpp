@@ -9,6 +9,7 @@
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
 
+#include <functional>
 #include <iostream>
 #include <optional>
 
@@ -64,19 +65,43 @@ int failure(int code, const std::string& message) {
     return code;
 }
 
-// Keeps the last history row the link produces, as the history window would list it.
+// Keeps the last history row the link produces, as the history window would list it, and says when a
+// status reading begins.
 class CtlListener : public EngineListener {
 public:
     void historyRowAdded(const HistoryRow& row) override { last = row; }
+    void statusReadingStarted() override {
+        if (statusReadingStarts)
+            statusReadingStarts();
+    }
     std::optional<HistoryRow> last;
+    std::function<void()> statusReadingStarts;
 };
 
-std::optional<Layer> layerNamed(const std::string& name) {
+const char* layerName(Layer layer) {
     static constexpr const char* kNames[] = {"video", "audio", "rgb", "yc"};
+    return kNames[layerIndex(layer)];
+}
+
+std::optional<Layer> layerNamed(const std::string& name) {
     for (Layer layer : kLayers)
-        if (name == kNames[layerIndex(layer)])
+        if (name == layerName(layer))
             return layer;
     return std::nullopt;
+}
+
+// Why the last instruction brought no recognised answer, from the first byte the link read.
+std::string failureReason(const Link& link) {
+    constexpr int kNothingRead = 0xFF;
+    constexpr int kNothingWithin300Ms = 0xFE;
+    constexpr int kErrorReport = 0x50;
+    if (link.firstByte == kNothingRead || link.firstByte == kNothingWithin300Ms)
+        return "no answer from the matrix";
+    if (link.firstByte == kNak)
+        return "the matrix refused the instruction (NAK)";
+    if (link.protocolLength == 4 && link.firstByte == kErrorReport)
+        return "the matrix reported an error: " + link.logIn + " " + link.logOut;
+    return "the answer was not understood";
 }
 
 class CtlSession {
@@ -86,6 +111,10 @@ public:
           engine_(folder, clock_, opener_, prompt_, listener_) {
         for (const std::string& problem : opener_.map().problems())
             std::cerr << kProgram << ": " << problem << '\n';
+        listener_.statusReadingStarts = [this] {
+            if (!failedAtStatusReading_)
+                failedAtStatusReading_ = engine_.link.failedCommands;
+        };
     }
 
     int run(const std::string& command, const std::vector<std::string>& args) {
@@ -115,8 +144,9 @@ public:
     }
 
 private:
-    // The settings give port and protocol; the options override them.
-    void openPort() {
+    // The settings give port and protocol; the options override them. A port that cannot be opened is
+    // reported, except where the port search follows.
+    void openPort(bool reportClosedPort = true) {
         engine_.readSettingsAndOpenPort();
         Link& link = engine_.link;
         link.closePort();
@@ -127,6 +157,9 @@ private:
         if (options_.target)
             opener_.map().set(link.portNumber, *options_.target);
         link.OpenPort();
+        if (reportClosedPort && link.portError && link.portNumber != 0)
+            std::cerr << kProgram << ": port " << link.portNumber << " ("
+                      << opener_.map().target(link.portNumber) << ") cannot be opened\n";
     }
 
     // The port and the assignment, with nothing known of the routing yet.
@@ -136,10 +169,14 @@ private:
         engine_.routing.markAllUnknown();
     }
 
-    int answered(long failedBefore, const std::string& what) {
-        const long failed = engine_.link.failedCommands - failedBefore;
-        if (failed == 0)
+    // Counts the instructions that failed since `failedBefore`, up to a status reading that followed them:
+    // that reading ends every layer on a refused output. `done` is printed only when none failed.
+    int answered(long failedBefore, const std::string& what, const std::string& done) {
+        const long failed = failedAtStatusReading_.value_or(engine_.link.failedCommands) - failedBefore;
+        if (failed == 0) {
+            std::cout << done << '\n';
             return kDone;
+        }
         return failure(kNoAnswer, what + ": the matrix refused or did not answer " + std::to_string(failed) +
                                       " instruction" + (failed > 1 ? "s" : ""));
     }
@@ -151,7 +188,7 @@ private:
     }
 
     int identify() {
-        openPort();
+        openPort(false);
         const SearchOutcome outcome = identifyMatrix(engine_.link, nullptr);
         if (!outcome.found) {
             std::cout << "no matrix found\n";
@@ -202,7 +239,7 @@ private:
         const HistoryRow row = listener_.last ? *listener_.last : link.lastRow();
         std::cout << row.sent << '\t' << row.received << '\t' << row.instr << '\t' << row.object << '\t'
                   << row.in << '\t' << row.out << '\t' << row.responseMs << '\n';
-        return link.replyError ? kNoAnswer : kDone;
+        return link.replyError ? failure(kNoAnswer, "send: " + failureReason(link)) : kDone;
     }
 
     int status() {
@@ -259,11 +296,10 @@ private:
                                           (only ? " on that layer" : " on any layer"));
         const long failedBefore = engine_.link.failedCommands;
         engine_.routingCommands.DownloadRouting();
-        std::cout << table().sources[*s].name << " -> " << table().destinations[*d].name << " on";
+        std::string done = table().sources[*s].name + " -> " + table().destinations[*d].name + " on";
         for (Layer layer : layers)
-            std::cout << ' ' << layerCodes(layer).readLetter;
-        std::cout << '\n';
-        return answered(failedBefore, "route");
+            done += std::string(" ") + layerName(layer);
+        return answered(failedBefore, "route", done);
     }
 
     int load(const std::string& path) {
@@ -274,8 +310,9 @@ private:
         const long failedBefore = engine_.link.failedCommands;
         const long sentBefore = engine_.link.shotCount;
         engine_.routingCommands.DownloadRouting();
-        std::cout << "loaded " << path << ": " << engine_.link.shotCount - sentBefore << " switches sent\n";
-        return answered(failedBefore, "load");
+        return answered(failedBefore, "load",
+                        "loaded " + path + ": " + std::to_string(engine_.link.shotCount - sentBefore) +
+                            " switches sent");
     }
 
     int save(const std::string& path) {
@@ -305,8 +342,7 @@ private:
         const long failedBefore = engine_.link.failedCommands;
         engine_.vca.SelectVcaDestination(*d);
         engine_.vca.sli1_Change(*level);
-        std::cout << table().destinations[*d].name << " VCA " << vcaLevelText(*level) << '\n';
-        return answered(failedBefore, "vca");
+        return answered(failedBefore, "vca", table().destinations[*d].name + " VCA " + vcaLevelText(*level));
     }
 
     int vcaAll(const std::vector<std::string>& args) {
@@ -317,17 +353,16 @@ private:
         const long failedBefore = engine_.link.failedCommands;
         const long sentBefore = engine_.link.shotCount;
         engine_.vca.SetAllVca(level);
-        std::cout << "VCA " << vcaLevelText(level) << " on " << engine_.link.shotCount - sentBefore
-                  << " destinations\n";
-        return answered(failedBefore, "vca-all");
+        return answered(failedBefore, "vca-all",
+                        "VCA " + vcaLevelText(level) + " on " +
+                            std::to_string(engine_.link.shotCount - sentBefore) + " destinations");
     }
 
     int store() {
         openPort();
         const long failedBefore = engine_.link.failedCommands;
         engine_.setups.StoreStatus();
-        std::cout << "status stored\n";
-        return answered(failedBefore, "store");
+        return answered(failedBefore, "store", "status stored");
     }
 
     int setup(const std::vector<std::string>& args) {
@@ -346,18 +381,27 @@ private:
             engine_.setups.deleteSetup(*n);
         else
             engine_.setups.recallSetup(*n);
-        std::cout << "setup " << *n << ' ' << args[0] << (args[0] == "store" ? "d" : "ed") << '\n';
-        return answered(failedBefore, "setup");
+        // "store" and "delete" take a d, "recall" an ed.
+        return answered(failedBefore, "setup",
+                        "setup " + std::to_string(*n) + ' ' + args[0] + (args[0] == "recall" ? "ed" : "d"));
     }
 
     int disconnectAll() {
         openWithAssignment();
-        // The sizes come from the assignment file until the matrix is read.
+        // Every layer the matrix has, as far as it answers, not only the connectors of the assignment.
+        engine_.statusReader.ReadMatrixStatus();
+        MatrixSizes& sizes = engine_.assignments.sizes;
+        if (sizes.videoOut + sizes.audioOut + sizes.rgbOut + sizes.ycOut == 0)
+            return failure(kNoAnswer, "disconnect-all: the matrix did not answer");
+        std::string layers;
+        for (Layer layer : kLayers)
+            if (sizes.out(layer) > 0)
+                layers += std::string(" ") + layerName(layer);
         prompt_.yesNoAnswer = kAnswerYes;
+        failedAtStatusReading_.reset();
         const long failedBefore = engine_.link.failedCommands;
         engine_.routingCommands.DisconnectAll();
-        std::cout << "all destinations disconnected\n";
-        return answered(failedBefore, "disconnect-all");
+        return answered(failedBefore, "disconnect-all", "all outputs disconnected on" + layers);
     }
 
     const CtlOptions& options_;
@@ -366,6 +410,8 @@ private:
     CtlListener listener_;
     MappedPortOpener opener_;
     Engine engine_;
+    // Failed instructions counted when the first status reading of the command began.
+    std::optional<long> failedAtStatusReading_;
 };
 
 int run(const std::vector<std::string>& args) {
