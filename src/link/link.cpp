@@ -86,6 +86,10 @@ std::size_t Link::readBytes(std::uint8_t* buffer, std::size_t n) {
 // Sending --------------------------------------------------------------------------------------------------
 
 void Link::SendCommand() {
+    // Frames that came in since the last pass (an answer that came late, a switch made at the matrix's
+    // panel) are taken first, so that none of them is mistaken for the answer to this instruction.
+    for (int pass = 0; pass < kMaxPasses && !simulating() && bytesWaiting() > 0; ++pass)
+        ProcessReply();
     sendTime = clock_.nowMicros();
     ++shotCount;
     // 257, the not-assigned mark, goes out as 255.

@@ -426,6 +426,26 @@ TEST_F(LinkTest, FiveByteNoAnswerLogsNothingAndWaitsOneReadTimeout) {
     EXPECT_EQ(port.takeWritten().size(), 5u);
 }
 
+TEST_F(LinkTest, ALateAnswerIsNotTakenForTheNextOne) {
+    MemoryChannel& port = openPort(5);
+    // The answer to a status read comes after the read time-out; the next instruction must not take it
+    // for its own: it is applied as a frame from outside, then the real answer is read.
+    port.deliver({0x02, 'v', 3, 7, 0x03}, 80 * kMs);
+    send5('v', 3, 0);
+    EXPECT_TRUE(link.replyError);
+    clock.advance(100 * kMs);
+    port.deliver({0x02, 'v', 4, 9, 0x03}, 5 * kMs);
+    send5('v', 4, 0);
+    EXPECT_FALSE(link.replyError);
+    EXPECT_EQ(takeEffects(), (Strings{"route video 3 7", "route video 4 9"}));
+    ASSERT_EQ(listener.rows.size(), 2u);
+    EXPECT_EQ(cells(listener.rows[0]),
+              (Strings{"02.76.03.00.03", "02.76.03.07.03", "read", "video", " 7", " 3"}));
+    EXPECT_EQ(cells(listener.rows[1]),
+              (Strings{"02.76.04.00.03", "02.76.04.09.03", "read", "video", " 9", " 4"}));
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+}
+
 // Answers, 4-byte form ----------------------------------------------------------------------------------
 
 TEST_F(LinkTest, FourByteAnswerValuesAndTopBits) {
@@ -756,7 +776,7 @@ TEST_F(LinkTest, FourByteWaitLoop) {
     // At most ten passes: two of twelve foreign answers stay unread.
     listener.rows.clear();
     for (int i = 0; i < 12; ++i)
-        port.deliver({0x61, 0x80, 0x81, 0x81});
+        port.deliver({0x61, 0x80, 0x81, 0x81}, 10 * kMs);
     send4(1, 1, 3, 1);
     EXPECT_FALSE(link.replyMatched);
     EXPECT_EQ(listener.rows.size(), 10u);
