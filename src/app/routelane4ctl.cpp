@@ -1,6 +1,7 @@
 // routelane4ctl: the engine driven from a shell.
 
 #include "app/console_prompt.h"
+#include "app/ctl_new_assignment.h"
 #include "app/ctl_options.h"
 #include "link/engine.h"
 #include "link/matrix_search.h"
@@ -38,6 +39,9 @@ Commands:
   store                          makes the matrix store its current status
   setup store|delete|recall N    setup N (1..7) of the matrix, 4-byte form only
   disconnect-all                 disconnects every output of every layer, without asking
+  new-assignment [OPTIONS] FILE.agn
+                                 writes a new assignment for a matrix of the given sizes, as the
+                                 assignment editor's size dialog builds it (see new-assignment --help)
 
 DEST and SOURCE are object numbers of the assignment (routelane4.agn).
 
@@ -427,6 +431,10 @@ int run(const std::vector<std::string>& args) {
         return usageError("no command given");
     if (options.target && options.port == 0)
         return usageError("--target needs a port number other than 0");
+    // A new assignment needs neither the matrix nor the program folder.
+    if (options.command.front() == "new-assignment")
+        return runNewAssignment(std::vector<std::string>(options.command.begin() + 1, options.command.end()),
+                                std::cout, std::cerr);
 
     const FolderChoice folder = programFolder(options.data, executablePath());
     if (!folder.error.empty())
