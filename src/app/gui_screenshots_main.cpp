@@ -1,0 +1,79 @@
+// routelane4_screenshots: pictures of the windows on the demo matrix, in English and French, drawn
+// offscreen, for the documentation and for a look at the layout without a desktop.
+
+#include "app/gui_demo.h"
+#include "app/gui_session.h"
+#include "app/gui_signals.h"
+#include "app/qt_prompt.h"
+#include "platform/program_folder.h"
+#include "sheet/main_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
+#include <iostream>
+
+namespace rl4 {
+namespace {
+
+constexpr const char* kProgram = "routelane4_screenshots";
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 800;
+// Long enough for a few passes of the main loop after the resize.
+constexpr int kSettleMillis = 200;
+constexpr int kStartMillis = 20000;
+
+void waitFor(GuiSession& session, int millis) {
+    QEventLoop loop;
+    QTimer::singleShot(millis, &loop, &QEventLoop::quit);
+    QObject::connect(&session, &GuiSession::ready, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool shoot(const QString& outputFolder, int language, const char* suffix) {
+    std::string error;
+    const std::unique_ptr<DemoMatrix> demo = DemoMatrix::start(executablePath(), language, error);
+    if (!demo) {
+        std::cerr << kProgram << ": " << error << '\n';
+        return false;
+    }
+    QtPrompt prompt;
+    GuiSession session(demo->folder(), prompt);
+    session.start();
+    waitFor(session, kStartMillis);
+    if (!session.startedUp()) {
+        std::cerr << kProgram << ": the program did not start up\n";
+        return false;
+    }
+    MainWindow& window = session.mainWindow();
+    window.resize(kScreenWidth, kScreenHeight);
+    waitFor(session, kSettleMillis);
+    const QString path = QDir(outputFolder).filePath(QString("main_window_%1.png").arg(suffix));
+    const bool saved = window.grab().save(path);
+    std::cout << (saved ? "wrote " : "cannot write ") << path.toStdString() << '\n';
+    window.close();
+    return saved;
+}
+
+} // namespace
+} // namespace rl4
+
+int main(int argc, char** argv) {
+    rl4::blockTerminationSignals();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (argc != 2) {
+        std::cerr << "Usage: " << rl4::kProgram << " OUTPUT_FOLDER\n";
+        return 64;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    if (!QDir().mkpath(folder)) {
+        std::cerr << rl4::kProgram << ": cannot make " << argv[1] << '\n';
+        return 66;
+    }
+    const bool english = rl4::shoot(folder, rl4::kLanguageEnglish, "en");
+    const bool french = rl4::shoot(folder, rl4::kLanguageFrench, "fr");
+    return english && french ? 0 : 1;
+}

@@ -1,0 +1,148 @@
+#include "app/gui_session.h"
+
+#include "link/progress_window.h"
+#include "sheet/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <filesystem>
+
+namespace rl4 {
+
+namespace {
+
+// A prompt for a look at the settings before start-up: it answers nothing and only notes that the file
+// would have needed the operator, whom the start-up itself will ask.
+class NoQuestions : public Prompt {
+public:
+    bool asked = false;
+
+    int messageBox(const std::string&, PromptButtons, const std::string&, PromptIcon) override {
+        asked = true;
+        return kAnswerCancel;
+    }
+    int choiceBox(const std::string&, const std::string&, int defaultButton, PromptIcon) override {
+        asked = true;
+        return defaultButton;
+    }
+    std::string openFileDialog(const std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+        asked = true;
+        return "";
+    }
+    std::string saveFileDialog(const std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+        asked = true;
+        return "";
+    }
+};
+
+// The settings the file holds, so that the main window opens at its place and in its language before the
+// start-up reads them for good; nothing when the file is missing or would need a question.
+std::optional<Settings> savedSettings(const std::string& folder) {
+    const std::string path = settingsFilePath(folder);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return std::nullopt;
+    Settings settings = startSettings(folder);
+    NoQuestions prompt;
+    ReadSettings(path, settings, prompt);
+    if (prompt.asked)
+        return std::nullopt;
+    return settings;
+}
+
+} // namespace
+
+GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
+    : opener_(PortMap::load(programFolder)), engine_(programFolder, clock_, opener_, prompt, hub_),
+      commands_(engine_, [this] { return mainWindow_->geometryTwips(); }),
+      mainWindow_(std::make_unique<MainWindow>(engine_, commands_)),
+      progress_(new ProgressWindow(mainWindow_.get())), tools_(hub_) {
+    // The tool windows register their makers with tools_ by menu id (see ToolWindows) here, beside the
+    // main window that asks for them.
+    hub_.join(mainWindow_.get());
+    hub_.join(progress_);
+    hub_.join(&tools_);
+    mainWindow_->installEventFilter(this);
+    connect(mainWindow_.get(), &MainWindow::closed, this, &GuiSession::shutDown);
+    loop_.setInterval(kMainLoopMillis);
+    connect(&loop_, &QTimer::timeout, this, &GuiSession::mainLoopPass);
+}
+
+GuiSession::~GuiSession() {
+    hub_.leave(&tools_);
+    hub_.leave(progress_);
+    hub_.leave(mainWindow_.get());
+}
+
+void GuiSession::start() {
+    const Settings settings = savedSettings(engine_.programFolder()).value_or(startSettings(""));
+    mainWindow_->useLanguage(settings.language);
+    mainWindow_->placeAt(settings);
+    mainWindow_->show();
+    QTimer::singleShot(0, this, &GuiSession::startUp);
+}
+
+void GuiSession::startUp() {
+    engine_.startUp();
+    // Without a settings file the language was only asked now.
+    mainWindow_->useLanguage(engine_.messages.language());
+    commands_.openSavedWindows();
+    startedUp_ = true;
+    loop_.start();
+    emit ready();
+    if (quitPending_)
+        quitWhenFree();
+}
+
+bool GuiSession::engineBusy() const {
+    return !startedUp_ || progress_->busy() || QApplication::activeModalWidget() != nullptr;
+}
+
+void GuiSession::mainLoopPass() {
+    if (quitPending_) {
+        quitWhenFree();
+        return;
+    }
+    if (!engineBusy())
+        engine_.mainLoopPass();
+}
+
+void GuiSession::requestQuit() {
+    quitPending_ = true;
+    loop_.start();
+    quitWhenFree();
+}
+
+// Nobody may be there to answer: a question on the screen is closed as its window's close button would,
+// and the main window closes once the engine is free.
+void GuiSession::quitWhenFree() {
+    if (QWidget* question = QApplication::activeModalWidget()) {
+        question->close();
+        return;
+    }
+    if (startedUp_ && !progress_->busy())
+        mainWindow_->close();
+}
+
+// The window system may ask the main window to close before the start-up or while an engine call holds
+// the event loop: the shutdown then waits until the engine is free.
+bool GuiSession::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mainWindow_.get() && event->type() == QEvent::Close &&
+        (!startedUp_ || progress_->busy())) {
+        quitPending_ = true;
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void GuiSession::shutDown() {
+    loop_.stop();
+    tools_.closeAll();
+    progress_->hide();
+    emit finished();
+}
+
+} // namespace rl4
