@@ -80,7 +80,13 @@ SwitchingSheet::cells(int d, const std::array<RoutingTable::PerDestination, 4>& 
     const auto index = static_cast<std::size_t>(d);
     std::vector<std::string> result{numberText(d), table_.destinations[index].name};
     for (const SheetColumn& column : columns_) {
-        if (column.layer)
+        if (!column.layer)
+            continue;
+        // A destination without an output on the layer can hold nothing there: its cell stays empty rather
+        // than showing the unknown mark of an output that was never read.
+        if (table_.destinations[index].output(*column.layer) == NotAssigned)
+            result.emplace_back(kNoSourceCell);
+        else
             result.push_back(sourceCell(sources[static_cast<std::size_t>(layerIndex(*column.layer))][index]));
     }
     return result;

@@ -39,13 +39,17 @@ TEST_F(SwitchingSheetTest, ColumnsFollowTheUsedLayers) {
 // A source cell is empty for no source and "?" for unknown (257) or a number that names no source object.
 TEST_F(SwitchingSheetTest, FillDrawsWantedSourcesChecksAndColours) {
     rig.routing.wanted(Layer::Video, 1) = 2;
-    rig.routing.wanted(Layer::Rgb, 1) = NotAssigned;
+    rig.routing.wanted(Layer::Rgb, 1) = NotAssigned; // no RGB or Y/C output: empty, whatever the table says
     rig.routing.wanted(Layer::Yc, 1) = 999;
+    rig.routing.wanted(Layer::Rgb, 2) = NotAssigned;
+    rig.routing.wanted(Layer::Yc, 2) = 999;
     rig.routing.held(Layer::Video, 1) = 3;
     rig.table.destinations[2].Shw = 1; // any flag but 0 is checked
     rig.sheet.FillSheet();
     EXPECT_EQ(shown(), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(row(0).cells, (Cells{" 1", "Monitor 1", "Camera 2", "", "?", "?"}));
+    EXPECT_EQ(row(0).cells, (Cells{" 1", "Monitor 1", "Camera 2", "", "", ""}));
+    EXPECT_EQ(row(1).cells[4], "?");
+    EXPECT_EQ(row(1).cells[5], "?");
     EXPECT_EQ((std::vector<bool>{row(0).checked, row(1).checked, row(3).checked}),
               (std::vector<bool>{true, true, false}));
     EXPECT_EQ(row(0).background, (RgbColour{96, 192, 255}));
