@@ -5,54 +5,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <filesystem>
 
 namespace rl4 {
-
-namespace {
-
-// A prompt for a look at the settings before start-up: it answers nothing and only notes that the file
-// would have needed the operator, whom the start-up itself will ask.
-class NoQuestions : public Prompt {
-public:
-    bool asked = false;
-
-    int messageBox(const std::string&, PromptButtons, const std::string&, PromptIcon) override {
-        asked = true;
-        return kAnswerCancel;
-    }
-    int choiceBox(const std::string&, const std::string&, int defaultButton, PromptIcon) override {
-        asked = true;
-        return defaultButton;
-    }
-    std::string openFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        asked = true;
-        return "";
-    }
-    std::string saveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        asked = true;
-        return "";
-    }
-};
-
-// The settings the file holds, so that the main window opens at its place and in its language before the
-// start-up reads them for good; nothing when the file is missing or would need a question.
-std::optional<Settings> savedSettings(const std::string& folder) {
-    const std::string path = settingsFilePath(folder);
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
-        return std::nullopt;
-    Settings settings = startSettings(folder);
-    NoQuestions prompt;
-    ReadSettings(path, settings, prompt);
-    if (prompt.asked)
-        return std::nullopt;
-    return settings;
-}
-
-} // namespace
 
 GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
     : opener_(PortMap::load(programFolder)), engine_(programFolder, clock_, opener_, prompt, hub_),
@@ -77,17 +31,15 @@ GuiSession::~GuiSession() {
 }
 
 void GuiSession::start() {
-    const Settings settings = savedSettings(engine_.programFolder()).value_or(startSettings(""));
-    mainWindow_->useLanguage(settings.language);
-    mainWindow_->placeAt(settings);
+    engine_.startUpSettings();
+    mainWindow_->useLanguage(engine_.settings.language);
+    mainWindow_->placeAt(engine_.settings);
     mainWindow_->show();
     QTimer::singleShot(0, this, &GuiSession::startUp);
 }
 
 void GuiSession::startUp() {
-    engine_.startUp();
-    // Without a settings file the language was only asked now.
-    mainWindow_->useLanguage(engine_.messages.language());
+    engine_.startUpMatrix();
     commands_.openSavedWindows();
     startedUp_ = true;
     loop_.start();

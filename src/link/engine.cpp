@@ -58,7 +58,15 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
 // Start-up and shutdown ------------------------------------------------------------------------------------
 
 void Engine::startUp() {
+    startUpSettings();
+    startUpMatrix();
+}
+
+void Engine::startUpSettings() {
     readSettings();
+}
+
+void Engine::startUpMatrix() {
     link.OpenPort();
 
     const SearchOutcome outcome = identifyMatrix(link, &listener_);

@@ -48,6 +48,10 @@ public:
     // when the saved choice gives no answer), loads the assignment, then reads the routing from the matrix
     // or, without one, from the connexion file.
     void startUp();
+    // The same in two halves, for a window that shows itself between them at the place and in the language
+    // the settings give: the settings (asking the language when the file lacks it), then the rest.
+    void startUpSettings();
+    void startUpMatrix();
     // One pass of the main loop after the windows had their events: reads what the matrix sent unasked,
     // then runs the sheet's deferred work.
     void mainLoopPass();

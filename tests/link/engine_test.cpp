@@ -339,7 +339,8 @@ TEST_F(EngineTest, StartUpTakesTheSizesTheMatrixAnswersAndLeavesOutputsBeyondUnk
         EXPECT_EQ(route(Layer::Yc, d), P(kUnknown, kUnknown)) << "destination " << d;
 
     EXPECT_EQ(sheetCells(kMonitor2),
-              (Lines{" 2", "Monitor 2", "Server", "Black", kUnknownSourceCell, kUnknownSourceCell}));
+              (Lines{" 2", "Monitor 2", "Server", "Black", kNoSourceCell, kUnknownSourceCell}))
+        << "no RGB output: nothing to show; Y/C output beyond the matrix: unknown";
 
     Lines frames = received();
     ASSERT_GE(frames.size(), 2u);
@@ -602,8 +603,7 @@ TEST_F(StartedEngineTest, MainLoopAppliesASwitchMadeAtTheMatrixPanel) {
     }
     EXPECT_EQ(route(Layer::Video, kMonitor2), std::make_pair(int(kServer), int(kServer)));
     EXPECT_EQ(listener.changedRows, std::vector<int>{kMonitor2});
-    EXPECT_EQ(sheetCells(kMonitor2),
-              (Lines{" 2", "Monitor 2", "Server", "Black", kUnknownSourceCell, "Black"}));
+    EXPECT_EQ(sheetCells(kMonitor2), (Lines{" 2", "Monitor 2", "Server", "Black", kNoSourceCell, "Black"}));
 }
 
 } // namespace
