@@ -13,9 +13,11 @@ int ConsolePrompt::messageBox(const std::string& text, PromptButtons buttons, co
     case PromptButtons::OkCancel:
         return kAnswerCancel;
     case PromptButtons::YesNo:
+        return yesNoAnswer;
+    case PromptButtons::YesNoCancel:
         break;
     }
-    return yesNoAnswer;
+    return kAnswerCancel;
 }
 
 int ConsolePrompt::choiceBox(const std::string&, const std::string&, int defaultButton, PromptIcon) {

@@ -71,6 +71,9 @@ int QtPrompt::messageBox(const std::string& text, PromptButtons buttons, const s
     case PromptButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
+    case PromptButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel:

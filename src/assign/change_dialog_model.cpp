@@ -26,8 +26,6 @@ constexpr int kMessageSpecialTitle = 104;
 constexpr int kMessageSpecialName = 105;
 
 constexpr int kCharEnter = 13;
-constexpr int kAnswerButtonYes = 1;
-constexpr int kAnswerButtonNo = 2;
 constexpr int kBitsPerMask = 7;
 constexpr int kMaskTopBit = 64;
 
@@ -48,8 +46,6 @@ constexpr Words kHintDestination{" (as Output)", " (en sortie)"};
 constexpr Words kHintSpecial{" (as special function)", " (fonction spéciale)"};
 constexpr Words kAvailableKey{"available key", "touche disponible"};
 constexpr Words kAdmittanceColumn{"Input admittance", "Admittance des entrées"};
-// The shared-input question has a third answer that a message box does not offer.
-constexpr Words kYesNoCancel{"|Yes|No|Cancel", "|Oui|Non|Annuler"};
 constexpr const char* kSharedInputNote = "NOTA: ";
 
 const char* layerWord(Layer layer) {
@@ -364,15 +360,14 @@ bool ChangeDialogModel::askConnector(Layer layer, int connectorNumber, int holde
         return prompt_.messageBox(question, PromptButtons::OkCancel, title, PromptIcon::Question) ==
                kAnswerOk;
 
-    const int answer = prompt_.choiceBox(question + inLanguage(kYesNoCancel, messages_), title,
-                                         kAnswerButtonYes, PromptIcon::Question);
-    if (answer == kAnswerButtonNo) {
+    const int answer = prompt_.messageBox(question, PromptButtons::YesNoCancel, title, PromptIcon::Question);
+    if (answer == kAnswerNo) {
         messages_.MessageText(kMessageSharedInput);
         prompt_.messageBox(kSharedInputNote + name(kind, row_) + messages_.part(TextPart::A) + holderName +
                                messages_.part(TextPart::B),
                            PromptButtons::Ok, messages_.part(TextPart::C), PromptIcon::Exclamation);
     }
-    return answer == kAnswerButtonYes;
+    return answer == kAnswerYes;
 }
 
 // Only the first holder is asked about: a connector that several sources share stays with the others.

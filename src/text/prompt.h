@@ -10,7 +10,7 @@ inline constexpr int kAnswerCancel = 2;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 
-enum class PromptButtons { Ok, OkCancel, YesNo };
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptIcon { None, Information, Question, Exclamation, Critical };
 
 // Every question to the operator goes through here: the windows answer with real dialogs, tests from a
@@ -20,6 +20,7 @@ public:
     virtual ~Prompt() = default;
 
     // A message box with a fixed set of buttons; returns kAnswerOk, kAnswerCancel, kAnswerYes or kAnswerNo.
+    // Closing the box without a button answers Cancel, or No where the box has no Cancel.
     virtual int messageBox(const std::string& text, PromptButtons buttons, const std::string& title,
                            PromptIcon icon) = 0;
     // A choice box built from "prompt|button 1|button 2|...": returns the number (from 1) of the button

@@ -74,12 +74,13 @@ TEST_F(ChangeDialogTest, OpeningShowsTheObjectTheOtherHoldersAndTheNameStems) {
 
 TEST_F(ChangeDialogTest, AnInputHeldByTwoSourcesAsksAboutTheFirstOnly) {
     ChangeDialogModel& d = open(kSourcesView, 1);
-    prompt.answer(1);
+    prompt.answer(kAnswerYes);
     d.cbvideoagn_Click(3);
     ASSERT_EQ(prompt.questions.size(), 1u);
     EXPECT_EQ(prompt.questions[0].text,
               "This input video connector is already used by  Camera 2 .  Do you want to "
-              "remove  Camera 2  from this connector?|Yes|No|Cancel");
+              "remove  Camera 2  from this connector?");
+    EXPECT_EQ(prompt.questions[0].buttons, PromptButtons::YesNoCancel);
     EXPECT_EQ(prompt.questions[0].title, "Input video connector N°3");
     EXPECT_EQ(d.cbvideoagn.text, "  3");
     EXPECT_EQ(d.cbvideoagn.entries[3], "  3" + kGap + "used by Player");
@@ -97,12 +98,12 @@ TEST_F(ChangeDialogTest, SourcesMayShareAnInputAfterACaution) {
     d.cbaudioagn_Click(0);
     EXPECT_TRUE(prompt.questions.empty()) << "a connector nobody holds asks nothing";
 
-    prompt.answer(2);
+    prompt.answer(kAnswerNo);
     d.cbaudioagn_Click(2);
     ASSERT_EQ(prompt.questions.size(), 2u);
     EXPECT_EQ(prompt.questions[1].text, "NOTA: Mic 12  and  Player  are plugged on the same input connector");
     EXPECT_EQ(prompt.questions[1].title, "Caution");
-    prompt.answer(3);
+    prompt.answer(kAnswerCancel);
     d.cbvideoagn_Click(1);
     EXPECT_EQ(prompt.questions.size(), 3u) << "Cancel adds no caution";
 
@@ -114,12 +115,12 @@ TEST_F(ChangeDialogTest, SourcesMayShareAnInputAfterACaution) {
 
     messages.setLanguage(kLanguageFrench);
     ChangeDialogModel& french = open(kSourcesView, 4);
-    prompt.answer(3);
+    prompt.answer(kAnswerCancel);
     french.cbvideoagn_Click(1);
     EXPECT_EQ(prompt.questions.back().title, "Connecteur video d'entrée N°1");
     EXPECT_EQ(prompt.questions.back().text,
               "Cette fiche d'entrée video est déjà utilisée par  Camera 1 . Voulez-vous "
-              "retirer  Camera 1  de ce connecteur?|Oui|Non|Annuler");
+              "retirer  Camera 1  de ce connecteur?");
 }
 
 TEST_F(ChangeDialogTest, DestinationOutputsStayUniqueUnlessTheOperatorCancels) {
