@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 namespace rl4 {
 namespace {
@@ -34,16 +35,13 @@ enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66, kDemoError = 69 };
 struct Options {
     std::optional<std::string> data;
     bool demo = false;
-    bool help = false;
 };
 
 std::optional<Options> parseOptions(const QStringList& args, std::string& error) {
     Options options;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--demo") {
+        if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--data" && i + 1 < args.size()) {
             options.data = args[++i].toStdString();
@@ -65,10 +63,6 @@ int run(QApplication& app) {
     if (!options) {
         std::cerr << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
         return kUsageError;
-    }
-    if (options->help) {
-        std::cout << kUsage;
-        return kDone;
     }
 
     const std::string executable = executablePath();
@@ -104,6 +98,13 @@ int run(QApplication& app) {
 } // namespace rl4
 
 int main(int argc, char** argv) {
+    // Help needs no window system: a terminal without a display gets it too.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << rl4::kUsage;
+            return rl4::kDone;
+        }
+    }
     // Before any thread starts, so that every thread leaves these signals to the event loop.
     rl4::blockTerminationSignals();
     QApplication app(argc, argv);
