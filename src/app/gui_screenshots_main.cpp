@@ -2,8 +2,10 @@
 // offscreen, for the documentation and for a look at the layout without a desktop.
 
 #include "app/gui_demo.h"
+#include "app/gui_editor_factory.h"
 #include "app/gui_session.h"
 #include "app/gui_signals.h"
+#include "app/gui_tool_window_factories.h"
 #include "app/qt_prompt.h"
 #include "platform/program_folder.h"
 #include "sheet/main_window.h"
@@ -52,8 +54,12 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
     const QString path = QDir(outputFolder).filePath(QString("main_window_%1.png").arg(suffix));
     const bool saved = window.grab().save(path);
     std::cout << (saved ? "wrote " : "cannot write ") << path.toStdString() << '\n';
+    const bool editor =
+        saveEditorScreenshots(outputFolder, suffix, session.commands(), session.toolWindows());
+    const bool tools =
+        saveToolWindowScreenshots(outputFolder, suffix, session.commands(), session.toolWindows());
     window.close();
-    return saved;
+    return saved && editor && tools;
 }
 
 } // namespace

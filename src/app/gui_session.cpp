@@ -1,5 +1,7 @@
 #include "app/gui_session.h"
 
+#include "app/gui_editor_factory.h"
+#include "app/gui_tool_window_factories.h"
 #include "link/progress_window.h"
 #include "sheet/main_window.h"
 
@@ -15,6 +17,8 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
       progress_(new ProgressWindow(mainWindow_.get())), tools_(hub_) {
     // The tool windows register their makers with tools_ by menu id (see ToolWindows) here, beside the
     // main window that asks for them.
+    addEditorWindow(tools_, engine_, *mainWindow_);
+    addToolWindows(tools_, engine_, commands_, *mainWindow_);
     hub_.join(mainWindow_.get());
     hub_.join(progress_);
     hub_.join(&tools_);

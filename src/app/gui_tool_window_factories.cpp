@@ -1,0 +1,89 @@
+#include "app/gui_tool_window_factories.h"
+
+#include "diag/matrix_info_window.h"
+#include "link/history_window.h"
+#include "sheet/config_dialog.h"
+#include "sheet/main_window.h"
+#include "sheet/switcher_window.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
+#include <iostream>
+
+namespace rl4 {
+
+namespace {
+
+constexpr int kSetUp = 107;
+constexpr int kReadStatus = 104;
+constexpr int kHistory = 205;
+constexpr int kSwitcherControl = 206;
+constexpr int kMatrixInfo = 502;
+
+// Long enough for the windows to lay themselves out and paint.
+constexpr int kSettleMillis = 100;
+
+void settle() {
+    QEventLoop loop;
+    QTimer::singleShot(kSettleMillis, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool saveWindow(QWidget* window, const QString& folder, const QString& name, const QString& suffix) {
+    if (window == nullptr || !window->isVisible()) {
+        std::cerr << "the window for " << name.toStdString() << " did not open\n";
+        return false;
+    }
+    settle();
+    const QString path = QDir(folder).filePath(QString("%1_%2.png").arg(name, suffix));
+    const bool saved = window->grab().save(path);
+    std::cout << (saved ? "wrote " : "cannot write ") << path.toStdString() << '\n';
+    return saved;
+}
+
+} // namespace
+
+void addToolWindows(ToolWindows& tools, Engine& engine, MainCommands& commands, MainWindow& mainWindow) {
+    tools.add(kSwitcherControl, [&engine, &commands, &mainWindow] {
+        return std::make_unique<SwitcherWindow>(
+            commands.switcher, engine.messages,
+            [&mainWindow](const std::string& hint) { mainWindow.showStatusHelp(hint); });
+    });
+    tools.add(kHistory, [&engine, &commands] {
+        return std::make_unique<HistoryWindow>(commands.history, engine.messages);
+    });
+    tools.add(kSetUp, [&engine] { return std::make_unique<ConfigDialog>(engine.config, engine.messages); });
+    tools.add(kMatrixInfo, [&engine, &commands] {
+        return std::make_unique<MatrixInfoWindow>(commands.matrixInfo(), engine.messages);
+    });
+}
+
+bool saveToolWindowScreenshots(const QString& folder, const QString& suffix, MainCommands& commands,
+                               ToolWindows& tools) {
+    bool saved = true;
+    commands.frm1_MenuEvent(kSwitcherControl);
+    saved = saveWindow(tools.window(kSwitcherControl), folder, "switcher", suffix) && saved;
+
+    // A reading of the status fills the history without changing the routing.
+    commands.frm1_MenuEvent(kHistory);
+    commands.frm1_MenuEvent(kReadStatus);
+    saved = saveWindow(tools.window(kHistory), folder, "history", suffix) && saved;
+
+    commands.frm1_MenuEvent(kSetUp);
+    QWidget* configuration = tools.window(kSetUp);
+    saved = saveWindow(configuration, folder, "configuration", suffix) && saved;
+    if (configuration != nullptr)
+        configuration->close();
+
+    commands.frm1_MenuEvent(kMatrixInfo);
+    saved = saveWindow(tools.window(kMatrixInfo), folder, "information", suffix) && saved;
+
+    for (int id : {kSwitcherControl, kHistory, kMatrixInfo}) {
+        if (QWidget* window = tools.window(id))
+            window->close();
+    }
+    return saved;
+}
+
+} // namespace rl4

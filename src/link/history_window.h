@@ -1,0 +1,43 @@
+#pragma once
+
+#include "link/engine_listener.h"
+#include "link/history_model.h"
+#include "text/message_table.h"
+
+#include <QWidget>
+
+class QPushButton;
+class QTreeWidget;
+
+namespace rl4 {
+
+// The history window `frmhisto`: the list `lvhisto` of the last frames exchanged with the matrix, newest
+// first, in the colours of the HistoryModel, and the button `cmdclrhisto` that empties it. It hands the
+// link's rows to the model and draws what the model keeps.
+class HistoryWindow : public QWidget, public EngineListener {
+    Q_OBJECT
+
+public:
+    HistoryWindow(HistoryModel& model, MessageTable& messages);
+
+    void historyRowAdded(const HistoryRow& row) override;
+    void historyModelChanged() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void redraw();
+    void drawColumns();
+    void drawRows();
+    QPoint placePixels() const;
+
+    HistoryModel& model_;
+    MessageTable& messages_;
+    QTreeWidget* lvhisto_;
+    QPushButton* cmdclrhisto_;
+};
+
+} // namespace rl4

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "link/engine_listener.h"
+#include "sheet/switcher_model.h"
+#include "text/message_table.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace rl4 {
+
+// The switcher control window `frmcommutation`: the current destination `lblcommutation`, the all-layers
+// list `cbcommutation` between the previous and next buttons `cmdcommutdec` and `cmdcommutinc`, and one
+// list per layer (`cbcommutvideo` ...) under its coloured caption (`lblcbvideo` ...). It draws the
+// SwitcherModel and hands it the operator's picks; lists filled or selected from here raise nothing.
+// Pointer hints go to the main window's status bar through `showHint`.
+class SwitcherWindow : public QWidget, public EngineListener {
+    Q_OBJECT
+
+public:
+    using HintSink = std::function<void(const std::string&)>;
+
+    SwitcherWindow(SwitcherModel& model, MessageTable& messages, HintSink showHint);
+
+    void switcherChanged() override;
+    void switcherFollowReport(int destination, int source) override;
+    void switcherModelChanged() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void redraw();
+    void watchPointer(QWidget* control, SwitcherControl hint);
+    QPoint placePixels() const;
+
+    SwitcherModel& model_;
+    MessageTable& messages_;
+    HintSink showHint_;
+    QLabel* lblcommutation_;
+    QPushButton* cmdcommutdec_;
+    QComboBox* cbcommutation_;
+    QPushButton* cmdcommutinc_;
+    std::array<QLabel*, 4> layerLabels_;
+    std::array<QComboBox*, 4> layerLists_;
+    std::map<const QObject*, SwitcherControl> hints_;
+};
+
+} // namespace rl4
