@@ -118,6 +118,11 @@ void addEditorWindow(ToolWindows& tools, Engine& engine, QWidget& mainWindow) {
     });
 }
 
+QWidget* shownEditorWindow(ToolWindows& tools) {
+    QWidget* editor = tools.window(kAssignmentEditor);
+    return editor != nullptr && editor->isVisible() ? editor : nullptr;
+}
+
 bool saveEditorScreenshots(const QString& folder, const QString& suffix, MainCommands& commands,
                            ToolWindows& tools) {
     commands.frm1_MenuEvent(kAssignmentEditor);

@@ -14,6 +14,9 @@ namespace rl4 {
 // window's commands are taken again.
 void addEditorWindow(ToolWindows& tools, Engine& engine, QWidget& mainWindow);
 
+// The editor's window while it is shown, else nullptr.
+QWidget* shownEditorWindow(ToolWindows& tools);
+
 // Opens the editor through the main window's command and saves pictures of it into `folder`: its three views
 // (editor_sources_SUFFIX.png, editor_destinations_SUFFIX.png, editor_specials_SUFFIX.png), the change dialog
 // of a source and of a destination (change_source_SUFFIX.png, change_destination_SUFFIX.png) and the size

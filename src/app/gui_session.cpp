@@ -72,10 +72,15 @@ void GuiSession::requestQuit() {
 }
 
 // Nobody may be there to answer: a question on the screen is closed as its window's close button would,
-// and the main window closes once the engine is free.
+// an open assignment editor closes first (its own close asks about its changes and reads the matrix again,
+// which needs the engine still running), and the main window closes once the engine is free.
 void GuiSession::quitWhenFree() {
     if (QWidget* question = QApplication::activeModalWidget()) {
         question->close();
+        return;
+    }
+    if (QWidget* editor = shownEditorWindow(tools_)) {
+        editor->close();
         return;
     }
     if (startedUp_ && !progress_->busy())
