@@ -1,5 +1,6 @@
 #include "app/gui_editor_factory.h"
 
+#include "app/gui_window_shot.h"
 #include "assign/assignment_editor_window.h"
 #include "assign/change_dialog.h"
 #include "assign/size_dialog.h"
@@ -24,8 +25,6 @@ constexpr int kHistory = 205;
 constexpr int kSwitcherControl = 206;
 
 constexpr QSize kShotSize{640, 520};
-// Long enough for the windows to lay themselves out and paint.
-constexpr int kSettleMillis = 100;
 
 // The windows around the editor: hidden while it is open, back when it closes; the main window's commands
 // wait until the editor has unloaded.
@@ -63,24 +62,6 @@ private:
     ToolWindows& tools_;
     std::vector<QPointer<QWidget>> hidden_;
 };
-
-void settle() {
-    QEventLoop loop;
-    QTimer::singleShot(kSettleMillis, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool saveWindow(QWidget* window, const QString& folder, const QString& name, const QString& suffix) {
-    if (window == nullptr || !window->isVisible()) {
-        std::cerr << "the window for " << name.toStdString() << " did not open\n";
-        return false;
-    }
-    settle();
-    const QString path = QDir(folder).filePath(QString("%1_%2.png").arg(name, suffix));
-    const bool saved = window->grab().save(path);
-    std::cout << (saved ? "wrote " : "cannot write ") << path.toStdString() << '\n';
-    return saved;
-}
 
 // The operator's click on a row of the list.
 void clickRow(QTableWidget* list, int row) {

@@ -1,5 +1,6 @@
 #include "app/gui_tool_window_factories.h"
 
+#include "app/gui_window_shot.h"
 #include "diag/matrix_info_window.h"
 #include "link/history_window.h"
 #include "sheet/config_dialog.h"
@@ -20,27 +21,6 @@ constexpr int kReadStatus = 104;
 constexpr int kHistory = 205;
 constexpr int kSwitcherControl = 206;
 constexpr int kMatrixInfo = 502;
-
-// Long enough for the windows to lay themselves out and paint.
-constexpr int kSettleMillis = 100;
-
-void settle() {
-    QEventLoop loop;
-    QTimer::singleShot(kSettleMillis, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool saveWindow(QWidget* window, const QString& folder, const QString& name, const QString& suffix) {
-    if (window == nullptr || !window->isVisible()) {
-        std::cerr << "the window for " << name.toStdString() << " did not open\n";
-        return false;
-    }
-    settle();
-    const QString path = QDir(folder).filePath(QString("%1_%2.png").arg(name, suffix));
-    const bool saved = window->grab().save(path);
-    std::cout << (saved ? "wrote " : "cannot write ") << path.toStdString() << '\n';
-    return saved;
-}
 
 } // namespace
 

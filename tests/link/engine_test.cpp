@@ -4,6 +4,7 @@
 #include "link/engine.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
+#include "support/sample_assignment.h"
 #include "support/scripted_prompt.h"
 #include "support/sim_process.h"
 
@@ -35,42 +36,6 @@ enum DestinationNumber { kMonitor1 = 1, kMonitor2, kRecorder, kProjector };
 
 constexpr int kUnknown = NotAssigned;
 constexpr int kSearchedPorts = 8;
-
-const std::string kSeparator(41, '-');
-
-std::string name20(const std::string& name) {
-    return name + std::string(20 - name.size(), ' ');
-}
-
-// An assignment written by hand from the file's column rules: six sources, one of them on input 0 of every
-// layer, and four destinations that each miss a layer or two.
-Lines assignmentFile() {
-    return {
-        "Video In = 5",
-        "Video Out = 3",
-        "Audio In = 5",
-        "Audio Out = 3",
-        "RVB In = 5",
-        "RVB Out = 3",
-        "YW In = 5",
-        "YW Out = 3",
-        kSeparator,
-        "SOURCES             |Kin|Vin|Ain|Rin|YWi|",
-        name20("Camera 1") + "|  1|  1|  1|  1|  1|",
-        name20("Camera 2") + "|  2|  2|  2|   |  2|",
-        name20("Tape") + "|   |  3|  3|   |   |",
-        name20("Graphics") + "|   |   |   |  4|   |",
-        name20("Server") + "|   |  5|  5|  5|  5|",
-        name20("Black") + "|   |  0|  0|  0|  0|",
-        kSeparator,
-        "DESTINATIONS        |Kou|Vou|Aou|Rou|YWo|Shw|VCA|ad1|ad2|ad3|ad4|ad5|ad6|",
-        name20("Monitor 1") + "|  1|  1|  1|  1|  1| -1| -1|127|127|127|127|127|127|",
-        name20("Monitor 2") + "|  2|  2|  2|   |  2| -1| -1|127|127|127|127|127|127|",
-        name20("Recorder") + "|   |  3|  3|  2|   |  0|  0|127|127|127|127|127|127|",
-        name20("Projector") + "|   |   |   |  3|  3| -1| -1|127|127|127|127|127|127|",
-        kSeparator,
-    };
-}
 
 // The 27 lines of a settings file: history window at 120, 240, both tool windows closed, English.
 Lines settingsFile(const std::string& folder, int protocol, int port) {
@@ -218,7 +183,7 @@ protected:
 
     void writeProgramFiles(int protocol, int port) {
         writeCrLf(dir.path("routelane4.set"), settingsFile(dir.folder(), protocol, port));
-        writeCrLf(dir.path("routelane4.agn"), assignmentFile());
+        writeCrLf(dir.path("routelane4.agn"), sampleAssignmentLines());
     }
 
     Engine& startEngine() {
@@ -466,7 +431,7 @@ TEST_F(EngineTest, TitleCutsTheProgramFolderOnlyFromFilesInsideIt) {
     std::filesystem::create_directories(program + "/shows");
     std::filesystem::create_directories(dir.path("prog-archive"));
     const Lines emptySheet{"Matrix Routing Switcher", "Switching file", "dst|nsv|nsa|nsr|nsy|vca"};
-    writeCrLf(program + "/routelane4.agn", assignmentFile());
+    writeCrLf(program + "/routelane4.agn", sampleAssignmentLines());
     const std::string start = "Brevant Electronics - Routelane6.03 (no matrix found) Connexion sheet ";
 
     for (const auto& [path, shown] : std::vector<std::pair<std::string, std::string>>{
