@@ -192,16 +192,7 @@ int ChangeDialogModel::connectorOf(ObjectKind kind, int index, Layer layer) cons
 }
 
 int ChangeDialogModel::touchOf(ObjectKind kind, int index) const {
-    const auto i = static_cast<std::size_t>(index);
-    switch (kind) {
-    case ObjectKind::Source:
-        return table_.sources[i].Kin;
-    case ObjectKind::Destination:
-        return table_.destinations[i].Kou;
-    case ObjectKind::Special:
-        break;
-    }
-    return table_.specials[i].Ksp;
+    return const_cast<ChangeDialogModel*>(this)->touch(kind, index);
 }
 
 int& ChangeDialogModel::touch(ObjectKind kind, int index) {

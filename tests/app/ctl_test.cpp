@@ -4,6 +4,7 @@
 #include "sheet/switching_sheet.h"
 #include "support/sample_assignment.h"
 #include "support/sim_process.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -54,27 +55,6 @@ Lines splitOn(const std::string& text, char separator) {
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "rl4-ctl-XXXXXX").string();
-        if (::mkdtemp(name.data()) != nullptr)
-            folder_ = name;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& folder() const { return folder_; }
-    std::string path(const std::string& name) const { return folder_ + "/" + name; }
-
-private:
-    std::string folder_;
-};
 
 struct CtlResult {
     int status = -1;

@@ -7,6 +7,7 @@
 #include "support/sample_assignment.h"
 #include "support/scripted_prompt.h"
 #include "support/sim_process.h"
+#include "support/temp_folder.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -102,27 +103,6 @@ void appendStatusReading4(Lines& frames, int code, int machine, int outputs) {
     for (int output = 0; output <= outputs + 1; ++output)
         frames.push_back(frame4(code, machine, output, 0));
 }
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "rl4-engine-XXXXXX").string();
-        if (::mkdtemp(name.data()) != nullptr)
-            folder_ = name;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& folder() const { return folder_; }
-    std::string path(const std::string& name) const { return folder_ + "/" + name; }
-
-private:
-    std::string folder_;
-};
 
 // A TCP port that takes connections and never says a word: a device that opens but does not answer.
 class SilentServer {

@@ -1,6 +1,6 @@
 #include "platform/port_map.h"
 #include "platform/text_file.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

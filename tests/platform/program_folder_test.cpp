@@ -1,5 +1,5 @@
 #include "platform/program_folder.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,5 +1,5 @@
 #include "platform/text_file.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <filesystem>
 #include <fstream>

@@ -10,7 +10,7 @@ namespace rl4::test {
 class TempFolder {
 public:
     TempFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "rl4-platform-XXXXXX").string();
+        std::string name = (std::filesystem::temp_directory_path() / "rl4-test-XXXXXX").string();
         if (::mkdtemp(name.data()) != nullptr)
             path_ = name;
     }
@@ -21,6 +21,7 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    const std::string& folder() const { return path_; }
     std::string path(const std::string& name = "") const { return name.empty() ? path_ : path_ + "/" + name; }
 
 private:
