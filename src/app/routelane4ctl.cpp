@@ -94,6 +94,12 @@ std::optional<Layer> layerNamed(const std::string& name) {
     return std::nullopt;
 }
 
+// A data value of `send`: one the wire carries unchanged, or 257, the not-assigned mark.
+std::optional<int> dataValue(const std::string& text) {
+    const auto value = parseNumber(text, 0, NotAssigned);
+    return value && Link::wireCarries(*value) ? value : std::nullopt;
+}
+
 // Why the last instruction brought no recognised answer, from the first byte the link read.
 std::string failureReason(const Link& link) {
     constexpr int kNothingRead = 0xFF;
@@ -148,22 +154,22 @@ public:
     }
 
 private:
-    // The settings give port and protocol; the options override them. A port that cannot be opened is
-    // reported, except where the port search follows.
+    // The settings give port and protocol; the options override them before any port is opened, since
+    // opening a port resets the line of whatever device is on it. A port that cannot be opened is reported
+    // with the reason, except where the port search follows.
     void openPort(bool reportClosedPort = true) {
-        engine_.readSettingsAndOpenPort();
-        Link& link = engine_.link;
-        link.closePort();
-        if (options_.port)
-            link.portNumber = *options_.port;
-        if (options_.protocol)
-            link.protocolLength = *options_.protocol;
-        if (options_.target)
-            opener_.map().set(link.portNumber, *options_.target);
-        link.OpenPort();
+        engine_.readSettingsAndOpenPort([this](Link& link) {
+            if (options_.port)
+                link.portNumber = *options_.port;
+            if (options_.protocol)
+                link.protocolLength = *options_.protocol;
+            if (options_.target)
+                opener_.map().set(link.portNumber, *options_.target);
+        });
+        const Link& link = engine_.link;
         if (reportClosedPort && link.portError && link.portNumber != 0)
             std::cerr << kProgram << ": port " << link.portNumber << " ("
-                      << opener_.map().target(link.portNumber) << ") cannot be opened\n";
+                      << opener_.map().target(link.portNumber) << "): " << opener_.lastFailure() << '\n';
     }
 
     // The port and the assignment, with nothing known of the routing yet.
@@ -206,10 +212,10 @@ private:
     int send(const std::vector<std::string>& args) {
         if (args.size() != 3)
             return usageError("send takes an instruction and two data values");
-        const auto data1 = parseNumber(args[1], 0, 257);
-        const auto data2 = parseNumber(args[2], 0, 257);
+        const auto data1 = dataValue(args[1]);
+        const auto data2 = dataValue(args[2]);
         if (!data1 || !data2)
-            return usageError("data values are numbers from 0 to 257");
+            return usageError("data values are numbers from 0 to 255, or 257 (not assigned, sent as 255)");
         CommandParams cmd;
         const std::string& instruction = args[0];
         const auto comma = instruction.find(',');
@@ -280,6 +286,9 @@ private:
         }
         if (numbers.size() != 2)
             return usageError("route takes a destination and a source");
+        if (!parseNumber(numbers[0], 1, kMaxObjects) || !parseNumber(numbers[1], 1, kMaxObjects))
+            return usageError("destinations and sources are object numbers from 1 to " +
+                              std::to_string(kMaxObjects));
         openWithAssignment();
         const auto d = destinationNumber(numbers[0]);
         const auto s = parseNumber(numbers[1], 1, usableCount(table().sourceCount));

@@ -92,8 +92,10 @@ void Engine::startUpMatrix() {
     setTitle();
 }
 
-void Engine::readSettingsAndOpenPort() {
+void Engine::readSettingsAndOpenPort(const std::function<void(Link&)>& overrideSettings) {
     readSettings();
+    if (overrideSettings)
+        overrideSettings(link);
     link.OpenPort();
 }
 

@@ -20,6 +20,7 @@
 #include "text/message_table.h"
 #include "text/prompt.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -59,9 +60,10 @@ public:
     // settings, closes the port and asks about moved tool windows.
     void frm1_Close(const WorkspaceLayout& layout);
 
-    // The first steps of start-up, for the command-line program: the settings with the saved port opened,
-    // and the assignment.
-    void readSettingsAndOpenPort();
+    // The first steps of start-up, for the command-line program: the settings, then the caller's choices
+    // of port and frame form over the saved ones, then the port so chosen opened (and no other); then the
+    // assignment.
+    void readSettingsAndOpenPort(const std::function<void(Link&)>& overrideSettings = {});
     void loadAssignment();
 
     // File commands of the main window.

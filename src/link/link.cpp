@@ -16,6 +16,10 @@ constexpr std::int64_t kFirstByteWaitMicros = 300'000;
 // A 4-byte first byte that stands for "nothing came": it gives an error row in the history.
 constexpr std::uint8_t kMissingAnswer = 0xFE;
 constexpr int kMaxPasses = 10;
+// 4-byte codes of the level reads and of the sets whose code answers them.
+constexpr int kReadCode = 25;
+constexpr int kVcaSetCode = 21;
+constexpr int kGainSetCode = 22;
 
 struct ErrorWords {
     const char* in;
@@ -86,6 +90,10 @@ std::size_t Link::readBytes(std::uint8_t* buffer, std::size_t n) {
 // Sending --------------------------------------------------------------------------------------------------
 
 void Link::SendCommand() {
+    if (!wireCarries(cmd.cmdData1) || !wireCarries(cmd.cmdData2)) {
+        refuseUncarriedValue();
+        return;
+    }
     // Frames that came in since the last pass (an answer that came late, a switch made at the matrix's
     // panel) are taken first, so that none of them is mistaken for the answer to this instruction.
     for (int pass = 0; pass < kMaxPasses && !simulating() && bytesWaiting() > 0; ++pass)
@@ -108,12 +116,34 @@ void Link::SendCommand() {
         ++failedCommands;
 }
 
+void Link::refuseUncarriedValue() {
+    // Nothing goes out, and the history says so with the matrix's own words for bad data.
+    sendTime = clock_.nowMicros();
+    replyError = true;
+    replyMatched = true;
+    ++failedCommands;
+    setObjectWord();
+    logInstr = "Error";
+    logIn = "bad";
+    logOut = "data";
+    sentText.clear();
+    receivedCount_ = 0;
+    firstByte = 0xFF;
+    if (historyOpen && listener_) {
+        listener_->historyRowAdded(lastRow());
+        sentText = "External";
+    }
+}
+
 void Link::writeFrame() {
     std::vector<std::uint8_t> frame;
     if (protocolLength == 5) {
         frame = {kStx, static_cast<std::uint8_t>(cmd.cmdLetter), static_cast<std::uint8_t>(cmd.cmdData1),
                  static_cast<std::uint8_t>(cmd.cmdData2), kEtx};
     } else {
+        answerCode = cmd.cmdCode & 0x7F;
+        if (answerCode == kReadCode)
+            answerCode = cmd.cmdData1 == 0 ? kVcaSetCode : kGainSetCode;
         fourthByte = cmd.cmdMachine;
         if (cmd.cmdData2 > 127)
             fourthByte += 0x20;
@@ -161,9 +191,6 @@ void Link::ProcessReply() {
     receivedCount_ = 0;
     replyMatched = true;
     setObjectWord();
-    if (protocolLength != 5 && cmd.cmdCode == 25)
-        // The matrix answers a read with the code of the matching set instruction.
-        cmd.cmdCode = cmd.cmdData1 == 0 ? 21 : 22;
 
     if (protocolLength == 5)
         processFiveByte();
@@ -336,7 +363,7 @@ std::uint8_t Link::readFirstByteWaiting() {
 void Link::processFourByte() {
     std::uint8_t first = 0xFF;
     if (simulating())
-        first = static_cast<std::uint8_t>((cmd.cmdCode & 0x7F) | 0x40);
+        first = static_cast<std::uint8_t>(answerCode | 0x40);
     else if (awaitingReply)
         first = readFirstByteWaiting();
     else
@@ -344,7 +371,7 @@ void Link::processFourByte() {
     firstByte = first;
     if ((first & 0xC0) != 0x40)
         return;
-    if ((first & 0xBF) != cmd.cmdCode)
+    if ((first & 0xBF) != answerCode)
         replyMatched = false; // an answer to another instruction: decoded all the same
     receivedTexts_[0] = hex2(first);
     receivedCount_ = 1;

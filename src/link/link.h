@@ -55,6 +55,10 @@ public:
     int protocolLength = 5; // 4 or 5
 
     // Protocol ---------------------------------------------------------------------------------------
+    // Whether a data value fits its byte: 0..255, or 257 and above, which go out as 255 (257 is the
+    // not-assigned mark). 256 and negative values would wrap round to another output or value.
+    static bool wireCarries(int value) { return value >= 0 && value != 256; }
+
     CommandParams cmd;
     void SendCommand();
     void ProcessReply();
@@ -71,6 +75,9 @@ public:
     std::int64_t sendTime = 0;
     std::string sentText;
     int fourthByte = 0;
+    // The 4-byte code that answers the frame last written: its own code, but the matrix answers a read (25)
+    // with the code of the matching set (21 VCA, 22 gain).
+    int answerCode = 0;
     int firstByte = 0xFF;
     int replyOut = 0;
     int replyIn = 0;
@@ -95,6 +102,7 @@ private:
     void historyStep();
     std::size_t readBytes(std::uint8_t* buffer, std::size_t n);
     std::uint8_t readFirstByteWaiting();
+    void refuseUncarriedValue();
     void setOnLine(bool onLine);
     void routing(Layer layer, int output, int input);
     bool simulating() const { return portNumber == 0; }

@@ -42,6 +42,8 @@ void StatusReader::ReadMatrixStatus() {
 
     for (Layer layer : kLayers) {
         lbllecture_ = progressText(layer);
+        // A new layer starts from its first output, not where the previous layer stopped.
+        prolecture_ = 0;
         listener_.statusReadingProgress(lbllecture_, prolecture_);
         const LayerCodes codes = layerCodes(layer);
         link_.cmd.cmdLetter = codes.readLetter;

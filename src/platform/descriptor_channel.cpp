@@ -44,6 +44,12 @@ DescriptorChannel::~DescriptorChannel() {
 void DescriptorChannel::adopt(int fd) {
     close();
     fd_ = fd;
+    openFailure_.clear();
+}
+
+bool DescriptorChannel::openFailed(std::string why) {
+    openFailure_ = std::move(why);
+    return false;
 }
 
 void DescriptorChannel::close() {
@@ -57,6 +63,10 @@ void DescriptorChannel::close() {
 
 ssize_t DescriptorChannel::transmit(int fd, std::uint8_t byte) {
     return ::write(fd, &byte, 1);
+}
+
+ssize_t DescriptorChannel::receive(int fd, std::uint8_t* buffer, std::size_t n) {
+    return ::read(fd, buffer, n);
 }
 
 bool DescriptorChannel::writeByte(std::uint8_t byte) {
@@ -97,7 +107,7 @@ std::size_t DescriptorChannel::read(std::uint8_t* buffer, std::size_t n) {
             continue;
         // A hang-up may still leave bytes to read, so read first and let the result say whether the line
         // has ended.
-        const ssize_t count = ::read(fd_, buffer + got, n - got);
+        const ssize_t count = receive(fd_, buffer + got, n - got);
         if (count > 0) {
             got += static_cast<std::size_t>(count);
             lastArrival = SteadyClock::now();

@@ -3,6 +3,7 @@
 #include "platform/byte_channel.h"
 
 #include <chrono>
+#include <string>
 #include <sys/types.h>
 
 namespace rl4 {
@@ -27,18 +28,25 @@ public:
 
     // The open descriptor, or -1; for callers that need to inspect the line (tests check socket options).
     int descriptor() const { return fd_; }
+    // Why the last open failed, in words for the operator ("not a serial device"); empty after a success.
+    const std::string& openFailure() const { return openFailure_; }
 
 protected:
     explicit DescriptorChannel(LineTimeouts timeouts) : timeouts_(timeouts) {}
 
     // Takes ownership of an open, non-blocking descriptor (closing any previous one).
     void adopt(int fd);
+    // Notes why an open failed; returns false for the open to return.
+    bool openFailed(std::string why);
     // One attempt to write one byte, with the result and errno of write(2).
     virtual ssize_t transmit(int fd, std::uint8_t byte);
+    // One attempt to read up to n bytes, with the result and errno of read(2).
+    virtual ssize_t receive(int fd, std::uint8_t* buffer, std::size_t n);
 
 private:
     LineTimeouts timeouts_;
     int fd_ = -1;
+    std::string openFailure_;
 };
 
 } // namespace rl4

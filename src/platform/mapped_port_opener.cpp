@@ -5,9 +5,12 @@
 namespace rl4 {
 
 std::unique_ptr<ByteChannel> MappedPortOpener::openPort(int number) {
-    if (number < PortMap::kFirstPort || number > PortMap::kLastPort)
+    lastFailure_.clear();
+    if (number < PortMap::kFirstPort || number > PortMap::kLastPort) {
+        lastFailure_ = "no such port number";
         return nullptr;
-    return openChannel(map_.target(number));
+    }
+    return openChannel(map_.target(number), &lastFailure_);
 }
 
 } // namespace rl4

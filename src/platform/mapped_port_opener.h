@@ -14,9 +14,12 @@ public:
     std::unique_ptr<ByteChannel> openPort(int number) override;
 
     PortMap& map() { return map_; }
+    // Why the last port asked for could not be opened ("not a serial device"); empty after a success.
+    const std::string& lastFailure() const { return lastFailure_; }
 
 private:
     PortMap map_;
+    std::string lastFailure_;
 };
 
 } // namespace rl4

@@ -5,16 +5,24 @@
 
 namespace rl4 {
 
-std::unique_ptr<ByteChannel> openChannel(const std::string& target) {
-    const bool socket = target.rfind(SocketChannel::kScheme, 0) == 0;
-    std::unique_ptr<ByteChannel> channel;
-    if (socket)
-        channel = std::make_unique<SocketChannel>();
-    else
-        channel = std::make_unique<SerialChannel>();
-    if (!channel->open(target))
-        return nullptr;
-    return channel;
+namespace {
+
+template <typename Channel>
+std::unique_ptr<ByteChannel> openAs(const std::string& target, std::string* failure) {
+    auto channel = std::make_unique<Channel>();
+    if (channel->open(target))
+        return channel;
+    if (failure)
+        *failure = channel->openFailure();
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<ByteChannel> openChannel(const std::string& target, std::string* failure) {
+    if (target.rfind(SocketChannel::kScheme, 0) == 0)
+        return openAs<SocketChannel>(target, failure);
+    return openAs<SerialChannel>(target, failure);
 }
 
 } // namespace rl4

@@ -8,7 +8,7 @@
 namespace rl4 {
 
 // An open channel on a target: "socket://HOST:PORT" reaches a serial device server, anything else is a
-// serial device path. Nothing when it cannot be opened.
-std::unique_ptr<ByteChannel> openChannel(const std::string& target);
+// serial device path. Nothing when it cannot be opened, and then the reason in `failure` when given.
+std::unique_ptr<ByteChannel> openChannel(const std::string& target, std::string* failure = nullptr);
 
 } // namespace rl4

@@ -1,7 +1,11 @@
 #include "platform/serial_channel.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace rl4 {
 
@@ -26,9 +30,20 @@ void setMatrixLine(int fd) {
 
 bool SerialChannel::open(const std::string& target) {
     close();
+    // Frames written to anything but a line would land in a file or a pipe, or reach some other device:
+    // only a terminal (a serial adapter, or a pseudo-terminal standing in for one) is a port.
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0)
+        return openFailed(errno == ENOENT ? kNoSuchDevice : std::strerror(errno));
+    if (!S_ISCHR(info.st_mode))
+        return openFailed(kNotASerialDevice);
     const int fd = ::open(target.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return openFailed(std::strerror(errno));
+    if (::isatty(fd) == 0) {
+        ::close(fd);
+        return openFailed(kNotASerialDevice);
+    }
     setMatrixLine(fd);
     adopt(fd);
     return true;

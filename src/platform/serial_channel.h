@@ -8,10 +8,14 @@ namespace rl4 {
 // 9600 baud, no parity, 8 data bits, 1 stop bit, raw, no flow control of either kind.
 class SerialChannel : public DescriptorChannel {
 public:
+    static constexpr const char* kNoSuchDevice = "no such device";
+    static constexpr const char* kNotASerialDevice = "not a serial device";
+
     explicit SerialChannel(LineTimeouts timeouts = {}) : DescriptorChannel(timeouts) {}
 
-    // Opens a device path. False only when the device cannot be opened; line settings a device refuses
-    // (a pseudo-terminal has no baud rate) are let pass.
+    // Opens a device path. False when the device cannot be opened or is no terminal (a regular file, a
+    // folder, a pipe, /dev/null), without writing to it; line settings a terminal refuses (a
+    // pseudo-terminal has no baud rate) are let pass.
     bool open(const std::string& target) override;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <memory>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -50,17 +51,34 @@ std::optional<Endpoint> parseTarget(const std::string& target) {
     return Endpoint{host, std::to_string(number)};
 }
 
-bool connectWithin(int fd, const addrinfo& address, SteadyClock::time_point deadline) {
+// 0 when connected, else the errno of the failure (ETIMEDOUT when the server did not answer in time).
+int connectWithin(int fd, const addrinfo& address, SteadyClock::time_point deadline) {
     // An interrupted non-blocking connect goes on in the background, as one in progress does.
     if (::connect(fd, address.ai_addr, address.ai_addrlen) == 0)
-        return true;
+        return 0;
     if (errno != EINPROGRESS && errno != EINTR)
-        return false;
-    if (waitForEvents(fd, POLLOUT, deadline) <= 0)
-        return false;
+        return errno;
+    const int events = waitForEvents(fd, POLLOUT, deadline);
+    if (events <= 0)
+        return events == 0 ? ETIMEDOUT : errno;
     int error = 0;
     socklen_t length = sizeof error;
-    return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return errno;
+    return error;
+}
+
+// Acknowledges what has come at once. A server that keeps Nagle's algorithm on holds the rest of an answer
+// until the first bytes are acknowledged, and a delayed acknowledgement (40 ms) would split the answer
+// beyond the read interval. Linux drops back to delayed acknowledgements after each exchange, hence a call
+// after every read.
+void acknowledgeAtOnce(int fd) {
+#ifdef TCP_QUICKACK
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#else
+    (void)fd;
+#endif
 }
 
 } // namespace
@@ -69,26 +87,31 @@ bool SocketChannel::open(const std::string& target) {
     close();
     const auto endpoint = parseTarget(target);
     if (!endpoint)
-        return false;
+        return openFailed("not a socket://HOST:PORT target");
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(endpoint->host.c_str(), endpoint->port.c_str(), &hints, &found) != 0)
-        return false;
+    if (const int error = ::getaddrinfo(endpoint->host.c_str(), endpoint->port.c_str(), &hints, &found))
+        return openFailed(::gai_strerror(error));
     const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, &::freeaddrinfo);
 
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
+    int error = EADDRNOTAVAIL;
     for (const addrinfo* address = addresses.get(); address != nullptr; address = address->ai_next) {
         const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                                 address->ai_protocol);
-        if (fd < 0)
+        if (fd < 0) {
+            error = errno;
             continue;
+        }
         // Frames go out a byte at a time; without this each byte would wait for the previous one's ACK.
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        if (connectWithin(fd, *address, deadline)) {
+        error = connectWithin(fd, *address, deadline);
+        if (error == 0) {
+            acknowledgeAtOnce(fd);
             adopt(fd);
             return true;
         }
@@ -96,12 +119,20 @@ bool SocketChannel::open(const std::string& target) {
         if (SteadyClock::now() >= deadline)
             break;
     }
-    return false;
+    return openFailed(std::strerror(error));
 }
 
 ssize_t SocketChannel::transmit(int fd, std::uint8_t byte) {
     // A server that has gone away must fail the write, not raise SIGPIPE and end the program.
     return ::send(fd, &byte, 1, MSG_NOSIGNAL);
+}
+
+ssize_t SocketChannel::receive(int fd, std::uint8_t* buffer, std::size_t n) {
+    const ssize_t count = ::recv(fd, buffer, n, 0);
+    const int error = errno;
+    acknowledgeAtOnce(fd);
+    errno = error;
+    return count;
 }
 
 } // namespace rl4

@@ -13,8 +13,11 @@ public:
     // Long enough for a server across a slow network, short enough that a dead one does not freeze the
     // program at start-up.
     static constexpr int kConnectTimeoutMs = 2000;
+    // A server and the network add their own delay before the first byte of an answer: it is given twice
+    // a local line's wait. A server that answers well is not slowed; only a missing answer waits longer.
+    static constexpr LineTimeouts kNetworkTimeouts{.readTotalConstant = 100};
 
-    explicit SocketChannel(LineTimeouts timeouts = {}) : DescriptorChannel(timeouts) {}
+    explicit SocketChannel(LineTimeouts timeouts = kNetworkTimeouts) : DescriptorChannel(timeouts) {}
 
     // False for a malformed target, a name that does not resolve, a refused connection (at once) or a
     // server that does not answer within kConnectTimeoutMs.
@@ -22,6 +25,7 @@ public:
 
 protected:
     ssize_t transmit(int fd, std::uint8_t byte) override;
+    ssize_t receive(int fd, std::uint8_t* buffer, std::size_t n) override;
 };
 
 } // namespace rl4

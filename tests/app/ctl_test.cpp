@@ -1,12 +1,14 @@
 // routelane4ctl run as a program against matrixsim, on a pseudo-terminal and over TCP: what a shell user
 // sees on standard output and error, the exit status, the frames the matrix received and the files written.
 
+#include "platform/pty_pair.h"
 #include "sheet/switching_sheet.h"
 #include "support/sample_assignment.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -17,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -234,8 +237,15 @@ TEST_F(CtlTest, SendPrintsTheExchangeAsTheHistoryListsIt) {
     EXPECT_EQ(r.status, kDone) << r.err;
     EXPECT_EQ(rowFields(r), (Lines{"3D.80.80.81", "7D.A2.8C.81", "read", "SN", " 34", " 12"}));
 
-    EXPECT_EQ(received(),
-              (Lines{frame5('V', 3, 1), frame5('x', 120, 120), frame4(1, 1, 3, 1), frame4(61, 1, 0, 0)}));
+    // 256 would reach the wire as output 0; 257, the not-assigned mark, goes out as 255.
+    r = ctl({"send", "V", "256", "7"});
+    EXPECT_EQ(r.status, kUsage);
+    EXPECT_TRUE(contains(r.err, "0 to 255")) << r.err;
+    r = ctl({"send", "V", "257", "7"});
+    EXPECT_EQ(rowFields(r).at(0), "02.56.FF.07.03");
+
+    EXPECT_EQ(received(), (Lines{frame5('V', 3, 1), frame5('x', 120, 120), frame4(1, 1, 3, 1),
+                                 frame4(61, 1, 0, 0), frame5('V', 255, 7)}));
 }
 
 TEST_F(CtlTest, SendRefusedOrUnansweredExits2WithTheReason) {
@@ -260,9 +270,78 @@ TEST_F(CtlTest, SendRefusedOrUnansweredExits2WithTheReason) {
     EXPECT_EQ(rowFields(r), (Lines{"01.81.E3.81", "", "Error", "video", "no", "reply"}));
     EXPECT_TRUE(contains(r.err, "no answer")) << r.err;
 
-    r = ctl({"send", "V", "3", "1"}, "nothing-here");
-    EXPECT_EQ(r.status, kNoAnswer);
-    EXPECT_TRUE(contains(r.err, "port 1 (" + dir.path("nothing-here") + ") cannot be opened")) << r.err;
+    // A port that is no line is as unavailable as a missing one; a file mapped by mistake stays untouched.
+    const std::string content = fileBytes(dir.path("routelane4.agn"));
+    for (const auto& [name, reason] :
+         {std::pair{"nothing-here", "no such device"}, std::pair{"routelane4.agn", "not a serial device"}}) {
+        r = ctl({"send", "V", "3", "1"}, name);
+        EXPECT_EQ(r.status, kNoAnswer);
+        EXPECT_TRUE(contains(r.err, "port 1 (" + dir.path(name) + "): " + reason)) << r.err;
+    }
+    EXPECT_EQ(fileBytes(dir.path("routelane4.agn")), content);
+}
+
+// Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to
+// another device.
+TEST_F(CtlTest, PortOptionsApplyBeforeAnyPortIsOpened) {
+    startMatrix();
+    PtyPair saved; // port 1, the settings' default, on a line set to 1200 baud by its own user
+    termios line{};
+    ASSERT_EQ(::tcgetattr(saved.slave(), &line), 0);
+    ::cfsetospeed(&line, B1200);
+    ASSERT_EQ(::tcsetattr(saved.slave(), TCSANOW, &line), 0);
+    writeCrLf(dir.path("routelane4.ports"), {"1=" + saved.slavePath(), "2=" + dir.path("matrix")});
+
+    const CtlResult r = ctlWithoutTarget({"--port", "2", "send", "V", "3", "1"});
+    EXPECT_EQ(r.status, kDone) << r.err;
+    ASSERT_EQ(::tcgetattr(saved.slave(), &line), 0);
+    EXPECT_EQ(::cfgetospeed(&line), B1200) << "port 1 was opened and set";
+    EXPECT_EQ(received(), Lines{frame5('V', 3, 1)});
+}
+
+// A serial device server that keeps Nagle's algorithm on (socat's default) sends the first byte of each
+// answer at once and holds the rest until that byte is acknowledged. Reading must neither stop early nor
+// wait for a delayed acknowledgement at every answer.
+TEST_F(CtlTest, StatusThroughARelayReadsEveryOutputAsFastAsOnTheLine) {
+    SimProcess matrix({"--pty", dir.path("line")}); // paced at 9600 baud, as a real line
+    ASSERT_TRUE(matrix.waitReady());
+    // The seconds one status reading takes, once it has read every output.
+    auto statusSeconds = [&](const std::string& target) {
+        const auto start = std::chrono::steady_clock::now();
+        const CtlResult r = runCtl(dir.folder(), {"--data", dir.folder(), "--target", target, "status"});
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(r.status, kDone) << target << r.err;
+        EXPECT_EQ(splitOn(r.line(), '\n').front(), "outputs\tvideo 16\taudio 16\trgb 8\tyc 8") << target;
+        return took.count();
+    };
+    const auto median = [](std::vector<double> times) {
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    };
+    std::vector<double> onTheLine;
+    for (int run = 0; run < 3; ++run)
+        onTheLine.push_back(statusSeconds(dir.path("line")));
+
+    for (const std::string relayOption : {",nodelay", ""}) {
+        std::vector<double> throughRelay;
+        for (int run = 0; run < 3; ++run) {
+            // One connection per relay, as a device server serves one client; -t 0.1: it leaves the line
+            // soon after the client has gone.
+            SimProcess relay("socat",
+                             {"-d", "-d", "-t", "0.1", "TCP-LISTEN:0,bind=127.0.0.1,reuseaddr" + relayOption,
+                              "FILE:" + dir.path("line") + ",rawer"});
+            const std::string log = relay.errorsContaining("listening on");
+            const std::size_t at = log.find("listening on");
+            ASSERT_NE(at, std::string::npos)
+                << "socat did not start (scripts/bootstrap installs it): " << log;
+            const std::size_t end = log.find('\n', at);
+            const std::size_t colon = log.rfind(':', end);
+            throughRelay.push_back(
+                statusSeconds("socket://127.0.0.1:" + log.substr(colon + 1, end - colon - 1)));
+            EXPECT_EQ(relay.wait(), 0);
+        }
+        EXPECT_LE(median(throughRelay), 1.5 * median(onTheLine)) << "relay" << relayOption;
+    }
 }
 
 // Usage -----------------------------------------------------------------------------------------------------
@@ -280,10 +359,13 @@ TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
         {"send", "V", "3"},
         {"send", "VV", "3", "1"},
         {"send", "V", "3", "300"},
+        {"send", "V", "256", "7"},
         {"send", "200,1", "3", "1"},
         {"--protocol", "5", "send", "1,1", "3", "1"},
         {"route", "1"},
         {"route", "1", "2", "--layer", "blue"},
+        {"route", "257", "1"},
+        {"route", "1", "-1"},
         {"load"},
         {"vca", "1", "32"},
         {"vca-all", "half"},

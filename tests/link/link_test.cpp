@@ -249,24 +249,40 @@ TEST_F(LinkTest, FourByteFrameLayout) {
     EXPECT_EQ(listener.rows.back().sent, "02.C8.83.E1");
 }
 
-TEST_F(LinkTest, ValuesAbove256GoOutAs255) {
+TEST_F(LinkTest, ValuesTheWireCannotCarryAreRefused) {
     MemoryChannel& port = openPort(5);
-    send5('V', 257, 257);
-    EXPECT_EQ(link.cmd.cmdData1, 255);
-    EXPECT_EQ(link.cmd.cmdData2, 255);
+    // 257, the not-assigned mark, and anything above go out as 255.
+    send5('V', 257, 300);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x02, 0x56, 0xFF, 0xFF, 0x03}));
-
-    send5('V', 256, 300);
-    EXPECT_EQ(link.cmd.cmdData1, 256) << "256 is not clamped";
-    EXPECT_EQ(link.cmd.cmdData2, 255);
-    port.takeWritten();
-
-    // 4-byte: 255 keeps 0x7F in byte 3 and flags bit 7; 256 has empty low bits and is flagged as above 127.
     link.protocolLength = 4;
-    send4(1, 1, 257, 256);
-    EXPECT_EQ(link.cmd.cmdData1, 255);
-    EXPECT_EQ(link.cmd.cmdData2, 256);
-    EXPECT_EQ(port.takeWritten(), (Bytes{0x01, 0x80, 0xFF, 0xE1}));
+    send4(1, 1, 257, 255);
+    EXPECT_EQ(port.takeWritten(), (Bytes{0x01, 0xFF, 0xFF, 0xE1}));
+
+    // 256 would wrap round to output 0 (every output, to some matrices) in the 5-byte form and to 128 in the
+    // 4-byte one; a negative value to 255. Nothing goes out, and the caller and the history can tell.
+    struct Refused {
+        int length, data1, data2;
+    };
+    for (const Refused& c : {Refused{5, 256, 7}, Refused{5, 3, -1}, Refused{4, 3, 256}, Refused{4, -2, 1}}) {
+        SCOPED_TRACE(std::to_string(c.length) + "-byte " + std::to_string(c.data1) + ", " +
+                     std::to_string(c.data2));
+        link.protocolLength = c.length;
+        listener.rows.clear();
+        const long failed = link.failedCommands;
+        const long sent = link.shotCount;
+        const std::int64_t start = clock.nowMicros();
+        if (c.length == 5)
+            send5('V', c.data1, c.data2);
+        else
+            send4(1, 1, c.data1, c.data2);
+        EXPECT_TRUE(port.takeWritten().empty());
+        EXPECT_TRUE(link.replyError);
+        EXPECT_EQ(link.failedCommands, failed + 1);
+        EXPECT_EQ(link.shotCount, sent) << "nothing was sent";
+        EXPECT_EQ(clock.nowMicros(), start) << "and no answer is waited for";
+        ASSERT_EQ(listener.rows.size(), 1u);
+        EXPECT_EQ(cells(listener.rows[0]), (Strings{"", "", "Error", "video", "bad", "data"}));
+    }
 }
 
 // Answers, 5-byte form ----------------------------------------------------------------------------------
@@ -760,35 +776,57 @@ TEST_F(LinkTest, FourByteWaitLoop) {
     EXPECT_EQ(port.bytesWaiting(), 0u);
 }
 
-TEST_F(LinkTest, Code25ReadsAreMatchedByTheSetCode) {
+TEST_F(LinkTest, Code25ReadsGoOutAsReadsAndAreMatchedByTheSetCode) {
+    struct Case {
+        int data1, data2;
+        Bytes sent, answer;
+        Strings effects, row;
+    };
+    const std::vector<Case> cases = {
+        // VCA read of audio output 3: code 25 (0x19), data 0, 3. The matrix answers as VCA set (0x55): the
+        // output in byte 2, the level (10) in byte 3.
+        {0,
+         3,
+         {0x19, 0x83, 0x80, 0x81},
+         {0x55, 0x83, 0x8A, 0x81},
+         {"vca 3 10"},
+         {"19.83.80.81", "55.83.8A.81", "read", "VCA", " 3", " 10"}},
+        // Gain read of audio input 2: data 1, 2; answered as gain set (0x56), level 7 balanced (0x27).
+        {1,
+         2,
+         {0x19, 0x82, 0x81, 0x81},
+         {0x56, 0x82, 0xA7, 0x81},
+         {"gain 7 balanced"},
+         {"19.82.81.81", "56.82.A7.81", "read", "Gain", " 2", " 39"}},
+    };
     MemoryChannel& port = openPort(4);
-
-    // VCA read of audio output 3: code 25 (0x19), data 0, 3. The matrix answers as VCA set (0x55): the
-    // output in byte 2, the level (10) in byte 3.
-    port.deliver({0x55, 0x83, 0x8A, 0x81, 0x41, 0x81, 0x83, 0x81}, 10 * kMs);
-    send4(25, 1, 0, 3);
-    EXPECT_EQ(port.takeWritten(), (Bytes{0x19, 0x83, 0x80, 0x81}));
-    EXPECT_EQ(link.cmd.cmdCode, 21);
-    EXPECT_FALSE(link.replyError);
-    EXPECT_TRUE(link.replyMatched);
-    EXPECT_EQ(takeEffects(), Strings{"vca 3 10"});
-    ASSERT_EQ(listener.rows.size(), 1u);
-    EXPECT_EQ(cells(listener.rows[0]), (Strings{"19.83.80.81", "55.83.8A.81", "read", "VCA", " 3", " 10"}));
-    link.ProcessReply();
-    takeEffects();
-
-    // Gain read of audio input 2: data 1, 2; answered as gain set (0x56), level 7 balanced (0x27).
-    listener.rows.clear();
-    port.deliver({0x56, 0x82, 0xA7, 0x81, 0x41, 0x81, 0x83, 0x81}, 10 * kMs);
-    send4(25, 1, 1, 2);
-    EXPECT_EQ(port.takeWritten(), (Bytes{0x19, 0x82, 0x81, 0x81}));
-    EXPECT_EQ(link.cmd.cmdCode, 22);
-    EXPECT_FALSE(link.replyError);
-    EXPECT_TRUE(link.replyMatched) << "0x56 answers code 22: the wait ends";
-    EXPECT_EQ(takeEffects(), Strings{"gain 7 balanced"});
-    ASSERT_EQ(listener.rows.size(), 1u);
-    EXPECT_EQ(cells(listener.rows[0]), (Strings{"19.82.81.81", "56.82.A7.81", "read", "Gain", " 2", " 39"}));
-    EXPECT_EQ(port.bytesWaiting(), 4u);
+    // A switch made at the matrix's panel may wait unread when the read is sent: it is taken first, and
+    // the read still goes out as a read, not as a set of level 0.
+    for (const bool panelSwitchWaiting : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.row[0] + (panelSwitchWaiting ? " after a panel switch" : ""));
+            listener.rows.clear();
+            if (panelSwitchWaiting)
+                port.deliver({0x42, 0x82, 0x86, 0x81});
+            Bytes answers = c.answer;
+            answers.insert(answers.end(), {0x41, 0x81, 0x83, 0x81}); // not waited for: the read is answered
+            port.deliver(answers, 10 * kMs);
+            send4(25, 1, c.data1, c.data2);
+            EXPECT_EQ(port.takeWritten(), c.sent);
+            EXPECT_EQ(link.cmd.cmdCode, 25);
+            EXPECT_FALSE(link.replyError);
+            EXPECT_TRUE(link.replyMatched);
+            Strings effects = c.effects;
+            if (panelSwitchWaiting)
+                effects.insert(effects.begin(), "route audio 6 2");
+            EXPECT_EQ(takeEffects(), effects);
+            ASSERT_FALSE(listener.rows.empty());
+            EXPECT_EQ(cells(listener.rows.back()), c.row);
+            EXPECT_EQ(port.bytesWaiting(), 4u);
+            link.ProcessReply();
+            takeEffects();
+        }
+    }
 }
 
 // The object word of the instruction sent ----------------------------------------------------------------

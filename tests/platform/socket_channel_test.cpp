@@ -49,6 +49,25 @@ TEST(SocketChannel, BytesTravelBothWaysWithoutDelay) {
     ::close(peer);
 }
 
+TEST(SocketChannel, AnAnswerDelayedByTheNetworkIsStillRead) {
+    // 70 ms is beyond a local line's 50 ms wait for the first byte, within a network target's.
+    LoopbackListener server;
+    SocketChannel channel;
+    ASSERT_TRUE(channel.open(server.target()));
+    const int peer = server.accept();
+    ASSERT_GE(peer, 0);
+    std::thread late([peer] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(70));
+        const std::uint8_t answer = 0x02;
+        ::send(peer, &answer, 1, 0);
+    });
+    std::uint8_t buffer = 0xFF;
+    EXPECT_EQ(channel.read(&buffer, 1), 1u);
+    EXPECT_EQ(buffer, 0x02);
+    late.join();
+    ::close(peer);
+}
+
 TEST(SocketChannel, GoneServerEndsReadsAndFailsWritesWithoutSignal) {
     LoopbackListener server;
     SocketChannel channel(LineTimeouts{.readTotalConstant = 5000});

@@ -103,11 +103,11 @@ TEST_F(StatusReaderTest, ProgressIsShownForEveryOutputRead) {
     EXPECT_EQ(std::vector<std::string>(events.begin(), events.begin() + 7), start);
     EXPECT_EQ(std::vector<std::string>(events.end() - 2, events.end()),
               (std::vector<std::string>{"text Ready...", "read"}));
-    // The bar keeps its value until the next layer's first output sets it.
+    // Each layer starts from its own output 0, not where the previous layer stopped.
     const std::vector<std::string> layerChange{
-        "progress Video 16", "text mode= 118 adr= 17", "progress Audio 16", "text mode= 97 adr= 0",
-        "progress Audio 0",  "text mode= 97 adr= 1",   "progress Audio 1",  "text mode= 97 adr= 2",
-        "progress R G B 1",  "text mode= 114 adr= 0"};
+        "progress Video 16", "text mode= 118 adr= 17", "progress Audio 0", "text mode= 97 adr= 0",
+        "progress Audio 0",  "text mode= 97 adr= 1",   "progress Audio 1", "text mode= 97 adr= 2",
+        "progress R G B 0",  "text mode= 114 adr= 0"};
     EXPECT_NE(std::ranges::search(events, layerChange).begin(), events.end());
     EXPECT_TRUE(rig.listener.saw("progress S-Video 0"));
     EXPECT_TRUE(rig.listener.saw("text mode= 121 adr= 1"));

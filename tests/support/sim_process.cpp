@@ -23,6 +23,14 @@ int millisLeft(Clock::time_point deadline) {
 } // namespace
 
 SimProcess::SimProcess(const std::vector<std::string>& args, bool stdinFromNull) {
+    start(RL4_MATRIXSIM, args, stdinFromNull);
+}
+
+SimProcess::SimProcess(const std::string& program, const std::vector<std::string>& args) {
+    start(program, args, false);
+}
+
+void SimProcess::start(const std::string& program, const std::vector<std::string>& args, bool stdinFromNull) {
     int in[2];
     int out[2];
     int err[2];
@@ -38,12 +46,12 @@ SimProcess::SimProcess(const std::vector<std::string>& args, bool stdinFromNull)
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
             close(fd);
         }
-        std::vector<char*> argv{const_cast<char*>(RL4_MATRIXSIM)};
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& arg : args) {
             argv.push_back(const_cast<char*>(arg.c_str()));
         }
         argv.push_back(nullptr);
-        execv(RL4_MATRIXSIM, argv.data());
+        execvp(program.c_str(), argv.data());
         _exit(127);
     }
     close(in[0]);

@@ -7,12 +7,14 @@
 
 namespace rl4::test {
 
-// A matrixsim program run by a test, with pipes on its standard input, output and error. A process still
-// running at destruction is killed.
+// A matrixsim program (or another, such as a relay between it and the program) run by a test, with pipes
+// on its standard input, output and error. A process still running at destruction is killed.
 class SimProcess {
 public:
     // Standard input is a pipe, or /dev/null when stdinFromNull.
     explicit SimProcess(const std::vector<std::string>& args, bool stdinFromNull = false);
+    // Another program, found on the PATH when it has no '/'.
+    SimProcess(const std::string& program, const std::vector<std::string>& args);
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
@@ -29,6 +31,8 @@ public:
     int wait(int timeoutMillis = 5000);
 
 private:
+    void start(const std::string& program, const std::vector<std::string>& args, bool stdinFromNull);
+
     pid_t pid_ = -1;
     int input_ = -1;
     int output_ = -1;
