@@ -36,40 +36,37 @@ Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used.
 
 enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66 };
 
-std::optional<std::optional<std::string>> dataOption(const QStringList& args, std::string& error) {
+struct Options {
     std::optional<std::string> data;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (args[i] == "--data" && i + 1 < args.size()) {
-            data = args[++i].toStdString();
+    bool help = false;
+};
+
+// Read before the window system starts, so that help and usage errors need no display.
+std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--data" && i + 1 < argc) {
+            options.data = argv[++i];
         } else {
-            error = args[i] == "--data" ? "--data needs a folder"
-                                        : "unknown option '" + args[i].toStdString() + "'";
+            error = arg == "--data" ? "--data needs a folder" : "unknown option '" + std::string(arg) + "'";
             return std::nullopt;
         }
     }
-    return data;
+    return options;
 }
 
-int run(QApplication& app) {
-    std::string error;
-    const auto data = dataOption(QApplication::arguments(), error);
-    if (!data) {
-        std::cerr << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
-        return kUsageError;
-    }
-    const FolderChoice choice = programFolder(*data, executablePath(), kProgram);
-    if (!choice.error.empty()) {
-        std::cerr << kProgram << ": " << choice.error << '\n';
-        return kFileError;
-    }
-    const PortMap map = PortMap::load(choice.folder, kPortMapFile);
+int run(const std::string& folder) {
+    const PortMap map = PortMap::load(folder, kPortMapFile);
     for (const std::string& problem : map.problems())
         std::cerr << kProgram << ": " << problem << '\n';
 
     ToolPortOpener opener(map);
     SystemClock clock;
     QtToolPrompt prompt;
-    ProtocolTool tool(choice.folder, opener, clock, prompt);
+    ProtocolTool tool(folder, opener, clock, prompt);
     tool.ReadToolSettings();
     ToolWindow window(tool);
     prompt.setParent(&window);
@@ -77,21 +74,30 @@ int run(QApplication& app) {
     tool.OpenPort();
     window.refresh();
     window.startLoop();
-    return app.exec();
+    return QApplication::exec();
 }
 
 } // namespace
 } // namespace rl4::tester
 
 int main(int argc, char** argv) {
-    // Help needs no window system: a terminal without a display gets it too.
-    for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
-            std::cout << rl4::tester::kUsage;
-            return rl4::tester::kDone;
-        }
+    using namespace rl4::tester;
+    std::string error;
+    const std::optional<Options> options = parseOptions(argc, argv, error);
+    if (!options) {
+        std::cerr << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
+        return kUsageError;
+    }
+    if (options->help) {
+        std::cout << kUsage;
+        return kDone;
+    }
+    const rl4::FolderChoice choice = rl4::programFolder(options->data, rl4::executablePath(), kProgram);
+    if (!choice.error.empty()) {
+        std::cerr << kProgram << ": " << choice.error << '\n';
+        return kFileError;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(rl4::tester::kProgram);
-    return rl4::tester::run(app);
+    QApplication::setApplicationName(kProgram);
+    return run(choice.folder);
 }

@@ -278,9 +278,16 @@ void ProtocolTool::ShowReply(const std::array<std::uint8_t, kReplySize>& reply) 
         replyLabels_[i] = i > 0 && reply[i] == kNothing ? kBlank : byteText(reply[i], hexDisplay());
     // The value the matrix reports becomes the value to change from.
     const std::uint8_t value = reply[3];
-    if (value != kNothing && value < cbinput_.entries.size()) {
-        valueIndex_ = value;
-        cbinput_.selected = value;
+    if (value == kNothing || value >= cbinput_.entries.size() || value == valueIndex_)
+        return;
+    valueIndex_ = value;
+    cbinput_.selected = value;
+    // An answer that comes after the message was built would otherwise leave a message that no longer
+    // matches the list, and Send would send a value the window does not show. It is not sent from here.
+    if (!rebuildPending_) {
+        const Message m = buildMessage(functionIndex_, layerIndex_, valueIndex_, channelIndex_, false);
+        inputByte_ = m.inputByte;
+        showFrame();
     }
 }
 

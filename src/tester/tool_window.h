@@ -51,8 +51,8 @@ private:
     void act(Operation operation);
 
     ProtocolTool& tool_;
-    QTimer loop_;
-    QTimer tmr1_;
+    QTimer loop_{this};
+    QTimer tmr1_{this};
     bool closed_ = false;
 
     QComboBox* cbfunct_;
