@@ -70,7 +70,7 @@ public:
     int choiceBox(const std::string&, int) override { return 5; }
 };
 
-void run(const char* what, const std::string& target, double allowed) {
+void run(const char* what, const std::string& target, const char* allowed) {
     test::TempFolder folder;
     writeTextLines(folder.path(kPortMapFile), {"2=" + target});
     CountingOpener opener(PortMap::load(folder.path(), kPortMapFile));
@@ -89,8 +89,8 @@ void run(const char* what, const std::string& target, double allowed) {
         elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     tool.frm1_Close();
-    std::printf("%-26s messages %6.1f/s  whole answers %6.1f/s  partial reads %6.1f/s  allowed %6.1f/s\n",
-                what, CountingChannel::written / 5.0 / elapsed, CountingChannel::wholeReads / elapsed,
+    std::printf("%-24s messages %6.1f/s  whole answers %6.1f/s  partial reads %5.1f/s  (%s)\n", what,
+                CountingChannel::written / 5.0 / elapsed, CountingChannel::wholeReads / elapsed,
                 CountingChannel::partReads / elapsed, allowed);
 }
 
@@ -114,7 +114,9 @@ int main() {
                 break;
         }
     });
-    run("silent matrix", ptsname(master), 1.0 / readTimeout);
+    char silentLimit[64];
+    std::snprintf(silentLimit, sizeof silentLimit, "the read time-out allows %.1f/s", 1.0 / readTimeout);
+    run("silent matrix", ptsname(master), silentLimit);
     stop = true;
     drain.join();
     close(master);
@@ -126,6 +128,10 @@ int main() {
         std::fprintf(stderr, "matrixsim did not start\n");
         return 1;
     }
-    run("matrixsim at 9600 baud", pty, 1.0 / (2 * 5 * kByteSeconds));
+    char wireLimit[96];
+    std::snprintf(wireLimit, sizeof wireLimit,
+                  "the wire allows %.0f/s each way, %.0f/s one exchange at a time", 1.0 / (5 * kByteSeconds),
+                  1.0 / (2 * 5 * kByteSeconds));
+    run("matrixsim at 9600 baud", pty, wireLimit);
     return 0;
 }

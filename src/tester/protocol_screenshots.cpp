@@ -37,11 +37,17 @@ bool save(QWidget* widget, const QString& folder, const char* name) {
 
 // Lets the window's loop run until `done` holds, or the time is up.
 template <typename Condition>
-bool waitFor(Condition done) {
+bool waitFor(const ProtocolTool& tool, Condition done) {
     const QDeadlineTimer deadline(kWaitMillis);
     while (!done() && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
+    if (done())
+        return true;
+    std::cerr << kProgram << ": no answer came; the last reads";
+    for (const std::string& label : tool.replyLabels())
+        std::cerr << " [" << label << "]";
+    std::cerr << '\n';
+    return false;
 }
 
 bool answerShown(const ProtocolTool& tool) {
@@ -77,17 +83,18 @@ int shoot(const QString& output) {
     window.show();
     tool.OpenPort();
     window.startLoop();
-    bool ok = waitFor([&tool] { return answerShown(tool); });
+    bool ok = waitFor(tool, [&tool] { return answerShown(tool); });
 
     // Input 3 to output 1, sent as the value changes.
     window.findChild<QCheckBox*>("chksend")->click();
     emit window.findChild<QComboBox*>("cbinput")->activated(3);
-    ok = waitFor([&tool] { return tool.replyLabels()[1] == "56h"; }) &&
+    ok = waitFor(tool, [&tool] { return tool.replyLabels()[1] == "56h"; }) &&
          save(&window, output, "protocol_hex") && ok;
 
     window.findChild<QRadioButton*>("optdec")->click();
     window.findChild<QPushButton*>("cmdsend")->click();
-    ok = waitFor([&tool] { return answerShown(tool); }) && save(&window, output, "protocol_decimal") && ok;
+    ok = waitFor(tool, [&tool] { return answerShown(tool); }) && save(&window, output, "protocol_decimal") &&
+         ok;
 
     bool boxSaved = false;
     QTimer::singleShot(200, [&] {

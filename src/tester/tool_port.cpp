@@ -7,7 +7,7 @@ namespace rl4::tester {
 
 LineTimeouts toolTimeouts() {
     LineTimeouts timeouts;
-    timeouts.readInterval = 1;
+    timeouts.readInterval = 5;
     timeouts.readTotalMultiplier = 1;
     timeouts.readTotalConstant = 30;
     timeouts.writeTotalMultiplier = 1;

@@ -8,10 +8,10 @@ namespace rl4::tester {
 // The tool's own port map, beside its settings.
 constexpr const char* kPortMapFile = "protocol.ports";
 
-// The line time-outs of the tool: a silent matrix costs each polling pass at most 35 ms for five bytes, and
-// a pause of more than 1 ms between two bytes ends the read. A byte takes 1.04 ms at 9600 baud: answers
-// that arrive byte by byte (a pseudo-terminal) still come whole because the wait for the next byte runs a
-// little over its millisecond; serial drivers hand over a short answer in one piece anyway.
+// The line time-outs of the tool: a silent matrix costs each polling pass at most 35 ms for five bytes. A
+// pause between two bytes of an answer ends the read once it passes 5 ms: a byte takes 1.04 ms at 9600
+// baud, and a line that hands the bytes over one by one (a pseudo-terminal, some adapters and device
+// servers) would have a shorter limit cut answers in two whenever the far end runs a little late.
 LineTimeouts toolTimeouts();
 
 // Opens the port numbers through protocol.ports, on the tool's time-outs: a device path, or

@@ -218,6 +218,13 @@ QWidget* ToolWindow::buildControls() {
             [this] { act([this] { tool_.cmdsendsalve_Click(); }); });
     grid->addWidget(cmdsendsalve_, 5, 5, 1, 2);
 
+    // A function that hides a list leaves its place empty, so that the other controls stay where they are.
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{lbl2_, cblayer_, lbl3_, cbinput_, udin_, lbl4_, cboutput_, udout_}) {
+        QSizePolicy policy = hidden->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        hidden->setSizePolicy(policy);
+    }
     grid->setColumnMinimumWidth(3, 16);
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(6, 1);

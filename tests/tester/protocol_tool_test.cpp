@@ -149,7 +149,10 @@ TEST_F(ToolTest, AnswersShowTheirBytesAndLoadTheValue) {
     EXPECT_EQ(tool.replyLabels(), (Labels{"02h", "6Ch", "01h", " ", " "}));
     EXPECT_EQ(tool.valueIndex(), 26);
 
-    port().deliver({2, 0x6C, 1, 0x14, 3});
+    // Byte by byte at 9600 baud, a little late: still one answer.
+    const Bytes answer{2, 0x6C, 1, 0x14, 3};
+    for (std::size_t k = 0; k < answer.size(); ++k)
+        port().deliver({answer[k]}, 1'500 * static_cast<std::int64_t>(k + 1));
     pass();
     EXPECT_EQ(tool.replyLabels(), (Labels{"02h", "6Ch", "01h", "14h", "03h"}));
     EXPECT_EQ(tool.cbinput().selected, 20);
@@ -261,6 +264,33 @@ TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
 TEST_F(ToolTest, PortZeroOpensNothingQuietly) {
     start({"0"});
     EXPECT_TRUE(prompt.messages.empty() && opener.requests.empty());
+}
+
+TEST_F(ToolTest, ALayerBringsItsOwnListsAndReadsAtOnce) {
+    start();
+    pass();
+    tool.cblayer_Click(2);
+    EXPECT_EQ(tool.cbinput().entries.size(), 9u);
+    EXPECT_EQ(tool.cboutput().entries.back(), "8");
+    EXPECT_EQ(pass(), (Bytes{2, 0x72, 1, 0, 3}));
+    tool.cbfunct_Click(1);
+    EXPECT_EQ(tool.cblayer().selected, 2);
+    EXPECT_EQ(pass(), Bytes{});
+    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x72, 1, 0, 3}));
+}
+
+TEST(ToolFolder, SettingsThatCannotBeWrittenAreReported) {
+    FakeClock clock;
+    test::MemoryPortOpener opener(clock);
+    ScriptPrompt prompt;
+    ProtocolTool tool("/nonexistent/protocol", opener, clock, prompt);
+    tool.ReadToolSettings();
+    tool.frm1_Load();
+    tool.frm1_Close();
+    const std::string reason = ": No such file or directory";
+    EXPECT_EQ(prompt.messages,
+              (std::vector<std::string>{"Cannot create /nonexistent/protocol/protocol.set" + reason,
+                                        "Cannot write /nonexistent/protocol/protocol.set" + reason}));
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdio>
@@ -97,6 +98,22 @@ TEST(ToolWindow, ReadsTheSelectedFunctionFromTheMatrixAtStart) {
     EXPECT_EQ(window.findChild<QComboBox*>("cbinput")->currentText(), "unused");
     window.close();
     EXPECT_EQ(readTextLines(folder.path("matrix.log"))->front(), "RX 02 76 01 00 03");
+}
+
+TEST(ToolWindow, ChoiceBoxAnswersTheButtonNumberAndClosingIsTheLast) {
+    QtToolPrompt prompt;
+    for (const auto& [press, expected] : {std::pair{"Com3", 3}, std::pair{"", 5}}) {
+        QTimer::singleShot(0, [press = QString(press)] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(box->findChild<QPushButton*>("Com2")->isDefault());
+            if (press.isEmpty())
+                box->close();
+            else
+                box->findChild<QPushButton*>(press)->click();
+        });
+        EXPECT_EQ(prompt.choiceBox("Select port:|Com1|Com2|Com3|Com4|Cancel", 2), expected);
+    }
 }
 
 // The program's exit status and what it printed.
