@@ -12,8 +12,8 @@ constexpr int kFirstPort = 1;
 constexpr int kLastPort = 4;
 constexpr const char* kPortChoice = "Select port:|Com1|Com2|Com3|Com4|Cancel";
 constexpr const char* kBlank = " ";
-// The reply labels are cleared on one send in this many while sending continuously, so that an answer
-// stays readable.
+// While sending continuously, the reply labels are cleared only when the send counter comes round (one
+// send in 31), so that an answer stays readable; the caption blinks on the same counter.
 constexpr int kCounterWrap = 30;
 constexpr int kCaptionBlinkOff = 10;
 constexpr int kAudioMonitorOutput = 1;
@@ -105,8 +105,8 @@ void ProtocolTool::cblayer_Click(int index) {
     fillListsAndArm();
 }
 
-// Every choice of function, layer or channel starts from the function's defaults and, for the functions
-// that write, first asks the matrix for the value it holds.
+// A choice of function or layer starts from the function's defaults and, for the functions that write,
+// first asks the matrix for the value it holds.
 void ProtocolTool::fillListsAndArm() {
     const ToolFunction& f = function();
     const LayerSizes sizes = settings_.layerSizes();
@@ -276,15 +276,28 @@ void ProtocolTool::SendMessage() {
 void ProtocolTool::ShowReply(const std::array<std::uint8_t, kReplySize>& reply) {
     for (std::size_t i = 0; i < reply.size(); ++i)
         replyLabels_[i] = i > 0 && reply[i] == kNothing ? kBlank : byteText(reply[i], hexDisplay());
-    // The value the matrix reports becomes the value to change from.
-    const std::uint8_t value = reply[3];
-    if (value == kNothing || value >= cbinput_.entries.size() || value == valueIndex_)
+    // The value the matrix reports becomes the value to change from. The VCA setup comes back as it is
+    // sent, the power-on mode in the high four bits and the slope in the low four: taken whole, a setup of
+    // slope 1 would read as the second power-on mode.
+    if (reply[3] == kNothing)
         return;
-    valueIndex_ = value;
-    cbinput_.selected = value;
+    const bool setup = function().normal.data == DataForm::Setup;
+    const int value = setup ? reply[3] >> 4 : reply[3];
+    const int slope = reply[3] & 0x0F;
+    bool changed = false;
+    if (value <= valueMax_ && cbinput_.shown && value != valueIndex_) {
+        valueIndex_ = value;
+        cbinput_.selected = value;
+        changed = true;
+    }
+    if (setup && slope <= channelMax_ && slope != channelIndex_) {
+        channelIndex_ = slope;
+        cboutput_.selected = slope;
+        changed = true;
+    }
     // An answer that comes after the message was built would otherwise leave a message that no longer
-    // matches the list, and Send would send a value the window does not show. It is not sent from here.
-    if (!rebuildPending_) {
+    // matches the lists, and Send would send a value the window does not show. It is not sent from here.
+    if (changed && !rebuildPending_) {
         const Message m = buildMessage(functionIndex_, layerIndex_, valueIndex_, channelIndex_, false);
         inputByte_ = m.inputByte;
         showFrame();

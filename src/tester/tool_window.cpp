@@ -76,7 +76,7 @@ ToolWindow::ToolWindow(ProtocolTool& tool, QWidget* parent) : QMainWindow(parent
 
     tmr1_.setObjectName("tmr1");
     tmr1_.setInterval(kTmr1Millis);
-    connect(&tmr1_, &QTimer::timeout, this, [this] { act([this] { tool_.tmr1_Timer(); }); });
+    connect(&tmr1_, &QTimer::timeout, this, [this] { act(&ProtocolTool::tmr1_Timer); });
     loop_.setSingleShot(true);
     connect(&loop_, &QTimer::timeout, this, [this] {
         runPass();
@@ -94,11 +94,11 @@ void ToolWindow::runPass() {
     refresh();
 }
 
-template <typename Operation>
-void ToolWindow::act(Operation operation) {
+template <typename... Params, typename... Args>
+void ToolWindow::act(void (ProtocolTool::*operation)(Params...), Args... args) {
     if (closed_)
         return;
-    operation();
+    (tool_.*operation)(args...);
     refresh();
 }
 
@@ -126,8 +126,7 @@ QWidget* ToolWindow::upDown(const char* name, void (ProtocolTool::*up)(), void (
         button->setArrowType(arrow.type);
         button->setAutoRepeat(true);
         button->setFixedSize(20, 12);
-        connect(button, &QToolButton::clicked, this,
-                [this, click = arrow.click] { act([this, click] { (tool_.*click)(); }); });
+        connect(button, &QToolButton::clicked, this, [this, click = arrow.click] { act(click); });
         layout->addWidget(button);
     }
     return box;
@@ -139,8 +138,7 @@ QWidget* ToolWindow::buildControls() {
     const auto comboBox = [this](const char* name, void (ProtocolTool::*click)(int)) {
         auto* box = named(new QComboBox, name);
         box->setMaxVisibleItems(16);
-        connect(box, &QComboBox::activated, this,
-                [this, click](int index) { act([this, click, index] { (tool_.*click)(index); }); });
+        connect(box, &QComboBox::activated, this, [this, click](int index) { act(click, index); });
         return box;
     };
 
@@ -148,7 +146,7 @@ QWidget* ToolWindow::buildControls() {
     cbfunct_ = comboBox("cbfunct", &ProtocolTool::cbfunct_Click);
     grid->addWidget(cbfunct_, 0, 1, 1, 2);
     cmdport_ = named(new QPushButton, "cmdport");
-    connect(cmdport_, &QPushButton::clicked, this, [this] { act([this] { tool_.cmdport_Click(); }); });
+    connect(cmdport_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdport_Click); });
     grid->addWidget(cmdport_, 0, 6);
 
     lbl2_ = named(new QLabel("Layer"), "lbl2");
@@ -182,30 +180,29 @@ QWidget* ToolWindow::buildControls() {
     grid->addLayout(byteRow(kFrameNames, frameLabels_), 3, 1, 1, 3);
     cmdsend_ = named(new QPushButton("Send"), "cmdsend");
     cmdsend_->setCheckable(true);
-    connect(cmdsend_, &QPushButton::clicked, this, [this] { act([this] { tool_.cmdsend_Click(); }); });
+    connect(cmdsend_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdsend_Click); });
     grid->addWidget(cmdsend_, 3, 4);
     chksend_ = named(new QCheckBox("Send on change"), "chksend");
     connect(chksend_, &QCheckBox::clicked, this,
-            [this](bool ticked) { act([this, ticked] { tool_.chksend_Click(ticked); }); });
+            [this](bool ticked) { act(&ProtocolTool::chksend_Click, ticked); });
     grid->addWidget(chksend_, 3, 5, 1, 2);
 
     grid->addWidget(named(new QLabel("Answer"), "lbl11"), 4, 0);
     grid->addLayout(byteRow(kReplyNames, replyLabels_), 4, 1, 1, 3);
     opthex_ = named(new QRadioButton("Hexadecimal"), "opthex");
     optdec_ = named(new QRadioButton("Decimal"), "optdec");
-    connect(opthex_, &QRadioButton::clicked, this, [this] { act([this] { tool_.opthex_Click(); }); });
-    connect(optdec_, &QRadioButton::clicked, this, [this] { act([this] { tool_.optdec_Click(); }); });
+    connect(opthex_, &QRadioButton::clicked, this, [this] { act(&ProtocolTool::opthex_Click); });
+    connect(optdec_, &QRadioButton::clicked, this, [this] { act(&ProtocolTool::optdec_Click); });
     grid->addWidget(opthex_, 4, 4);
     grid->addWidget(optdec_, 4, 5, 1, 2);
 
     chkaudiomonitor_ = named(new QCheckBox("Audio monitor"), "chkaudiomonitor");
     connect(chkaudiomonitor_, &QCheckBox::clicked, this,
-            [this](bool ticked) { act([this, ticked] { tool_.chkaudiomonitor_Click(ticked); }); });
+            [this](bool ticked) { act(&ProtocolTool::chkaudiomonitor_Click, ticked); });
     grid->addWidget(chkaudiomonitor_, 5, 1);
     cmdcyclique_ = named(new QPushButton("Cyclic"), "cmdcyclique");
     cmdcyclique_->setCheckable(true);
-    connect(cmdcyclique_, &QPushButton::clicked, this,
-            [this] { act([this] { tool_.cmdcyclique_Click(); }); });
+    connect(cmdcyclique_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdcyclique_Click); });
     grid->addWidget(cmdcyclique_, 5, 4);
     cmdsendsalve_ = named(new QPushButton(ProtocolTool::kContinuousOff), "cmdsendsalve");
     cmdsendsalve_->setCheckable(true);
@@ -214,8 +211,7 @@ QWidget* ToolWindow::buildControls() {
     cmdsendsalve_->setMinimumWidth(std::max(metrics.horizontalAdvance(ProtocolTool::kContinuousOn),
                                             metrics.horizontalAdvance(ProtocolTool::kContinuousOff)) +
                                    24);
-    connect(cmdsendsalve_, &QPushButton::clicked, this,
-            [this] { act([this] { tool_.cmdsendsalve_Click(); }); });
+    connect(cmdsendsalve_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdsendsalve_Click); });
     grid->addWidget(cmdsendsalve_, 5, 5, 1, 2);
 
     // A function that hides a list leaves its place empty, so that the other controls stay where they are.

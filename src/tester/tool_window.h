@@ -47,8 +47,8 @@ private:
     QWidget* upDown(const char* name, void (ProtocolTool::*up)(), void (ProtocolTool::*down)());
     void fill(QComboBox* box, const ListControl& list, std::vector<std::string>& shown);
     // Runs a tool operation from a control and shows its outcome.
-    template <typename Operation>
-    void act(Operation operation);
+    template <typename... Params, typename... Args>
+    void act(void (ProtocolTool::*operation)(Params...), Args... args);
 
     ProtocolTool& tool_;
     QTimer loop_{this};

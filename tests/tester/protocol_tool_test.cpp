@@ -118,6 +118,12 @@ TEST_F(ToolTest, VcaSetupFrames) {
     EXPECT_EQ(pass(), (Bytes{2, 0x70, 0x70, 0x70, 3}));
     EXPECT_EQ(pass(), Bytes{});
     EXPECT_EQ(tool.frameLabels(), (Labels{"02h", "50h", "50h", "22h", "03h"}));
+    // The matrix's setup loads both lists: power-on "VCA min", slope 1.
+    port().deliver({2, 0x70, 0x70, 0x01, 3});
+    pass();
+    EXPECT_EQ(tool.cbinput().selected, 0);
+    EXPECT_EQ(tool.cboutput().selected, 1);
+    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x50, 0x50, 0x01, 3}));
     tool.cbfunct_Click(9);
     EXPECT_FALSE(tool.cbinput().shown || tool.cboutput().shown);
     EXPECT_EQ(pass(), Bytes{});
