@@ -28,12 +28,12 @@ std::optional<int> wholeNumber(const std::string& text) {
 
 } // namespace
 
-PortMap PortMap::load(const std::string& folder) {
-    const std::string path = folder + "/" + kFileName;
+PortMap PortMap::load(const std::string& folder, const std::string& fileName) {
+    const std::string path = folder + "/" + fileName;
     const auto lines = readTextLines(path);
     if (!lines)
         return {};
-    return parse(*lines, kFileName);
+    return parse(*lines, fileName);
 }
 
 PortMap PortMap::parse(const std::vector<std::string>& lines, const std::string& fileName) {

@@ -8,7 +8,8 @@
 namespace rl4 {
 
 // Which device or server each port number reaches. The program names ports by number ("com" + number);
-// the file routelane4.ports in the program folder maps numbers to targets, one "N=TARGET" a line:
+// the file routelane4.ports (protocol.ports for the protocol test tool) in the program folder maps numbers to
+// targets, one "N=TARGET" a line:
 //
 //   # the matrix in rack 2
 //   1=/dev/ttyUSB0
@@ -24,9 +25,9 @@ public:
     static constexpr int kFirstPort = 1;
     static constexpr int kLastPort = 255;
 
-    // Reads kFileName in `folder`. A missing file gives an empty map; lines that cannot be used are
+    // Reads `fileName` in `folder`. A missing file gives an empty map; lines that cannot be used are
     // skipped and described in problems().
-    static PortMap load(const std::string& folder);
+    static PortMap load(const std::string& folder, const std::string& fileName = kFileName);
     // The same from lines already read; `fileName` only names them in the problems.
     static PortMap parse(const std::vector<std::string>& lines, const std::string& fileName = kFileName);
 

@@ -9,7 +9,7 @@ namespace rl4 {
 
 namespace {
 
-constexpr const char* kHomeData = ".local/share/routelane4";
+constexpr const char* kHomeData = ".local/share/";
 
 FolderChoice madeFolder(const std::string& folder) {
     std::error_code error;
@@ -23,7 +23,8 @@ FolderChoice madeFolder(const std::string& folder) {
 
 } // namespace
 
-FolderChoice programFolder(const std::optional<std::string>& dataOption, const std::string& executablePath) {
+FolderChoice programFolder(const std::optional<std::string>& dataOption, const std::string& executablePath,
+                           const std::string& programName) {
     if (dataOption && dataOption->empty())
         return {"", "--data needs a folder"};
     if (dataOption)
@@ -36,7 +37,7 @@ FolderChoice programFolder(const std::optional<std::string>& dataOption, const s
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0')
         return {"", "cannot find a folder for the program's files: HOME is not set"};
-    return madeFolder(std::string(home) + "/" + kHomeData);
+    return madeFolder(std::string(home) + "/" + kHomeData + programName);
 }
 
 std::string executablePath() {

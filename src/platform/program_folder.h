@@ -14,8 +14,9 @@ struct FolderChoice {
 
 // The folder of the settings, connexion, assignment and port map files: the --data folder when one is
 // given (created if missing); else the executable's own folder, as on Windows, when the user may write
-// there; else $HOME/.local/share/routelane4 (created).
-FolderChoice programFolder(const std::optional<std::string>& dataOption, const std::string& executablePath);
+// there; else $HOME/.local/share/PROGRAM (created), PROGRAM being `programName`.
+FolderChoice programFolder(const std::optional<std::string>& dataOption, const std::string& executablePath,
+                           const std::string& programName = "routelane4");
 
 // The running executable's path, or an empty text when the system does not tell.
 std::string executablePath();

@@ -74,6 +74,13 @@ TEST(PortMap, LoadsTheFileOfTheProgramFolder) {
     const PortMap map = PortMap::load(folder.path());
     EXPECT_EQ(map.target(2), "/dev/ttyUSB0");
     EXPECT_EQ(map.problems().size(), 1u);
+
+    // Another program's map beside it is its own.
+    ASSERT_EQ(writeTextLines(folder.path("protocol.ports"), {"2=/tmp/m", "y"}), "");
+    const PortMap other = PortMap::load(folder.path(), "protocol.ports");
+    EXPECT_EQ(other.target(2), "/tmp/m");
+    EXPECT_EQ(other.problems(),
+              std::vector<std::string>{"protocol.ports line 2: \"y\" is not of the form N=TARGET"});
 }
 
 } // namespace

@@ -51,6 +51,7 @@ TEST_F(ProgramFolderTest, FallsBackToTheHomeDataFolder) {
     EXPECT_EQ(programFolder(std::nullopt, "/nonexistent/bin/routelane4").folder, homeData);
     EXPECT_TRUE(fs::is_directory(homeData));
     EXPECT_EQ(programFolder(std::nullopt, "").folder, homeData);
+    EXPECT_EQ(programFolder(std::nullopt, "", "protocol").folder, temp.path("home/.local/share/protocol"));
 
     // Root may write anywhere, so a read-only folder only counts for other users.
     fs::create_directories(temp.path("ro"));

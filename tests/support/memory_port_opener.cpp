@@ -33,14 +33,15 @@ private:
     int serial_;
 };
 
-MemoryPortOpener::MemoryPortOpener(Clock& clock) : clock_(clock) {}
+MemoryPortOpener::MemoryPortOpener(Clock& clock, LineTimeouts timeouts)
+    : clock_(clock), timeouts_(timeouts) {}
 
 MemoryPortOpener::~MemoryPortOpener() = default;
 
 MemoryChannel& MemoryPortOpener::channel(int number) {
     Port& port = ports_[number];
     if (!port.channel) {
-        port.channel = std::make_unique<MemoryChannel>(clock_);
+        port.channel = std::make_unique<MemoryChannel>(clock_, timeouts_);
         if (prepare)
             prepare(number, *port.channel);
     }

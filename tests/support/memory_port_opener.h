@@ -16,7 +16,7 @@ namespace rl4::test {
 // but not read stay queued across a close and a reopen.
 class MemoryPortOpener : public PortOpener {
 public:
-    explicit MemoryPortOpener(Clock& clock);
+    explicit MemoryPortOpener(Clock& clock, LineTimeouts timeouts = {});
     ~MemoryPortOpener() override;
 
     std::unique_ptr<ByteChannel> openPort(int number) override;
@@ -44,6 +44,7 @@ private:
     class Handle;
 
     Clock& clock_;
+    LineTimeouts timeouts_;
     std::map<int, Port> ports_;
 };
 
