@@ -46,12 +46,12 @@ RunBuilder::RunBuilder(EepromUpload& upload, MessageTable& messages)
     : upload_(upload), messages_(messages), percentSuffix_(messages.text(kMessagePercentWritten)) {}
 
 void RunBuilder::setSectionRange(int min, int max) {
-    progress_.protexteMin = min;
-    progress_.protexteMax = max;
+    progress_.protexteMin = static_cast<std::int16_t>(min);
+    progress_.protexteMax = static_cast<std::int16_t>(max);
 }
 
 void RunBuilder::setRunBar(int value, int percent) {
-    progress_.proeeprom = value;
+    progress_.proeeprom = static_cast<std::int16_t>(value);
     int& text = percentTexts_[static_cast<std::size_t>(std::clamp(percent, 0, 100))];
     if (text == 0)
         text = addText({std::to_string(percent), percentSuffix_});
@@ -66,7 +66,9 @@ int RunBuilder::messageText(int number) {
 }
 
 void RunBuilder::send(EepromAction action, int letter, int code, int machine, int data1, int data2) {
-    upload_.messages.push_back({action, letter, code, machine, data1, data2, progress_, warning_});
+    const auto byte = [](int value) { return static_cast<std::uint8_t>(value); };
+    upload_.messages.push_back(
+        {action, byte(letter), byte(code), byte(machine), byte(data1), byte(data2), progress_, warning_});
     warning_ = 0;
 }
 

@@ -23,7 +23,7 @@ inline constexpr int kEepromLineBytes = 32;
 // Lines of the image in each form: 328 for the 4-byte layouts, one per touch 0..127 for the 5-byte one.
 int eepromImageLines(EepromLayout layout);
 
-enum class EepromAction { PresenceTest, SetAddress, WriteByte, Close, OsdRefresh };
+enum class EepromAction : std::uint8_t { PresenceTest, SetAddress, WriteByte, Close, OsdRefresh };
 
 // The texts of a run, end to end in one buffer: a run shows a few thousand labels, and one allocation
 // each would cost more than all the rest of the building.
@@ -43,10 +43,10 @@ private:
 // What the progress window shows while a message goes out. Texts are indexes into EepromUpload::texts, so
 // that thousands of messages share them; 0 is the empty text.
 struct EepromProgress {
-    int proeeprom = 0; // whole-run bar; its range is EepromUpload::proeepromMax
-    int protexte = 0;  // section bar
-    int protexteMin = 0;
-    int protexteMax = 0;
+    std::int16_t proeeprom = 0; // whole-run bar; its range is EepromUpload::proeepromMax
+    std::int16_t protexte = 0;  // section bar
+    std::int16_t protexteMin = 0;
+    std::int16_t protexteMax = 0;
     int pourcenteeprom = 0;
     int lblprotexte = 0;
     int lblproeeprom = 0;
@@ -57,11 +57,11 @@ struct EepromProgress {
 // carries them.
 struct EepromMessage {
     EepromAction action = EepromAction::WriteByte;
-    int letter = 0;
-    int code = 0;
-    int machine = 0;
-    int data1 = 0;
-    int data2 = 0;
+    std::uint8_t letter = 0;
+    std::uint8_t code = 0;
+    std::uint8_t machine = 0;
+    std::uint8_t data1 = 0;
+    std::uint8_t data2 = 0;
     EepromProgress progress;
     // A warning the operator acknowledges before this message goes out (index into the texts, 0 for
     // none). It does not make the run fail.

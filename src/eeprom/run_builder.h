@@ -22,7 +22,7 @@ public:
     std::string_view text(int index) const { return upload_.text(index); }
 
     void setSectionRange(int min, int max);
-    void setSectionBar(int value) { progress_.protexte = value; }
+    void setSectionBar(int value) { progress_.protexte = static_cast<std::int16_t>(value); }
     void stepSectionBar() { ++progress_.protexte; }
     // The whole-run bar and the percentage beside it.
     void setRunBar(int value, int percent);

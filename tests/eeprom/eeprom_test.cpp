@@ -1,12 +1,64 @@
+#include "../sim/core_driver.h"
+#include "assign/assignments.h"
 #include "eeprom/eeprom_bytes.h"
 #include "eeprom/eeprom_dump.h"
 #include "eeprom/eeprom_image.h"
-#include "eeprom_rig.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace rl4::test {
 namespace {
+
+// Sources 1..sources and destinations 1..destinations, all applied: object n is on connector n of every
+// layer (connectors past 127 stay unassigned, as the tables cannot hold them) and named "S n" or "D n";
+// sources take touches 0, 1, ... and destinations the touches after them.
+Assignments eepromAssignments(int sources, int destinations) {
+    Assignments a;
+    a.setFixedSpecialNames();
+    a.editTable.sourceCount = sources;
+    a.editTable.destinationCount = destinations;
+    for (int s = 1; s <= sources; ++s) {
+        Source& source = a.editTable.sources[static_cast<std::size_t>(s)];
+        source.name = "S " + std::to_string(s);
+        source.Vin = source.Ain = source.Rin = source.YWi = s <= 127 ? s : NotAssigned;
+        source.Kin = s - 1;
+    }
+    for (int d = 1; d <= destinations; ++d) {
+        Destination& destination = a.editTable.destinations[static_cast<std::size_t>(d)];
+        destination.name = "D " + std::to_string(d);
+        destination.Vou = destination.Aou = destination.Rou = destination.YWo = d <= 127 ? d : NotAssigned;
+        destination.Kou = sources + d - 1;
+    }
+    a.ApplyEditTable();
+    return a;
+}
+
+// Indexes of the address messages of an upload, by line (-1 for a line not addressed).
+std::vector<int> addressMessages(const EepromUpload& upload) {
+    std::vector<int> byLine(static_cast<std::size_t>(eepromImageLines(upload.layout)), -1);
+    for (std::size_t i = 0; i < upload.messages.size(); ++i) {
+        const EepromMessage& m = upload.messages[i];
+        if (m.action != EepromAction::SetAddress)
+            continue;
+        const int address = m.code != 0 ? m.data2 * 256 + m.data1 : m.data1 * 256 + m.data2;
+        byLine[static_cast<std::size_t>(address / kEepromLineBytes)] = static_cast<int>(i);
+    }
+    return byLine;
+}
+
+// What goes on the wire: letter, code, machine, first and second data value.
+std::vector<int> wire(const EepromMessage& m) {
+    return {m.letter, m.code, m.machine, m.data1, m.data2};
+}
+
+// The three texts of the progress window: "SECTION | OBJECT | PERCENTAGE".
+std::string labels(const EepromUpload& upload, const EepromProgress& p) {
+    return std::string(upload.text(p.lblproeeprom)) + " | " + std::string(upload.text(p.lblprotexte)) +
+           " | " + std::string(upload.text(p.pourcenteeprom));
+}
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -33,15 +85,15 @@ EepromUpload build(const Assignments& a, int protocol, int language = kLanguageE
     return buildEepromUpload(a, protocol, messages);
 }
 
+Bytes ascii(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
 TEST(EepromBytes, NamesAndWireValues) {
-    const struct {
-        std::string name;
-        Bytes bytes;
-    } names[] = {
-        {"Cam", join({{0x43, 0x61, 0x6D}, repeat(0x20, 10)})},
-        {"Télé", join({{0x54, 0x65, 0x6C, 0x65}, repeat(0x20, 9)})},
-        {"ôàçîèùéñïòÉ", join({{0xF4, 'a', 'c', 'i', 'e', 'u', 'e', 'n', 'i', 'o', 0xC9}, repeat(0x20, 2)})},
-        {"Camera of studio 4", {'C', 'a', 'm', 'e', 'r', 'a', ' ', 'o', 'f', ' ', 's', 't', 'u'}},
+    const std::pair<std::string, Bytes> names[] = {
+        {"Télé", join({ascii("Tel"), {0x65}, repeat(0x20, 9)})},
+        {"ôàçîèùéñïòÉ", join({{0xF4}, ascii("acieuenio"), {0xC9}, repeat(0x20, 2)})},
+        {"Camera of studio 4", ascii("Camera of stu")},
         {"", repeat(0x20, 13)},
     };
     for (const auto& [name, bytes] : names) {
@@ -53,63 +105,51 @@ TEST(EepromBytes, NamesAndWireValues) {
         EXPECT_EQ(wireByte(value), byte) << value;
 }
 
-TEST(EepromFourByte, CamRecordDestinationAndSpecialRecords) {
+// The dump list shows each line's address and bytes, so it reads the records as the matrix gets them.
+TEST(EepromFourByte, RecordsOfTheSmallerLayoutAndTheirDump) {
     Assignments a = eepromAssignments(0, 1);
     a.editTable.sourceCount = 1;
-    Source& cam = a.editTable.sources[1];
-    cam = {.name = "Cam", .Kin = 5, .Vin = 1, .Ain = 1};
+    a.editTable.sources[1] = {.name = "Cam", .Kin = 5, .Vin = 1, .Ain = 1};
     a.editTable.specials[3].Ksp = 9;
     a.ApplyEditTable();
     const EepromUpload upload = build(a, 4);
     ASSERT_EQ(upload.layout, EepromLayout::FourByte80);
+    EXPECT_EQ(wire(upload.messages[0]), (std::vector{0, 32, 16, 0, 0}));
+    EXPECT_EQ(wire(upload.messages[1]), (std::vector{0, 32, 17, 0x8F, 0}));
 
-    const EepromMessage& address = upload.messages[0];
-    EXPECT_EQ(address.action, EepromAction::SetAddress);
-    EXPECT_EQ((std::array{address.code, address.machine, address.data1, address.data2}),
-              (std::array{32, 16, 0, 0}));
-    Bytes record;
-    for (int i = 1; i <= 27; ++i) {
-        const EepromMessage& m = upload.messages[static_cast<std::size_t>(i)];
-        EXPECT_EQ(
-            (std::array{m.action == EepromAction::WriteByte, m.code == 32, m.machine == 17, m.data2 == 0}),
-            (std::array{true, true, true, true}))
-            << i;
-        record.push_back(static_cast<std::uint8_t>(m.data1));
-    }
-    EXPECT_EQ(record, join({{0x8F, 0x01, 0x01, 0xFF, 0xFF, 0x05, 0xFF, 0xFF, 0x43, 0x61, 0x6D},
-                            repeat(0x20, 10),
-                            repeat(0x30, 6)}));
+    const std::vector<std::string> dump = eepromDumpList(upload);
+    ASSERT_EQ(dump.size(), 1u + 178u + 72u) << "lines 178..255 are not written";
+    EXPECT_EQ(dump[0], EepromDump::kHeader);
+    EXPECT_EQ(dump[1],
+              "  0 0000 8F 01 01 FF FF 05 FF FF 43 61 6D 20 20 20 20 20 20 20 20 20 20 30 30 30 30 30 30 ");
+    EXPECT_EQ(dump[81].substr(0, 33), " 80 0A00 00 01 01 01 01 00 FF FF ");
+    EXPECT_EQ(dump[163], "162 1440 00 02 FF FF FF 09 ");
+    EXPECT_EQ(dump.back().substr(0, 9), "327 28E0 ") << "the close ends the last entry";
 
     // Destination and special-function records open with 0, marked by a second data value of 10.
-    const std::vector<int> lines = addressMessages(upload);
-    for (int line : {80, 159, 160, 177}) {
-        const EepromMessage& opening = upload.messages[static_cast<std::size_t>(lines[line] + 1)];
-        EXPECT_EQ(opening.data1, 0) << line;
-        EXPECT_EQ(opening.data2, 10) << line;
-        EXPECT_EQ(upload.messages[static_cast<std::size_t>(lines[line] + 2)].data2, 0) << line;
+    std::vector<int> markedLines;
+    for (std::size_t i = 1; i < upload.messages.size(); ++i) {
+        if (upload.messages[i].data2 == 10 && upload.messages[i].action == EepromAction::WriteByte)
+            markedLines.push_back((upload.messages[i - 1].data2 * 256 + upload.messages[i - 1].data1) / 32);
     }
-    const Bytes image = eepromImage(upload);
-    EXPECT_EQ(lineBytes(image, 80, 8), (Bytes{0, 1, 1, 1, 1, 0, 0xFF, 0xFF})) << "destination 1, touch 0";
-    EXPECT_EQ(lineBytes(image, 162, 7), (Bytes{0, 2, 0xFF, 0xFF, 0xFF, 9, 0xFF})) << "special 3";
-    EXPECT_EQ(lineBytes(image, 178), repeat(0xFF, 32)) << "lines 178..255 are not written";
+    ASSERT_EQ(markedLines.size(), 98u);
+    EXPECT_EQ((std::pair{markedLines.front(), markedLines.back()}), (std::pair{80, 177}));
 }
 
 TEST(EepromFourByte, LineStartProgressInBothLanguages) {
     for (auto [language, percent] : {std::pair{kLanguageEnglish, "30% EEprom written"},
                                      std::pair{kLanguageFrench, "30% EEprom remplie"}}) {
         const EepromUpload upload = build(eepromAssignments(3, 3), 4, language);
-        const EepromMessage& m = upload.messages[static_cast<std::size_t>(addressMessages(upload)[100])];
-        EXPECT_EQ((std::array{m.data1, m.data2}), (std::array{128, 12}));
-        EXPECT_EQ(upload.text(m.progress.pourcenteeprom), percent);
-        EXPECT_EQ((std::array{m.progress.proeeprom, m.progress.protexte, m.progress.protexteMin,
-                              m.progress.protexteMax, upload.proeepromMax}),
-                  (std::array{100, 100, 80, 159, 327}));
+        const std::size_t at = static_cast<std::size_t>(addressMessages(upload)[100]);
+        const EepromProgress& p = upload.messages[at].progress;
+        EXPECT_EQ(wire(upload.messages[at]), (std::vector{0, 32, 16, 128, 12}));
+        EXPECT_EQ(upload.text(p.pourcenteeprom), percent);
+        EXPECT_EQ(
+            (std::vector<int>{p.proeeprom, p.protexte, p.protexteMin, p.protexteMax, upload.proeepromMax}),
+            (std::vector{100, 100, 80, 159, 327}));
         // The labels are those of the line before until the record starts.
-        EXPECT_EQ(upload.text(m.progress.lblproeeprom), "as destination N° 20");
-        const EepromMessage& next =
-            upload.messages[static_cast<std::size_t>(addressMessages(upload)[100] + 1)];
-        EXPECT_EQ(upload.text(next.progress.lblproeeprom), "as destination N° 21");
-        EXPECT_EQ(upload.text(next.progress.lblprotexte), "");
+        EXPECT_EQ(upload.text(p.lblproeeprom), "as destination N° 20");
+        EXPECT_EQ(upload.text(upload.messages[at + 1].progress.lblproeeprom), "as destination N° 21");
     }
     const EepromUpload upload = build(eepromAssignments(3, 3), 4);
     const auto shown = [&upload](int line, int byte) {
@@ -175,40 +215,16 @@ TEST(EepromFourByte, LayoutByDestinationCount) {
         EXPECT_EQ(upload.messages.back().code, 57);
         EXPECT_EQ(upload.messages[upload.messages.size() - 2].machine, 18);
     }
-    const Bytes image = eepromImage(build(eepromAssignments(0, 112), 4));
+    const EepromUpload upload = build(eepromAssignments(0, 112), 4);
+    const Bytes image = eepromImage(upload);
     EXPECT_EQ(lineBytes(image, 239, 2), (Bytes{0x8F, 112})) << "destination 112";
     EXPECT_EQ(lineBytes(image, 240, 2), (Bytes{0, 0xFF})) << "destination 113 is empty";
     EXPECT_EQ(lineBytes(image, 0, 2), (Bytes{0, 0xFF})) << "no source 1";
-}
-
-TEST(EepromFourByte, EmptyRecordLabels) {
-    const EepromUpload upload = build(eepromAssignments(0, 112), 4);
-    const EepromMessage& source = upload.messages[1];
-    EXPECT_EQ(upload.text(source.progress.lblprotexte), "Empty source");
-    EXPECT_EQ(upload.text(source.progress.lblproeeprom), "no source at 1");
-    const EepromMessage& destination =
-        upload.messages[static_cast<std::size_t>(addressMessages(upload)[240] + 1)];
-    EXPECT_EQ(upload.text(destination.progress.lblprotexte), "Empty destination");
-    EXPECT_EQ(upload.text(destination.progress.lblproeeprom), "no dest at 113");
-}
-
-TEST(EepromDump, HeaderThenOneEntryPerLine) {
-    Assignments a = eepromAssignments(1, 1);
-    a.editTable.sources[1] = {.name = "Cam", .Kin = 5, .Vin = 1, .Ain = 1};
-    a.ApplyEditTable();
-    const std::vector<std::string> dump = eepromDumpList(build(a, 4));
-    ASSERT_EQ(dump.size(), 1u + 328u - 78u);
-    EXPECT_EQ(dump[0], EepromDump::kHeader);
-    EXPECT_EQ(dump[1],
-              "  0 0000 8F 01 01 FF FF 05 FF FF 43 61 6D 20 20 20 20 20 20 20 20 20 20 30 30 30 30 30 30 ");
-    EXPECT_EQ(dump[161], "160 1400 00 00 FF FF FF FF ");
-    EXPECT_EQ(dump.back().substr(0, 9), "327 28E0 ") << "the close ends the last entry";
-    EXPECT_EQ(dump.back().size(), 9u + 32u * 3u);
-
-    EepromDump other;
-    other.record(1, 1, 3, 1);
-    other.record(57, 2, 0, 0);
-    EXPECT_TRUE(other.lbloadeeprom().empty()) << "only EEPROM instructions are dumped";
+    EXPECT_EQ(labels(upload, upload.messages[1].progress),
+              "no source at 1 | Empty source | 0% EEprom written");
+    EXPECT_EQ(
+        labels(upload, upload.messages[static_cast<std::size_t>(addressMessages(upload)[240] + 1)].progress),
+        "no dest at 113 | Empty destination | 73% EEprom written");
 }
 
 TEST(EepromFiveByte, TouchLines) {
@@ -221,12 +237,11 @@ TEST(EepromFiveByte, TouchLines) {
     const EepromUpload upload = build(a, 5);
     ASSERT_EQ(upload.layout, EepromLayout::FiveByte);
     const EepromMessage& presence = upload.messages.front();
-    EXPECT_EQ((std::array{presence.letter, presence.data1, presence.data2}), (std::array{int{'['}, 0, 0}));
+    EXPECT_EQ(wire(presence), (std::vector<int>{'[', 0, 0, 0, 0}));
     EXPECT_EQ(presence.action, EepromAction::PresenceTest);
     EXPECT_EQ(upload.messages.size(), 1u + 128u * 2u + 3u * 22u + 1u);
 
     const Bytes image = eepromImage(upload);
-    ASSERT_EQ(image.size(), 128u * 32u);
     EXPECT_EQ(lineBytes(image, 0, 24),
               join({{0x5F, 1, 1, 1, 'S', ' ', '1'}, repeat(0x20, 10), repeat(0x7F, 6), {0xFF}}));
     EXPECT_EQ(lineBytes(image, 3, 24),
@@ -235,11 +250,9 @@ TEST(EepromFiveByte, TouchLines) {
     EXPECT_EQ(lineBytes(image, 127, 8), (Bytes{0x5F, 2, 2, 2, 0x54, 0x65, 0x6C, 0x65}));
 
     const EepromMessage& last = upload.messages[static_cast<std::size_t>(addressMessages(upload)[127])];
-    EXPECT_EQ((std::array{last.data1, last.data2}), (std::array{15, 224}));
+    EXPECT_EQ(wire(last), (std::vector<int>{'[', 0, 0, 15, 224}));
     EXPECT_EQ(upload.messages.back().letter, '\\');
     EXPECT_EQ(upload.messages.back().action, EepromAction::Close);
-    for (const EepromMessage& m : upload.messages)
-        EXPECT_EQ(m.warning, 0);
 }
 
 TEST(EepromFiveByte, ProgressAndTouchWarning) {
@@ -273,16 +286,47 @@ TEST(EepromFiveByte, ProgressAndTouchWarning) {
     EXPECT_EQ(unassigned.messages[1].warning, 0) << "255 is an unassigned touch";
 }
 
-TEST(EepromImage, TextForm) {
-    const EepromUpload upload = build(eepromAssignments(1, 1), 4);
-    const std::vector<std::string> text = eepromImageText(eepromImage(upload));
-    ASSERT_EQ(text.size(), 328u);
-    EXPECT_EQ(text[0].substr(0, 12), "8F 01 01 01 ");
-    std::string erased = "FF";
-    for (int i = 1; i < 32; ++i)
-        erased += " FF";
-    EXPECT_EQ(text[200], erased);
-    EXPECT_EQ(eepromImageText(eepromImage(build(eepromAssignments(1, 1), 5))).size(), 128u);
+// The frame of a message as the send operation writes it, and the answer a matrix that obeyed gives.
+std::pair<sim::Bytes, sim::Bytes> exchange(const EepromMessage& m) {
+    if (m.code == 0) {
+        const sim::Bytes frame = sim::test::five(static_cast<char>(m.letter), m.data1, m.data2);
+        return {frame, frame};
+    }
+    return {sim::test::four(m.code, m.machine, m.data1, m.data2),
+            sim::test::four(0x40 | m.code, m.machine, m.data1, m.data2)};
+}
+
+TEST(EepromSim, TheMatrixHoldsTheImage) {
+    const struct {
+        int protocol;
+        int sources;
+        int destinations;
+    } runs[] = {{4, 60, 40}, {4, 128, 120}, {5, 30, 30}};
+    for (const auto& run : runs) {
+        Assignments a = eepromAssignments(run.sources, run.destinations);
+        a.editTable.sources[2].name = "Télé è ô ñ";
+        a.editTable.sources[3].Vin = 200; // a byte above 127 sets a flag bit of the 4-byte frame
+        a.editTable.destinations[4].ad = {0, 3, 127, 64, 2, 1};
+        a.ApplyEditTable();
+        MessageTable messages;
+        const EepromUpload upload = buildEepromUpload(a, run.protocol, messages);
+
+        sim::test::CoreDriver matrix;
+        for (std::size_t i = 0; i < upload.messages.size(); ++i) {
+            const auto [request, answer] = exchange(upload.messages[i]);
+            ASSERT_EQ(matrix.ask(request), answer) << run.protocol << " message " << i;
+        }
+        const std::vector<std::uint8_t> image = eepromImage(upload);
+        const sim::Bytes& memory = matrix.core.state().eeprom.bytes();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()))
+            << run.protocol << " " << run.sources;
+        EXPECT_TRUE(std::all_of(memory.begin() + static_cast<std::ptrdiff_t>(image.size()), memory.end(),
+                                [](std::uint8_t byte) { return byte == 0xFF; }))
+            << "nothing beyond the image";
+        const std::vector<std::string> text = eepromImageText(image);
+        EXPECT_EQ(text.size(), run.protocol == 4 ? 328u : 128u);
+        EXPECT_EQ(text[1].substr(0, 9), run.protocol == 4 ? "8F 02 02 " : "5F 02 02 ") << "source 2";
+    }
 }
 
 } // namespace
