@@ -62,14 +62,14 @@ bool empty(const ObjectFields& object) {
 // Decimal digits without an allocation: a run writes some two thousand table entries.
 class Digits {
 public:
-    explicit Digits(int value) : end_(std::to_chars(chars_.begin(), chars_.end(), value).ptr) {}
-    operator std::string_view() const {
-        return {chars_.data(), static_cast<std::size_t>(end_ - chars_.data())};
-    }
+    explicit Digits(int value)
+        : length_(static_cast<std::size_t>(
+              std::to_chars(chars_.data(), chars_.data() + chars_.size(), value).ptr - chars_.data())) {}
+    operator std::string_view() const { return {chars_.data(), length_}; }
 
 private:
     std::array<char, 12> chars_{};
-    char* end_;
+    std::size_t length_;
 };
 
 class FourByteRun {
@@ -110,7 +110,8 @@ private:
         }
     }
 
-    // Destinations beyond the 128 that have room would run into the tables and past the image.
+    // The line after the last destination is written too, normally as an empty record. Destinations beyond
+    // the 128 that have room would run into the tables and past the image.
     void largerLayoutRecords() {
         run_.setSectionRange(0, 127);
         for (int line = 0; line <= 127; ++line) {
