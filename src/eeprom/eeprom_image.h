@@ -14,7 +14,8 @@ namespace rl4 {
 std::vector<std::uint8_t> eepromImage(const EepromUpload& upload);
 
 // The image as text, one line per 32-byte line: the bytes as two upper-case hexadecimal digits separated
-// by single blanks, so that two images compare with a plain text diff.
+// by single blanks, so that two images compare with a plain text diff. Line ends are the writer's, as for
+// the program's other text files.
 std::vector<std::string> eepromImageText(const std::vector<std::uint8_t>& image);
 
 } // namespace rl4
