@@ -262,6 +262,10 @@ constexpr MessageRow kMessages[] = {
     {kMessageCannotRead, Fr, TextPart::A, "Impossible de lire le fichier "},
     {kMessageCannotWrite, En, TextPart::A, "Cannot write the file "},
     {kMessageCannotWrite, Fr, TextPart::A, "Impossible d'écrire le fichier "},
+    {kMessageSourceTouch, En, TextPart::A, "Source touch"},
+    {kMessageSourceTouch, Fr, TextPart::A, "Touche de source"},
+    {kMessageDestinationTouch, En, TextPart::A, "Destination touch"},
+    {kMessageDestinationTouch, Fr, TextPart::A, "Touche de destination"},
 
 };
 

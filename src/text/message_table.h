@@ -15,6 +15,9 @@ inline constexpr int kLanguageFrench = 2;
 // Messages of this program's own, numbered after the inherited table: a file that cannot be read or written.
 inline constexpr int kMessageCannotRead = 200;
 inline constexpr int kMessageCannotWrite = 201;
+// What kind of object a keyboard touch of the 5-byte EEPROM image selects, while its line is written.
+inline constexpr int kMessageSourceTouch = 202;
+inline constexpr int kMessageDestinationTouch = 203;
 
 // Every text the operator reads, numbered, in English and French. A caller asks for a number and then
 // joins the parts that number filled with its own values in between; parts the number does not list keep

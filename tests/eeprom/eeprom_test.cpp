@@ -1,0 +1,333 @@
+#include "../sim/core_driver.h"
+#include "assign/assignments.h"
+#include "eeprom/eeprom_bytes.h"
+#include "eeprom/eeprom_dump.h"
+#include "eeprom/eeprom_image.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace rl4::test {
+namespace {
+
+// Sources 1..sources and destinations 1..destinations, all applied: object n is on connector n of every
+// layer (connectors past 127 stay unassigned, as the tables cannot hold them) and named "S n" or "D n";
+// sources take touches 0, 1, ... and destinations the touches after them.
+Assignments eepromAssignments(int sources, int destinations) {
+    Assignments a;
+    a.setFixedSpecialNames();
+    a.editTable.sourceCount = sources;
+    a.editTable.destinationCount = destinations;
+    for (int s = 1; s <= sources; ++s) {
+        Source& source = a.editTable.sources[static_cast<std::size_t>(s)];
+        source.name = "S " + std::to_string(s);
+        source.Vin = source.Ain = source.Rin = source.YWi = s <= 127 ? s : NotAssigned;
+        source.Kin = s - 1;
+    }
+    for (int d = 1; d <= destinations; ++d) {
+        Destination& destination = a.editTable.destinations[static_cast<std::size_t>(d)];
+        destination.name = "D " + std::to_string(d);
+        destination.Vou = destination.Aou = destination.Rou = destination.YWo = d <= 127 ? d : NotAssigned;
+        destination.Kou = sources + d - 1;
+    }
+    a.ApplyEditTable();
+    return a;
+}
+
+// Indexes of the address messages of an upload, by line (-1 for a line not addressed).
+std::vector<int> addressMessages(const EepromUpload& upload) {
+    std::vector<int> byLine(static_cast<std::size_t>(eepromImageLines(upload.layout)), -1);
+    for (std::size_t i = 0; i < upload.messages.size(); ++i) {
+        const EepromMessage& m = upload.messages[i];
+        if (m.action != EepromAction::SetAddress)
+            continue;
+        const int address = m.code != 0 ? m.data2 * 256 + m.data1 : m.data1 * 256 + m.data2;
+        byLine[static_cast<std::size_t>(address / kEepromLineBytes)] = static_cast<int>(i);
+    }
+    return byLine;
+}
+
+// What goes on the wire: letter, code, machine, first and second data value.
+std::vector<int> wire(const EepromMessage& m) {
+    return {m.letter, m.code, m.machine, m.data1, m.data2};
+}
+
+// The three texts of the progress window: "SECTION | OBJECT | PERCENTAGE".
+std::string labels(const EepromUpload& upload, const EepromProgress& p) {
+    return std::string(upload.text(p.lblproeeprom)) + " | " + std::string(upload.text(p.lblprotexte)) +
+           " | " + std::string(upload.text(p.pourcenteeprom));
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes repeat(std::uint8_t byte, int count) {
+    return Bytes(static_cast<std::size_t>(count), byte);
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The bytes a line of the image holds, up to `count`.
+Bytes lineBytes(const Bytes& image, int line, int count = kEepromLineBytes) {
+    const auto start = image.begin() + line * kEepromLineBytes;
+    return Bytes(start, start + count);
+}
+
+EepromUpload build(const Assignments& a, int protocol, int language = kLanguageEnglish) {
+    MessageTable messages;
+    messages.setLanguage(language);
+    return buildEepromUpload(a, protocol, messages);
+}
+
+Bytes ascii(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
+TEST(EepromBytes, NamesAndWireValues) {
+    const std::pair<std::string, Bytes> names[] = {
+        {"Télé", join({ascii("Tel"), {0x65}, repeat(0x20, 9)})},
+        {"ôàçîèùéñïòÉ", join({{0xF4}, ascii("acieuenio"), {0xC9}, repeat(0x20, 2)})},
+        {"Camera of studio 4", ascii("Camera of stu")},
+        {"", repeat(0x20, 13)},
+    };
+    for (const auto& [name, bytes] : names) {
+        const auto written = nameBytes(name);
+        EXPECT_EQ(Bytes(written.begin(), written.end()), bytes) << name;
+    }
+    EXPECT_EQ(shownName("Caméra du studio 4"), "Caméra du stu");
+    for (auto [value, byte] : {std::pair{257, 255}, {256, 0}, {255, 255}, {0, 0}, {130, 130}})
+        EXPECT_EQ(wireByte(value), byte) << value;
+}
+
+// The dump list shows each line's address and bytes, so it reads the records as the matrix gets them.
+TEST(EepromFourByte, RecordsOfTheSmallerLayoutAndTheirDump) {
+    Assignments a = eepromAssignments(0, 1);
+    a.editTable.sourceCount = 1;
+    a.editTable.sources[1] = {.name = "Cam", .Kin = 5, .Vin = 1, .Ain = 1};
+    a.editTable.specials[3].Ksp = 9;
+    a.ApplyEditTable();
+    const EepromUpload upload = build(a, 4);
+    ASSERT_EQ(upload.layout, EepromLayout::FourByte80);
+    EXPECT_EQ(wire(upload.messages[0]), (std::vector{0, 32, 16, 0, 0}));
+    EXPECT_EQ(wire(upload.messages[1]), (std::vector{0, 32, 17, 0x8F, 0}));
+
+    const std::vector<std::string> dump = eepromDumpList(upload);
+    ASSERT_EQ(dump.size(), 1u + 178u + 72u) << "lines 178..255 are not written";
+    EXPECT_EQ(dump[0], EepromDump::kHeader);
+    EXPECT_EQ(dump[1],
+              "  0 0000 8F 01 01 FF FF 05 FF FF 43 61 6D 20 20 20 20 20 20 20 20 20 20 30 30 30 30 30 30 ");
+    EXPECT_EQ(dump[81].substr(0, 33), " 80 0A00 00 01 01 01 01 00 FF FF ");
+    EXPECT_EQ(dump[163], "162 1440 00 02 FF FF FF 09 ");
+    EXPECT_EQ(dump.back().substr(0, 9), "327 28E0 ") << "the close ends the last entry";
+
+    // Destination and special-function records open with 0, marked by a second data value of 10.
+    std::vector<int> markedLines;
+    for (std::size_t i = 1; i < upload.messages.size(); ++i) {
+        if (upload.messages[i].data2 == 10 && upload.messages[i].action == EepromAction::WriteByte)
+            markedLines.push_back((upload.messages[i - 1].data2 * 256 + upload.messages[i - 1].data1) / 32);
+    }
+    ASSERT_EQ(markedLines.size(), 98u);
+    EXPECT_EQ((std::pair{markedLines.front(), markedLines.back()}), (std::pair{80, 177}));
+}
+
+TEST(EepromFourByte, LineStartProgressInBothLanguages) {
+    for (auto [language, percent] : {std::pair{kLanguageEnglish, "30% EEprom written"},
+                                     std::pair{kLanguageFrench, "30% EEprom remplie"}}) {
+        const EepromUpload upload = build(eepromAssignments(3, 3), 4, language);
+        const std::size_t at = static_cast<std::size_t>(addressMessages(upload)[100]);
+        const EepromProgress& p = upload.messages[at].progress;
+        EXPECT_EQ(wire(upload.messages[at]), (std::vector{0, 32, 16, 128, 12}));
+        EXPECT_EQ(upload.text(p.pourcenteeprom), percent);
+        EXPECT_EQ(
+            (std::vector<int>{p.proeeprom, p.protexte, p.protexteMin, p.protexteMax, upload.proeepromMax}),
+            (std::vector{100, 100, 80, 159, 327}));
+        // The labels are those of the line before until the record starts.
+        EXPECT_EQ(upload.text(p.lblproeeprom), "as destination N° 20");
+        EXPECT_EQ(upload.text(upload.messages[at + 1].progress.lblproeeprom), "as destination N° 21");
+    }
+    const EepromUpload upload = build(eepromAssignments(3, 3), 4);
+    const auto shown = [&upload](int line, int byte) {
+        const EepromProgress& p =
+            upload.messages[static_cast<std::size_t>(addressMessages(upload)[line] + byte)].progress;
+        return labels(upload, p);
+    };
+    EXPECT_EQ(shown(0, 1), "as source N° 1 | S 1 | 0% EEprom written");
+    EXPECT_EQ(shown(161, 1), "as special function N° 2 | Recall setup 1 | 49% EEprom written");
+    EXPECT_EQ(shown(256, 3), "as sync for video source | 2 correspond to 1 | 78% EEprom written");
+    EXPECT_EQ(shown(287, 32), "as sync for Y/C destination | 127 correspond to 255 | 87% EEprom written");
+    EXPECT_EQ(shown(320, 1), "as sync for keyboard | 0 correspond to 0 | 97% EEprom written");
+    EXPECT_EQ(shown(327, 32), "as sync for keyboard | 255 correspond to 255 | 100% EEprom written");
+}
+
+TEST(EepromFourByte, TablesNameTheFirstObject) {
+    for (int destinations : {3, 120}) {
+        Assignments a = eepromAssignments(3, destinations);
+        a.editTable.sources[3].Vin = 2;       // the video table names source 2
+        a.editTable.sources[3].Kin = 40;      // and the keyboard map source 3 for touch 40 ...
+        a.editTable.destinations[2].Kou = 40; // ... not destination 2
+        a.editTable.destinations[3].Vou = 1;  // destination 1 keeps video output 1
+        a.ApplyEditTable();
+        const EepromUpload upload = build(a, 4);
+        const auto fd = static_cast<std::uint8_t>(upload.layout == EepromLayout::FourByte80 ? 80 : 128);
+        const Bytes image = eepromImage(upload);
+        EXPECT_EQ(lineBytes(image, 256, 5), (Bytes{0xFF, 0, 1, 0xFF, 0xFF})) << "video sources";
+        EXPECT_EQ(lineBytes(image, 260, 4), (Bytes{0xFF, fd, static_cast<std::uint8_t>(fd + 1), 0xFF}))
+            << "video destinations";
+        EXPECT_EQ(lineBytes(image, 264, 5), (Bytes{0xFF, 0, 1, 2, 0xFF})) << "audio sources";
+        EXPECT_EQ(lineBytes(image, 288, 4), (Bytes{0xFF, 0, 1, 0xFF})) << "video source touches";
+        EXPECT_EQ(lineBytes(image, 292, 4), (Bytes{0xFF, 3, 40, 0xFF})) << "video destination touches";
+        EXPECT_EQ(lineBytes(image, 320, 6), (Bytes{0, 1, 0xFF, fd, 0xFF, static_cast<std::uint8_t>(fd + 2)}))
+            << "touches 0..5: sources 1, 2, then destinations 1 and 3";
+        EXPECT_EQ(image[321 * 32 + 8], 2) << "touch 40: source 3 before destination 2";
+    }
+}
+
+TEST(EepromFourByte, LayoutByDestinationCount) {
+    const struct {
+        int destinations;
+        EepromLayout layout;
+        int lastDestinationLine;
+        std::size_t messages;
+    } cases[] = {
+        {111, EepromLayout::FourByte80, 159, 6984},
+        // Source 128 and destination 128 have no connector: a record of one byte.
+        {112, EepromLayout::FourByte128, 240, 127 * 28 + 2 + 112 * 28 + 2 + 72 * 33 + 2},
+        {127, EepromLayout::FourByte128, 255, 127 * 28 + 2 + 127 * 28 + 2 + 72 * 33 + 2},
+        {256, EepromLayout::FourByte128, 255, 127 * 28 + 2 + 127 * 28 + 2 + 72 * 33 + 2},
+    };
+    for (const auto& c : cases) {
+        const EepromUpload upload = build(eepromAssignments(128, c.destinations), 4);
+        EXPECT_EQ(upload.layout, c.layout) << c.destinations;
+        EXPECT_EQ(upload.messages.size(), c.messages) << c.destinations;
+        const std::vector<int> lines = addressMessages(upload);
+        for (int line = 0; line < 328; ++line) {
+            const bool written = line <= c.lastDestinationLine || line >= 256 ||
+                                 (c.layout == EepromLayout::FourByte80 && line < 178);
+            EXPECT_EQ(lines[static_cast<std::size_t>(line)] >= 0, written)
+                << c.destinations << " line " << line;
+        }
+        EXPECT_EQ(upload.messages.back().code, 57);
+        EXPECT_EQ(upload.messages[upload.messages.size() - 2].machine, 18);
+    }
+    const EepromUpload upload = build(eepromAssignments(0, 112), 4);
+    const Bytes image = eepromImage(upload);
+    EXPECT_EQ(lineBytes(image, 239, 2), (Bytes{0x8F, 112})) << "destination 112";
+    EXPECT_EQ(lineBytes(image, 240, 2), (Bytes{0, 0xFF})) << "destination 113 is empty";
+    EXPECT_EQ(lineBytes(image, 0, 2), (Bytes{0, 0xFF})) << "no source 1";
+    EXPECT_EQ(labels(upload, upload.messages[1].progress),
+              "no source at 1 | Empty source | 0% EEprom written");
+    EXPECT_EQ(
+        labels(upload, upload.messages[static_cast<std::size_t>(addressMessages(upload)[240] + 1)].progress),
+        "no dest at 113 | Empty destination | 73% EEprom written");
+}
+
+TEST(EepromFiveByte, TouchLines) {
+    Assignments a = eepromAssignments(2, 2); // touches 0, 1 sources; 2, 3 destinations
+    a.editTable.sources[2].Kin = 127;
+    a.editTable.sources[2].name = "Télé";
+    a.editTable.destinations[1].Kou = 127; // the source keeps touch 127
+    a.editTable.destinations[2].ad = {1, 2, 3, 4, 5, 6};
+    a.ApplyEditTable();
+    const EepromUpload upload = build(a, 5);
+    ASSERT_EQ(upload.layout, EepromLayout::FiveByte);
+    const EepromMessage& presence = upload.messages.front();
+    EXPECT_EQ(wire(presence), (std::vector<int>{'[', 0, 0, 0, 0}));
+    EXPECT_EQ(presence.action, EepromAction::PresenceTest);
+    EXPECT_EQ(upload.messages.size(), 1u + 128u * 2u + 3u * 22u + 1u);
+
+    const Bytes image = eepromImage(upload);
+    EXPECT_EQ(lineBytes(image, 0, 24),
+              join({{0x5F, 1, 1, 1, 'S', ' ', '1'}, repeat(0x20, 10), repeat(0x7F, 6), {0xFF}}));
+    EXPECT_EQ(lineBytes(image, 3, 24),
+              join({{0x20, 2, 2, 2, 'D', ' ', '2'}, repeat(0x20, 10), {1, 2, 3, 4, 5, 6}, {0xFF}}));
+    EXPECT_EQ(lineBytes(image, 1, 2), (Bytes{0, 0xFF})) << "a touch without object: its kind byte only";
+    EXPECT_EQ(lineBytes(image, 127, 8), (Bytes{0x5F, 2, 2, 2, 0x54, 0x65, 0x6C, 0x65}));
+
+    const EepromMessage& last = upload.messages[static_cast<std::size_t>(addressMessages(upload)[127])];
+    EXPECT_EQ(wire(last), (std::vector<int>{'[', 0, 0, 15, 224}));
+    EXPECT_EQ(upload.messages.back().letter, '\\');
+    EXPECT_EQ(upload.messages.back().action, EepromAction::Close);
+}
+
+TEST(EepromFiveByte, ProgressAndTouchWarning) {
+    Assignments a = eepromAssignments(1, 1);
+    a.editTable.destinations[1].Kou = 200;
+    a.ApplyEditTable();
+    const EepromUpload upload = build(a, 5, kLanguageFrench);
+    EXPECT_EQ(upload.text(upload.messages[1].warning),
+              "The number of touches is more than 127. The only 127 first will be used.");
+    for (std::size_t i = 2; i < upload.messages.size(); ++i)
+        ASSERT_EQ(upload.messages[i].warning, 0) << i;
+
+    const auto at = [&upload](std::size_t i) {
+        const EepromProgress& p = upload.messages[i].progress;
+        return std::to_string(p.proeeprom) + " " + std::to_string(p.protexte) + "/" +
+               std::to_string(p.protexteMin) + ".." + std::to_string(p.protexteMax) + " " + labels(upload, p);
+    };
+    // 0 presence, 1 "[" of touch 0, 2 its kind, 3..5 connectors, 6..18 name, 19..24 masks, 25 "[" of touch 1.
+    EXPECT_EQ(at(1), "0 0/0..18  |  | 0% EEprom remplie");
+    EXPECT_EQ(at(2), "0 0/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
+    EXPECT_EQ(at(18), "0 16/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
+    EXPECT_EQ(at(24), "0 17/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
+    EXPECT_EQ(at(25), "1 17/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
+    EXPECT_EQ(at(26), "1 0/0..18 Aucune écriture | Recherche... | 0% EEprom remplie");
+    EXPECT_EQ(at(upload.messages.size() - 1),
+              "127 1/0..18 Remplissage des zones vides | Fermeture de l'EEPROM... | 99% EEprom remplie");
+
+    a.editTable.destinations[1].Kou = 255;
+    a.ApplyEditTable();
+    const EepromUpload unassigned = build(a, 5);
+    EXPECT_EQ(unassigned.messages[1].warning, 0) << "255 is an unassigned touch";
+}
+
+// The frame of a message as the send operation writes it, and the answer a matrix that obeyed gives.
+std::pair<sim::Bytes, sim::Bytes> exchange(const EepromMessage& m) {
+    if (m.code == 0) {
+        const sim::Bytes frame = sim::test::five(static_cast<char>(m.letter), m.data1, m.data2);
+        return {frame, frame};
+    }
+    return {sim::test::four(m.code, m.machine, m.data1, m.data2),
+            sim::test::four(0x40 | m.code, m.machine, m.data1, m.data2)};
+}
+
+TEST(EepromSim, TheMatrixHoldsTheImage) {
+    const struct {
+        int protocol;
+        int sources;
+        int destinations;
+    } runs[] = {{4, 60, 40}, {4, 128, 120}, {5, 30, 30}};
+    for (const auto& run : runs) {
+        Assignments a = eepromAssignments(run.sources, run.destinations);
+        a.editTable.sources[2].name = "Télé è ô ñ";
+        a.editTable.sources[3].Vin = 200; // a byte above 127 sets a flag bit of the 4-byte frame
+        a.editTable.destinations[4].ad = {0, 3, 127, 64, 2, 1};
+        a.ApplyEditTable();
+        MessageTable messages;
+        const EepromUpload upload = buildEepromUpload(a, run.protocol, messages);
+
+        sim::test::CoreDriver matrix;
+        for (std::size_t i = 0; i < upload.messages.size(); ++i) {
+            const auto [request, answer] = exchange(upload.messages[i]);
+            ASSERT_EQ(matrix.ask(request), answer) << run.protocol << " message " << i;
+        }
+        const std::vector<std::uint8_t> image = eepromImage(upload);
+        const sim::Bytes& memory = matrix.core.state().eeprom.bytes();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()))
+            << run.protocol << " " << run.sources;
+        EXPECT_TRUE(std::all_of(memory.begin() + static_cast<std::ptrdiff_t>(image.size()), memory.end(),
+                                [](std::uint8_t byte) { return byte == 0xFF; }))
+            << "nothing beyond the image";
+        const std::vector<std::string> text = eepromImageText(image);
+        EXPECT_EQ(text.size(), run.protocol == 4 ? 328u : 128u);
+        EXPECT_EQ(text[1].substr(0, 9), run.protocol == 4 ? "8F 02 02 " : "5F 02 02 ") << "source 2";
+    }
+}
+
+} // namespace
+} // namespace rl4::test
