@@ -262,6 +262,15 @@ constexpr MessageRow kMessages[] = {
     {kMessageCannotRead, Fr, TextPart::A, "Impossible de lire le fichier "},
     {kMessageCannotWrite, En, TextPart::A, "Cannot write the file "},
     {kMessageCannotWrite, Fr, TextPart::A, "Impossible d'écrire le fichier "},
+    {kMessageConnexionsKept, En, TextPart::A, "The changed connexions were kept in the file: "},
+    {kMessageConnexionsKept, Fr, TextPart::A,
+     "Les commutations modifiées ont été gardées dans le fichier : "},
+    {kMessageLoadKeptConnexions, En, TextPart::A,
+     "The connexions changed before the program was last stopped were kept in the file: "},
+    {kMessageLoadKeptConnexions, En, TextPart::B, ". Do you want to load them?"},
+    {kMessageLoadKeptConnexions, Fr, TextPart::A,
+     "Les commutations modifiées avant le dernier arrêt du programme ont été gardées dans le fichier : "},
+    {kMessageLoadKeptConnexions, Fr, TextPart::B, ". Voulez-vous les charger ?"},
 
 };
 

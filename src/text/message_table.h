@@ -15,6 +15,10 @@ inline constexpr int kLanguageFrench = 2;
 // Messages of this program's own, numbered after the inherited table: a file that cannot be read or written.
 inline constexpr int kMessageCannotRead = 200;
 inline constexpr int kMessageCannotWrite = 201;
+// Connexions changed when the program was told to end, kept aside beside the connexion file; and the
+// question at the next start whether to load them.
+inline constexpr int kMessageConnexionsKept = 220;
+inline constexpr int kMessageLoadKeptConnexions = 221;
 
 // Every text the operator reads, numbered, in English and French. A caller asks for a number and then
 // joins the parts that number filled with its own values in between; parts the number does not list keep
