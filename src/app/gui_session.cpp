@@ -11,7 +11,8 @@
 namespace rl4 {
 
 GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
-    : opener_(PortMap::load(programFolder)), engine_(programFolder, clock_, opener_, prompt, hub_),
+    : prompt_(prompt), opener_(PortMap::load(programFolder)),
+      engine_(programFolder, clock_, opener_, prompt, hub_), translation_(engine_.messages),
       commands_(engine_, [this] { return mainWindow_->geometryTwips(); }),
       mainWindow_(std::make_unique<MainWindow>(engine_, commands_)),
       progress_(new ProgressWindow(mainWindow_.get())), tools_(hub_) {
@@ -19,6 +20,7 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
     // main window that asks for them.
     addEditorWindow(tools_, engine_, *mainWindow_);
     addToolWindows(tools_, engine_, commands_, *mainWindow_);
+    hub_.join(&translation_);
     hub_.join(mainWindow_.get());
     hub_.join(progress_);
     hub_.join(&tools_);
@@ -32,10 +34,12 @@ GuiSession::~GuiSession() {
     hub_.leave(&tools_);
     hub_.leave(progress_);
     hub_.leave(mainWindow_.get());
+    hub_.leave(&translation_);
 }
 
 void GuiSession::start() {
     engine_.startUpSettings();
+    translation_.follow();
     mainWindow_->useLanguage(engine_.settings.language);
     mainWindow_->placeAt(engine_.settings);
     mainWindow_->show();
@@ -66,6 +70,7 @@ void GuiSession::mainLoopPass() {
 }
 
 void GuiSession::requestQuit() {
+    prompt_.leaveUnattended();
     quitPending_ = true;
     loop_.start();
     quitWhenFree();

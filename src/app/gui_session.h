@@ -2,6 +2,7 @@
 
 #include "app/gui_listener_hub.h"
 #include "app/gui_tool_windows.h"
+#include "app/gui_translation.h"
 #include "link/engine.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
@@ -34,8 +35,9 @@ public:
 
     // Shows the main window; the start-up follows as soon as the event loop runs.
     void start();
-    // Closes the main window (and so runs the shutdown) as soon as nothing holds the engine; questions on
-    // the screen meanwhile are closed unanswered.
+    // The system tells the program to end (a signal): nobody is there to answer any more. Closes the main
+    // window (and so runs the shutdown) as soon as nothing holds the engine; questions on the screen
+    // meanwhile are closed unanswered, and later ones are not shown.
     void requestQuit();
 
     bool startedUp() const { return startedUp_; }
@@ -61,10 +63,12 @@ private:
     void quitWhenFree();
     void shutDown();
 
+    Prompt& prompt_;
     SystemClock clock_;
     MappedPortOpener opener_;
     ListenerHub hub_;
     Engine engine_;
+    QtTranslation translation_;
     MainCommands commands_;
     std::unique_ptr<MainWindow> mainWindow_;
     ProgressWindow* progress_;

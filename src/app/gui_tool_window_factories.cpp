@@ -1,5 +1,6 @@
 #include "app/gui_tool_window_factories.h"
 
+#include "app/gui_window_place.h"
 #include "app/gui_window_shot.h"
 #include "diag/matrix_info_window.h"
 #include "link/history_window.h"
@@ -28,14 +29,20 @@ void addToolWindows(ToolWindows& tools, Engine& engine, MainCommands& commands, 
     tools.add(kSwitcherControl, [&engine, &commands, &mainWindow] {
         return std::make_unique<SwitcherWindow>(
             commands.switcher, engine.messages,
-            [&mainWindow](const std::string& hint) { mainWindow.showStatusHelp(hint); });
+            [&mainWindow](const std::string& hint) { mainWindow.showStatusHelp(hint); }, &mainWindow);
     });
-    tools.add(kHistory, [&engine, &commands] {
-        return std::make_unique<HistoryWindow>(commands.history, engine.messages);
+    tools.add(kHistory, [&engine, &commands, &mainWindow] {
+        return std::make_unique<HistoryWindow>(commands.history, engine.messages, &mainWindow);
     });
-    tools.add(kSetUp, [&engine] { return std::make_unique<ConfigDialog>(engine.config, engine.messages); });
-    tools.add(kMatrixInfo, [&engine, &commands] {
-        return std::make_unique<MatrixInfoWindow>(commands.matrixInfo(), engine.messages);
+    tools.add(kSetUp, [&engine, &mainWindow] {
+        auto dialog = std::make_unique<ConfigDialog>(engine.config, engine.messages);
+        placeBeside(*dialog, mainWindow);
+        return dialog;
+    });
+    tools.add(kMatrixInfo, [&engine, &commands, &mainWindow] {
+        auto window = std::make_unique<MatrixInfoWindow>(commands.matrixInfo(), engine.messages);
+        placeBeside(*window, mainWindow);
+        return window;
     });
 }
 

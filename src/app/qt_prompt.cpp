@@ -1,10 +1,13 @@
 #include "app/qt_prompt.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
+#include <iostream>
 
 namespace rl4 {
 
@@ -33,6 +36,30 @@ QMessageBox::Icon boxIcon(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Escape and the close box answer the last button, where the program puts "Cancel"; they are told apart
+// from a press on it all the same, for a question whose buttons are all answers (the language).
+class ChoiceMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+    bool dismissed() const { return dismissed_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel))
+            dismissed_ = true;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (clickedButton() == nullptr)
+            dismissed_ = true;
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool dismissed_ = false;
+};
+
 std::string runFileDialog(QFileDialog::AcceptMode mode, const std::string& title, const std::string& filter,
                           const std::string& defaultExtension, const std::string& initialPath) {
     QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title));
@@ -59,6 +86,11 @@ QString qtFileFilter(const std::string& filter) {
 
 int QtPrompt::messageBox(const std::string& text, PromptButtons buttons, const std::string& title,
                          PromptIcon icon) {
+    // The session's log (a service's journal, the desktop's error file) is where someone may read it later.
+    if (unattended()) {
+        std::cerr << boxTitle(title).toStdString() << ": " << text << '\n';
+        return closedAnswer(buttons);
+    }
     QMessageBox box(boxIcon(icon), boxTitle(title), QString::fromStdString(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     switch (buttons) {
@@ -89,29 +121,35 @@ int QtPrompt::messageBox(const std::string& text, PromptButtons buttons, const s
 
 int QtPrompt::choiceBox(const std::string& promptAndButtons, const std::string& title, int defaultButton,
                         PromptIcon icon) {
+    if (unattended())
+        return kChoiceDismissed;
     const QStringList parts = QString::fromStdString(promptAndButtons).split('|');
-    QMessageBox box(boxIcon(icon), boxTitle(title), parts.constFirst(), QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    ChoiceMessageBox box(boxIcon(icon), boxTitle(title), parts.constFirst(), QMessageBox::NoButton,
+                         QApplication::activeWindow());
     QList<QAbstractButton*> choices;
     for (qsizetype i = 1; i < parts.size(); ++i)
         choices.append(box.addButton(parts[i], QMessageBox::AcceptRole));
     if (defaultButton >= 1 && defaultButton <= choices.size())
         box.setDefaultButton(qobject_cast<QPushButton*>(choices[defaultButton - 1]));
-    // Closing the box answers its last button, where the program puts "Cancel".
+    // Without an escape button the box could not be closed at all.
     if (!choices.isEmpty())
         box.setEscapeButton(choices.constLast());
     box.exec();
     const qsizetype chosen = choices.indexOf(box.clickedButton());
-    return static_cast<int>(chosen >= 0 ? chosen + 1 : choices.size());
+    return box.dismissed() || chosen < 0 ? kChoiceDismissed : static_cast<int>(chosen + 1);
 }
 
 std::string QtPrompt::openFileDialog(const std::string& title, const std::string& filter,
                                      const std::string& defaultExtension, const std::string& initialPath) {
+    if (unattended())
+        return "";
     return runFileDialog(QFileDialog::AcceptOpen, title, filter, defaultExtension, initialPath);
 }
 
 std::string QtPrompt::saveFileDialog(const std::string& title, const std::string& filter,
                                      const std::string& defaultExtension, const std::string& initialPath) {
+    if (unattended())
+        return "";
     return runFileDialog(QFileDialog::AcceptSave, title, filter, defaultExtension, initialPath);
 }
 

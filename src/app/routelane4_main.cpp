@@ -26,7 +26,9 @@ Options:
                $ROUTELANE4_MATRIXSIM) in a folder of its own, removed at the end; your files are left alone
   --help       show this text
 
-SIGINT and SIGTERM close the program as its Quit command does.
+SIGINT and SIGTERM close the program as its Quit command does, without asking anything: connexions
+changed since the last save go to NAME.recovered.cnx beside the connexion file (said on the standard
+error), and the next start offers to load them.
 Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used, 69 the demo cannot start.
 )";
 

@@ -247,6 +247,8 @@ void ChangeDialog::buildLayout(int language) {
     body->addWidget(frinputadmittance_);
 
     validchangeagn_ = makeButton("validchangeagn", words.ok, this);
+    // Return confirms wherever the focus is, as it does in the boxes; the touch keys take only Space.
+    validchangeagn_->setDefault(true);
     cancelchangeagn_ = makeButton("cancelchangeagn", words.cancel, this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

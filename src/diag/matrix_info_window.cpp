@@ -2,8 +2,10 @@
 
 #include <QDialogButtonBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 namespace rl4 {
@@ -34,7 +36,6 @@ QString closeCaption(int language) {
 MatrixInfoWindow::MatrixInfoWindow(const MatrixInfo& info, MessageTable& messages)
     : info_(info), messages_(messages), close_(new QPushButton(this)) {
     setObjectName("frmmatrixinfo");
-    setMinimumWidth(kMinimumWidth);
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setFrameShadow(QFrame::Sunken);
@@ -48,6 +49,9 @@ MatrixInfoWindow::MatrixInfoWindow(const MatrixInfo& info, MessageTable& message
         lines->addWidget(label);
     }
     auto* layout = new QVBoxLayout(this);
+    // A floor, not a fixed width: a minimum width set on a widget would keep the layout from widening it
+    // for longer labels (file paths, the French texts).
+    layout->addSpacerItem(new QSpacerItem(kMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed));
     layout->addWidget(panel);
     close_->setObjectName("cmdinfoclose");
     auto* buttons = new QDialogButtonBox(this);
@@ -61,6 +65,13 @@ MatrixInfoWindow::MatrixInfoWindow(const MatrixInfo& info, MessageTable& message
 void MatrixInfoWindow::windowRequested(int menuId) {
     if (menuId == kMatrixInfoMenu)
         redraw();
+}
+
+void MatrixInfoWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel))
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void MatrixInfoWindow::redraw() {

@@ -14,7 +14,7 @@ namespace rl4 {
 
 // The matrix information window `frmmatrixinfo`: the nine labels of MatrixInfo as the main window's command
 // took them when it asked for the window. The window is not refreshed while it stays open; it is redrawn
-// each time the command asks for it again.
+// each time the command asks for it again. Escape closes it.
 class MatrixInfoWindow : public QWidget, public EngineListener {
     Q_OBJECT
 
@@ -23,6 +23,9 @@ public:
     MatrixInfoWindow(const MatrixInfo& info, MessageTable& messages);
 
     void windowRequested(int menuId) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void redraw();

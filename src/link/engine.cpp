@@ -2,6 +2,9 @@
 
 #include "assign/assignment_file.h"
 #include "link/matrix_search.h"
+#include "platform/text_file.h"
+
+#include <filesystem>
 
 namespace rl4 {
 
@@ -19,6 +22,10 @@ constexpr int kMessageOpenSheet = 12;
 constexpr int kMessageSaveSheet = 13;
 constexpr int kMessageSaveWorkspace = 18;
 constexpr int kMessageConnexionsChanged = 30;
+
+constexpr const char* kChangeTitle = "Routelane Change";
+// Still a connexion file, so that the operator can open it like any other.
+constexpr const char* kKeptEnding = ".recovered.cnx";
 
 bool isConnexionFileName(const std::string& path) {
     return path.ends_with(".cnx");
@@ -47,10 +54,7 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
     decoder.showInputMode = [this](bool balanced) { editor.levels.modeReported(balanced); };
     vca.setListener(&listener);
     config.setListener(&listener);
-    assignments.rebuildSheet = [this] {
-        sheet.BuildSheetColumns();
-        sheet.FillSheet();
-    };
+    assignments.rebuildSheet = [this] { assignmentChanged(); };
     assignments.activeFileName = settings.assignmentPath;
     saved_ = settings;
 }
@@ -86,6 +90,7 @@ void Engine::startUpMatrix() {
         statusReader.ReadMatrixStatus();
         sheet.FillSheet();
     }
+    offerKeptConnexions();
 
     sheet.currentDestination = 1;
     vca.SelectVcaDestination(sheet.currentDestination);
@@ -111,10 +116,13 @@ void Engine::mainLoopPass() {
 
 void Engine::frm1_Close(const WorkspaceLayout& layout) {
     setups.StoreStatus();
-    if (sheet.connexionsChanged &&
-        prompt_.messageBox(messages.text(kMessageConnexionsChanged), PromptButtons::YesNo, "Routelane Change",
+    if (sheet.connexionsChanged && !prompt_.unattended() &&
+        prompt_.messageBox(messages.text(kMessageConnexionsChanged), PromptButtons::YesNo, kChangeTitle,
                            PromptIcon::Question) == kAnswerYes)
         saveConnexionFileAs();
+    // The question, or the file dialog after it, may have been closed because the program was told to end.
+    if (sheet.connexionsChanged && prompt_.unattended())
+        keepChangedConnexions();
     if (assignments.assignmentsChanged)
         WriteAssignmentFile(assignments, messages, prompt_);
     takeLayout(layout);
@@ -122,6 +130,40 @@ void Engine::frm1_Close(const WorkspaceLayout& layout) {
     link.closePort();
     askWorkspaceIfMoved(layout.switcherWindow, saved_.switcherWindow, layout);
     askWorkspaceIfMoved(layout.historyWindow, saved_.historyWindow, layout);
+}
+
+std::string Engine::keptConnexionsPath() const {
+    const std::string& path = settings.connexionPath;
+    const std::string stem = isConnexionFileName(path) ? path.substr(0, path.size() - 4) : path;
+    return stem + kKeptEnding;
+}
+
+void Engine::keepChangedConnexions() {
+    const std::string path = keptConnexionsPath();
+    if (connexionFile.WriteConnexionFile(path))
+        prompt_.messageBox(messages.text(kMessageConnexionsKept) + path, PromptButtons::Ok, kChangeTitle,
+                           PromptIcon::Information);
+}
+
+// Loaded, the kept connexions stand against the operator's file as unsaved changes; declined, they go.
+// A question nobody answered leaves them for the next start.
+void Engine::offerKeptConnexions() {
+    const std::string path = keptConnexionsPath();
+    if (!fileExists(path))
+        return;
+    messages.MessageText(kMessageLoadKeptConnexions);
+    const std::string question = messages.part(TextPart::A) + path + messages.part(TextPart::B);
+    const int answer = prompt_.messageBox(question, PromptButtons::YesNo, kChangeTitle, PromptIcon::Question);
+    if (prompt_.unattended())
+        return;
+    if (answer == kAnswerYes) {
+        connexionFile.ReadConnexionFile(path);
+        sheet.FillSheet();
+        routingCommands.DownloadRouting();
+        sheet.connexionsChanged = true;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
 }
 
 void Engine::readSettings() {
@@ -138,6 +180,14 @@ void Engine::loadAssignment() {
     assignments.editFileName = assignments.activeFileName;
     ReadAssignmentFile(assignments, messages, prompt_);
     assignments.ApplyEditTable();
+}
+
+// Every window that shows names or connectors follows the new active table.
+void Engine::assignmentChanged() {
+    sheet.BuildSheetColumns();
+    sheet.FillSheet();
+    listener_.switcherChanged();
+    vca.assignmentChanged();
 }
 
 void Engine::takeLayout(const WorkspaceLayout& layout) {
@@ -176,6 +226,11 @@ bool Engine::saveWorkspace(const WorkspaceLayout& layout) {
     writeSettings();
     saved_ = settings;
     return true;
+}
+
+void Engine::toolWindowPlaced(WindowPlace Settings::*window, WindowPlace place) {
+    settings.*window = place;
+    saved_.*window = place;
 }
 
 // Main window commands -------------------------------------------------------------------------------------

@@ -57,8 +57,12 @@ public:
     // then runs the sheet's deferred work.
     void mainLoopPass();
     // Stores the matrix status, offers to save changed connexions, writes a changed assignment and the
-    // settings, closes the port and asks about moved tool windows.
+    // settings, closes the port and asks about moved tool windows. With nobody to answer (an unattended
+    // prompt), changed connexions go to keptConnexionsPath() instead, never over the operator's file.
     void frm1_Close(const WorkspaceLayout& layout);
+    // Beside the connexion file: where an unattended shutdown keeps changed connexions, for the next start
+    // to offer.
+    std::string keptConnexionsPath() const;
 
     // The first steps of start-up, for the command-line program: the settings, then the caller's choices
     // of port and frame form over the saved ones, then the port so chosen opened (and no other); then the
@@ -71,6 +75,9 @@ public:
     void saveConnexionFile();                          // 102
     void saveConnexionFileAs();                        // 103
     bool saveWorkspace(const WorkspaceLayout& layout); // 108 after its question
+    // The windows put a tool window elsewhere than its kept place (it had none, or it was out of sight):
+    // that place is kept from now on, and is no move of the operator's to ask about at shutdown.
+    void toolWindowPlaced(WindowPlace Settings::*window, WindowPlace place);
     // The current destination changed by a click on row `row` of the sheet.
     void rowClicked(int row);
 
@@ -104,6 +111,9 @@ public:
 
 private:
     void readSettings();
+    void keepChangedConnexions();
+    void offerKeptConnexions();
+    void assignmentChanged();
     void setTitle();
     void askWorkspaceIfMoved(const std::optional<WindowPlace>& now, const WindowPlace& saved,
                              const WorkspaceLayout& layout);
@@ -115,7 +125,8 @@ private:
     EngineListener& listener_;
     std::string matrixLabel_;
     std::string title_;
-    // The settings as they stand in the file, to tell at shutdown whether a tool window was moved.
+    // The settings as they stand in the file, with the places the windows gave the tool windows, to tell
+    // at shutdown whether the operator moved one.
     Settings saved_;
 };
 

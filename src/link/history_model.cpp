@@ -63,6 +63,11 @@ void HistoryModel::frmhisto_Move(WindowPlace place) {
     place_ = place;
 }
 
+void HistoryModel::frmhisto_Placed(WindowPlace place) {
+    place_ = place;
+    engine_.toolWindowPlaced(&Settings::historyWindow, place);
+}
+
 void HistoryModel::AddHistoryRow(const HistoryRow& row) {
     if (!open_)
         return;

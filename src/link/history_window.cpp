@@ -1,10 +1,12 @@
 #include "link/history_window.h"
 
 #include "app/gui_twips.h"
+#include "app/gui_window_place.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -54,8 +56,8 @@ QTreeWidgetItem* makeItem(const HistoryLine& line) {
 
 } // namespace
 
-HistoryWindow::HistoryWindow(HistoryModel& model, MessageTable& messages)
-    : model_(model), messages_(messages), lvhisto_(new QTreeWidget(this)),
+HistoryWindow::HistoryWindow(HistoryModel& model, MessageTable& messages, const QWidget* mainWindow)
+    : model_(model), messages_(messages), mainWindow_(mainWindow), lvhisto_(new QTreeWidget(this)),
       cmdclrhisto_(new QPushButton(this)) {
     setObjectName("frmhisto");
     lvhisto_->setObjectName("lvhisto");
@@ -144,9 +146,14 @@ QPoint HistoryWindow::placePixels() const {
             twipsToPixels(model_.place().top, logicalDpiY())};
 }
 
+// Without a place of its own in sight, the window opens at one the program chooses, and keeps it.
 void HistoryWindow::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        const WindowPlace place = toolWindowPlace(*this, model_.place(), mainWindow_);
+        if (place != model_.place())
+            model_.frmhisto_Placed(place);
         move(placePixels());
+    }
     QWidget::showEvent(event);
 }
 
@@ -156,6 +163,13 @@ void HistoryWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     if (isVisible() && pos() != placePixels())
         model_.frmhisto_Move({pixelsToTwips(x(), logicalDpiX()), pixelsToTwips(y(), logicalDpiY())});
+}
+
+void HistoryWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel))
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 // Closing discards the rows: the model is told, and hides the window with its notice.

@@ -104,6 +104,7 @@ void ConfigDialogModel::slislope_Change(int value) {
 void ConfigDialogModel::confok_Click() {
     link_.protocolLength = protocolChoice == 5 ? 5 : 4;
     settings_.language = languageChoice == kLanguageFrench ? kLanguageFrench : kLanguageEnglish;
+    settings_.languageChosen = true;
     messages_.setLanguage(settings_.language);
     settings_.vcaSetup = (slislope & kSlopeMaximum) + powerOnBits(powerOn);
 

@@ -73,12 +73,17 @@ void MainCommands::frm1_MenuEvent(int id) {
     case 204: // Deselect all
         engine_.sheet.SelectAllRows(id == 203);
         break;
+    // A window already open is not loaded a second time, only brought to the front.
     case kHistoryWindow:
-        if (!history.isOpen())
+        if (history.isOpen())
+            requestWindow(id);
+        else
             openHistory();
         break;
     case kSwitcherWindow:
-        if (!switcher.isOpen())
+        if (switcher.isOpen())
+            requestWindow(id);
+        else
             openSwitcher();
         break;
     case 207: // OSD screen refresh

@@ -1,6 +1,7 @@
 #include "sheet/main_window.h"
 
 #include "app/gui_twips.h"
+#include "app/gui_window_place.h"
 #include "sheet/sheet_view.h"
 #include "sheet/vca_panel_view.h"
 
@@ -232,18 +233,28 @@ void MainWindow::showStatusHelp(const std::string& help) {
 // Place and size ---------------------------------------------------------------------------------------
 
 void MainWindow::placeAt(const Settings& settings) {
-    move(twipsToPixels(settings.mainWindow.left, logicalDpiX()),
-         twipsToPixels(settings.mainWindow.top, logicalDpiY()));
-    resize(twipsToPixels(settings.mainWidth, logicalDpiX()),
-           twipsToPixels(settings.mainHeight, logicalDpiY()));
+    kept_ = {settings.mainWindow, settings.mainHeight, settings.mainWidth};
+    keptPixels_ =
+        QRect(twipsToPixels(kept_.place.left, logicalDpiX()), twipsToPixels(kept_.place.top, logicalDpiY()),
+              twipsToPixels(kept_.width, logicalDpiX()), twipsToPixels(kept_.height, logicalDpiY()));
+    // A window from a larger screen is cut down to this one as well: its lower part would be out of reach.
+    const QRect shown = intoSight(keptPixels_);
+    const QRect place = inSight(keptPixels_) && shown.size() == keptPixels_.size() ? keptPixels_ : shown;
+    move(place.topLeft());
+    resize(place.size());
 }
 
+// Twips and pixels do not map one to one: a size read as 7000 twips and drawn in whole pixels would come
+// back a few twips off at every start.
 MainWindowGeometry MainWindow::geometryTwips() const {
+    const auto twips = [](int pixels, int keptPixels, std::int16_t keptTwips, int dpi) {
+        return pixels == keptPixels ? keptTwips : pixelsToTwips(pixels, dpi);
+    };
     MainWindowGeometry geometry;
-    geometry.place.left = pixelsToTwips(pos().x(), logicalDpiX());
-    geometry.place.top = pixelsToTwips(pos().y(), logicalDpiY());
-    geometry.width = pixelsToTwips(width(), logicalDpiX());
-    geometry.height = pixelsToTwips(height(), logicalDpiY());
+    geometry.place.left = twips(pos().x(), keptPixels_.x(), kept_.place.left, logicalDpiX());
+    geometry.place.top = twips(pos().y(), keptPixels_.y(), kept_.place.top, logicalDpiY());
+    geometry.width = twips(width(), keptPixels_.width(), kept_.width, logicalDpiX());
+    geometry.height = twips(height(), keptPixels_.height(), kept_.height, logicalDpiY());
     return geometry;
 }
 
@@ -307,6 +318,14 @@ void MainWindow::menuChecksChanged() {
 }
 
 // Window events ----------------------------------------------------------------------------------------
+
+// The status bar shows the menu help of frm1_MenuOver: the empty status tip Qt sends after it for every
+// entry hovered would clear it at once.
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!shutDown_) {

@@ -31,8 +31,10 @@ public:
     // program starts again.
     void useLanguage(int language);
     int menuLanguage() const { return menuLanguage_; }
-    // Place and size as the settings keep them, in twips.
+    // Place and size as the settings keep them, in twips; a place out of sight is brought into sight.
     void placeAt(const Settings& settings);
+    // Where the window stands, in twips: what placeAt was given as long as the window stands where that
+    // put it, so that a window left alone writes back the very values it read.
     MainWindowGeometry geometryTwips() const;
     // The menu item of an id, or nullptr.
     QAction* menuAction(int id) const;
@@ -57,6 +59,7 @@ signals:
     void closed();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -79,6 +82,9 @@ private:
     QLabel* lblonline_;
     QPushButton* cmddemstore_;
     std::map<int, QAction*> menuActions_;
+    // The place and size placeAt was given, and the pixels it made of them.
+    MainWindowGeometry kept_;
+    QRect keptPixels_;
     int menuLanguage_ = 0;
     bool shutDown_ = false;
 };

@@ -17,6 +17,8 @@ constexpr int kReservedBeforePort = 2;  // lines 23..24
 constexpr int kReservedAtEnd = 2;       // lines 26..27
 
 constexpr const char* kLanguageQuestion = "Select your language:|English|Français";
+// Written for a language question left unanswered: no language, so the next start asks again.
+constexpr int kLanguageUnanswered = 0;
 
 // Lines of the file by their number from 1.
 enum Line {
@@ -78,9 +80,9 @@ public:
             target = *value;
     }
 
-    // A path takes its whole line; an empty line names no file, so the start value stays.
+    // A path takes its whole line; a line of blanks names no file, so the start value stays.
     void readPath(int line, std::string& path) const {
-        if (present(line) && !text(line).empty())
+        if (present(line) && text(line).find_first_not_of(" \t") != std::string::npos)
             path = text(line);
     }
 
@@ -91,9 +93,11 @@ private:
     const std::vector<std::string>& lines_;
 };
 
-int askLanguage(Prompt& prompt) {
+// A question closed without an answer keeps English and is asked again at the next start.
+void askLanguage(Prompt& prompt, Settings& settings) {
     const int answer = prompt.choiceBox(kLanguageQuestion, "", 1, PromptIcon::Exclamation);
-    return answer == kLanguageFrench ? kLanguageFrench : kLanguageEnglish;
+    settings.language = answer == kLanguageFrench ? kLanguageFrench : kLanguageEnglish;
+    settings.languageChosen = answer != kChoiceDismissed;
 }
 
 std::string flagText(bool flag) {
@@ -120,7 +124,7 @@ std::string settingsFilePath(const std::string& programFolder) {
 void ReadSettings(const std::string& path, Settings& settings, Prompt& prompt) {
     const auto fileLines = readTextLines(path);
     if (!fileLines) {
-        settings.language = askLanguage(prompt);
+        askLanguage(prompt, settings);
         return;
     }
     const SettingsLines file(*fileLines);
@@ -140,7 +144,7 @@ void ReadSettings(const std::string& path, Settings& settings, Prompt& prompt) {
     if (const auto language = file.number(kLanguageLine, kLanguageEnglish, kLanguageFrench))
         settings.language = *language;
     else
-        settings.language = askLanguage(prompt);
+        askLanguage(prompt, settings);
     file.readPath(kConnexionPathLine, settings.connexionPath);
     file.readPath(kAssignmentPathLine, settings.assignmentPath);
     file.readChoice(kPortLine, 0, kHighestPort, settings.port);
@@ -160,7 +164,7 @@ std::string WriteSettings(const std::string& path, const Settings& settings, con
         std::to_string(settings.historyWindow.top),
         flagText(settings.switcherOpen),
         flagText(settings.historyOpen),
-        std::to_string(settings.language),
+        std::to_string(settings.languageChosen ? settings.language : kLanguageUnanswered),
     };
     appendZeros(lines, kReservedBeforePaths);
     lines.push_back(settings.connexionPath);

@@ -32,6 +32,9 @@ struct Settings {
     bool switcherOpen = false;
     bool historyOpen = false;
     int language = kLanguageEnglish;
+    // False while the first-start language question has had no answer: English is in force, and the file
+    // keeps no language so that the question comes again at the next start.
+    bool languageChosen = true;
     std::string connexionPath;
     std::string assignmentPath;
     // The port read at start, written back in place of port 0 so that a run without a matrix does not
@@ -49,8 +52,8 @@ Settings startSettings(const std::string& programFolder);
 std::string settingsFilePath(const std::string& programFolder);
 
 // Replaces the values of `settings` that the file holds soundly; a line that is missing or out of range
-// leaves the start value. Without a file, or without a valid language in it, the operator is asked for the
-// language.
+// leaves the start value, and so does a path of blanks. Without a file, or without a valid language in it,
+// the operator is asked for the language.
 void ReadSettings(const std::string& path, Settings& settings, Prompt& prompt);
 
 // Writes the 27 lines, with the link's protocol length and port. The old file stays whole until the new

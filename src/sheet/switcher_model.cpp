@@ -82,6 +82,11 @@ void SwitcherModel::frmcommutation_Move(WindowPlace place) {
     place_ = place;
 }
 
+void SwitcherModel::frmcommutation_Placed(WindowPlace place) {
+    place_ = place;
+    engine_.toolWindowPlaced(&Settings::switcherWindow, place);
+}
+
 void SwitcherModel::RefreshSwitcher() {
     const int d = engine_.sheet.currentDestination;
     lblcommutation_ = destinationName(d);

@@ -56,6 +56,8 @@ public:
     void frmcommutation_Close();
     // The window stands at `place` now (twips); the workspace keeps it while the window is open.
     void frmcommutation_Move(WindowPlace place);
+    // The window opened elsewhere than its kept place (none kept, or out of sight): the new place is kept.
+    void frmcommutation_Placed(WindowPlace place);
     bool isOpen() const { return open_; }
     const WindowPlace& place() const { return place_; }
 

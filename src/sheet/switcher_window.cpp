@@ -1,6 +1,7 @@
 #include "sheet/switcher_window.h"
 
 #include "app/gui_twips.h"
+#include "app/gui_window_place.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -101,11 +103,15 @@ QComboBox* makeList(const char* name, QWidget* parent) {
 
 } // namespace
 
-SwitcherWindow::SwitcherWindow(SwitcherModel& model, MessageTable& messages, HintSink showHint)
-    : model_(model), messages_(messages), showHint_(std::move(showHint)), lblcommutation_(new QLabel(this)),
-      cmdcommutdec_(new QPushButton(this)), cbcommutation_(makeList("cbcommutation", this)),
-      cmdcommutinc_(new QPushButton(this)) {
+SwitcherWindow::SwitcherWindow(SwitcherModel& model, MessageTable& messages, HintSink showHint,
+                               const QWidget* mainWindow)
+    : model_(model), messages_(messages), showHint_(std::move(showHint)), mainWindow_(mainWindow),
+      lblcommutation_(new QLabel(this)), cmdcommutdec_(new QPushButton(this)),
+      cbcommutation_(makeList("cbcommutation", this)), cmdcommutinc_(new QPushButton(this)) {
     setObjectName("frmcommutation");
+    // The background's hint (none) replaces a control's as soon as the pointer leaves the control, even
+    // where the control was never told (its list was open meanwhile).
+    setMouseTracking(true);
     lblcommutation_->setObjectName("lblcommutation");
     lblcommutation_->setAlignment(Qt::AlignCenter);
     QFont large = lblcommutation_->font();
@@ -210,10 +216,43 @@ QPoint SwitcherWindow::placePixels() const {
             twipsToPixels(model_.place().top, logicalDpiY())};
 }
 
+// Without a place of its own in sight, the window opens at one the program chooses, and keeps it.
 void SwitcherWindow::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        const WindowPlace place = toolWindowPlace(*this, model_.place(), mainWindow_);
+        if (place != model_.place())
+            model_.frmcommutation_Placed(place);
         move(placePixels());
+    }
     QWidget::showEvent(event);
+}
+
+void SwitcherWindow::hideEvent(QHideEvent* event) {
+    hint(SwitcherControl::Background);
+    QWidget::hideEvent(event);
+}
+
+void SwitcherWindow::mouseMoveEvent(QMouseEvent* event) {
+    // A control that lets a move through to its window is still under the pointer.
+    if (childAt(event->position().toPoint()) == nullptr)
+        hint(SwitcherControl::Background);
+    QWidget::mouseMoveEvent(event);
+}
+
+void SwitcherWindow::leaveEvent(QEvent* event) {
+    hint(SwitcherControl::Background);
+    QWidget::leaveEvent(event);
+}
+
+// Only this window's own hint is taken away: the status bar may show the main window's menu help since.
+void SwitcherWindow::hint(SwitcherControl control) {
+    if (!showHint_)
+        return;
+    const std::string text = model_.frmcommutation_MouseMove(control);
+    if (text.empty() && !hinting_)
+        return;
+    showHint_(text);
+    hinting_ = !text.empty();
 }
 
 // Pixels and twips do not map one to one: only a move away from the kept place is the operator's, so that
@@ -231,12 +270,12 @@ void SwitcherWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool SwitcherWindow::eventFilter(QObject* watched, QEvent* event) {
-    const auto hint = hints_.find(watched);
-    if (hint != hints_.end() && showHint_) {
+    const auto control = hints_.find(watched);
+    if (control != hints_.end()) {
         if (event->type() == QEvent::Enter)
-            showHint_(model_.frmcommutation_MouseMove(hint->second));
+            hint(control->second);
         else if (event->type() == QEvent::Leave)
-            showHint_(model_.frmcommutation_MouseMove(SwitcherControl::Background));
+            hint(SwitcherControl::Background);
     }
     return QWidget::eventFilter(watched, event);
 }

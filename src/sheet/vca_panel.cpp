@@ -48,20 +48,34 @@ int VcaPanel::audioOutput(int d) const {
 
 void VcaPanel::SelectVcaDestination(int d) {
     destination_ = d;
-    const Destination* destination = record(d);
-    volsrc_ = destination ? std::string(trimBlanks(destination->name)) : std::string();
-    if (listener_)
-        listener_->statusTextChanged(volsrc_);
-
-    const int output = audioOutput(d);
-    enabled_ = output != NotAssigned;
+    showName();
+    output_ = audioOutput(d);
+    enabled_ = output_ != NotAssigned;
+    // A disabled slider left at the previous destination's level would pass it off as this one's.
+    sli1_ = kVcaMinimum;
     if (!enabled_) {
         changed();
         return;
     }
-    sli1_ = kVcaMinimum;
     ShowVcaLevel();
-    sendVcaInstruction(link_, kReadLetter, kReadCode, output, 0);
+    sendVcaInstruction(link_, kReadLetter, kReadCode, output_, 0);
+}
+
+void VcaPanel::assignmentChanged() {
+    if (destination_ == 0)
+        return;
+    if (audioOutput(destination_) != output_) {
+        SelectVcaDestination(destination_);
+        return;
+    }
+    showName();
+}
+
+void VcaPanel::showName() {
+    const Destination* destination = record(destination_);
+    volsrc_ = destination ? std::string(trimBlanks(destination->name)) : std::string();
+    if (listener_)
+        listener_->statusTextChanged(volsrc_);
 }
 
 void VcaPanel::ShowVcaLevel() {

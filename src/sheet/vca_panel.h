@@ -23,8 +23,12 @@ public:
 
     void setListener(EngineListener* listener) { listener_ = listener; }
 
-    // Shows destination d and, when it has an audio output, asks the matrix for its level.
+    // Shows destination d and, when it has an audio output, asks the matrix for its level; without one the
+    // slider stands empty.
     void SelectVcaDestination(int d);
+    // The active assignment changed: the shown destination's new name, and its level asked again only when
+    // its audio output changed.
+    void assignmentChanged();
     void ShowVcaLevel();
     // The matrix reported `level` for the shown destination's audio output.
     void levelReported(int level);
@@ -48,12 +52,14 @@ private:
     // Destination d's record, or nothing for a number outside the table.
     const Destination* record(int d) const;
     int audioOutput(int d) const;
+    void showName();
     void changed();
 
     Link& link_;
     const Assignments& assignments_;
     EngineListener* listener_ = nullptr;
-    int destination_ = 0;
+    int destination_ = 0; // 0 until a destination is shown
+    int output_ = NotAssigned;
     std::string volsrc_;
     int sli1_ = 0;
     bool enabled_ = false;

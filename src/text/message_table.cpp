@@ -266,6 +266,15 @@ constexpr MessageRow kMessages[] = {
     {kMessageSourceTouch, Fr, TextPart::A, "Touche de source"},
     {kMessageDestinationTouch, En, TextPart::A, "Destination touch"},
     {kMessageDestinationTouch, Fr, TextPart::A, "Touche de destination"},
+    {kMessageConnexionsKept, En, TextPart::A, "The changed connexions were kept in the file: "},
+    {kMessageConnexionsKept, Fr, TextPart::A,
+     "Les commutations modifiées ont été gardées dans le fichier : "},
+    {kMessageLoadKeptConnexions, En, TextPart::A,
+     "The connexions changed before the program was last stopped were kept in the file: "},
+    {kMessageLoadKeptConnexions, En, TextPart::B, ". Do you want to load them?"},
+    {kMessageLoadKeptConnexions, Fr, TextPart::A,
+     "Les commutations modifiées avant le dernier arrêt du programme ont été gardées dans le fichier : "},
+    {kMessageLoadKeptConnexions, Fr, TextPart::B, ". Voulez-vous les charger ?"},
 
 };
 

@@ -16,8 +16,12 @@ inline constexpr int kLanguageFrench = 2;
 inline constexpr int kMessageCannotRead = 200;
 inline constexpr int kMessageCannotWrite = 201;
 // What kind of object a keyboard touch of the 5-byte EEPROM image selects, while its line is written.
-inline constexpr int kMessageSourceTouch = 202;
-inline constexpr int kMessageDestinationTouch = 203;
+inline constexpr int kMessageSourceTouch = 240;
+inline constexpr int kMessageDestinationTouch = 241;
+// Connexions changed when the program was told to end, kept aside beside the connexion file; and the
+// question at the next start whether to load them.
+inline constexpr int kMessageConnexionsKept = 220;
+inline constexpr int kMessageLoadKeptConnexions = 221;
 
 // Every text the operator reads, numbered, in English and French. A caller asks for a number and then
 // joins the parts that number filled with its own values in between; parts the number does not list keep

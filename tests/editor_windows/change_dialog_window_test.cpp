@@ -123,7 +123,7 @@ TEST(ChangeDialogWindow, DrawsTheSourceItsListsAndTheTouchMapFromTheModel) {
     EXPECT_TRUE(rig.engine.assignments.assignmentsChanged);
 }
 
-TEST(ChangeDialogWindow, CancelForgetsEverythingAndEnterInABoxIsOk) {
+TEST(ChangeDialogWindow, CancelForgetsEverythingAndReturnIsOk) {
     EditorWindowRig rig;
     rig.objects(2, 2);
     rig.openEditor();
@@ -144,6 +144,13 @@ TEST(ChangeDialogWindow, CancelForgetsEverythingAndEnterInABoxIsOk) {
     EXPECT_EQ(rig.engine.editor.changeDialog(), nullptr) << "Enter in a box is OK";
     EXPECT_EQ(edit.sources[1].Ain, 7);
     EXPECT_EQ(rig.list().item(0, 3)->text().toStdString(), "7");
+
+    ChangeDialog& third = openChange(rig, kSourcesView, 2);
+    replaceText(control<QComboBox>(third, "cbnomagn"), "Crane");
+    QTest::keyClick(&key(third, 5), Qt::Key_Return);
+    EXPECT_EQ(rig.engine.editor.changeDialog(), nullptr) << "Return outside the boxes is OK too";
+    EXPECT_EQ(edit.sources[2].name, "Crane");
+    EXPECT_EQ(edit.sources[2].Kin, 2) << "the touch key under the focus was not pressed";
 }
 
 TEST(ChangeDialogWindow, ADestinationShowsItsAdmittanceAndOkStoresTheMasks) {

@@ -1,5 +1,6 @@
 #include "files/scratch_folder.h"
 #include "platform/fake_clock.h"
+#include "platform/text_file.h"
 #include "sheet/settings.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
@@ -76,6 +77,17 @@ TEST_F(SettingsTest, MissingFileAsksTheLanguage) {
 
     prompt.answer(1);
     EXPECT_EQ(read().language, kLanguageEnglish);
+
+    // Dismissed (Escape, the close box, a signal): English, and no language written, so asked again.
+    prompt.answer(kChoiceDismissed);
+    Settings dismissed = read();
+    EXPECT_EQ(dismissed.language, kLanguageEnglish);
+    EXPECT_FALSE(dismissed.languageChosen);
+    ASSERT_EQ(WriteSettings(path, dismissed, link), "");
+    EXPECT_EQ(readTextLines(path).value().at(12), "0");
+    prompt.answer(2);
+    EXPECT_EQ(read().language, kLanguageFrench);
+    EXPECT_EQ(prompt.questions.size(), 4u);
 }
 
 TEST_F(SettingsTest, ShortAndDamagedFilesKeepStartValues) {
@@ -92,7 +104,7 @@ TEST_F(SettingsTest, ShortAndDamagedFilesKeepStartValues) {
     EXPECT_EQ(read(), partial);
 
     writeLines({"abc", "x", " 12 ", "12abc", "40000", "-32769", "",  "0", "7",        "8", "2", "-1", "2",
-                "0",   "0", "0",    "0",     "0",     "0",      "0", "",  "/x/a.agn", "0", "0", "17", "9"});
+                "0",   "0", "0",    "0",     "0",     "0",      "0", " ", "/x/a.agn", "0", "0", "17", "9"});
     expected.mainWindow.left = 12;
     expected.historyWindow = {7, 8};
     expected.switcherOpen = true;
@@ -101,14 +113,16 @@ TEST_F(SettingsTest, ShortAndDamagedFilesKeepStartValues) {
     expected.assignmentPath = "/x/a.agn";
     EXPECT_EQ(read(), expected);
 
-    writeLines({"6", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "3",
-                "0", "0", "0", "0", "0", "0", "0", "a", "b", "0", "0", "0"});
+    writeLines({"6", "0", "0", "0", "0", "0", "0", "0", "0",     "0", "0", "0", "3",
+                "0", "0", "0", "0", "0", "0", "0", "a", "  \t ", "0", "0", "0"});
     prompt.answer(2); // 3 is no language
     const Settings settings = read();
     EXPECT_EQ(prompt.questions.size(), 2u);
     EXPECT_EQ(settings.language, kLanguageFrench);
     EXPECT_EQ(settings.protocolLength, 5);
     EXPECT_EQ(settings.port, 0);
+    EXPECT_EQ(settings.connexionPath, "a");
+    EXPECT_EQ(settings.assignmentPath, "/prog/routelane4.agn") << "blanks name no file";
 }
 
 } // namespace

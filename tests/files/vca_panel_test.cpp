@@ -65,15 +65,38 @@ TEST_F(VcaPanelTest, SelectingADestinationReadsItsLevelInEitherForm) {
     EXPECT_EQ(sent(), (Bytes{0x19, 0xC8, 0x80, 0xA1}));
     EXPECT_EQ(panel.sli1(), 0);
 
+    panel.levelReported(18);
     const int changesBefore = listener.panelChanges;
     panel.SelectVcaDestination(3);
     EXPECT_TRUE(sent().empty());
     EXPECT_FALSE(panel.enabled());
+    EXPECT_EQ(panel.sli1(), 0) << "empty, not the level of the destination before";
     EXPECT_EQ(listener.volsrc, "Monitor");
     EXPECT_GT(listener.panelChanges, changesBefore);
     panel.sli1_Change(20);
     panel.cmdslimax_Click();
     EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(VcaPanelTest, AnAssignmentChangeRenamesAndReadsAgainOnlyForANewOutput) {
+    panel.assignmentChanged(); // no destination shown yet
+    EXPECT_TRUE(sent().empty());
+    panel.SelectVcaDestination(1);
+    panel.levelReported(20);
+    sent();
+
+    assignments.activeTable.destinations[1].name = "Desk B";
+    panel.assignmentChanged();
+    EXPECT_EQ(listener.volsrc, "Desk B");
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(panel.sli1(), 20);
+
+    assignments.activeTable.destinations[1].Aou = 7;
+    panel.assignmentChanged();
+    EXPECT_EQ(sent(), (Bytes{0x02, 'n', 7, 0, 0x03}));
+    assignments.activeTable.destinations[1].Aou = NotAssigned;
+    panel.assignmentChanged();
+    EXPECT_FALSE(panel.enabled());
 }
 
 TEST_F(VcaPanelTest, SettingALevelSwapsTheDataBetweenForms) {

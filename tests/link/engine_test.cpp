@@ -514,6 +514,54 @@ TEST_F(StartedEngineTest, ChangedConnexionsAnsweredYesAreSavedUnderTheChosenName
     EXPECT_EQ(settings()[20], dir.path("evening.cnx"));
 }
 
+TEST_F(StartedEngineTest, WithNobodyToAskChangedConnexionsAreKeptAsideAndOfferedAtTheNextStart) {
+    const Lines own{"Matrix Routing Switcher", "Switching file", "dst|nsv|nsa|nsr|nsy|vca"};
+    writeCrLf(dir.path("routelane4.cnx"), own);
+    changeConnexions();
+    prompt.leaveUnattended();
+    engine->frm1_Close(WorkspaceLayout{});
+
+    const std::string kept = dir.path("routelane4.recovered.cnx");
+    EXPECT_EQ(engine->keptConnexionsPath(), kept);
+    EXPECT_EQ(questionTexts(), (Lines{"The changed connexions were kept in the file: " + kept}));
+    EXPECT_EQ(readCrLf(dir.path("routelane4.cnx")), own) << "the operator's file is not written unasked";
+    Lines keptLines = readCrLf(kept);
+    ASSERT_EQ(keptLines.size(), 7u);
+    EXPECT_EQ(keptLines[3], "  1|  5|  6|  6|  6|257");
+    EXPECT_EQ(received().back(), frame5('S', 83, 83));
+    engine.reset();
+
+    // Camera 2 in the kept file, where the matrix holds the Server: what the next start takes shows.
+    keptLines[3] = "  1|  2|  6|  6|  6|257";
+    const std::string question =
+        "The connexions changed before the program was last stopped were kept in the "
+        "file: " +
+        kept + ". Do you want to load them?";
+    struct Case {
+        int answer; // 0: nobody answers
+        int video;
+        bool changed;
+        bool keptAfter;
+    };
+    for (const Case& c : {Case{0, kServer, false, true}, Case{kAnswerNo, kServer, false, false},
+                          Case{kAnswerYes, kCamera2, true, false}}) {
+        SCOPED_TRACE("answer " + std::to_string(c.answer));
+        writeCrLf(kept, keptLines);
+        ScriptedPrompt next;
+        if (c.answer == 0)
+            next.leaveUnattended();
+        else
+            next.answer(c.answer);
+        Engine started(dir.folder(), clock, opener, next, listener);
+        started.startUp();
+        ASSERT_EQ(next.questions.size(), 1u);
+        EXPECT_EQ(next.questions[0].text, question);
+        EXPECT_EQ(started.routing.wanted(Layer::Video, kMonitor1), c.video);
+        EXPECT_EQ(started.sheet.connexionsChanged, c.changed);
+        EXPECT_EQ(std::filesystem::exists(kept), c.keptAfter);
+    }
+}
+
 TEST_F(StartedEngineTest, AMovedHistoryWindowAsksTheWorkspaceQuestionOnce) {
     WorkspaceLayout layout;
     layout.switcherWindow = WindowPlace{0, 0}; // where the settings had it

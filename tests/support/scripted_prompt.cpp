@@ -27,8 +27,8 @@ std::string ScriptedPrompt::nextPath() {
 int ScriptedPrompt::messageBox(const std::string& text, PromptButtons buttons, const std::string& title,
                                PromptIcon icon) {
     questions.push_back({AskedQuestion::Kind::MessageBox, text, title, buttons, icon, 0, "", "", ""});
-    if (buttons == PromptButtons::Ok)
-        return kAnswerOk;
+    if (buttons == PromptButtons::Ok || unattended())
+        return closedAnswer(buttons);
     return nextNumber(buttons == PromptButtons::YesNo ? kAnswerNo : kAnswerCancel);
 }
 
@@ -36,7 +36,7 @@ int ScriptedPrompt::choiceBox(const std::string& promptAndButtons, const std::st
                               int defaultButton, PromptIcon icon) {
     questions.push_back({AskedQuestion::Kind::ChoiceBox, promptAndButtons, title, PromptButtons::Ok, icon,
                          defaultButton, "", "", ""});
-    return nextNumber(defaultButton);
+    return unattended() ? kChoiceDismissed : nextNumber(defaultButton);
 }
 
 std::string ScriptedPrompt::openFileDialog(const std::string& title, const std::string& filter,
@@ -44,7 +44,7 @@ std::string ScriptedPrompt::openFileDialog(const std::string& title, const std::
                                            const std::string& initialPath) {
     questions.push_back({AskedQuestion::Kind::OpenFile, "", title, PromptButtons::Ok, PromptIcon::None, 0,
                          filter, defaultExtension, initialPath});
-    return nextPath();
+    return unattended() ? "" : nextPath();
 }
 
 std::string ScriptedPrompt::saveFileDialog(const std::string& title, const std::string& filter,
@@ -52,7 +52,7 @@ std::string ScriptedPrompt::saveFileDialog(const std::string& title, const std::
                                            const std::string& initialPath) {
     questions.push_back({AskedQuestion::Kind::SaveFile, "", title, PromptButtons::Ok, PromptIcon::None, 0,
                          filter, defaultExtension, initialPath});
-    return nextPath();
+    return unattended() ? "" : nextPath();
 }
 
 } // namespace rl4::test

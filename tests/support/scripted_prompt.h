@@ -24,8 +24,9 @@ struct AskedQuestion {
 
 // A prompt that answers from a script, in order, and writes down every question. Message and choice boxes
 // take numbers (kAnswerYes, a button number), file dialogs take paths ("" is a cancel). A message box with
-// only an OK button has one possible answer and takes nothing from the script; any other question asked
-// with the script empty, or with an entry of the wrong kind next, fails the test.
+// only an OK button has one possible answer and takes nothing from the script, nor does any question once
+// the prompt is unattended (it gets the answer of a closed box); any other question asked with the script
+// empty, or with an entry of the wrong kind next, fails the test.
 class ScriptedPrompt : public Prompt {
 public:
     void answer(int answer) { answers_.emplace_back(answer); }

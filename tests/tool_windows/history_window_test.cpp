@@ -183,7 +183,7 @@ TEST(HistoryWindow, ClosingDiscardsTheRowsAndStopsTheRecording) {
     auto* list = rig.control<QTreeWidget>(kHistory, "lvhisto");
     EXPECT_EQ(list->topLevelItemCount(), 1);
 
-    window->close();
+    QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(rig.commands.history.isOpen());
     EXPECT_FALSE(rig.engine.link.historyOpen);

@@ -1,7 +1,9 @@
 #include "tool_rig.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace rl4::test {
@@ -61,9 +63,13 @@ TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     rig.hub.sheetFilled();
     EXPECT_EQ(label(rig, "lblinfoprotocol"), "protocol is  5 bytes long");
 
-    // Asked for again: the state of now, in the language of now.
+    // Asked for again: the state of now, in the language of now, every label whole however long.
     rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.engine.settings.connexionPath = "/srv/regie/" + std::string(90, 'x') + "/soir.cnx";
     rig.commands.frm1_MenuEvent(kMatrixInfo);
+    QApplication::processEvents();
+    for (const QLabel* shown : window->findChildren<QLabel*>())
+        EXPECT_GE(shown->width(), shown->sizeHint().width()) << shown->objectName().toStdString();
     EXPECT_EQ(rig.tools.window(kMatrixInfo), window);
     EXPECT_EQ(window->windowTitle(), "Information Matrice");
     EXPECT_EQ(label(rig, "lblinfoserial"), "Numéro de série: 4711");
@@ -72,6 +78,9 @@ TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     EXPECT_EQ(rig.control<QPushButton>(kMatrixInfo, "cmdinfoclose")->text(), "Fermer");
 
     rig.control<QPushButton>(kMatrixInfo, "cmdinfoclose")->click();
+    EXPECT_FALSE(window->isVisible());
+    rig.commands.frm1_MenuEvent(kMatrixInfo);
+    QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
 }
 

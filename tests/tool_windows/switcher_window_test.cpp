@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -227,15 +228,70 @@ TEST(SwitcherWindow, PointerHintsGoToTheMainWindowsStatusBar) {
     EXPECT_EQ(hintOver("cmdcommutinc"), "Select the next source with all layers");
     EXPECT_EQ(hintOver("cmdcommutdec"), "Select the previous source with all layers");
 
-    // Back on the window's background: no hint.
+    // Back on the window's background: no hint. Nor once the pointer left the window, whether or not the
+    // control heard of it (its list was open), nor once the window went.
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(rig.control(kSwitcher, "cmdcommutdec"), &leave);
     EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
+    hintOver("cbcommutation");
+    QApplication::sendEvent(rig.tools.window(kSwitcher), &leave);
+    EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
+    hintOver("cbcommutation");
+    rig.tools.window(kSwitcher)->close();
+    EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
+    rig.commands.frm1_MenuEvent(kSwitcher);
 
     rig.engine.messages.setLanguage(kLanguageFrench);
     EXPECT_EQ(hintOver("cbcommutvideo"), "Sélectionnez une source video");
     EXPECT_EQ(hintOver("lblcommutation"),
               "Une nouvelle source peut être sélectionnée et commutée vers la destination: Monitor.");
+}
+
+TEST(SwitcherWindow, FollowsARenameInTheAssignment) {
+    ToolRig rig;
+    rig.simulate(5);
+    rig.engine.vca.SelectVcaDestination(1); // as the start-up does
+    rig.commands.frm1_MenuEvent(kSwitcher);
+    Assignments& assignments = rig.engine.assignments;
+    assignments.editTable = assignments.activeTable;
+    assignments.editTable.destinations[1].name = "Control room";
+    assignments.editTable.sources[2].name = "Crane";
+    assignments.ApplyEditTable();
+
+    EXPECT_EQ(text(rig.control<QLabel>(kSwitcher, "lblcommutation")), "Control room");
+    EXPECT_EQ(items(*rig.control<QComboBox>(kSwitcher, "cbcommutation"))[1], "  2    Crane");
+    EXPECT_EQ(text(rig.mainWindow.findChild<QLabel*>("volsrc")), "Control room");
+}
+
+// The settings' 0, 0 is no place at all; a place beyond the screen is none the operator can reach.
+TEST(SwitcherWindow, OpensBesideTheMainWindowWithoutAPlaceInSight) {
+    struct Case {
+        WindowPlace saved;
+        bool beside;
+    };
+    for (const Case& c : {Case{{0, 0}, true}, Case{{30000, 30000}, false}, Case{{-20000, 300}, false}}) {
+        SCOPED_TRACE(std::to_string(c.saved.left) + ", " + std::to_string(c.saved.top));
+        ToolRig rig;
+        rig.simulate(5);
+        rig.mainWindow.setGeometry(20, 30, 300, 200);
+        rig.engine.settings.switcherWindow = c.saved;
+        rig.commands.frm1_MenuEvent(kSwitcher);
+        QWidget* window = rig.tools.window(kSwitcher);
+        ASSERT_NE(window, nullptr);
+        const QRect screen = window->screen()->availableGeometry();
+        if (c.beside) {
+            EXPECT_EQ(window->pos(), QPoint(328, 30));
+        }
+        EXPECT_TRUE(screen.contains(window->frameGeometry()))
+            << "within " << screen.width() << "x" << screen.height();
+        // That place is kept, and is no move to ask about at the end.
+        const WindowPlace place{pixelsToTwips(window->x(), window->logicalDpiX()),
+                                pixelsToTwips(window->y(), window->logicalDpiY())};
+        EXPECT_EQ(rig.commands.switcher.place(), place);
+        EXPECT_EQ(rig.engine.settings.switcherWindow, place);
+        rig.commands.frm1_Close();
+        EXPECT_TRUE(rig.prompt.questions.empty());
+    }
 }
 
 TEST(SwitcherWindow, OpensAtItsPlaceKeepsItsMovesAndClosesThroughTheModel) {

@@ -1,11 +1,14 @@
 #include "app/gui_twips.h"
+#include "platform/text_file.h"
 #include "sheet/main_window.h"
 #include "sheet/settings.h"
 #include "window_rig.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
@@ -43,7 +46,12 @@ struct LanguageCase {
     std::vector<std::string> tooltips;
     std::string fileHelp, switcherHelp;
     std::string storeButton;
+    QString qtYes; // Qt's own button, as its message boxes show it
 };
+
+QString qtYes() {
+    return QCoreApplication::translate("QPlatformTheme", "&Yes");
+}
 
 TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
     const std::vector<LanguageCase> cases{
@@ -56,7 +64,8 @@ TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
          {"", "Open a connexion sheet", "Save the connexion sheet", "Quit"},
          "Switcher Files",
          "Opens the window used for control the switching of the matrix.",
-         "Store status"},
+         "Store status",
+         "&Yes"},
         {kLanguageFrench,
          {"&Fichier", "&Affichage", "&Outils", "&Assignations", "&Aide"},
          "&Ouvrir une page de commutation...",
@@ -66,7 +75,8 @@ TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
          {"", "Ouvrir une page de commutation", "Enregistrer la page de commutation", "Quitter"},
          "Fichiers de commutation",
          "Ouvre une fenêtre permettant le contrôle des commutations vers la grille.",
-         "Mémoriser l'état"},
+         "Mémoriser l'état",
+         "&Oui"},
     };
     for (const LanguageCase& expected : cases) {
         SCOPED_TRACE("language " + std::to_string(expected.language));
@@ -100,11 +110,23 @@ TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
         EXPECT_EQ(statusHelp(window), expected.fileHelp);
         window.menuAction(206)->hover();
         EXPECT_EQ(statusHelp(window), expected.switcherHelp);
+        // Qt follows it with the entry's own status tip, which is empty: the help stays.
+        window.menuAction(206)->showStatusText(window.menuBar());
+        EXPECT_EQ(statusHelp(window), expected.switcherHelp);
         window.menuAction(307)->hover();
         EXPECT_EQ(statusHelp(window), "");
 
         EXPECT_EQ(window.findChild<QPushButton*>("cmddemstore")->text().toStdString(), expected.storeButton);
+
+        // Qt's own texts speak the language too, and follow it when the configuration changes it.
+        EXPECT_EQ(qtYes(), expected.qtYes);
+        ConfigDialogModel& config = rig.engine().config;
+        config.frmconfig_Load();
+        config.languageChoice = expected.language == kLanguageFrench ? kLanguageEnglish : kLanguageFrench;
+        config.confok_Click();
+        EXPECT_NE(qtYes(), expected.qtYes);
     }
+    EXPECT_EQ(qtYes(), "&Yes") << "gone with the program";
 }
 
 TEST(MainWindow, ShowAllAndShowSelectedCarryTheCheckMarkAndRefillTheSheet) {
@@ -155,18 +177,24 @@ TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {
 
 TEST(MainWindow, OpensWhereTheSettingsSayAndKeepsItsPlaceAtQuit) {
     WindowRig rig(kLanguageEnglish, videoAudioAssignment());
+    // Twips that whole pixels do not carry at the usual resolutions.
     const Settings saved = rig.changeSettings([](Settings& settings) {
-        settings.mainWindow = {1500, 900};
-        settings.mainWidth = 12000;
-        settings.mainHeight = 8100;
+        settings.mainWindow = {1507, 902};
+        settings.mainWidth = 11530;
+        settings.mainHeight = 7000;
     });
     ASSERT_TRUE(rig.startUp());
     MainWindow& window = rig.window();
     const int dpiX = window.logicalDpiX();
     const int dpiY = window.logicalDpiY();
-    EXPECT_EQ(window.pos(), QPoint(twipsToPixels(1500, dpiX), twipsToPixels(900, dpiY)));
+    EXPECT_EQ(window.pos(), QPoint(twipsToPixels(1507, dpiX), twipsToPixels(902, dpiY)));
     EXPECT_EQ(window.width(), twipsToPixels(saved.mainWidth, dpiX));
     EXPECT_EQ(window.height(), twipsToPixels(saved.mainHeight, dpiY));
+    // Left where it opened, the window gives back what it was given.
+    const WorkspaceLayout untouched = rig.session().commands().workspaceLayout();
+    EXPECT_EQ(untouched.mainWindow, saved.mainWindow);
+    EXPECT_EQ(untouched.mainWidth, saved.mainWidth);
+    EXPECT_EQ(untouched.mainHeight, saved.mainHeight);
     EXPECT_EQ(window.windowTitle().toStdString(), rig.engine().title());
     EXPECT_NE(rig.engine().title().find("no matrix found"), std::string::npos);
 
@@ -193,6 +221,53 @@ TEST(MainWindow, OpensWhereTheSettingsSayAndKeepsItsPlaceAtQuit) {
     EXPECT_EQ(written.mainWindow.top, pixelsToTwips(window.pos().y(), dpiY));
     EXPECT_EQ(written.mainWidth, pixelsToTwips(900, dpiX));
     EXPECT_EQ(written.mainHeight, pixelsToTwips(600, dpiY));
+}
+
+TEST(MainWindow, OpensInSightWhateverPlaceTheSettingsKeep) {
+    WindowRig rig(kLanguageEnglish, videoAudioAssignment());
+    // From a larger second screen to the right, and larger than this one.
+    rig.changeSettings([](Settings& settings) {
+        settings.mainWindow = {30000, 20000};
+        settings.mainWidth = 32000;
+        settings.mainHeight = 20000;
+    });
+    ASSERT_TRUE(rig.startUp());
+    MainWindow& window = rig.window();
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.frameGeometry()))
+        << window.frameGeometry().x() << "," << window.frameGeometry().y() << " "
+        << window.frameGeometry().width() << "x" << window.frameGeometry().height() << " in "
+        << screen.width() << "x" << screen.height();
+
+    window.menuAction(106)->trigger();
+    Settings written = startSettings(rig.folder());
+    ScriptedPrompt quiet;
+    ReadSettings(settingsFilePath(rig.folder()), written, quiet);
+    EXPECT_EQ(written.mainWindow.left, pixelsToTwips(window.x(), window.logicalDpiX()));
+    EXPECT_EQ(written.mainWindow.top, pixelsToTwips(window.y(), window.logicalDpiY()));
+    EXPECT_EQ(written.mainWidth, pixelsToTwips(window.width(), window.logicalDpiX()));
+}
+
+TEST(MainWindow, ASignalKeepsChangedConnexionsAsideAndAsksNothing) {
+    WindowRig rig(kLanguageEnglish, videoAudioAssignment());
+    ASSERT_TRUE(rig.startUp());
+    const std::string own = rig.folder() + "/routelane4.cnx";
+    const auto ownBefore = readTextLines(own);
+    rig.engine().routing.wanted(Layer::Video, 1) = 2;
+    rig.engine().routingCommands.DownloadRouting();
+    ASSERT_TRUE(rig.engine().sheet.connexionsChanged);
+    const std::size_t askedBefore = rig.prompt.questions.size();
+
+    bool finished = false;
+    QObject::connect(&rig.session(), &GuiSession::finished, [&finished] { finished = true; });
+    rig.session().requestQuit();
+    ASSERT_TRUE(WindowRig::pumpUntil([&finished] { return finished; }, 5000));
+
+    const std::string kept = rig.folder() + "/routelane4.recovered.cnx";
+    ASSERT_EQ(rig.prompt.questions.size(), askedBefore + 1);
+    EXPECT_EQ(rig.prompt.questions.back().text, "The changed connexions were kept in the file: " + kept);
+    EXPECT_EQ(readTextLines(kept).value_or(std::vector<std::string>{}).at(3), "  1|  2|  0|  0|  0|  0");
+    EXPECT_EQ(readTextLines(own), ownBefore);
 }
 
 } // namespace

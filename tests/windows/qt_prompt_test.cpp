@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -50,6 +51,35 @@ TEST(QtPrompt, AnswersAreTheProgramsNumbers) {
     EXPECT_EQ(seen, (QStringList{"Setup#1", "Setup#2", "Cancel"}));
     pressWhenShown("Cancel", &seen);
     EXPECT_EQ(prompt.choiceBox("Recall status from:|Setup#1|Setup#2|Cancel", "", 1, PromptIcon::None), 3);
+}
+
+// A box closed without a button: its last button is no answer the operator gave (the language question's
+// is French). Escape, the close box, and a signal (the program closes the box) are the same.
+TEST(QtPrompt, AChoiceBoxClosedWithoutAButtonIsDismissed) {
+    QtPrompt prompt;
+    for (const bool escape : {true, false}) {
+        QTimer::singleShot(0, [escape] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            if (escape)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->close();
+        });
+        EXPECT_EQ(prompt.choiceBox("Select your language:|English|Français", "", 1, PromptIcon::Exclamation),
+                  kChoiceDismissed)
+            << (escape ? "Escape" : "closed");
+    }
+    QStringList seen;
+    pressWhenShown("Français", &seen);
+    EXPECT_EQ(prompt.choiceBox("Select your language:|English|Français", "", 1, PromptIcon::Exclamation), 2);
+
+    // Once nobody is there, nothing is shown and every question gets the answer of a closed box.
+    prompt.leaveUnattended();
+    EXPECT_EQ(prompt.choiceBox("Select your language:|English|Français", "", 1, PromptIcon::Exclamation),
+              kChoiceDismissed);
+    EXPECT_EQ(prompt.messageBox("Save?", PromptButtons::YesNo, "", PromptIcon::Question), kAnswerNo);
+    EXPECT_EQ(prompt.saveFileDialog("Save", "Connexions.cnx|*.cnx", "cnx", ""), "");
 }
 
 } // namespace

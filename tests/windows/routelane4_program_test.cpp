@@ -1,5 +1,6 @@
 // routelane4 itself, started offscreen against the software matrix and closed by a signal.
 
+#include "platform/pty_pair.h"
 #include "platform/text_file.h"
 #include "support/sim_process.h"
 #include "window_rig.h"
@@ -86,7 +87,11 @@ TEST(Routelane4Program, StartsUpOnTheMatrixAndStoresItsStatusWhenTerminated) {
     ASSERT_TRUE(sim.waitReady());
     WindowRig rig(kLanguageEnglish, videoAudioAssignment(), pty);
     const std::string settingsPath = rig.folder() + "/routelane4.set";
-    const auto settingsBefore = lines(settingsPath);
+    // A reserved line that the shutdown's writing sets back to 0.
+    std::vector<std::string> settingsBefore = lines(settingsPath);
+    ASSERT_EQ(settingsBefore.size(), 27u);
+    settingsBefore[13] = "7";
+    ASSERT_EQ(writeTextLines(settingsPath, settingsBefore), "");
 
     Program program({"--data", rig.folder()}, rig.folder() + "/output.txt");
     ASSERT_TRUE(program.started());
@@ -115,20 +120,33 @@ TEST(Routelane4Program, StartsUpOnTheMatrixAndStoresItsStatusWhenTerminated) {
 
     const std::vector<std::string> settings = lines(settingsPath);
     ASSERT_EQ(settings.size(), 27u);
-    EXPECT_EQ(settings[0], "5");         // the protocol length that answered
-    EXPECT_EQ(settings[12], "1");        // English
-    EXPECT_EQ(settings[24], "1");        // the port
-    EXPECT_NE(settings, settingsBefore); // rewritten with the window's own place and size
+    EXPECT_EQ(settings[0], "5");  // the protocol length that answered
+    EXPECT_EQ(settings[12], "1"); // English
+    EXPECT_EQ(settings[24], "1"); // the port
+    EXPECT_EQ(settings[13], "0"); // rewritten at the shutdown
+    // The window was neither moved nor resized: its place and size (7000 and 11530, which whole pixels do
+    // not carry) are written back as they were read.
+    EXPECT_EQ(std::vector(settings.begin() + 2, settings.begin() + 6),
+              std::vector(settingsBefore.begin() + 2, settingsBefore.begin() + 6));
 }
 
 TEST(Routelane4Program, ATerminationClosesTheQuestionsItFindsOnTheScreen) {
-    // No matrix on any port: the start-up tells so in message boxes that nobody will answer.
+    // No matrix on any port: the start-up tells so in a message box that nobody will answer. The last port
+    // searched is a line without a matrix, where the search is seen to end.
     WindowRig rig(kLanguageEnglish, videoAudioAssignment());
+    PtyPair silentLine;
+    std::vector<std::string> ports;
+    for (int port = 1; port < 8; ++port)
+        ports.push_back(std::to_string(port) + "=" + rig.folder() + "/absent-port");
+    ports.push_back("8=" + silentLine.slavePath());
+    ASSERT_EQ(writeTextLines(rig.folder() + "/routelane4.ports", ports), "");
     const std::string settingsPath = rig.folder() + "/routelane4.set";
     const auto settingsBefore = lines(settingsPath);
     Program program({"--data", rig.folder()}, rig.folder() + "/output.txt");
     ASSERT_TRUE(program.started());
-    QThread::msleep(1500);
+    // The identity request in the 4-byte form, then in the 5-byte form: the search's last frame.
+    const std::vector<std::uint8_t> lastAttempts{0x3D, 0x80, 0x80, 0x81, 0x02, 0x78, 0x78, 0x78, 0x03};
+    ASSERT_EQ(silentLine.receive(lastAttempts.size(), 20000), lastAttempts);
     program.signal(SIGTERM);
     EXPECT_EQ(program.wait(10000), 0);
     // The shutdown ran: the settings keep the port read at start (1), not the 0 of the run without a matrix.

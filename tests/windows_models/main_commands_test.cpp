@@ -38,7 +38,7 @@ TEST(MainCommands, WhileTheEditorIsOpenEveryCommandIsRefusedWithMessage21) {
     EXPECT_FALSE(rig.commands.switcher.isOpen());
 }
 
-TEST(MainCommands, ToolWindowsOpenOnceAtTheirSavedPlaceAndCarryTheirChecks) {
+TEST(MainCommands, ToolWindowsLoadOnceAtTheirSavedPlaceComeToTheFrontAndCarryTheirChecks) {
     WindowRig rig;
     rig.simulate(5);
     rig.engine.settings.switcherWindow = {120, 340};
@@ -47,17 +47,19 @@ TEST(MainCommands, ToolWindowsOpenOnceAtTheirSavedPlaceAndCarryTheirChecks) {
     EXPECT_FALSE(rig.commands.menuChecked(206));
 
     rig.commands.lvcom_DblClick();
+    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{120, 340}));
+    rig.commands.switcher.frmcommutation_Move({130, 350});
     rig.commands.frm1_MenuEvent(206);
     rig.commands.frm1_MenuEvent(205);
     rig.commands.frm1_MenuEvent(205);
-    EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 205}));
+    // Asked again, each window is brought to the front where it stands, not loaded anew.
+    EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 206, 205, 205}));
+    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{130, 350}));
     EXPECT_TRUE(rig.commands.menuChecked(205));
     EXPECT_TRUE(rig.commands.menuChecked(206));
-    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{120, 340}));
     EXPECT_TRUE(rig.engine.link.historyOpen);
 
     rig.geometry = {{10, 20}, 8000, 12000};
-    rig.commands.switcher.frmcommutation_Move({130, 350});
     rig.commands.history.frmhisto_Close();
     EXPECT_FALSE(rig.commands.menuChecked(205));
     EXPECT_FALSE(rig.engine.link.historyOpen);
@@ -69,7 +71,7 @@ TEST(MainCommands, ToolWindowsOpenOnceAtTheirSavedPlaceAndCarryTheirChecks) {
 
     for (int id : {107, 307, 308, 502, 401, 501, 999})
         rig.commands.frm1_MenuEvent(id);
-    EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 205, 107, 307, 308, 502, 401}));
+    EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 206, 205, 205, 107, 307, 308, 502, 401}));
     EXPECT_TRUE(rig.engine.config.visible);
     EXPECT_TRUE(rig.engine.assignmentEditorOpen);
     EXPECT_EQ(rig.commands.matrixInfo().lblinfoport, "No port open");
