@@ -78,10 +78,12 @@ void Engine::startUpMatrix() {
     loadAssignment();
     if (link.portNumber == 0) {
         prompt_.messageBox(matrixLabel_, PromptButtons::Ok, "", PromptIcon::Information);
-        connexionFile.ReadConnexionFile(settings.connexionPath);
+        const bool read = connexionFile.ReadConnexionFile(settings.connexionPath);
         sheet.FillSheet();
-        routingCommands.DownloadRouting();
-        sheet.connexionsChanged = false;
+        if (read) {
+            routingCommands.DownloadRouting();
+            sheet.connexionsChanged = false;
+        }
     } else {
         statusReader.ReadMatrixStatus();
         sheet.FillSheet();
@@ -113,7 +115,7 @@ void Engine::frm1_Close(const WorkspaceLayout& layout) {
         prompt_.messageBox(messages.text(kMessageConnexionsChanged), PromptButtons::YesNo, "Routelane Change",
                            PromptIcon::Question) == kAnswerYes)
         saveConnexionFileAs();
-    if (assignments.assignmentsChanged)
+    if (assignments.assignmentsChanged && assignments.mayWriteUnasked())
         WriteAssignmentFile(assignments, messages, prompt_);
     takeLayout(layout);
     writeSettings();
@@ -181,10 +183,11 @@ bool Engine::saveWorkspace(const WorkspaceLayout& layout) {
 void Engine::openConnexionFile() {
     const std::string path = prompt_.openFileDialog(messages.text(kMessageOpenSheet), kConnexionFilter,
                                                     kConnexionExtension, settings.connexionPath);
-    if (!isConnexionFileName(path))
+    // A file that cannot be read leaves everything as it was, so that changed routing is still offered for
+    // saving.
+    if (!isConnexionFileName(path) || !connexionFile.ReadConnexionFile(path))
         return;
     settings.connexionPath = path;
-    connexionFile.ReadConnexionFile(path);
     // Rows whose new entry sends nothing (no source, no connector) would otherwise keep the old names.
     sheet.FillSheet();
     routingCommands.DownloadRouting();
@@ -202,10 +205,8 @@ void Engine::saveConnexionFile() {
 void Engine::saveConnexionFileAs() {
     const std::string path = prompt_.saveFileDialog(messages.text(kMessageSaveSheet), kConnexionFilter,
                                                     kConnexionExtension, settings.connexionPath);
-    if (!isConnexionFileName(path))
-        return;
-    settings.connexionPath = path;
-    connexionFile.WriteConnexionFile(path);
+    if (isConnexionFileName(path) && connexionFile.WriteConnexionFile(path))
+        settings.connexionPath = path;
 }
 
 void Engine::rowClicked(int row) {
