@@ -70,7 +70,6 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     table.destinations[2].name = "Rec";
     table.specials[1].Ksp = 5;
     table.specials[18].Ksp = 0;
-    assignments.setFixedSpecialNames();
     assignments.sizes = {16, 8, 4, 2, 0, 0, 1, 1};
     assignments.assignmentsChanged = true;
 

@@ -68,7 +68,6 @@ struct EditorRig {
     explicit EditorRig(int protocolLength = 5) {
         editor.setListener(&notices);
         engine.assignments.activeFileName = folder.path("routelane4.agn");
-        engine.assignments.setFixedSpecialNames();
         Link& link = engine.link;
         link.portNumber = 1;
         link.protocolLength = protocolLength;
