@@ -24,7 +24,8 @@ constexpr std::string_view kUsage =
 Writes a new assignment file for a matrix of the given sizes: the file that "Create new assignment" in
 the assignment editor builds and "Save" writes for the same choices.
 
-Sizes (0..256, default 0):
+Sizes (0..256, default 0; connectors stop at 255, the largest a frame carries, so a layer numbered from 1
+has at most 255 objects):
   --video-in N  --video-out N  --audio-in N  --audio-out N
   --rgb-in N    --rgb-out N    --yc-in N     --yc-out N
 
@@ -46,10 +47,13 @@ Numbering and extras:
                                     (default: none)
   --help                            show this text
 
+A prefix cannot start with ten hyphens: in the file such a name would end the list of objects.
+
 Exit status: 0 done, 64 wrong usage, 66 the file cannot be written.
 )";
 
-// The file writer reports through the operator's prompt; here nobody answers, so its message is printed.
+// The size dialog and the file writer report through the operator's prompt; here nobody answers, so their
+// messages are printed.
 class ErrorStreamPrompt : public Prompt {
 public:
     explicit ErrorStreamPrompt(std::ostream& err) : err_(err) {}
@@ -196,12 +200,13 @@ int runNewAssignment(const std::vector<std::string>& args, std::ostream& out, st
         }
     }
 
-    // The state the editor is in when the size dialog opens: a cleared edit table, with the special
-    // functions under their fixed names.
+    // The state the editor is in when the size dialog opens: a cleared edit table. The dialog's notices and
+    // refusals go to the error stream.
     Assignments assignments;
-    assignments.setFixedSpecialNames();
     assignments.ClearEditTable();
-    SizeDialogModel dialog(assignments, "", nullptr);
+    MessageTable messages;
+    ErrorStreamPrompt prompt(err);
+    SizeDialogModel dialog(assignments, messages, prompt, "", nullptr);
     Choices choices{dialog, std::nullopt};
     if (const std::string problem = parse(args, choices); !problem.empty()) {
         err << kCommand << ": " << problem << "\nTry '" << kCommand << " --help'.\n";
@@ -210,12 +215,15 @@ int runNewAssignment(const std::vector<std::string>& args, std::ostream& out, st
     if (choices.separate)
         dialog.optradixseparate_Click();
     dialog.cmdsizecreate_Click();
+    // Refused: the dialog said why and stays open.
+    if (dialog.isOpen()) {
+        err << "Try '" << kCommand << " --help'.\n";
+        return kUsageError;
+    }
 
     // As "Save as" does with the name chosen.
     assignments.editFileName = *choices.file;
     assignments.ApplyEditTable();
-    MessageTable messages;
-    ErrorStreamPrompt prompt(err);
     if (!WriteAssignmentFile(assignments, messages, prompt))
         return kFileError;
     out << *choices.file << ": " << assignments.activeTable.sourceCount << " sources, "

@@ -319,7 +319,8 @@ private:
         if (!fileExists(path))
             return failure(kFileError, "cannot read " + path);
         openWithAssignment();
-        engine_.connexionFile.ReadConnexionFile(path);
+        if (!engine_.connexionFile.ReadConnexionFile(path))
+            return kFileError;
         const long failedBefore = engine_.link.failedCommands;
         const long sentBefore = engine_.link.shotCount;
         engine_.routingCommands.DownloadRouting();

@@ -423,6 +423,10 @@ void AssignmentEditor::cut() {
 void AssignmentEditor::paste() {
     AssignmentTable& edit = assignments_.editTable;
     const auto row = static_cast<std::size_t>(currentRow);
+    if (refusedAsFull()) {
+        refill();
+        return;
+    }
     if (editorView == kSourcesView && rowSelected() &&
         insertRecord(edit.sources, edit.sourceCount, currentRow)) {
         moveContent(sourceClip, edit.sources[row]);
@@ -438,6 +442,10 @@ void AssignmentEditor::paste() {
 // Below the last record is a valid place too.
 void AssignmentEditor::insertAt(int position) {
     AssignmentTable& edit = assignments_.editTable;
+    if (refusedAsFull()) {
+        refill();
+        return;
+    }
     bool inserted = false;
     if (rowSelected() && editorView == kSourcesView)
         inserted = insertRecord(edit.sources, edit.sourceCount, position);
@@ -446,6 +454,18 @@ void AssignmentEditor::insertAt(int position) {
     if (inserted)
         changed();
     refill();
+}
+
+bool AssignmentEditor::refusedAsFull() {
+    const AssignmentTable& edit = assignments_.editTable;
+    const int count = editorView == kSourcesView        ? edit.sourceCount
+                      : editorView == kDestinationsView ? edit.destinationCount
+                                                        : 0;
+    if (!rowSelected() || count < kMaxObjects)
+        return false;
+    prompt_.messageBox(messages_.text(kMessageTableFull), PromptButtons::Ok, kQuestionTitle,
+                       PromptIcon::Exclamation);
+    return true;
 }
 
 void AssignmentEditor::remove(int position) {
@@ -564,7 +584,8 @@ void AssignmentEditor::createNew() {
     for (Layer layer : kLayers)
         assignments_.sizes.out(layer) = 0;
     refreshRouting();
-    sizeDialog_.emplace(assignments_, programFolder_, [this](bool created) { sizeDialogClosed(created); });
+    sizeDialog_.emplace(assignments_, messages_, prompt_, programFolder_,
+                        [this](bool created) { sizeDialogClosed(created); });
     if (listener_)
         listener_->sizeDialogShown(true);
 }

@@ -137,6 +137,8 @@ private:
     void cut();
     void paste();
     void insertAt(int position);
+    // Insert and paste at a full table are refused with a message.
+    bool refusedAsFull();
     void remove(int position);
     void columnAction(int column);
 

@@ -33,11 +33,23 @@ constexpr int kDefaultObjects = 4;
 // Twenty characters of Windows-1252, whatever the name holds in memory: a longer name is cut, a character
 // the code page lacks takes one column like any other, and a line end typed into a name cannot split the
 // record.
-std::string nameField(const std::string& name) {
+std::string nameBytes(const std::string& name) {
     std::string bytes = toWindows1252(name).substr(0, kNameWidth);
     std::replace_if(
         bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
     bytes.resize(kNameWidth, ' ');
+    return bytes;
+}
+
+// Read back, a name loses its blanks: it must not start a separator either before or after.
+bool fieldEndsSection(std::string_view field) {
+    return trimBlanks(field).starts_with(kSectionEnd);
+}
+
+std::string nameField(const std::string& name) {
+    std::string bytes = nameBytes(name);
+    if (fieldEndsSection(bytes))
+        bytes[bytes.find('-')] = '_';
     return fromWindows1252(bytes);
 }
 
@@ -127,7 +139,9 @@ public:
         : assignments_(assignments), table_(assignments.editTable), messages_(messages), prompt_(prompt),
           lines_(lines) {}
 
-    void read() {
+    // Returns false when the file had no section at all: then it is no assignment, whatever it holds.
+    bool read() {
+        bool sectionFound = false;
         while (next_ < lines_.size()) {
             const std::string& line = lines_[next_++];
             if (line.starts_with(kSourcesKey))
@@ -136,8 +150,15 @@ public:
                 readDestinations();
             else if (line.starts_with(kSpecialKey))
                 readSpecials();
+            else
+                continue;
+            sectionFound = true;
         }
+        return sectionFound;
     }
+
+    // Connectors outside what a frame carries, read as not assigned.
+    int connectorsBeyondWire() const { return beyondWire_; }
 
 private:
     // A section that runs to the end of the file ends there.
@@ -158,13 +179,23 @@ private:
         return count;
     }
 
+    // A connector the wire cannot carry would reach the matrix as another one (256 as 0, every output at
+    // once for some matrices): it is left unassigned.
+    void readWireConnector(const std::string& line, int n, int& field) {
+        readConnector(line, n, field);
+        if (field != NotAssigned && (field < 0 || field > kLargestConnector)) {
+            field = NotAssigned;
+            ++beyondWire_;
+        }
+    }
+
     void readSources() {
         const int reached = readObjectLines([this](const std::string& line, int i) {
             Source& source = table_.sources[i];
             source.name = readName(line);
             readConnector(line, 1, source.Kin);
             for (Layer layer : kLayers) {
-                readConnector(line, 2 + layerIndex(layer), source.input(layer));
+                readWireConnector(line, 2 + layerIndex(layer), source.input(layer));
                 raiseSize(assignments_.sizes.in(layer), source.input(layer));
             }
         });
@@ -179,7 +210,7 @@ private:
             destination.name = readName(line);
             readConnector(line, 1, destination.Kou);
             for (Layer layer : kLayers) {
-                readConnector(line, 2 + layerIndex(layer), destination.output(layer));
+                readWireConnector(line, 2 + layerIndex(layer), destination.output(layer));
                 raiseSize(assignments_.sizes.out(layer), destination.output(layer));
             }
             destination.Shw = readNumber(line, 6);
@@ -215,6 +246,7 @@ private:
     Prompt& prompt_;
     const std::vector<std::string>& lines_;
     std::size_t next_ = 0;
+    int beyondWire_ = 0;
 };
 
 void setDefaultTable(Assignments& assignments) {
@@ -224,27 +256,57 @@ void setDefaultTable(Assignments& assignments) {
     for (int i = 1; i <= kDefaultObjects; ++i) {
         table.sources[i].name = defaultSourceName(i);
         table.destinations[i].name = defaultDestinationName(i);
-        assignments.specialNames[i] = "Recall setup " + std::to_string(i);
     }
+}
+
+// The file is the operator's, whatever it holds: the program works on the default table and leaves the file
+// alone until the operator saves over it.
+void protectFile(Assignments& assignments, Prompt& prompt, const std::string& text) {
+    assignments.ClearEditTable();
+    setDefaultTable(assignments);
+    assignments.protectedFileName = assignments.editFileName;
+    prompt.messageBox(text, PromptButtons::Ok, "Warning!", PromptIcon::Exclamation);
+}
+
+std::string aroundPath(MessageTable& messages, int message, const std::string& path) {
+    messages.MessageText(message);
+    return messages.part(TextPart::A) + path + messages.part(TextPart::B);
 }
 
 } // namespace
 
+bool nameEndsSection(const std::string& name) {
+    return fieldEndsSection(nameBytes(name));
+}
+
 void ReadAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt& prompt) {
     assignments.ClearEditTable();
-    if (!fileExists(assignments.editFileName)) {
+    const std::string& path = assignments.editFileName;
+    if (assignments.protectedFileName == path)
+        assignments.protectedFileName.clear();
+    if (!fileExists(path)) {
         setDefaultTable(assignments);
         prompt.messageBox(messages.text(kMessageWelcome), PromptButtons::Ok, "", PromptIcon::None);
         return;
     }
     assignments.sizes = MatrixSizes{};
-    const std::optional<std::vector<std::string>> lines = readTextLines(assignments.editFileName);
-    if (!lines) {
-        prompt.messageBox(messages.fileProblem(kMessageCannotRead, assignments.editFileName),
-                          PromptButtons::Ok, "Warning!", PromptIcon::Exclamation);
+    const std::optional<TextFileLines> file = readTextFile(path);
+    if (!file) {
+        protectFile(assignments, prompt, messages.fileProblem(kMessageCannotRead, path));
         return;
     }
-    AssignmentFileReader(assignments, messages, prompt, *lines).read();
+    AssignmentFileReader reader(assignments, messages, prompt, file->lines);
+    if (!reader.read()) {
+        protectFile(assignments, prompt, aroundPath(messages, kMessageNotAnAssignment, path));
+        return;
+    }
+    if (reader.connectorsBeyondWire() > 0)
+        prompt.messageBox(aroundPath(messages, kMessageConnectorsBeyondWire, path) +
+                              numberText(reader.connectorsBeyondWire()) + ")",
+                          PromptButtons::Ok, "Warning!", PromptIcon::Exclamation);
+    if (file->encoding == TextEncoding::Utf8)
+        prompt.messageBox(aroundPath(messages, kMessageReadAsUtf8, path), PromptButtons::Ok, "",
+                          PromptIcon::Information);
 }
 
 bool WriteAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt& prompt) {
@@ -255,6 +317,9 @@ bool WriteAssignmentFile(Assignments& assignments, MessageTable& messages, Promp
         return false;
     }
     assignments.assignmentsChanged = false;
+    // Saved over on purpose: the file now holds an assignment of ours.
+    if (assignments.protectedFileName == assignments.activeFileName)
+        assignments.protectedFileName.clear();
     return true;
 }
 

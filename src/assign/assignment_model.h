@@ -11,6 +11,8 @@ namespace rl4 {
 inline constexpr int NotAssigned = 257;
 inline constexpr int kMaxObjects = 256;
 inline constexpr int kSpecialFunctions = 18;
+// A connector number travels in one byte of a frame: a larger one would reach the matrix as another.
+inline constexpr int kLargestConnector = 255;
 
 struct Source {
     std::string name;

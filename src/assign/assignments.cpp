@@ -14,6 +14,13 @@ std::string specialFunctionName(int index) {
     return "Recall setup " + std::to_string(index - 1);
 }
 
+std::array<std::string, kSpecialFunctions + 1> fixedSpecialNames() {
+    std::array<std::string, kSpecialFunctions + 1> names{};
+    for (int i = 1; i <= kSpecialFunctions; ++i)
+        names[static_cast<std::size_t>(i)] = specialFunctionName(i);
+    return names;
+}
+
 std::string defaultSourceName(int number) {
     return "Source " + std::to_string(number);
 }
@@ -69,8 +76,7 @@ void Assignments::ApplyEditTable() {
 }
 
 void Assignments::setFixedSpecialNames() {
-    for (int i = 1; i <= kSpecialFunctions; ++i)
-        specialNames[i] = specialFunctionName(i);
+    specialNames = fixedSpecialNames();
 }
 
 } // namespace rl4

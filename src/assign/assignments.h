@@ -12,6 +12,9 @@ namespace rl4 {
 // 17 "VCA-", 18 "VCA+".
 std::string specialFunctionName(int index);
 
+// The special-function names by position, index 0 not used.
+std::array<std::string, kSpecialFunctions + 1> fixedSpecialNames();
+
 // Names a new object gets: "Source 1", "Dest 1".
 std::string defaultSourceName(int number);
 std::string defaultDestinationName(int number);
@@ -26,10 +29,14 @@ struct Assignments {
     MatrixSizes sizes;
     // Whether some object of the active table has a connector on the layer, indexed by layerIndex.
     std::array<bool, 4> layerUsed{};
-    // Shared by the three tables; index 0 is not used.
-    std::array<std::string, kSpecialFunctions + 1> specialNames{};
+    // Shared by the three tables; index 0 is not used. Fixed from the start, so that a first file written
+    // before any was read names them as every later one does.
+    std::array<std::string, kSpecialFunctions + 1> specialNames = fixedSpecialNames();
     std::string editFileName;
     std::string activeFileName;
+    // A path whose file was there but could not be taken as an assignment: the operator's file, which only
+    // an explicit save may write over.
+    std::string protectedFileName;
     bool assignmentsChanged = false;
     // Called once the active table has changed, so that the sheet is rebuilt from it.
     std::function<void()> rebuildSheet;
@@ -39,6 +46,8 @@ struct Assignments {
     void ClearEditTable();
     void ApplyEditTable();
     void setFixedSpecialNames();
+    // Whether the active table may be written to its file without the operator asking for it.
+    bool mayWriteUnasked() const { return protectedFileName.empty() || activeFileName != protectedFileName; }
 };
 
 // A record count that is safe to walk the tables with.

@@ -1,5 +1,6 @@
 #include "assign/change_dialog_model.h"
 
+#include "assign/assignment_file.h"
 #include "text/number_text.h"
 #include "text/text_fields.h"
 
@@ -426,6 +427,12 @@ void ChangeDialogModel::validchangeagn_Click() {
     if (!open_)
         return;
     const ObjectKind kind = ownKind();
+    // The operator can still correct the name: the dialog stays open.
+    if (kind != ObjectKind::Special && nameEndsSection(cbnomagn.text)) {
+        prompt_.messageBox(messages_.text(kMessageNameEndsSection), PromptButtons::Ok, caption,
+                           PromptIcon::Exclamation);
+        return;
+    }
     if (kind != ObjectKind::Special) {
         if (kind == ObjectKind::Source)
             table_.sources[static_cast<std::size_t>(row_)].name = cbnomagn.text;

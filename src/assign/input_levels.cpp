@@ -72,18 +72,12 @@ void InputLevels::sendMode(bool balanced, int audioInput) {
                  audioInput);
 }
 
-int InputLevels::selectedActiveInput() const {
-    const AssignmentTable& table = assignments_.activeTable;
-    if (!validRecord(currentRow_, table.sourceCount))
-        return NotAssigned;
-    return table.sources[static_cast<std::size_t>(currentRow_)].Ain;
-}
-
 std::string InputLevels::modeCaption(bool balanced) const {
     return caption(balanced ? kBalancedCaption : kUnbalancedCaption, messages_);
 }
 
 void InputLevels::lockAndHide() {
+    selectedInput_ = NotAssigned;
     controlsVisible = false;
     controlsEnabled = false;
     for (int id = editor_menu::kBalanced; id <= editor_menu::kAdjustAll; ++id)
@@ -116,8 +110,9 @@ void InputLevels::sourceRowClicked() {
     const int input = validRecord(currentRow_, edit.sourceCount)
                           ? edit.sources[static_cast<std::size_t>(currentRow_)].Ain
                           : NotAssigned;
-    // Input 0 is the matrix's no-source input: it has no gain to set.
-    controlsVisible = input != NotAssigned && input != 0;
+    // Input 0 is the matrix's no-source input: it has no gain or mode to set, but it can feed the monitor.
+    selectedInput_ = input == 0 ? NotAssigned : input;
+    controlsVisible = selectedInput_ != NotAssigned;
     if (controlsVisible) {
         sliagn = kGainMinimum;
         menu_.setChecked(editor_menu::kBalanced, false);
@@ -141,6 +136,7 @@ void InputLevels::sourceRowClicked() {
 }
 
 void InputLevels::otherRowClicked(bool destinationsView) {
+    selectedInput_ = NotAssigned;
     menu_.setChecked(editor_menu::kAdjustmentsEnable, false);
     for (int id : {editor_menu::kAdjustmentsEnable, editor_menu::kBalanced, editor_menu::kUnbalanced,
                    editor_menu::kAdjustAll})
@@ -160,17 +156,15 @@ void InputLevels::sliagn_Change(int value) {
     if (!controlsEnabled || value < kGainMinimum || value > kGainMaximum)
         return;
     sliagn = kGainMinimum;
-    const int input = selectedActiveInput();
-    if (input != NotAssigned)
-        sendGain(value, input);
+    if (selectedInput_ != NotAssigned)
+        sendGain(value, selectedInput_);
 }
 
 void InputLevels::setMode(bool balanced) {
     menu_.setChecked(editor_menu::kBalanced, false);
     menu_.setChecked(editor_menu::kUnbalanced, false);
-    const int input = selectedActiveInput();
-    if (input != NotAssigned)
-        sendMode(balanced, input);
+    if (selectedInput_ != NotAssigned)
+        sendMode(balanced, selectedInput_);
 }
 
 void InputLevels::cmdbal_Click() {

@@ -20,7 +20,7 @@ inline constexpr int kGainMaximum = 31;
 // no mode is checked.
 class InputLevels {
 public:
-    // `currentRow` is the editor's selected record, which the level commands act on.
+    // `currentRow` is the editor's selected record, whose audio input the level commands act on.
     InputLevels(Link& link, Assignments& assignments, MessageTable& messages, Prompt& prompt,
                 EditorMenu& menu, const int& currentRow);
 
@@ -70,8 +70,6 @@ private:
     void sendGain(int level, int audioInput);
     void sendMode(bool balanced, int audioInput);
     void setLocked(bool locked);
-    // Audio input of the selected source in the active table; NotAssigned when there is none.
-    int selectedActiveInput() const;
     std::string modeCaption(bool balanced) const;
     bool fiveByte() const { return link_.protocolLength == 5; }
 
@@ -81,6 +79,10 @@ private:
     Prompt& prompt_;
     EditorMenu& menu_;
     const int& currentRow_;
+    // The audio input of the row clicked, as the list shows it, for every level command until the next
+    // click or refill: after an unsaved insert the same record number in the active table is another
+    // source. NotAssigned when the row has none.
+    int selectedInput_ = NotAssigned;
 };
 
 } // namespace rl4

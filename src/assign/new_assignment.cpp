@@ -1,5 +1,7 @@
 #include "assign/new_assignment.h"
 
+#include "assign/assignments.h"
+
 #include <algorithm>
 
 namespace rl4 {
@@ -104,6 +106,38 @@ void addSeparate(const NewAssignmentRequest& request, AssignmentTable& table, in
     }
 }
 
+// Cuts every layer to the connectors a frame carries; true when one was longer.
+bool keepWithinWire(NewAssignmentRequest& request) {
+    const int most = request.numberFromOne ? kLargestConnector : kLargestConnector + 1;
+    bool cut = false;
+    for (Layer layer : kLayers) {
+        for (int* size : {&request.sizes.in(layer), &request.sizes.out(layer)}) {
+            cut |= *size > most;
+            *size = std::min(*size, most);
+        }
+    }
+    return cut;
+}
+
+template <typename Record, typename Connector>
+bool twoOnZero(const std::array<Record, kMaxObjects + 1>& records, int count, Connector connector) {
+    for (Layer layer : kLayers) {
+        const auto onZero =
+            std::count_if(records.begin() + 1, records.begin() + 1 + usableCount(count),
+                          [&](const Record& record) { return connector(record, layer) == 0; });
+        if (onZero > 1)
+            return true;
+    }
+    return false;
+}
+
+bool connectorZeroShared(const AssignmentTable& table) {
+    return twoOnZero(table.sources, table.sourceCount,
+                     [](const Source& source, Layer layer) { return source.input(layer); }) ||
+           twoOnZero(table.destinations, table.destinationCount,
+                     [](const Destination& destination, Layer layer) { return destination.output(layer); });
+}
+
 } // namespace
 
 int firstDestinationTouch(int lastSourceTouch, bool numberFromOne) {
@@ -117,7 +151,12 @@ int firstDestinationTouch(int lastSourceTouch, bool numberFromOne) {
     return lastSourceTouch + 1;
 }
 
-void buildNewAssignment(const NewAssignmentRequest& request, AssignmentTable& table) {
+NewAssignmentNotes buildNewAssignment(const NewAssignmentRequest& asked, AssignmentTable& table) {
+    NewAssignmentRequest request = asked;
+    NewAssignmentNotes notes;
+    notes.sizesCut = keepWithinWire(request);
+    notes.sizes = request.sizes;
+
     table.sourceCount = 0;
     table.destinationCount = 0;
     for (int r = 1; r <= kMaxObjects; ++r) {
@@ -127,8 +166,9 @@ void buildNewAssignment(const NewAssignmentRequest& request, AssignmentTable& ta
         else
             addSeparate(request, table, r, n);
     }
+    notes.connectorZeroShared = connectorZeroShared(table);
     if (!request.giveTouches)
-        return;
+        return notes;
 
     int touch = request.numberFromOne ? 1 : 0;
     for (int s = 1; s <= table.sourceCount; ++s)
@@ -136,6 +176,7 @@ void buildNewAssignment(const NewAssignmentRequest& request, AssignmentTable& ta
     touch = firstDestinationTouch(touch - 1, request.numberFromOne);
     for (int d = 1; d <= table.destinationCount; ++d)
         table.destinations[static_cast<std::size_t>(d)].Kou = touch++;
+    return notes;
 }
 
 } // namespace rl4

@@ -3,6 +3,8 @@
 #include "assign/assignments.h"
 #include "assign/new_assignment.h"
 #include "sheet/rgb_colour.h"
+#include "text/message_table.h"
+#include "text/prompt.h"
 
 #include <array>
 #include <functional>
@@ -29,8 +31,8 @@ class SizeDialogModel {
 public:
     // The output fields start at the output sizes the program knows; `closed` is told whether an assignment
     // was created.
-    SizeDialogModel(Assignments& assignments, std::string programFolder,
-                    std::function<void(bool created)> closed);
+    SizeDialogModel(Assignments& assignments, MessageTable& messages, Prompt& prompt,
+                    std::string programFolder, std::function<void(bool created)> closed);
 
     std::string edsizeinvideonumber = "0", edsizeinaudionumber = "0", edsizeinrgbnumber = "0",
                 edsizeinycnumber = "0";
@@ -65,7 +67,9 @@ public:
     NewAssignmentRequest request() const;
 
     // Takes the sizes, replaces the edit table's objects with the new ones and names the table
-    // newassign.agn in the program folder; nothing is applied or written.
+    // newassign.agn in the program folder; nothing is applied or written. A prefix that would give names
+    // the file cannot hold is refused with a message and the dialog stays open; layers cut to the
+    // connectors a frame carries and objects sharing connector 0 are told after the building.
     void cmdsizecreate_Click();
     void cmdsizecancel_Click();
     bool isOpen() const { return open_; }
@@ -74,7 +78,12 @@ private:
     void setNaming(NamingMode naming) { naming_ = naming; }
     void close(bool created);
 
+    // Whether a prefix that names objects would make names that end a section of the file.
+    bool prefixEndsSection(const NewAssignmentRequest& request) const;
+
     Assignments& assignments_;
+    MessageTable& messages_;
+    Prompt& prompt_;
     std::string programFolder_;
     std::function<void(bool)> closed_;
     NamingMode naming_ = NamingMode::Global;

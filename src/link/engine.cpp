@@ -82,10 +82,12 @@ void Engine::startUpMatrix() {
     loadAssignment();
     if (link.portNumber == 0) {
         prompt_.messageBox(matrixLabel_, PromptButtons::Ok, "", PromptIcon::Information);
-        connexionFile.ReadConnexionFile(settings.connexionPath);
+        const bool read = connexionFile.ReadConnexionFile(settings.connexionPath);
         sheet.FillSheet();
-        routingCommands.DownloadRouting();
-        sheet.connexionsChanged = false;
+        if (read) {
+            routingCommands.DownloadRouting();
+            sheet.connexionsChanged = false;
+        }
     } else {
         statusReader.ReadMatrixStatus();
         sheet.FillSheet();
@@ -123,7 +125,7 @@ void Engine::frm1_Close(const WorkspaceLayout& layout) {
     // The question, or the file dialog after it, may have been closed because the program was told to end.
     if (sheet.connexionsChanged && prompt_.unattended())
         keepChangedConnexions();
-    if (assignments.assignmentsChanged)
+    if (assignments.assignmentsChanged && assignments.mayWriteUnasked())
         WriteAssignmentFile(assignments, messages, prompt_);
     takeLayout(layout);
     writeSettings();
@@ -157,7 +159,9 @@ void Engine::offerKeptConnexions() {
     if (prompt_.unattended())
         return;
     if (answer == kAnswerYes) {
-        connexionFile.ReadConnexionFile(path);
+        // A kept file that cannot be read stays for another try; ReadConnexionFile has said why.
+        if (!connexionFile.ReadConnexionFile(path))
+            return;
         sheet.FillSheet();
         routingCommands.DownloadRouting();
         sheet.connexionsChanged = true;
@@ -238,10 +242,11 @@ void Engine::toolWindowPlaced(WindowPlace Settings::*window, WindowPlace place) 
 void Engine::openConnexionFile() {
     const std::string path = prompt_.openFileDialog(messages.text(kMessageOpenSheet), kConnexionFilter,
                                                     kConnexionExtension, settings.connexionPath);
-    if (!isConnexionFileName(path))
+    // A file that cannot be read leaves everything as it was, so that changed routing is still offered for
+    // saving.
+    if (!isConnexionFileName(path) || !connexionFile.ReadConnexionFile(path))
         return;
     settings.connexionPath = path;
-    connexionFile.ReadConnexionFile(path);
     // Rows whose new entry sends nothing (no source, no connector) would otherwise keep the old names.
     sheet.FillSheet();
     routingCommands.DownloadRouting();
@@ -259,10 +264,8 @@ void Engine::saveConnexionFile() {
 void Engine::saveConnexionFileAs() {
     const std::string path = prompt_.saveFileDialog(messages.text(kMessageSaveSheet), kConnexionFilter,
                                                     kConnexionExtension, settings.connexionPath);
-    if (!isConnexionFileName(path))
-        return;
-    settings.connexionPath = path;
-    connexionFile.WriteConnexionFile(path);
+    if (isConnexionFileName(path) && connexionFile.WriteConnexionFile(path))
+        settings.connexionPath = path;
 }
 
 void Engine::rowClicked(int row) {

@@ -123,6 +123,60 @@ mode_t modeForReplacement(const std::string& path) {
     return 0666 & ~mask;
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+bool wellFormedUtf8BeyondAscii(std::string_view text) {
+    bool beyondAscii = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto decoded = decodeUtf8(text.substr(at));
+        if (!decoded)
+            return false;
+        beyondAscii |= decoded->second > 1;
+        at += decoded->second;
+    }
+    return beyondAscii;
+}
+
+std::optional<std::string> fileBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    char chunk[8192];
+    for (;;) {
+        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (count == 0)
+            break;
+        bytes.append(chunk, static_cast<std::size_t>(count));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+template <typename Decode>
+std::vector<std::string> splitLines(const std::string& bytes, Decode decode) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        auto end = bytes.find('\n', start);
+        const bool lastLine = end == std::string::npos;
+        if (lastLine)
+            end = bytes.size();
+        std::size_t length = end - start;
+        if (!lastLine && length > 0 && bytes[end - 1] == '\r')
+            --length;
+        lines.push_back(decode(bytes.substr(start, length)));
+        start = end + 1;
+    }
+    return lines;
+}
+
 } // namespace
 
 std::string fromWindows1252(const std::string& bytes) {
@@ -158,39 +212,24 @@ bool fileExists(const std::string& path) {
 }
 
 std::optional<std::vector<std::string>> readTextLines(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const std::optional<std::string> bytes = fileBytes(path);
+    if (!bytes)
         return std::nullopt;
-    std::string bytes;
-    char chunk[8192];
-    for (;;) {
-        const ssize_t count = ::read(fd, chunk, sizeof chunk);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (count == 0)
-            break;
-        bytes.append(chunk, static_cast<std::size_t>(count));
-    }
-    ::close(fd);
+    return splitLines(*bytes, fromWindows1252);
+}
 
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        auto end = bytes.find('\n', start);
-        const bool lastLine = end == std::string::npos;
-        if (lastLine)
-            end = bytes.size();
-        std::size_t length = end - start;
-        if (!lastLine && length > 0 && bytes[end - 1] == '\r')
-            --length;
-        lines.push_back(fromWindows1252(bytes.substr(start, length)));
-        start = end + 1;
-    }
-    return lines;
+std::optional<TextFileLines> readTextFile(const std::string& path) {
+    std::optional<std::string> bytes = fileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    const bool marked = bytes->starts_with(kUtf8Mark);
+    if (marked)
+        bytes->erase(0, kUtf8Mark.size());
+    if (!marked && !wellFormedUtf8BeyondAscii(*bytes))
+        return TextFileLines{splitLines(*bytes, fromWindows1252), TextEncoding::Windows1252};
+    // A marked file with a damaged sequence still reads; the damaged bytes become '?' when written.
+    return TextFileLines{splitLines(*bytes, [](const std::string& line) { return line; }),
+                         TextEncoding::Utf8};
 }
 
 std::string writeTextLines(const std::string& path, const std::vector<std::string>& lines) {

@@ -58,7 +58,7 @@ bool ConnexionFile::WriteConnexionFile(const std::string& path) {
     return true;
 }
 
-void ConnexionFile::ReadConnexionFile(const std::string& path) {
+bool ConnexionFile::ReadConnexionFile(const std::string& path) {
     if (!fileExists(path)) {
         messages_.MessageText(kMissingFileMessage);
         prompt_.messageBox(messages_.part(TextPart::A) + path + messages_.part(TextPart::B),
@@ -66,19 +66,19 @@ void ConnexionFile::ReadConnexionFile(const std::string& path) {
         assignments_.activeTable.destinationCount = kNewFileSize;
         for (Layer layer : kLayers)
             assignments_.sizes.out(layer) = kNewFileSize;
-        WriteConnexionFile(path);
-        return;
+        return WriteConnexionFile(path);
     }
 
     const auto lines = readTextLines(path);
     if (!lines) {
         prompt_.messageBox(messages_.fileProblem(kMessageCannotRead, path), PromptButtons::Ok, "",
                            PromptIcon::Exclamation);
-        return;
+        return false;
     }
     routing_.clearForFile();
     for (const std::string& line : *lines)
         applyLine(line);
+    return true;
 }
 
 void ConnexionFile::applyLine(const std::string& line) {

@@ -21,9 +21,10 @@ public:
     bool WriteConnexionFile(const std::string& path);
 
     // Loads the file into the routing table, with nothing known of the matrix, so that the download that
-    // follows sends every routed entry. A missing file is made anew with eight destinations; a file that
-    // exists but cannot be read is reported and leaves the table as it was.
-    void ReadConnexionFile(const std::string& path);
+    // follows sends every routed entry. A missing file is made anew with eight destinations. Returns false,
+    // after a message, when the file exists but cannot be read (the table is left as it was) or could not
+    // be made.
+    bool ReadConnexionFile(const std::string& path);
 
 private:
     void applyLine(const std::string& line);

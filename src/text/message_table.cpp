@@ -262,6 +262,51 @@ constexpr MessageRow kMessages[] = {
     {kMessageCannotRead, Fr, TextPart::A, "Impossible de lire le fichier "},
     {kMessageCannotWrite, En, TextPart::A, "Cannot write the file "},
     {kMessageCannotWrite, Fr, TextPart::A, "Impossible d'écrire le fichier "},
+    {kMessageNotAnAssignment, En, TextPart::A, "The file "},
+    {kMessageNotAnAssignment, En, TextPart::B,
+     " is not an assignment file. The program keeps a default assignment and will not write over this file "
+     "unless you save the assignment to it."},
+    {kMessageNotAnAssignment, Fr, TextPart::A, "Le fichier "},
+    {kMessageNotAnAssignment, Fr, TextPart::B,
+     " n'est pas un fichier d'assignation. Le programme garde une assignation par défaut et n'écrira sur ce "
+     "fichier que si vous y enregistrez l'assignation."},
+    {kMessageReadAsUtf8, En, TextPart::A, "The file "},
+    {kMessageReadAsUtf8, En, TextPart::B,
+     " is in UTF-8. It was read as such and will be saved in Windows-1252, where the characters it lacks "
+     "become \"?\"."},
+    {kMessageReadAsUtf8, Fr, TextPart::A, "Le fichier "},
+    {kMessageReadAsUtf8, Fr, TextPart::B,
+     " est en UTF-8. Il a été lu comme tel et sera enregistré en Windows-1252, où les caractères absents "
+     "deviennent \"?\"."},
+    {kMessageConnectorsBeyondWire, En, TextPart::A, "The file "},
+    {kMessageConnectorsBeyondWire, En, TextPart::B,
+     " gives connectors outside 0..255, which the matrix cannot receive; they are read as not assigned ("},
+    {kMessageConnectorsBeyondWire, Fr, TextPart::A, "Le fichier "},
+    {kMessageConnectorsBeyondWire, Fr, TextPart::B,
+     " donne des connecteurs hors de 0..255, que la matrice ne peut pas recevoir ; ils sont lus comme non "
+     "assignés ("},
+    {kMessageConnectorsCut, En, TextPart::A,
+     "Connector numbers stop at 255, the largest the matrix can receive: longer layers end there."},
+    {kMessageConnectorsCut, Fr, TextPart::A,
+     "Les numéros de connecteur s'arrêtent à 255, le plus grand que la matrice puisse recevoir : les couches "
+     "plus longues s'y arrêtent."},
+    {kMessageNameEndsSection, En, TextPart::A,
+     "A name cannot start with ten hyphens (----------): in the assignment file such a line ends the list."},
+    {kMessageNameEndsSection, Fr, TextPart::A,
+     "Un nom ne peut pas commencer par dix tirets (----------) : dans le fichier d'assignation, une telle "
+     "ligne termine la liste."},
+    {kMessageTableFull, En, TextPart::A,
+     "An assignment holds at most 256 sources and 256 destinations: there is no room for another one."},
+    {kMessageTableFull, Fr, TextPart::A,
+     "Une assignation compte au plus 256 sources et 256 destinations : il n'y a plus de place."},
+    {kMessageConnectorZeroShared, En, TextPart::A,
+     "Numbered from 0, the first source or destination takes connector 0, as \"Disconnect\" and \"All Dest\" "
+     "do: the matrix status cannot tell them apart and the sheet shows \"?\". Number from 1, or leave out "
+     "\"Disconnect\" and \"All Dest\"."},
+    {kMessageConnectorZeroShared, Fr, TextPart::A,
+     "Numérotés à partir de 0, la première source ou destination prend le connecteur 0, comme \"Disconnect\" "
+     "et \"All Dest\" : l'état de la matrice ne peut pas les distinguer et la feuille affiche \"?\". "
+     "Numérotez à partir de 1, ou retirez \"Disconnect\" et \"All Dest\"."},
     {kMessageSourceTouch, En, TextPart::A, "Source touch"},
     {kMessageSourceTouch, Fr, TextPart::A, "Touche de source"},
     {kMessageDestinationTouch, En, TextPart::A, "Destination touch"},

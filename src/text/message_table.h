@@ -12,9 +12,17 @@ enum class TextPart { A, B, C, D, E, F };
 inline constexpr int kLanguageEnglish = 1;
 inline constexpr int kLanguageFrench = 2;
 
-// Messages of this program's own, numbered after the inherited table: a file that cannot be read or written.
+// Messages of this program's own, numbered after the inherited table: a file that cannot be read or written,
+// files and objects the matrix or the file format cannot hold.
 inline constexpr int kMessageCannotRead = 200;
 inline constexpr int kMessageCannotWrite = 201;
+inline constexpr int kMessageNotAnAssignment = 202;      // A, the path, B
+inline constexpr int kMessageReadAsUtf8 = 203;           // A, the path, B
+inline constexpr int kMessageConnectorsBeyondWire = 204; // A, the path, B, the count, ")"
+inline constexpr int kMessageConnectorsCut = 205;
+inline constexpr int kMessageNameEndsSection = 206;
+inline constexpr int kMessageTableFull = 207;
+inline constexpr int kMessageConnectorZeroShared = 208;
 // What kind of object a keyboard touch of the 5-byte EEPROM image selects, while its line is written.
 inline constexpr int kMessageSourceTouch = 240;
 inline constexpr int kMessageDestinationTouch = 241;

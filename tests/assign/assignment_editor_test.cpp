@@ -167,13 +167,20 @@ TEST(AssignmentEditorTest, EditCommandsNeverGrowATableBeyond256OrActWithoutARow)
     rig.editor.frmagn_MenuEvent(999);
     EXPECT_EQ(rig.edit().sourceCount, 256);
 
-    rig.editor.lvagn_ItemClick(255);
-    rig.editor.frmagn_MenuEvent(204);
-    rig.editor.lvagn_ItemClick(0);
-    rig.editor.frmagn_MenuEvent(202);
+    EXPECT_TRUE(rig.prompt.questions.empty()) << "without a row nothing is refused";
+
+    // A full table refuses insert and paste, and says why.
+    for (int id : {204, 202, 203}) {
+        rig.editor.lvagn_ItemClick(id == 204 ? 255 : 0);
+        rig.editor.frmagn_MenuEvent(id);
+    }
     EXPECT_EQ(rig.edit().sourceCount, 256);
     EXPECT_EQ(rig.source(1).name, "Source 1");
     EXPECT_FALSE(rig.engine.assignments.assignmentsChanged);
+    ASSERT_EQ(rig.prompt.questions.size(), 3u);
+    EXPECT_EQ(
+        rig.prompt.questions[0].text,
+        "An assignment holds at most 256 sources and 256 destinations: there is no room for another one.");
 }
 
 TEST(AssignmentEditorTest, ColumnsAreErasedOrFilledAfterTwoQuestionsWithoutConflictChecks) {

@@ -1,4 +1,5 @@
 #include "assign/assignment_file.h"
+#include "files/scratch_folder.h"
 #include "platform/text_file.h"
 #include "support/scripted_prompt.h"
 
@@ -61,7 +62,7 @@ protected:
 TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     AssignmentTable& table = assignments.activeTable;
     table.sourceCount = 3;
-    table.sources[1] = {"Caméra 1", 1, 0, NotAssigned, 12, 256};
+    table.sources[1] = {"Caméra 1", 1, 0, NotAssigned, 12, 255};
     table.sources[2] = {"A name much longer than twenty", NotAssigned, 7, 3, NotAssigned, NotAssigned};
     table.sources[3] = {"  Ünicode ✓ ", 64, NotAssigned, NotAssigned, NotAssigned, NotAssigned};
     table.destinationCount = 2;
@@ -69,7 +70,6 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     table.destinations[2].name = "Rec";
     table.specials[1].Ksp = 5;
     table.specials[18].Ksp = 0;
-    assignments.setFixedSpecialNames();
     assignments.sizes = {16, 8, 4, 2, 0, 0, 1, 1};
     assignments.assignmentsChanged = true;
 
@@ -78,7 +78,7 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     std::string expected = "Video In = 16\r\nVideo Out = 8\r\nAudio In = 4\r\nAudio Out = 2\r\n"
                            "RVB In = 0\r\nRVB Out = 0\r\nYW In = 1\r\nYW Out = 1\r\n" +
                            kSeparatorLine + "SOURCES             |Kin|Vin|Ain|Rin|YWi|\r\n";
-    expected += pad20("Cam\xE9ra 1") + "|  1|  0|   | 12|256|\r\n";
+    expected += pad20("Cam\xE9ra 1") + "|  1|  0|   | 12|255|\r\n";
     expected += "A name much longer t|   |  7|  3|   |   |\r\n";
     expected += pad20("  \xDCnicode ? ") + "| 64|   |   |   |   |\r\n";
     expected +=
@@ -109,7 +109,7 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     EXPECT_EQ(assignments.specialNames[1], "Take");
     const MatrixSizes& sizes = assignments.sizes;
     EXPECT_EQ((std::array{sizes.videoIn, sizes.audioIn, sizes.rgbIn, sizes.ycIn}),
-              (std::array{7, 3, 12, 256}));
+              (std::array{7, 3, 12, 255}));
     EXPECT_EQ((std::array{sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut}),
               (std::array{1, 2, 0, 3}));
 }
@@ -140,12 +140,19 @@ TEST_F(AssignmentFileTest, MissingFileGivesTheWelcomeTable) {
     EXPECT_EQ(edit.sources[1].name, "Source 1");
     EXPECT_EQ(edit.destinations[4].name, "Dest 4");
     EXPECT_EQ(edit.sources[4].Vin, NotAssigned);
-    EXPECT_EQ(assignments.specialNames[4], "Recall setup 4");
-    EXPECT_EQ(assignments.specialNames[5], "");
     EXPECT_EQ(assignments.sizes.videoIn, 9);
     ASSERT_EQ(prompt.questions.size(), 1u);
     EXPECT_EQ(prompt.questions[0].text, messages.text(96));
     EXPECT_EQ(prompt.questions[0].buttons, PromptButtons::Ok);
+
+    // The first file saved names the special functions as every later one will.
+    assignments.ApplyEditTable();
+    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
+    const std::vector<std::string> lines = *readTextLines(path);
+    ASSERT_GE(lines.size(), 19u);
+    for (int f = 1; f <= kSpecialFunctions; ++f)
+        EXPECT_EQ(lines[lines.size() - 20 + static_cast<std::size_t>(f)],
+                  pad20(specialFunctionName(f)) + "|   |");
 }
 
 TEST_F(AssignmentFileTest, OverlongSectionsAreCutWithAWarning) {
@@ -167,15 +174,20 @@ TEST_F(AssignmentFileTest, OverlongSectionsAreCutWithAWarning) {
     const AssignmentTable& edit = assignments.editTable;
     EXPECT_EQ(edit.sourceCount, 256);
     EXPECT_EQ(edit.sources[256].name, "S256");
-    EXPECT_EQ(assignments.sizes.videoIn, 256);
+    EXPECT_EQ(edit.sources[256].Vin, NotAssigned) << "256 would reach the matrix as 0";
+    EXPECT_EQ(assignments.sizes.videoIn, 255);
     EXPECT_EQ(edit.destinationCount, 256);
     EXPECT_EQ(edit.specials[18].Ksp, 18);
-    ASSERT_EQ(prompt.questions.size(), 3u);
+    ASSERT_EQ(prompt.questions.size(), 4u);
     // The count stops where the section is cut, however long it was.
     EXPECT_EQ(prompt.questions[0].text, path + " a trop de sources ( 257)");
     EXPECT_EQ(prompt.questions[0].title, "Warning!");
     EXPECT_EQ(prompt.questions[1].text, path + " a trop de destinations ( 257)");
     EXPECT_EQ(prompt.questions[2].text, path + " a trop de sources ( 25)");
+    EXPECT_EQ(prompt.questions[3].text,
+              "Le fichier " + path +
+                  " donne des connecteurs hors de 0..255, que la matrice ne peut pas recevoir ; ils sont lus "
+                  "comme non assignés ( 1)");
 }
 
 TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
@@ -192,7 +204,7 @@ TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
     const Destination& first = edit.destinations[1];
     EXPECT_EQ(first.name, "Écran d'été");
     EXPECT_EQ((std::array{first.Kou, first.Vou, first.Aou, first.Rou, first.YWo}),
-              (std::array{12, 0, -1, 4, 8}));
+              (std::array{12, 0, NotAssigned, 4, 8}));
     EXPECT_EQ(first.Shw, -1);
     EXPECT_EQ(first.ad, (std::array{1, 2, 3, 4, 5, 6}));
     const Destination& shortLine = edit.destinations[2];
@@ -212,7 +224,139 @@ TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
     EXPECT_EQ(assignments.sizes.videoOut, 2);
     EXPECT_EQ(assignments.sizes.audioOut, 0);
     EXPECT_EQ(assignments.sizes.ycOut, 8);
+    ASSERT_EQ(prompt.questions.size(), 1u) << "a Windows-1252 file is no UTF-8 file";
+    EXPECT_EQ(prompt.questions[0].text,
+              "The file " + path +
+                  " gives connectors outside 0..255, which the matrix cannot receive; they are read as not "
+                  "assigned ( 1)");
+}
+
+// A file that is not an assignment stays as it is: the program works on the default table and does not
+// write the file unasked; only an explicit save does.
+TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
+    std::string random;
+    for (int i = 0; i < 65536; ++i)
+        random += static_cast<char>((i * 7919 + i / 251) % 256);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("SOURCES             |Kin|\r\nCam 1               |   |\r\n"))
+        utf16 += std::string{c, '\0'};
+    const std::string unreadable = (folder / "locked.agn").string();
+    fs::create_symlink("/proc/self/mem", unreadable);
+    struct Case {
+        std::string what;
+        std::string bytes;
+        std::string path;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"binary", random, path, "The file " + path + " is not an assignment file."},
+        {"UTF-16", utf16, path, "The file " + path + " is not an assignment file."},
+        {"no section line", "Video In = 8\r\nCam 1               |   |  1|\r\n", path,
+         "The file " + path + " is not an assignment file."},
+        {"unreadable", "", unreadable, "Cannot read the file " + unreadable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.path == path)
+            test::ScratchFolder::write(path, c.bytes);
+        prompt.questions.clear();
+        assignments.editFileName = c.path;
+        read();
+        ASSERT_EQ(prompt.questions.size(), 1u);
+        EXPECT_TRUE(prompt.questions[0].text.starts_with(c.message)) << prompt.questions[0].text;
+        const AssignmentTable& edit = assignments.editTable;
+        EXPECT_EQ(edit.sourceCount, 4);
+        EXPECT_EQ(edit.destinationCount, 4);
+        EXPECT_EQ(edit.sources[4].name, "Source 4");
+        EXPECT_EQ(edit.sources[1].Vin, NotAssigned);
+
+        assignments.ApplyEditTable();
+        assignments.assignmentsChanged = true;
+        EXPECT_FALSE(assignments.mayWriteUnasked());
+        if (c.path == path) {
+            EXPECT_EQ(fileBytes(), c.bytes);
+        }
+    }
+
+    // Reading another file leaves the protection where it was; saving over the file ends it.
+    assignments.editFileName = (folder / "other.agn").string();
+    read();
+    assignments.ApplyEditTable();
+    EXPECT_TRUE(assignments.mayWriteUnasked());
+    assignments.editFileName = path;
+    read();
+    assignments.ApplyEditTable();
+    ASSERT_FALSE(assignments.mayWriteUnasked());
+    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
+    EXPECT_TRUE(assignments.mayWriteUnasked());
+    EXPECT_TRUE(fileBytes().starts_with("Video In = "));
+}
+
+// Names with accents from a UTF-8 editor take one column each, so the fields after them stay in place; the
+// file is written back in Windows-1252.
+TEST_F(AssignmentFileTest, Utf8FilesAreReadAsUtf8AndWrittenBackInWindows1252) {
+    const std::string body = "SOURCES             |Kin|Vin|Ain|Rin|YWi|\r\n"
+                             "Caméra été          |  3|  1|  2|   |   |\r\n"
+                             "Ωmega               |   |  4|   |   |   |\r\n"
+                             "----------\r\n";
+    for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        SCOPED_TRACE(mark.empty() ? "without mark" : "with mark");
+        test::ScratchFolder::write(path, mark + body);
+        prompt.questions.clear();
+        read();
+        const AssignmentTable& edit = assignments.editTable;
+        ASSERT_EQ(edit.sourceCount, 2);
+        EXPECT_EQ(edit.sources[1], (Source{"Caméra été", 3, 1, 2, NotAssigned, NotAssigned}));
+        EXPECT_EQ(edit.sources[2].name, "Ωmega");
+        EXPECT_EQ(edit.sources[2].Vin, 4);
+        ASSERT_EQ(prompt.questions.size(), 1u);
+        EXPECT_EQ(prompt.questions[0].text,
+                  "The file " + path +
+                      " is in UTF-8. It was read as such and will be saved in Windows-1252, where the "
+                      "characters it lacks become \"?\".");
+    }
+    assignments.ApplyEditTable();
+    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
+    const std::string written = fileBytes();
+    EXPECT_NE(written.find("Cam\xE9ra \xE9t\xE9          |  3|  1|  2|   |   |\r\n"), std::string::npos);
+    EXPECT_NE(written.find("?mega               |   |  4|"), std::string::npos);
+
+    // Plain ASCII is the same in both: no notice.
+    test::ScratchFolder::write(path, "SOURCES      \r\nCam                 |   |  1|\r\n");
+    prompt.questions.clear();
+    read();
     EXPECT_TRUE(prompt.questions.empty());
+}
+
+// A name that reads like a separator would end its section and lose every later object of it.
+TEST_F(AssignmentFileTest, NamesThatLookLikeASectionEndAreWrittenSoThatTheyReadBack) {
+    const std::pair<std::string, bool> names[] = {
+        {"----------", true},       {"  ------------x", true}, {"---------", false},
+        {"--------- -", false},     {"Cam ----------", false}, {std::string(11, ' ') + "---------", false},
+        {"----------Camera", true},
+    };
+    AssignmentTable& table = assignments.activeTable;
+    table.sourceCount = static_cast<int>(std::size(names)) + 1;
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        EXPECT_EQ(nameEndsSection(names[i].first), names[i].second) << names[i].first;
+        table.sources[i + 1].name = names[i].first;
+        table.sources[i + 1].Vin = static_cast<int>(i);
+    }
+    table.sources[table.sourceCount].name = "Last";
+    table.destinationCount = 1;
+    table.destinations[1].name = "----------";
+    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
+    EXPECT_NE(fileBytes().find("\r\n  _-----------x     |   |  1|"), std::string::npos);
+
+    read();
+    const AssignmentTable& edit = assignments.editTable;
+    ASSERT_EQ(edit.sourceCount, table.sourceCount);
+    EXPECT_EQ(edit.sources[1].name, "_---------");
+    EXPECT_EQ(edit.sources[7].name, "_---------Camera");
+    EXPECT_EQ(edit.sources[3].name, "---------");
+    EXPECT_EQ(edit.sources[table.sourceCount].name, "Last");
+    ASSERT_EQ(edit.destinationCount, 1);
+    EXPECT_EQ(edit.destinations[1].name, "_---------");
 }
 
 TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {

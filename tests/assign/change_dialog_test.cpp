@@ -241,5 +241,25 @@ TEST_F(ChangeDialogTest, TypedValuesAreTakenAsTheyStandWithEnterAsOk) {
     EXPECT_EQ(edit().sources[4], (Source{"Mic 12", N, N, N, N, N}));
 }
 
+// In the file such a name would end the list, losing every later object: it is refused, and the dialog
+// stays open for the operator to correct it.
+TEST_F(ChangeDialogTest, ANameThatReadsAsASectionEndIsRefused) {
+    for (int view : {kSourcesView, kDestinationsView}) {
+        ChangeDialogModel& d = open(view, 2);
+        d.cbnomagn.text = "  ----------";
+        d.boxKeyPress(13);
+        EXPECT_TRUE(d.isOpen());
+        d.cbnomagn.text = "--------- 2";
+        d.validchangeagn_Click();
+        EXPECT_FALSE(d.isOpen());
+    }
+    EXPECT_EQ(edit().sources[2].name, "--------- 2");
+    EXPECT_EQ(edit().destinations[2].name, "--------- 2");
+    ASSERT_EQ(prompt.questions.size(), 2u);
+    EXPECT_EQ(prompt.questions[1].text, "A name cannot start with ten hyphens (----------): in the "
+                                        "assignment file such a line ends the list.");
+    EXPECT_EQ(prompt.questions[1].title, "Changing a Destination assignment");
+}
+
 } // namespace
 } // namespace rl4::test

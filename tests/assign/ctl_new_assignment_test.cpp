@@ -1,6 +1,7 @@
 #include "app/ctl_new_assignment.h"
 #include "editor_rig.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -82,6 +83,7 @@ TEST(CtlNewAssignmentTest, UsageAndFileErrors) {
         {"--naming", "diagonal", path},
         {"--video-in-prefix", "Cam", path},
         {"--naming", "separate", "--dest-prefix", "Out", path},
+        {"--source-prefix", "----------", "--video-in", "4", path},
     };
     for (const auto& args : wrong) {
         const CtlRun refused = run(args);
@@ -89,6 +91,14 @@ TEST(CtlNewAssignmentTest, UsageAndFileErrors) {
         EXPECT_NE(refused.err.find("Try 'routelane4ctl new-assignment --help'."), std::string::npos);
     }
     EXPECT_FALSE(fileExists(path));
+
+    // What the size dialog tells goes to the error stream, and the file is written all the same.
+    const CtlRun cut = run({"--video-in", "256", "--video-out", "2", path});
+    EXPECT_EQ(cut.status, 0) << cut.err;
+    EXPECT_NE(cut.err.find("stop at 255"), std::string::npos) << cut.err;
+    EXPECT_NE(ScratchFolder::bytes(path).find("Source 255          |   |255|"), std::string::npos);
+    EXPECT_EQ(ScratchFolder::bytes(path).find("256|"), std::string::npos);
+    std::filesystem::remove(path);
 
     const CtlRun help = run({"--help"});
     EXPECT_EQ(help.status, 0);

@@ -62,13 +62,12 @@ public:
 };
 
 // The engine as the program wires it, the editor beside it, and a matrix on port 1 that echoes the frames
-// `answers` accepts (all, unless a test says otherwise). Everything written to the matrix stays readable
-// with sent().
+// `answers` accepts (all, unless a test says otherwise), or answers what `answers` makes of them. Everything
+// written to the matrix stays readable with sent().
 struct EditorRig {
     explicit EditorRig(int protocolLength = 5) {
         editor.setListener(&notices);
         engine.assignments.activeFileName = folder.path("routelane4.agn");
-        engine.assignments.setFixedSpecialNames();
         Link& link = engine.link;
         link.portNumber = 1;
         link.protocolLength = protocolLength;
@@ -131,7 +130,8 @@ struct EditorRig {
     EditorNotices notices;
     Engine engine{folder.folder(), clock, opener, prompt, listener};
     AssignmentEditor& editor = engine.editor;
-    std::function<bool(const Bytes&)> answers = [](const Bytes&) { return true; };
+    // Whether the matrix answers a frame; it answers with the frame as this leaves it.
+    std::function<bool(Bytes&)> answers = [](Bytes&) { return true; };
 
 private:
     Bytes pending_;

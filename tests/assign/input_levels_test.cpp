@@ -92,11 +92,16 @@ TEST_F(InputLevelsTest, LevelsChangeOnlyWhileUnlockedAndShowWhatTheMatrixConfirm
     EXPECT_EQ(levels.sliagnHint, "Input Level Adjustment");
     for (int id : {401, 402, 403, 404, 407})
         EXPECT_TRUE(menu.enabled(id)) << id;
+    // The matrix takes 19 where 20 was asked: the slider shows what it took.
+    rig.answers = [](Bytes& frame) {
+        frame[3] = 19;
+        return true;
+    };
     rig.editor.sliagn_Change(20);
     rig.editor.sliagn_Change(32);
     EXPECT_EQ(rig.sent(), five('L', 1, 20));
-    EXPECT_EQ(levels.sliagn, 20);
-    EXPECT_EQ(levels.lblvolagn, "-18 dB");
+    EXPECT_EQ(levels.sliagn, 19);
+    EXPECT_EQ(levels.lblvolagn, "-21 dB");
 
     rig.answers = [](const Bytes&) { return false; };
     rig.editor.sliagn_Change(31);
@@ -115,6 +120,20 @@ TEST_F(InputLevelsTest, LevelsChangeOnlyWhileUnlockedAndShowWhatTheMatrixConfirm
     EXPECT_FALSE(menu.enabled(401));
     rig.editor.frmagn_MenuEvent(401);
     EXPECT_TRUE(rig.sent().empty());
+}
+
+// After an unsaved delete, record 2 of the list is source 3 while record 2 of the active table is still
+// source 2: the levels act on the input the list shows.
+TEST_F(InputLevelsTest, LevelsActOnTheAudioInputOfTheRowClicked) {
+    clickSource(2);
+    rig.editor.frmagn_MenuEvent(205);
+    clickSource(2);
+    EXPECT_EQ(rig.sent(), frames({five('l', 5, 0), five('g', 5, 0)}));
+    unlock();
+    rig.answers = [](Bytes&) { return false; };
+    rig.editor.sliagn_Change(12);
+    rig.editor.frmagn_MenuEvent(402);
+    EXPECT_EQ(rig.sent(), frames({five('L', 5, 12), five('G', 5, 1)}));
 }
 
 TEST_F(InputLevelsTest, AdjustAllSendsTheChosenGainToEveryAudioInput) {

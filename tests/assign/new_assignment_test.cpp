@@ -1,4 +1,5 @@
 #include "assign/size_dialog_model.h"
+#include "support/scripted_prompt.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -11,6 +12,7 @@ constexpr int N = NotAssigned;
 struct Built {
     std::vector<Source> sources;
     std::vector<Destination> destinations;
+    NewAssignmentNotes notes;
 };
 
 // Builds into a table as the editor leaves it when the size dialog opens: cleared, counts untouched.
@@ -18,8 +20,8 @@ Built build(const NewAssignmentRequest& request) {
     Assignments assignments;
     assignments.ClearEditTable();
     AssignmentTable& table = assignments.editTable;
-    buildNewAssignment(request, table);
     Built built;
+    built.notes = buildNewAssignment(request, table);
     built.sources.assign(table.sources.begin() + 1, table.sources.begin() + 1 + table.sourceCount);
     built.destinations.assign(table.destinations.begin() + 1,
                               table.destinations.begin() + 1 + table.destinationCount);
@@ -77,14 +79,45 @@ TEST(NewAssignmentTest, SeparateNamingGivesOneObjectPerNumberAndLayerWithoutExtr
     EXPECT_EQ(built.destinations, (std::vector<Destination>{destination("YC-YUV out 1", {N, N, N, 1})}));
 }
 
-TEST(NewAssignmentTest, NeverMoreThan256ObjectsOfAKind) {
-    NewAssignmentRequest request;
-    request.sizes = {.videoIn = 300, .videoOut = 256};
-    const Built global = build(request);
-    EXPECT_EQ(global.sources.size(), 256u);
-    EXPECT_EQ(global.sources.back().name, "Source 256");
-    EXPECT_EQ(global.destinations.back().name, "Dest 256") << "no room left for All Dest";
+// A frame carries connectors up to 255: numbered from 1 a layer stops there, numbered from 0 it holds 256.
+TEST(NewAssignmentTest, ConnectorsStopAt255AndObjectsOnConnector0AreNoted) {
+    struct Case {
+        bool fromOne;
+        bool extras; // Disconnect and All Dest
+        int size;    // video inputs and outputs alike
+        std::size_t objects;
+        Source lastSource;
+        bool cut;
+        bool zeroShared;
+    };
+    const Case cases[] = {
+        {true, true, 300, 256, {"Disconnect", N, 0, N, N, N}, true, false},
+        {true, true, 256, 256, {"Disconnect", N, 0, N, N, N}, true, false},
+        {true, false, 255, 255, {"Source 255", N, 255, N, N, N}, false, false},
+        {false, true, 256, 256, {"Source 255", N, 255, N, N, N}, false, false},
+        {false, false, 257, 256, {"Source 255", N, 255, N, N, N}, true, false},
+        {false, true, 4, 5, {"Disconnect", N, 0, N, N, N}, false, true},
+        {false, false, 4, 4, {"Source 3", N, 3, N, N, N}, false, false},
+        {false, true, 0, 1, {"Disconnect", N, N, N, N, N}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + (c.fromOne ? " from 1" : " from 0") +
+                     (c.extras ? " extras" : ""));
+        NewAssignmentRequest request;
+        request.numberFromOne = c.fromOne;
+        request.addDisconnect = request.addAllDest = c.extras;
+        request.sizes = {.videoIn = c.size, .videoOut = c.size};
+        const Built built = build(request);
+        ASSERT_EQ(built.sources.size(), c.objects);
+        EXPECT_EQ(built.sources.back(), c.lastSource);
+        EXPECT_EQ(built.destinations.size(), c.size == 0 ? 1u : c.objects);
+        EXPECT_EQ(built.notes.sizesCut, c.cut);
+        EXPECT_EQ(built.notes.sizes.videoIn, std::min(c.size, c.fromOne ? 255 : 256));
+        EXPECT_EQ(built.notes.sizes.videoOut, built.notes.sizes.videoIn);
+        EXPECT_EQ(built.notes.connectorZeroShared, c.zeroShared);
+    }
 
+    NewAssignmentRequest request;
     request.naming = NamingMode::Separate;
     request.sizes = {.videoIn = 200, .audioIn = 200};
     const Built separate = build(request);
@@ -126,7 +159,9 @@ TEST(SizeDialogTest, NamingModesAndTheFieldsAsTyped) {
     assignments.sizes = {.videoOut = 16, .audioOut = 8};
     assignments.ClearEditTable();
     std::optional<bool> created;
-    SizeDialogModel dialog(assignments, "/data", [&created](bool made) { created = made; });
+    MessageTable messages;
+    test::ScriptedPrompt prompt;
+    SizeDialogModel dialog(assignments, messages, prompt, "/data", [&created](bool made) { created = made; });
     EXPECT_EQ(dialog.edsizeinvideonumber, "0");
     EXPECT_EQ(dialog.edsizeoutvideonumber, "16");
     EXPECT_EQ(dialog.edsizeoutaudionumber, "8");
@@ -161,11 +196,64 @@ TEST(SizeDialogTest, NamingModesAndTheFieldsAsTyped) {
     EXPECT_TRUE(assignments.assignmentsChanged);
 
     Assignments untouched;
-    SizeDialogModel cancelled(untouched, "/data", [&created](bool made) { created = made; });
+    SizeDialogModel cancelled(untouched, messages, prompt, "/data",
+                              [&created](bool made) { created = made; });
     cancelled.cmdsizecancel_Click();
     EXPECT_EQ(created, false);
     EXPECT_EQ(untouched.editTable.sourceCount, 4);
     EXPECT_FALSE(untouched.assignmentsChanged);
+    EXPECT_TRUE(prompt.questions.empty());
+}
+
+// Names that would end a section of the file are refused before anything changes; what the matrix cannot
+// take or tell apart is told once the table is built.
+TEST(SizeDialogTest, RefusesPrefixesThatEndASectionAndTellsWhatItCut) {
+    struct Case {
+        std::string globalPrefix;
+        std::string videoPrefix; // separate naming when not empty
+        bool fromOne;
+        std::string videoIn;
+        std::vector<int> messages;
+    };
+    const Case cases[] = {
+        {"----------", "", true, "2", {kMessageNameEndsSection}},
+        {"  ----------Cam", "", true, "2", {kMessageNameEndsSection}},
+        {"---------", "", true, "2", {}},
+        {"----------", "Video in", true, "2", {}},
+        {"Source", "----------", true, "2", {kMessageNameEndsSection}},
+        {"Source", "----------", true, "0", {}},
+        {"Source", "", true, "256", {kMessageConnectorsCut}},
+        {"Source", "", false, "4", {kMessageConnectorZeroShared}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.globalPrefix + " / " + c.videoPrefix + " / " + c.videoIn);
+        Assignments assignments;
+        assignments.ClearEditTable();
+        MessageTable messages;
+        messages.setLanguage(kLanguageFrench);
+        test::ScriptedPrompt prompt;
+        SizeDialogModel dialog(assignments, messages, prompt, "/data", nullptr);
+        dialog.edsizeinglobal = c.globalPrefix;
+        dialog.edsizeinvradix = c.videoPrefix;
+        if (!c.videoPrefix.empty())
+            dialog.optradixseparate_Click();
+        dialog.chkorigin = c.fromOne;
+        dialog.edsizeinvideonumber = c.videoIn;
+        dialog.edsizeoutvideonumber = "1";
+        dialog.cmdsizecreate_Click();
+
+        std::vector<std::string> told;
+        for (const test::AskedQuestion& question : prompt.questions)
+            told.push_back(question.text);
+        std::vector<std::string> expected;
+        for (int message : c.messages)
+            expected.push_back(messages.text(message));
+        EXPECT_EQ(told, expected);
+        const bool refused = c.messages == std::vector<int>{kMessageNameEndsSection};
+        EXPECT_EQ(dialog.isOpen(), refused);
+        EXPECT_EQ(assignments.assignmentsChanged, !refused);
+        EXPECT_EQ(assignments.editFileName, refused ? "" : "/data/newassign.agn");
+    }
 }
 
 } // namespace

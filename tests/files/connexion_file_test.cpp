@@ -3,6 +3,7 @@
 #include "support/scripted_prompt.h"
 
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -94,14 +95,23 @@ TEST_F(ConnexionFileTest, ReadsOnlyLinesThatNameADestinationOfTheTable) {
     EXPECT_EQ(assignments.activeTable.destinationCount, 4);
 
     test::ScratchFolder::write(path, kHeader);
-    file.ReadConnexionFile(path);
+    EXPECT_TRUE(file.ReadConnexionFile(path));
     for (int d = 0; d <= kMaxObjects; ++d)
         expectRoute(d, 0, 0, 0, 0, 0);
+
+    // A file that is there but cannot be read leaves the table as it was.
+    route(2, 5, 6, 7, 8, 20);
+    const std::string locked = scratch.path("locked.cnx");
+    std::filesystem::create_symlink("/proc/self/mem", locked);
+    EXPECT_FALSE(file.ReadConnexionFile(locked));
+    expectRoute(2, 5, 6, 7, 8, 20);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0].text, "Cannot read the file " + locked);
 }
 
 TEST_F(ConnexionFileTest, MissingFileIsReportedAndMadeWithEightDestinations) {
     route(1, 2, 0, 0, 0, 31);
-    file.ReadConnexionFile(path);
+    EXPECT_TRUE(file.ReadConnexionFile(path));
     ASSERT_EQ(prompt.questions.size(), 1u);
     EXPECT_EQ(prompt.questions[0].text, "The connexion file: " + path + " don't exist.");
     EXPECT_EQ(assignments.activeTable.destinationCount, 8);
@@ -115,6 +125,8 @@ TEST_F(ConnexionFileTest, MissingFileIsReportedAndMadeWithEightDestinations) {
     EXPECT_EQ(test::ScratchFolder::bytes(path), lines);
 
     messages.setLanguage(kLanguageFrench);
+    EXPECT_FALSE(file.ReadConnexionFile(scratch.path("missing/autre.cnx"))) << "cannot be made";
+    EXPECT_EQ(prompt.questions.size(), 3u);
     file.ReadConnexionFile(scratch.path("autre.cnx"));
     EXPECT_EQ(prompt.questions.back().text,
               "Le fichier de commutation :" + scratch.path("autre.cnx") + " n'existe pas.");

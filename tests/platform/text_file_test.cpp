@@ -67,6 +67,37 @@ TEST(TextFile, WritesCrLfAndReadsEitherLineEnd) {
     EXPECT_EQ(readTextLines(folder.path()), std::nullopt);
 }
 
+// Text from a UTF-8 editor is told by its mark or by being well-formed UTF-8 beyond ASCII; anything else
+// is Windows-1252, byte for byte.
+TEST(TextFile, ReadsUtf8WhereTheBytesSaySo) {
+    TempFolder folder;
+    const std::string path = folder.path("x.agn");
+    using enum TextEncoding;
+    const struct {
+        std::string bytes;
+        std::vector<std::string> lines;
+        TextEncoding encoding;
+    } cases[] = {
+        {"Cam 1\r\n", {"Cam 1"}, Windows1252},
+        {"Cam\xE9ra\r\n", {"Cam\u00E9ra"}, Windows1252},
+        {"Cam\xC3\xA9ra \xE2\x82\xAC\r\n", {"Cam\u00E9ra \u20AC"}, Utf8},
+        {"\xC3\xA9t\xC3\xA9 \xE9", {"\u00C3\u00A9t\u00C3\u00A9 \u00E9"}, Windows1252},
+        {"\xEF\xBB\xBF"
+         "Cam 1\r\nx",
+         {"Cam 1", "x"},
+         Utf8},
+        {"\xEF\xBB\xBF\xE9", {"\xE9"}, Utf8},
+    };
+    for (const auto& c : cases) {
+        putBytes(path, c.bytes);
+        const std::optional<TextFileLines> read = readTextFile(path);
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->lines, c.lines) << c.bytes;
+        EXPECT_EQ(read->encoding, c.encoding) << c.bytes;
+    }
+    EXPECT_FALSE(readTextFile(folder.path("none")).has_value());
+}
+
 TEST(TextFile, ReplacesAFileWholeKeepingItsMode) {
     TempFolder folder;
     const std::string path = folder.path("routelane4.set");

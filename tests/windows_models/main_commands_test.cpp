@@ -1,3 +1,4 @@
+#include "platform/text_file.h"
 #include "sheet/main_menu.h"
 #include "window_rig.h"
 
@@ -150,6 +151,81 @@ TEST(MainCommands, SheetModesQuitKeysAndWorkspace) {
 
     rig.engine.settings.connexionPath = "/data/show.cnx";
     EXPECT_EQ(rig.commands.frm1_MenuOver(102), "Saves the connexions in the file called: /data/show.cnx");
+}
+
+// 101 opens and downloads a connexion file and shows it in the title; 102 saves to the current file, or asks
+// as 103 does when that is no connexion file; 103 saves under a new name and leaves the title. A cancelled
+// dialog, another extension, or a file that cannot be read or written changes nothing but the message.
+TEST(MainCommands, ConnexionFileCommandsChangeStateOnlyWhenTheFileWasReadOrWritten) {
+    using Kind = AskedQuestion::Kind;
+    struct Case {
+        int id;
+        std::string current; // the current connexion file
+        std::string answer;  // of the file dialog, when one is expected
+        std::vector<Kind> asked;
+        std::string after; // the current connexion file afterwards
+        bool titled;       // the title shows the new file
+        bool written;      // `after` was written
+    };
+    const std::string kCurrent = "routelane4.cnx";
+    const Case cases[] = {
+        {101, kCurrent, "", {Kind::OpenFile}, kCurrent, false, false},
+        {101, kCurrent, "notes.txt", {Kind::OpenFile}, kCurrent, false, false},
+        {101, kCurrent, "locked.cnx", {Kind::OpenFile, Kind::MessageBox}, kCurrent, false, false},
+        {101, kCurrent, "show.cnx", {Kind::OpenFile}, "show.cnx", true, false},
+        {102, "current.cnx", "", {}, "current.cnx", false, true},
+        {102, "current.txt", "saved.cnx", {Kind::SaveFile}, "saved.cnx", false, true},
+        {103, kCurrent, "", {Kind::SaveFile}, kCurrent, false, false},
+        {103, kCurrent, "saved.cnx", {Kind::SaveFile}, "saved.cnx", false, true},
+        {103, kCurrent, "missing/saved.cnx", {Kind::SaveFile, Kind::MessageBox}, kCurrent, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.id) + " " + c.current + " " + c.answer);
+        WindowRig rig;
+        rig.simulate(5);
+        const ScratchFolder& folder = rig.folder;
+        ScratchFolder::write(folder.path("show.cnx"), "  1|  2|  0|  0|  0| 31\r\n");
+        std::filesystem::create_symlink("/proc/self/mem", folder.path("locked.cnx"));
+        rig.engine.settings.connexionPath = folder.path(c.current);
+        rig.engine.routing.wanted(Layer::Video, 1) = 4;
+        rig.engine.sheet.connexionsChanged = true;
+        if (!c.asked.empty())
+            rig.prompt.answerPath(c.answer.empty() ? "" : folder.path(c.answer));
+
+        rig.commands.frm1_MenuEvent(c.id);
+        std::vector<Kind> asked;
+        for (const AskedQuestion& question : rig.prompt.questions)
+            asked.push_back(question.kind);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(rig.engine.settings.connexionPath, folder.path(c.after));
+        EXPECT_EQ(rig.engine.title().ends_with("Connexion sheet /" + c.after), c.titled)
+            << rig.engine.title();
+        EXPECT_EQ(fileExists(folder.path(c.after)) && c.after != "show.cnx", c.written);
+        const bool changedNothing = c.after == kCurrent;
+        EXPECT_EQ(rig.engine.sheet.connexionsChanged, changedNothing);
+        EXPECT_EQ(rig.engine.routing.wanted(Layer::Video, 1), c.titled ? 2 : 4);
+    }
+}
+
+// A file that is not an assignment is the operator's: the default table stands in for it, and a change of
+// the selection marks is not written over it at shutdown.
+TEST(MainCommands, ShutdownLeavesAFileThatIsNoAssignmentAsItWas) {
+    WindowRig rig;
+    rig.simulate(5);
+    std::string random;
+    for (int i = 0; i < 65536; ++i)
+        random += static_cast<char>((i * 2654435761U) >> 24);
+    const std::string path = rig.folder.path("routelane4.agn");
+    ScratchFolder::write(path, random);
+    rig.engine.loadAssignment();
+    ASSERT_EQ(rig.prompt.questions.size(), 1u);
+    EXPECT_TRUE(rig.prompt.questions[0].text.starts_with("The file " + path + " is not an assignment file."));
+    EXPECT_EQ(rig.engine.assignments.activeTable.destinations[4].name, "Dest 4");
+
+    rig.commands.frm1_MenuEvent(204);
+    ASSERT_TRUE(rig.engine.assignments.assignmentsChanged);
+    rig.commands.frm1_Close();
+    EXPECT_EQ(ScratchFolder::bytes(path), random);
 }
 
 } // namespace
