@@ -14,112 +14,117 @@ constexpr std::array<char, kLayerCount> same(char letter) {
 constexpr std::array<char, kLayerCount> kSwitchLetters = {'V', 'A', 'R', 'Y'};
 constexpr std::array<char, kLayerCount> kReadLetters = {'v', 'a', 'r', 'y'};
 
-constexpr MessageForm kReadSwitch{kReadLetters, DataForm::ChannelZero, "reading switch"};
-constexpr MessageForm kReadGain{same('l'), DataForm::ChannelValue, "reading gain"};
-constexpr MessageForm kReadBalance{same('g'), DataForm::ChannelValue, "reading bal/unbal"};
-constexpr MessageForm kReadVca{same('n'), DataForm::ChannelValue, "reading VCA"};
+constexpr MessageForm kReadSwitch{kReadLetters, DataForm::ChannelZero, TextId::ReadingSwitch};
+constexpr MessageForm kReadGain{same('l'), DataForm::ChannelValue, TextId::ReadingGain};
+constexpr MessageForm kReadBalance{same('g'), DataForm::ChannelValue, TextId::ReadingBalance};
+constexpr MessageForm kReadVca{same('n'), DataForm::ChannelValue, TextId::ReadingVca};
 
 // The hidden value lists of the reads are empty, so their value index stays 0 and the input byte with it.
 const std::array<ToolFunction, kFunctionCount> kFunctions = {{
-    {"Switch : Write",
-     "Input",
+    {TextId::SwitchWrite,
+     TextId::Input,
      ValueList::SwitchInputs,
      1,
-     "Output",
+     TextId::Output,
      ChannelList::LayerOutputs,
      1,
      true,
      true,
      false,
-     {kSwitchLetters, DataForm::ChannelValue, "switching"},
+     {kSwitchLetters, DataForm::ChannelValue, TextId::Switching},
      kReadSwitch},
-    {"Switch : Read", nullptr, ValueList::Hidden, 0, "Output", ChannelList::LayerOutputs, 1, true, false,
-     false, kReadSwitch, std::nullopt},
-    {"Gain : Write",
-     "Level",
+    {TextId::SwitchRead, std::nullopt, ValueList::Hidden, 0, TextId::Output, ChannelList::LayerOutputs, 1,
+     true, false, false, kReadSwitch, std::nullopt},
+    {TextId::GainWrite,
+     TextId::Level,
      ValueList::GainLevels,
      26,
-     "Input",
+     TextId::Input,
      ChannelList::AudioInputs,
      1,
      false,
      true,
      true,
-     {same('L'), DataForm::ChannelValue, "adjusting gain"},
+     {same('L'), DataForm::ChannelValue, TextId::AdjustingGain},
      kReadGain},
-    {"Gain : Read", nullptr, ValueList::Hidden, 0, "Input", ChannelList::AudioInputs, 1, false, false, false,
-     kReadGain, std::nullopt},
-    {"Bal/Unbal Write",
-     "Impedance",
+    {TextId::GainRead, std::nullopt, ValueList::Hidden, 0, TextId::Input, ChannelList::AudioInputs, 1, false,
+     false, false, kReadGain, std::nullopt},
+    {TextId::BalanceWrite,
+     TextId::Impedance,
      ValueList::Impedance,
      0,
-     "Input",
+     TextId::Input,
      ChannelList::AudioInputs,
      1,
      false,
      true,
      false,
-     {same('G'), DataForm::ChannelValue, "selecting bal/unbal"},
+     {same('G'), DataForm::ChannelValue, TextId::SelectingBalance},
      kReadBalance},
-    {"Bal/Unbal Read", nullptr, ValueList::Hidden, 0, "Input", ChannelList::AudioInputs, 1, false, false,
-     false, kReadBalance, std::nullopt},
-    {"VCA Write",
-     "Level",
+    {TextId::BalanceRead, std::nullopt, ValueList::Hidden, 0, TextId::Input, ChannelList::AudioInputs, 1,
+     false, false, false, kReadBalance, std::nullopt},
+    {TextId::VcaWrite,
+     TextId::Level,
      ValueList::VcaLevels,
      31,
-     "Output",
+     TextId::Output,
      ChannelList::AudioOutputs,
      1,
      false,
      true,
      false,
-     {same('N'), DataForm::ChannelValue, "adjusting VCA"},
+     {same('N'), DataForm::ChannelValue, TextId::AdjustingVca},
      kReadVca},
-    {"VCA Read", nullptr, ValueList::Hidden, 0, "Output", ChannelList::AudioOutputs, 1, false, false, false,
-     kReadVca, std::nullopt},
-    {"VCA SetUp Write",
-     "Power on",
+    {TextId::VcaRead, std::nullopt, ValueList::Hidden, 0, TextId::Output, ChannelList::AudioOutputs, 1, false,
+     false, false, kReadVca, std::nullopt},
+    {TextId::SetupWrite,
+     TextId::PowerOn,
      ValueList::PowerOn,
      2,
-     "Slope (Sec)",
+     TextId::Slope,
      ChannelList::Slope,
      2,
      false,
      true,
      false,
-     {same('P'), DataForm::Setup, "setting SetUp"},
-     MessageForm{same('p'), DataForm::LetterThrice, "reading SetUp"}},
-    {"VCA SetUp Read",
-     nullptr,
+     {same('P'), DataForm::Setup, TextId::SettingSetup},
+     MessageForm{same('p'), DataForm::LetterThrice, TextId::ReadingSetupFirst}},
+    {TextId::SetupRead,
+     std::nullopt,
      ValueList::Hidden,
      0,
-     nullptr,
+     std::nullopt,
      ChannelList::Hidden,
      0,
      false,
      false,
      false,
-     {same('p'), DataForm::LetterThrice, "reading Setup"},
+     {same('p'), DataForm::LetterThrice, TextId::ReadingSetup},
      std::nullopt},
 }};
 
-constexpr std::array<const char*, kLayerCount> kLayerNames = {"Video", "Audio", "RGB", "YC"};
+constexpr std::array<TextId, kLayerCount> kLayerNames = {TextId::Video, TextId::Audio, TextId::Rgb,
+                                                         TextId::Yc};
 
 constexpr int kSlopeSeconds = 9;
 constexpr std::uint8_t kSetupOutputByte = 0x50;
 
-std::string decibels(int level) {
-    return (level > 0 ? "+" : "") + std::to_string(level) + " dB";
+std::string decibels(int level, Language language) {
+    return caption(TextId::Decibels, language, {(level > 0 ? "+" : "") + std::to_string(level)});
 }
 
 // Index 0 of a level list is the lowest level the matrix has, and the few above it are coarse steps down
 // to the range where the levels go by 3 dB.
-std::vector<std::string> levelList(std::vector<std::string> coarse, int firstFine) {
+std::vector<std::string> levelList(std::initializer_list<int> coarseLevels, int firstFine,
+                                   Language language) {
     constexpr int kLevels = 32;
     constexpr int kStep = 3;
-    for (int level = firstFine; static_cast<int>(coarse.size()) < kLevels; level += kStep)
-        coarse.push_back(decibels(level));
-    return coarse;
+    std::vector<std::string> levels;
+    for (int level : coarseLevels)
+        levels.push_back(decibels(level, language));
+    for (int level = firstFine; static_cast<int>(levels.size()) < kLevels; level += kStep)
+        levels.push_back(decibels(level, language));
+    return levels;
 }
 
 std::vector<std::string> numbered(std::string first, int count) {
@@ -139,22 +144,28 @@ int validFunction(int index) {
     return index >= 0 && index < kFunctionCount ? index : 0;
 }
 
-const std::array<const char*, kLayerCount>& layerNames() {
+const std::array<TextId, kLayerCount>& layerNames() {
     return kLayerNames;
 }
 
-std::vector<std::string> valueEntries(ValueList list, int layer, const LayerSizes& sizes) {
+std::vector<std::string> valueEntries(ValueList list, int layer, const LayerSizes& sizes, Language language) {
+    const auto texts = [language](std::initializer_list<TextId> ids) {
+        std::vector<std::string> entries;
+        for (TextId id : ids)
+            entries.emplace_back(caption(id, language));
+        return entries;
+    };
     switch (list) {
     case ValueList::SwitchInputs:
-        return numbered("unused", sizes.inputs[static_cast<std::size_t>(layer)]);
+        return numbered(caption(TextId::Unused, language), sizes.inputs[static_cast<std::size_t>(layer)]);
     case ValueList::GainLevels:
-        return levelList({"-120 dB", "-100 dB", "-80 dB"}, -69);
+        return levelList({-120, -100, -80}, -69, language);
     case ValueList::VcaLevels:
-        return levelList({"-120 dB", "-100 dB"}, -87);
+        return levelList({-120, -100}, -87, language);
     case ValueList::Impedance:
-        return {"Balanced", "Unbalanced"};
+        return texts({TextId::Balanced, TextId::Unbalanced});
     case ValueList::PowerOn:
-        return {"VCA min", "VCA max", "VCA recall"};
+        return texts({TextId::VcaMin, TextId::VcaMax, TextId::VcaRecall});
     case ValueList::Hidden:
         break;
     }

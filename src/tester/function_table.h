@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tester/tool_texts.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -25,18 +27,18 @@ struct MessageForm {
     // The letter by layer (Video, Audio, RGB, YC); functions without a layer repeat theirs.
     std::array<char, kLayerCount> letters;
     DataForm data;
-    const char* statusText;
+    TextId statusText;
 };
 
 enum class ValueList { Hidden, SwitchInputs, GainLevels, VcaLevels, Impedance, PowerOn };
 enum class ChannelList { Hidden, LayerOutputs, AudioInputs, AudioOutputs, Slope };
 
 struct ToolFunction {
-    const char* listText;
-    const char* valueCaption;
+    TextId listText;
+    std::optional<TextId> valueCaption;
     ValueList values;
     int valueDefault;
-    const char* channelCaption;
+    std::optional<TextId> channelCaption;
     ChannelList channels;
     int channelDefault;
     bool usesLayer;
@@ -53,7 +55,7 @@ const ToolFunction& toolFunction(int index);
 // The function of an index, function 0 for an index outside the table.
 int validFunction(int index);
 
-const std::array<const char*, kLayerCount>& layerNames();
+const std::array<TextId, kLayerCount>& layerNames();
 
 // Inputs and outputs of each layer, as the settings give them.
 struct LayerSizes {
@@ -61,14 +63,14 @@ struct LayerSizes {
     std::array<int, kLayerCount> outputs;
 };
 
-std::vector<std::string> valueEntries(ValueList list, int layer, const LayerSizes& sizes);
+std::vector<std::string> valueEntries(ValueList list, int layer, const LayerSizes& sizes, Language language);
 std::vector<std::string> channelEntries(ChannelList list, int layer, const LayerSizes& sizes);
 
 struct Message {
     std::uint8_t modeByte;
     std::uint8_t outputByte;
     std::uint8_t inputByte;
-    std::string statusText;
+    TextId statusText;
 
     std::array<std::uint8_t, 5> frame() const { return {0x02, modeByte, outputByte, inputByte, 0x03}; }
 };

@@ -5,60 +5,30 @@
 #include "platform/program_folder.h"
 #include "platform/system_clock.h"
 #include "tester/protocol_tool.h"
+#include "tester/qt_language.h"
 #include "tester/qt_tool_prompt.h"
+#include "tester/termination_notice.h"
+#include "tester/tool_options.h"
 #include "tester/tool_port.h"
 #include "tester/tool_window.h"
 
 #include <QApplication>
 #include <iostream>
-#include <optional>
-#include <string_view>
 
 namespace rl4::tester {
 namespace {
 
 constexpr const char* kProgram = "protocol";
 
-constexpr const char* kUsage = R"(Usage: protocol [--data DIR]
-Builds single 5-byte messages for a matrix routing switcher by hand, sends them once, on change or
-continuously, and shows the bytes of each answer in decimal or hexadecimal.
-
-Options:
-  --data DIR   program folder (protocol.set, protocol.ports);
-               default: the executable's folder when writable, else ~/.local/share/protocol
-  --help       show this text
-
-Ports are chosen by number, 1 to 4. protocol.ports in the program folder maps a number to a device or a
-serial device server, one N=TARGET a line (2=/dev/ttyUSB0, 3=socket://10.0.0.40:4001); a number without
-a line is /dev/ttyS<N-1>.
-Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used.
-)";
-
 enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66 };
 
-struct Options {
-    std::optional<std::string> data;
-    bool help = false;
-};
-
-// Read before the window system starts, so that help and usage errors need no display.
-std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--data" && i + 1 < argc) {
-            options.data = argv[++i];
-        } else {
-            error = arg == "--data" ? "--data needs a folder" : "unknown option '" + std::string(arg) + "'";
-            return std::nullopt;
-        }
-    }
-    return options;
-}
-
-int run(const std::string& folder) {
+int run(const std::string& folder, Language language) {
+    const QtLanguage qtLanguage(language);
+    if (!qtLanguage.loaded())
+        std::cerr << kProgram << ": "
+                  << caption(TextId::QtTextsMissing, language,
+                             {QtLanguage::translationsFolder().toStdString()})
+                  << '\n';
     const PortMap map = PortMap::load(folder, kPortMapFile);
     for (const std::string& problem : map.problems())
         std::cerr << kProgram << ": " << problem << '\n';
@@ -66,12 +36,27 @@ int run(const std::string& folder) {
     ToolPortOpener opener(map);
     SystemClock clock;
     QtToolPrompt prompt;
-    ProtocolTool tool(folder, opener, clock, prompt);
+    ProtocolTool tool(folder, opener, clock, prompt, language);
+    // A signal may come while a message box of the start waits for an answer, before the event loop runs.
+    ToolWindow* shown = nullptr;
+    bool ended = false;
+    const TerminationNotice termination([&] {
+        ended = true;
+        prompt.stopAsking();
+        if (shown)
+            shown->close();
+    });
     tool.ReadToolSettings();
+    if (ended)
+        return kDone;
     ToolWindow window(tool);
+    shown = &window;
     prompt.setParent(&window);
     window.show();
     tool.OpenPort();
+    // Closed by a signal during the port's message box: the settings are written, the loop never starts.
+    if (ended)
+        return kDone;
     window.refresh();
     window.startLoop();
     return QApplication::exec();
@@ -82,22 +67,24 @@ int run(const std::string& folder) {
 
 int main(int argc, char** argv) {
     using namespace rl4::tester;
-    std::string error;
-    const std::optional<Options> options = parseOptions(argc, argv, error);
-    if (!options) {
-        std::cerr << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
+    const ToolOptions options = parseToolOptions(argc, argv, LocaleVariables::fromEnvironment());
+    if (!options.error.empty()) {
+        std::cerr << kProgram << ": " << options.error << '\n'
+                  << caption(TextId::TryHelp, options.language) << '\n';
         return kUsageError;
     }
-    if (options->help) {
-        std::cout << kUsage;
+    if (options.help) {
+        std::cout << caption(TextId::Usage, options.language);
         return kDone;
     }
-    const rl4::FolderChoice choice = rl4::programFolder(options->data, rl4::executablePath(), kProgram);
+    const rl4::FolderChoice choice = rl4::programFolder(options.data, rl4::executablePath(), kProgram);
     if (!choice.error.empty()) {
         std::cerr << kProgram << ": " << choice.error << '\n';
         return kFileError;
     }
+    // Before any thread starts, so that no thread takes these signals away from the event loop.
+    blockTerminationSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProgram);
-    return run(choice.folder);
+    return run(choice.folder, options.language);
 }

@@ -1,11 +1,12 @@
 // protocol_screenshots: pictures of the protocol tool on the software matrix, drawn offscreen, for the
 // documentation and for a look at the layout without a desktop: the window with an answer in hexadecimal,
-// the same in decimal, and the port choice box.
+// the same in decimal, and the port choice box; then the window and the port choice box in French.
 
 #include "platform/port_map.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
 #include "tester/protocol_tool.h"
+#include "tester/qt_language.h"
 #include "tester/qt_tool_prompt.h"
 #include "tester/tool_port.h"
 #include "tester/tool_window.h"
@@ -54,7 +55,37 @@ bool answerShown(const ProtocolTool& tool) {
     return tool.replyLabels()[0] != " " && !tool.replyLabels()[0].empty();
 }
 
-int shoot(const QString& output) {
+// The five bytes of one answer, as the window shows them after the last read.
+bool wholeAnswer(const ProtocolTool& tool, const std::string& stx, const std::string& mode,
+                 const std::string& etx) {
+    const auto& labels = tool.replyLabels();
+    return labels[0] == stx && labels[1] == mode && labels[4] == etx;
+}
+
+// On a busy machine an answer may come in two reads, which the window shows as two answers: the picture
+// would show the second half. The message is then sent once more.
+template <typename Condition>
+bool sentAndAnswered(QWidget& window, const ProtocolTool& tool, Condition done) {
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (attempt > 0)
+            window.findChild<QPushButton*>("cmdsend")->click();
+        if (waitFor(tool, done))
+            return true;
+    }
+    return false;
+}
+
+// The pictures of one language: English for the window in hexadecimal and decimal, French for the window.
+struct Shots {
+    Language language;
+    const char* window;
+    const char* decimal; // nullptr: none
+    const char* portChoice;
+};
+
+int shoot(const QString& output, const Shots& shots) {
+    const QtLanguage qtLanguage(shots.language);
     QTemporaryDir folder;
     const QString pty = folder.filePath("matrix");
     QProcess matrix;
@@ -76,7 +107,7 @@ int shoot(const QString& output) {
     ToolPortOpener opener(PortMap::load(data, kPortMapFile));
     SystemClock clock;
     QtToolPrompt prompt;
-    ProtocolTool tool(data, opener, clock, prompt);
+    ProtocolTool tool(data, opener, clock, prompt, shots.language);
     tool.ReadToolSettings();
     ToolWindow window(tool);
     prompt.setParent(&window);
@@ -88,19 +119,22 @@ int shoot(const QString& output) {
     // Input 3 to output 1, sent as the value changes.
     window.findChild<QCheckBox*>("chksend")->click();
     emit window.findChild<QComboBox*>("cbinput")->activated(3);
-    ok = waitFor(tool, [&tool] { return tool.replyLabels()[1] == "56h"; }) &&
-         save(&window, output, "protocol_hex") && ok;
+    ok = sentAndAnswered(window, tool, [&tool] { return wholeAnswer(tool, "02h", "56h", "03h"); }) &&
+         save(&window, output, shots.window) && ok;
 
-    window.findChild<QRadioButton*>("optdec")->click();
-    window.findChild<QPushButton*>("cmdsend")->click();
-    ok = waitFor(tool, [&tool] { return answerShown(tool); }) && save(&window, output, "protocol_decimal") &&
-         ok;
+    if (shots.decimal) {
+        window.findChild<QRadioButton*>("optdec")->click();
+        window.findChild<QPushButton*>("cmdsend")->click();
+        ok = sentAndAnswered(window, tool, [&tool] { return wholeAnswer(tool, "2", "86", "3"); }) &&
+             save(&window, output, shots.decimal) && ok;
+    }
 
     bool boxSaved = false;
     QTimer::singleShot(200, [&] {
         if (QWidget* box = QApplication::activeModalWidget()) {
-            boxSaved = save(box, output, "protocol_port_choice");
-            box->findChild<QPushButton*>("Cancel")->click();
+            boxSaved = save(box, output, shots.portChoice);
+            // Cancel, the last button, whatever its language.
+            box->findChildren<QPushButton*>().back()->click();
         }
     });
     window.findChild<QPushButton*>("cmdport")->click();
@@ -125,5 +159,10 @@ int main(int argc, char** argv) {
         std::cerr << rl4::tester::kProgram << ": cannot make " << argv[1] << '\n';
         return 66;
     }
-    return rl4::tester::shoot(folder);
+    using rl4::tester::Language;
+    const int english = rl4::tester::shoot(
+        folder, {Language::English, "protocol_hex", "protocol_decimal", "protocol_port_choice"});
+    const int french = rl4::tester::shoot(
+        folder, {Language::French, "protocol_french", nullptr, "protocol_french_port_choice"});
+    return english != 0 ? english : french;
 }

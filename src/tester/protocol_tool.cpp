@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 4;
-constexpr const char* kPortChoice = "Select port:|Com1|Com2|Com3|Com4|Cancel";
 constexpr const char* kBlank = " ";
 // While sending continuously, the reply labels are cleared only when the send counter comes round (one
 // send in 31), so that an answer stays readable; the caption blinks on the same counter.
@@ -34,10 +33,12 @@ ListControl listOf(std::vector<std::string> entries, int wanted, int& index, int
 
 } // namespace
 
-ProtocolTool::ProtocolTool(std::string folder, PortOpener& opener, Clock& clock, ToolPrompt& prompt)
-    : folder_(std::move(folder)), opener_(opener), clock_(clock), prompt_(prompt) {
+ProtocolTool::ProtocolTool(std::string folder, PortOpener& opener, Clock& clock, ToolPrompt& prompt,
+                           Language language)
+    : folder_(std::move(folder)), language_(language), opener_(opener), clock_(clock), prompt_(prompt),
+      cmdsendsalveCaption_(text(TextId::SendContinuously)) {
     for (int f = 0; f < kFunctionCount; ++f)
-        cbfunct_.entries.push_back(toolFunction(f).listText);
+        cbfunct_.entries.emplace_back(text(toolFunction(f).listText));
 }
 
 void ProtocolTool::ReadToolSettings() {
@@ -45,7 +46,8 @@ void ProtocolTool::ReadToolSettings() {
     SettingsReading reading = tester::ReadToolSettings(folder_);
     settings_ = reading.settings;
     if (!reading.writeError.empty())
-        prompt_.messageBox("Cannot create " + settingsPath(folder_) + ": " + reading.writeError);
+        prompt_.messageBox(
+            caption(TextId::CannotCreate, language_, {settingsPath(folder_), reading.writeError}));
     functionIndex_ = validFunction(settings_.functionIndex);
     layerIndex_ = validLayer(settings_.layerIndex);
     valueIndex_ = settings_.valueIndex;
@@ -65,7 +67,7 @@ void ProtocolTool::OpenPort() {
         portFailed_ = channel_ == nullptr;
     }
     if (portFailed_ && n != 0)
-        prompt_.messageBox("Com" + std::to_string(n) + " port is not available");
+        prompt_.messageBox(caption(TextId::PortNotAvailable, language_, {std::to_string(n)}));
 }
 
 int ProtocolTool::pollPass() {
@@ -89,11 +91,13 @@ void ProtocolTool::cbfunct_Click(int index) {
     functionIndex_ = validFunction(index);
     cbfunct_.selected = functionIndex_;
     const ToolFunction& f = function();
-    lbl3_ = f.valueCaption ? f.valueCaption : "";
-    lbl4_ = f.channelCaption ? f.channelCaption : "";
+    lbl3_ = f.valueCaption ? text(*f.valueCaption) : "";
+    lbl4_ = f.channelCaption ? text(*f.channelCaption) : "";
     cblayer_.shown = f.usesLayer;
     if (f.usesLayer) {
-        cblayer_.entries.assign(layerNames().begin(), layerNames().end());
+        cblayer_.entries.clear();
+        for (TextId layer : layerNames())
+            cblayer_.entries.emplace_back(text(layer));
         cblayer_.selected = layerIndex_;
     }
     fillListsAndArm();
@@ -110,7 +114,8 @@ void ProtocolTool::cblayer_Click(int index) {
 void ProtocolTool::fillListsAndArm() {
     const ToolFunction& f = function();
     const LayerSizes sizes = settings_.layerSizes();
-    cbinput_ = listOf(valueEntries(f.values, layerIndex_, sizes), f.valueDefault, valueIndex_, valueMax_);
+    cbinput_ =
+        listOf(valueEntries(f.values, layerIndex_, sizes, language_), f.valueDefault, valueIndex_, valueMax_);
     cboutput_ =
         listOf(channelEntries(f.channels, layerIndex_, sizes), f.channelDefault, channelIndex_, channelMax_);
     if (f.readFirst)
@@ -190,7 +195,7 @@ void ProtocolTool::chkaudiomonitor_Click(bool ticked) {
 }
 
 void ProtocolTool::cmdport_Click() {
-    const int choice = prompt_.choiceBox(kPortChoice, settings_.portNumber);
+    const int choice = prompt_.choiceBox(text(TextId::PortChoice), settings_.portNumber);
     if (choice < kFirstPort || choice > kLastPort)
         return;
     settings_.portNumber = choice;
@@ -212,12 +217,12 @@ void ProtocolTool::tmr1_Timer() {
 
 void ProtocolTool::cmdsendsalve_Click() {
     continuousSending_ = !continuousSending_;
-    cmdsendsalveCaption_ = continuousSending_ ? kContinuousOn : kContinuousOff;
+    cmdsendsalveCaption_ = text(continuousSending_ ? TextId::StopSendingSalve : TextId::SendContinuously);
 }
 
 void ProtocolTool::frm1_Close() {
     continuousSending_ = false;
-    cmdsendsalveCaption_ = kContinuousOff;
+    cmdsendsalveCaption_ = text(TextId::SendContinuously);
     tmr1Running_ = false;
     settings_.functionIndex = functionIndex_;
     settings_.layerIndex = layerIndex_;
@@ -225,7 +230,7 @@ void ProtocolTool::frm1_Close() {
     settings_.channelIndex = channelIndex_;
     const std::string error = WriteToolSettings(folder_, settings_);
     if (!error.empty())
-        prompt_.messageBox("Cannot write " + settingsPath(folder_) + ": " + error);
+        prompt_.messageBox(caption(TextId::CannotWrite, language_, {settingsPath(folder_), error}));
     channel_.reset();
 }
 
@@ -234,7 +239,7 @@ void ProtocolTool::BuildMessage() {
     modeByte_ = m.modeByte;
     outputByte_ = m.outputByte;
     inputByte_ = m.inputByte;
-    statusText_ = m.statusText;
+    statusText_ = text(m.statusText);
     showFrame();
     cmdsendPressed_ = true;
     if ((chksendTicked_ && valueChanged_) || readFirst_)
@@ -255,11 +260,11 @@ void ProtocolTool::SendMessage() {
     if (!continuousSending_ || sendCounter_ == 0)
         replyLabels_.fill(kBlank);
     else
-        cmdsendsalveCaption_ = sendCounter_ > kCaptionBlinkOff ? kContinuousOn : "";
+        cmdsendsalveCaption_ = sendCounter_ > kCaptionBlinkOff ? text(TextId::StopSendingSalve) : "";
     if (++sendCounter_ > kCounterWrap)
         sendCounter_ = 0;
     cmdsendPressed_ = false;
-    sendingStatus_ = statusText_ + " at " + clock_.timeOfDay();
+    sendingStatus_ = caption(TextId::SentAt, language_, {statusText_, clock_.timeOfDay()});
     if (!channel_)
         return;
     // A serial port takes a message no faster than the line carries it; a pseudo-terminal or a socket would
@@ -312,12 +317,13 @@ void ProtocolTool::MonitorInput() {
 }
 
 std::array<std::string, 5> ProtocolTool::statusPanels() const {
-    const auto size = [](const char* name, int inputs, int outputs) {
-        return name + std::to_string(inputs) + " x " + std::to_string(outputs);
+    const auto size = [this](TextId name, int inputs, int outputs) {
+        return text(name) + std::to_string(inputs) + " x " + std::to_string(outputs);
     };
     const ToolSettings& s = settings_;
-    return {size("Vidéo: ", s.videoInputs, s.videoOutputs), size("Audio: ", s.audioInputs, s.audioOutputs),
-            size("RGBhv: ", s.rgbInputs, s.rgbOutputs), size("YC: ", s.ycInputs, s.ycOutputs),
+    return {size(TextId::PanelVideo, s.videoInputs, s.videoOutputs),
+            size(TextId::PanelAudio, s.audioInputs, s.audioOutputs),
+            size(TextId::PanelRgb, s.rgbInputs, s.rgbOutputs), size(TextId::PanelYc, s.ycInputs, s.ycOutputs),
             sendingStatus_};
 }
 

@@ -6,6 +6,7 @@
 #include "tester/function_table.h"
 #include "tester/tool_prompt.h"
 #include "tester/tool_settings.h"
+#include "tester/tool_texts.h"
 
 #include <array>
 #include <memory>
@@ -26,13 +27,16 @@ struct ListControl {
 // after each event and each polling pass; the event operations carry the names of the controls they serve.
 class ProtocolTool {
 public:
+    // A product name: the same in every language.
     static constexpr const char* kTitle = "Brevant Electronics - ZQ Matrix Protocol Controller V4.07";
-    static constexpr const char* kContinuousOn = "STOP sending salve";
-    static constexpr const char* kContinuousOff = "Send Continuously";
     static constexpr int kReplySize = 5;
     static constexpr std::uint8_t kNothing = 0xFF;
 
-    ProtocolTool(std::string folder, PortOpener& opener, Clock& clock, ToolPrompt& prompt);
+    ProtocolTool(std::string folder, PortOpener& opener, Clock& clock, ToolPrompt& prompt,
+                 Language language = Language::English);
+
+    Language language() const { return language_; }
+    const char* text(TextId id) const { return caption(id, language_); }
 
     // Start: settings, then the window's load, then the port; the caller then runs pollPass() until closing.
     void ReadToolSettings();
@@ -87,7 +91,9 @@ public:
     // cmdcyclique shows pressed while tmr1 runs.
     bool tmr1Running() const { return tmr1Running_; }
     const std::string& cmdsendsalveCaption() const { return cmdsendsalveCaption_; }
-    std::string cmdportCaption() const { return "com " + std::to_string(settings_.portNumber); }
+    std::string cmdportCaption() const {
+        return text(TextId::PortButton) + std::to_string(settings_.portNumber);
+    }
     // Status bar panels 1 to 5.
     std::array<std::string, 5> statusPanels() const;
 
@@ -112,6 +118,7 @@ private:
     void showFrame();
 
     std::string folder_;
+    Language language_;
     PortOpener& opener_;
     Clock& clock_;
     ToolPrompt& prompt_;
@@ -147,7 +154,7 @@ private:
     std::array<std::string, 5> replyLabels_;
     bool cmdsendPressed_ = false;
     bool chksendTicked_ = false;
-    std::string cmdsendsalveCaption_ = kContinuousOff;
+    std::string cmdsendsalveCaption_;
     std::string sendingStatus_;
 };
 

@@ -22,30 +22,43 @@ namespace {
 
 constexpr int kExit = 105;
 
-struct Menu {
-    const char* caption;
-    std::vector<const char*> entries;
+constexpr int kSeparator = 0;
+
+struct MenuEntry {
+    int id; // kSeparator for a separator
+    TextId caption;
 };
 
-// Entries are "#id#caption", or "-" for a separator.
+struct Menu {
+    TextId caption;
+    std::vector<MenuEntry> entries;
+};
+
+// Ids are grouped by hundreds per menu.
 const std::array<Menu, 2> kMenus = {{
-    {"&File", {"#101#&New", "#102#&Open ...", "#103#&Save", "#104#Save &as ...", "-", "#105#E&xit"}},
-    {"&Edit", {"#201#Cu&t", "#202#&Copy", "#203#&Paste"}},
+    {TextId::MenuFile,
+     {{101, TextId::MenuNew},
+      {102, TextId::MenuOpen},
+      {103, TextId::MenuSave},
+      {104, TextId::MenuSaveAs},
+      {kSeparator, TextId::Count},
+      {kExit, TextId::MenuExit}}},
+    {TextId::MenuEdit, {{201, TextId::MenuCut}, {202, TextId::MenuCopy}, {203, TextId::MenuPaste}}},
 }};
 
 struct ToolButton {
     QStyle::StandardPixmap icon;
-    const char* tip;
+    TextId tip;
 };
 
 constexpr std::array<ToolButton, 3> kToolButtons = {{
-    {QStyle::SP_FileIcon, "Create new document/clear editor"},
-    {QStyle::SP_DialogOpenButton, "Open existing document"},
-    {QStyle::SP_DialogSaveButton, "Save"},
+    {QStyle::SP_FileIcon, TextId::TipNew},
+    {QStyle::SP_DialogOpenButton, TextId::TipOpen},
+    {QStyle::SP_DialogSaveButton, TextId::TipSave},
 }};
 
-constexpr std::array<const char*, 5> kPanelTips = {"Video Size", "Audio Size", "RGBhv Size", "YC Size",
-                                                   "Sending status"};
+constexpr std::array<TextId, 5> kPanelTips = {TextId::TipVideoSize, TextId::TipAudioSize, TextId::TipRgbSize,
+                                              TextId::TipYcSize, TextId::TipSendingStatus};
 constexpr std::array<const char*, 5> kFrameNames = {"lblstx", "lblmode", "lbloutput", "lblinput", "lbletx"};
 constexpr std::array<const char*, 5> kReplyNames = {"lblrepl1", "lblrepl2", "lblrepl3", "lblrepl4",
                                                     "lblrepl5"};
@@ -102,6 +115,10 @@ void ToolWindow::act(void (ProtocolTool::*operation)(Params...), Args... args) {
     refresh();
 }
 
+QString ToolWindow::caption(TextId id) const {
+    return QString::fromUtf8(tool_.text(id));
+}
+
 QLabel* ToolWindow::byteLabel(const char* name) {
     auto* label = named(new QLabel, name);
     label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -142,14 +159,14 @@ QWidget* ToolWindow::buildControls() {
         return box;
     };
 
-    grid->addWidget(named(new QLabel("Function"), "lbl1"), 0, 0);
+    grid->addWidget(named(new QLabel(caption(TextId::FunctionLabel)), "lbl1"), 0, 0);
     cbfunct_ = comboBox("cbfunct", &ProtocolTool::cbfunct_Click);
     grid->addWidget(cbfunct_, 0, 1, 1, 2);
     cmdport_ = named(new QPushButton, "cmdport");
     connect(cmdport_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdport_Click); });
     grid->addWidget(cmdport_, 0, 6);
 
-    lbl2_ = named(new QLabel("Layer"), "lbl2");
+    lbl2_ = named(new QLabel(caption(TextId::LayerLabel)), "lbl2");
     grid->addWidget(lbl2_, 1, 0);
     cblayer_ = comboBox("cblayer", &ProtocolTool::cblayer_Click);
     grid->addWidget(cblayer_, 1, 1);
@@ -176,40 +193,40 @@ QWidget* ToolWindow::buildControls() {
         row->addStretch();
         return row;
     };
-    grid->addWidget(named(new QLabel("Message"), "lbl10"), 3, 0);
+    grid->addWidget(named(new QLabel(caption(TextId::MessageLabel)), "lbl10"), 3, 0);
     grid->addLayout(byteRow(kFrameNames, frameLabels_), 3, 1, 1, 3);
-    cmdsend_ = named(new QPushButton("Send"), "cmdsend");
+    cmdsend_ = named(new QPushButton(caption(TextId::Send)), "cmdsend");
     cmdsend_->setCheckable(true);
     connect(cmdsend_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdsend_Click); });
     grid->addWidget(cmdsend_, 3, 4);
-    chksend_ = named(new QCheckBox("Send on change"), "chksend");
+    chksend_ = named(new QCheckBox(caption(TextId::SendOnChange)), "chksend");
     connect(chksend_, &QCheckBox::clicked, this,
             [this](bool ticked) { act(&ProtocolTool::chksend_Click, ticked); });
     grid->addWidget(chksend_, 3, 5, 1, 2);
 
-    grid->addWidget(named(new QLabel("Answer"), "lbl11"), 4, 0);
+    grid->addWidget(named(new QLabel(caption(TextId::AnswerLabel)), "lbl11"), 4, 0);
     grid->addLayout(byteRow(kReplyNames, replyLabels_), 4, 1, 1, 3);
-    opthex_ = named(new QRadioButton("Hexadecimal"), "opthex");
-    optdec_ = named(new QRadioButton("Decimal"), "optdec");
+    opthex_ = named(new QRadioButton(caption(TextId::Hexadecimal)), "opthex");
+    optdec_ = named(new QRadioButton(caption(TextId::Decimal)), "optdec");
     connect(opthex_, &QRadioButton::clicked, this, [this] { act(&ProtocolTool::opthex_Click); });
     connect(optdec_, &QRadioButton::clicked, this, [this] { act(&ProtocolTool::optdec_Click); });
     grid->addWidget(opthex_, 4, 4);
     grid->addWidget(optdec_, 4, 5, 1, 2);
 
-    chkaudiomonitor_ = named(new QCheckBox("Audio monitor"), "chkaudiomonitor");
+    chkaudiomonitor_ = named(new QCheckBox(caption(TextId::AudioMonitor)), "chkaudiomonitor");
     connect(chkaudiomonitor_, &QCheckBox::clicked, this,
             [this](bool ticked) { act(&ProtocolTool::chkaudiomonitor_Click, ticked); });
     grid->addWidget(chkaudiomonitor_, 5, 1);
-    cmdcyclique_ = named(new QPushButton("Cyclic"), "cmdcyclique");
+    cmdcyclique_ = named(new QPushButton(caption(TextId::Cyclic)), "cmdcyclique");
     cmdcyclique_->setCheckable(true);
     connect(cmdcyclique_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdcyclique_Click); });
     grid->addWidget(cmdcyclique_, 5, 4);
-    cmdsendsalve_ = named(new QPushButton(ProtocolTool::kContinuousOff), "cmdsendsalve");
+    cmdsendsalve_ = named(new QPushButton(caption(TextId::SendContinuously)), "cmdsendsalve");
     cmdsendsalve_->setCheckable(true);
     // The caption blinks: the button keeps the width of its longest one.
     const QFontMetrics metrics = cmdsendsalve_->fontMetrics();
-    cmdsendsalve_->setMinimumWidth(std::max(metrics.horizontalAdvance(ProtocolTool::kContinuousOn),
-                                            metrics.horizontalAdvance(ProtocolTool::kContinuousOff)) +
+    cmdsendsalve_->setMinimumWidth(std::max(metrics.horizontalAdvance(caption(TextId::StopSendingSalve)),
+                                            metrics.horizontalAdvance(caption(TextId::SendContinuously))) +
                                    24);
     connect(cmdsendsalve_, &QPushButton::clicked, this, [this] { act(&ProtocolTool::cmdsendsalve_Click); });
     grid->addWidget(cmdsendsalve_, 5, 5, 1, 2);
@@ -229,27 +246,25 @@ QWidget* ToolWindow::buildControls() {
 
 void ToolWindow::buildMenus() {
     for (const Menu& menu : kMenus) {
-        QMenu* m = menuBar()->addMenu(menu.caption);
-        for (const char* entry : menu.entries) {
-            const QString item(entry);
-            if (item == "-") {
+        QMenu* m = menuBar()->addMenu(caption(menu.caption));
+        for (const MenuEntry& entry : menu.entries) {
+            if (entry.id == kSeparator) {
                 m->addSeparator();
                 continue;
             }
-            const int id = item.section('#', 1, 1).toInt();
-            QAction* action = m->addAction(item.section('#', 2));
-            action->setObjectName(QString("menu%1").arg(id));
-            connect(action, &QAction::triggered, this, [this, id] { frm1_MenuEvent(id); });
+            QAction* action = m->addAction(caption(entry.caption));
+            action->setObjectName(QString("menu%1").arg(entry.id));
+            connect(action, &QAction::triggered, this, [this, id = entry.id] { frm1_MenuEvent(id); });
         }
     }
 }
 
 void ToolWindow::buildToolBar() {
-    QToolBar* tb1 = named(addToolBar("tb1"), "tb1");
+    QToolBar* tb1 = named(addToolBar(caption(TextId::ToolBar)), "tb1");
     tb1->setMovable(false);
     tb1->addSeparator();
     for (const ToolButton& button : kToolButtons)
-        tb1->addAction(style()->standardIcon(button.icon), button.tip);
+        tb1->addAction(style()->standardIcon(button.icon), caption(button.tip));
 }
 
 void ToolWindow::buildStatusBar() {
@@ -258,7 +273,7 @@ void ToolWindow::buildStatusBar() {
         panels_[i] = new QLabel;
         panels_[i]->setObjectName(i + 1 == panels_.size() ? QString("sending status")
                                                           : QString("panel%1").arg(i + 1));
-        panels_[i]->setToolTip(kPanelTips[i]);
+        panels_[i]->setToolTip(caption(kPanelTips[i]));
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         sb1->addWidget(panels_[i], i + 1 == panels_.size() ? 2 : 1);
     }

@@ -39,6 +39,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QString caption(TextId id) const;
     QWidget* buildControls();
     void buildMenus();
     void buildToolBar();

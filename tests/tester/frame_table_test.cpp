@@ -46,30 +46,31 @@ TEST(FrameTable, EveryFunctionBuildsItsFrame) {
     for (const Row& row : rows) {
         const Message m = buildMessage(row.function, row.layer, row.value, row.channel, row.readFirst);
         EXPECT_EQ(m.frame(), row.frame) << "function " << row.function << " layer " << row.layer;
-        EXPECT_EQ(m.statusText, row.status) << "function " << row.function;
+        EXPECT_STREQ(caption(m.statusText, Language::English), row.status) << "function " << row.function;
     }
 }
 
 TEST(FrameTable, ListsAndTheirLimits) {
     const LayerSizes sizes{{300, 2, 0, -4}, {1, 2, 3, 4}};
-    const auto gain = valueEntries(ValueList::GainLevels, 0, sizes);
+    const auto gain = valueEntries(ValueList::GainLevels, 0, sizes, Language::English);
     ASSERT_EQ(gain.size(), 32u);
     EXPECT_EQ(gain[2], "-80 dB");
     EXPECT_EQ(gain[3], "-69 dB");
     EXPECT_EQ(gain[26], "0 dB");
     EXPECT_EQ(gain[31], "+15 dB");
-    const auto vca = valueEntries(ValueList::VcaLevels, 0, sizes);
+    const auto vca = valueEntries(ValueList::VcaLevels, 0, sizes, Language::English);
     ASSERT_EQ(vca.size(), 32u);
     EXPECT_EQ(vca[1], "-100 dB");
     EXPECT_EQ(vca[2], "-87 dB");
     EXPECT_EQ(vca[31], "0 dB");
 
     // A channel travels in one byte: 300 inputs give the entries up to 255; no or negative sizes none.
-    const auto inputs = valueEntries(ValueList::SwitchInputs, 0, sizes);
+    const auto inputs = valueEntries(ValueList::SwitchInputs, 0, sizes, Language::English);
     ASSERT_EQ(inputs.size(), 256u);
     EXPECT_EQ(inputs.front(), "unused");
     EXPECT_EQ(inputs.back(), "255");
-    EXPECT_EQ(valueEntries(ValueList::SwitchInputs, 3, sizes), std::vector<std::string>{"unused"});
+    EXPECT_EQ(valueEntries(ValueList::SwitchInputs, 3, sizes, Language::English),
+              std::vector<std::string>{"unused"});
     EXPECT_EQ(channelEntries(ChannelList::LayerOutputs, 2, sizes),
               (std::vector<std::string>{"-", "1", "2", "3"}));
     EXPECT_EQ(channelEntries(ChannelList::AudioInputs, 0, sizes), (std::vector<std::string>{"-", "1", "2"}));

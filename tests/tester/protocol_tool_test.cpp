@@ -285,6 +285,33 @@ TEST_F(ToolTest, ALayerBringsItsOwnListsAndReadsAtOnce) {
     EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x72, 1, 0, 3}));
 }
 
+TEST(ToolFrench, ListsStatusAndQuestionsInFrench) {
+    test::TempFolder folder;
+    FakeClock clock;
+    test::MemoryPortOpener opener(clock, toolTimeouts());
+    opener.refuse(2);
+    ScriptPrompt prompt;
+    ProtocolTool tool(folder.folder(), opener, clock, prompt, Language::French);
+    tool.ReadToolSettings();
+    tool.frm1_Load();
+    tool.OpenPort();
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{"Le port Com2 n'est pas disponible"});
+    EXPECT_EQ(tool.cbfunct().entries.front(), "Commutation : Écriture");
+    EXPECT_EQ(tool.cblayer().entries.front(), "Vidéo");
+    EXPECT_EQ(tool.cbinput().entries.front(), "non utilisée");
+    tool.pollPass();
+    EXPECT_EQ(tool.statusPanels()[0], "Vidéo : 64 x 64");
+    EXPECT_EQ(tool.statusPanels()[4], "lecture de la commutation à 00:00:01");
+
+    tool.cbfunct_Click(4);
+    EXPECT_EQ(tool.lbl3(), "Impédance");
+    EXPECT_EQ(tool.cbinput().entries, (std::vector<std::string>{"Symétrique", "Asymétrique"}));
+    tool.cmdsendsalve_Click();
+    EXPECT_EQ(tool.cmdsendsalveCaption(), "ARRÊT de l'envoi en salve");
+    tool.cmdport_Click();
+    EXPECT_EQ(prompt.choices.back(), "Choisissez le port :|Com1|Com2|Com3|Com4|Annuler default 2");
+}
+
 TEST(ToolFolder, SettingsThatCannotBeWrittenAreReported) {
     FakeClock clock;
     test::MemoryPortOpener opener(clock);

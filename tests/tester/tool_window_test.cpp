@@ -7,6 +7,7 @@
 #include "support/memory_port_opener.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
+#include "tester/qt_language.h"
 #include "tester/qt_tool_prompt.h"
 #include "tester/tool_port.h"
 #include "tester/tool_window.h"
@@ -21,8 +22,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace rl4::tester {
 namespace {
@@ -75,6 +78,30 @@ TEST(ToolWindow, ControlsMenusAndPanels) {
     EXPECT_EQ(readTextLines(folder.path("protocol.set"))->at(1), "3");
 }
 
+TEST(ToolWindow, InFrenchWithQtsOwnTexts) {
+    const QtLanguage qtFrench(Language::French);
+    ASSERT_TRUE(qtFrench.loaded()) << QtLanguage::translationsFolder().toStdString();
+    test::TempFolder folder;
+    FakeClock clock;
+    test::MemoryPortOpener opener(clock, toolTimeouts());
+    QtToolPrompt prompt;
+    ProtocolTool tool(folder.folder(), opener, clock, prompt, Language::French);
+    tool.ReadToolSettings();
+    ToolWindow window(tool);
+    const QStringList shown = {
+        window.windowTitle(),
+        labelText(window, "lbl1"),
+        window.findChild<QPushButton*>("cmdsendsalve")->text(),
+        window.menuBar()->actions().front()->text(),
+        window.findChild<QLabel*>("panel1")->toolTip(),
+        window.findChild<QComboBox*>("cbfunct")->itemText(0),
+        QCoreApplication::translate("QPlatformTheme", "Cancel"),
+    };
+    EXPECT_EQ(shown.join('|'),
+              "Brevant Electronics - ZQ Matrix Protocol Controller V4.07|Fonction|Envoi continu|"
+              "&Fichier|Taille vidéo|Commutation : Écriture|Annuler");
+}
+
 TEST(ToolWindow, ReadsTheSelectedFunctionFromTheMatrixAtStart) {
     test::TempFolder folder;
     const std::string pty = folder.path("matrix");
@@ -116,10 +143,12 @@ TEST(ToolWindow, ChoiceBoxAnswersTheButtonNumberAndClosingIsTheLast) {
     }
 }
 
-// The program's exit status and what it printed.
-std::pair<int, std::string> runProtocol(const std::string& args) {
+// The program's exit status and what it printed, without a display and in the locale given.
+std::pair<int, std::string> runProtocol(const std::string& locale, const std::string& args) {
     const std::string command =
-        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " RL4_PROTOCOL " " + args + " 2>&1";
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LC_ALL -u LC_MESSAGES "
+        "-u LANG " +
+        locale + " " RL4_PROTOCOL " " + args + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[256];
@@ -129,13 +158,58 @@ std::pair<int, std::string> runProtocol(const std::string& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-TEST(ToolProgram, HelpWithoutADisplayAndWrongUsage) {
-    const auto [helpStatus, help] = runProtocol("--help");
-    EXPECT_EQ(helpStatus, 0);
-    EXPECT_EQ(help.rfind("Usage: protocol [--data DIR]\n", 0), 0u) << help;
-    const auto [status, error] = runProtocol("--port 3");
-    EXPECT_EQ(status, 64);
-    EXPECT_NE(error.find("unknown option '--port'"), std::string::npos) << error;
+TEST(ToolProgram, HelpWithoutADisplayAndWrongUsageInTheUsersLanguage) {
+    struct Row {
+        const char* locale;
+        const char* args;
+        int status;
+        const char* start;
+    };
+    const Row rows[] = {
+        {"", "--help", 0, "Usage: protocol [--data DIR] [--lang LANG]\n"},
+        {"LANG=fr_FR.UTF-8", "-h", 0, "Usage : protocol [--data DOSSIER] [--lang LANGUE]\n"},
+        {"LC_ALL=fr_FR.UTF-8", "--lang en --help", 0, "Usage: protocol"},
+        {"", "--port 3", 64, "protocol: unknown option '--port'\nTry 'protocol --help'.\n"},
+        {"LC_MESSAGES=fr_FR.UTF-8", "--data", 64, "protocol: --data demande un dossier\n"},
+    };
+    for (const Row& row : rows) {
+        const auto [status, output] = runProtocol(row.locale, row.args);
+        EXPECT_EQ(status, row.status) << row.args;
+        EXPECT_EQ(output.rfind(row.start, 0), 0u) << output;
+    }
+}
+
+// Told to end by the system, the program closes its window as the operator would: its settings are written.
+// Without a matrix it is stopped at start on the message box that says the port is missing; with one, in
+// its polling loop.
+TEST(ToolProgram, ASignalClosesTheWindowAndWritesTheSettings) {
+    for (const auto& [signal, onMatrix] : {std::pair{SIGTERM, false}, std::pair{SIGINT, true}}) {
+        test::TempFolder folder;
+        const std::string pty = folder.path("matrix");
+        const std::string log = folder.path("matrix.log");
+        std::optional<test::SimProcess> sim;
+        if (onMatrix) {
+            sim.emplace(std::vector<std::string>{"--pty", pty, "--log", log});
+            ASSERT_TRUE(sim->waitReady());
+        }
+        ASSERT_EQ(
+            writeTextLines(folder.path(kPortMapFile), {"2=" + (onMatrix ? pty : folder.path("absent"))}), "");
+        const std::string settings = folder.path("protocol.set");
+        test::SimProcess program(RL4_PROTOCOL, {"--data", folder.folder()});
+        const auto started = [&] {
+            if (!onMatrix)
+                return fileExists(settings);
+            const auto lines = readTextLines(log);
+            return lines && !lines->empty() && lines->front() == "RX 02 76 01 00 03";
+        };
+        ASSERT_TRUE(QTest::qWaitFor(started, 10000)) << program.errorsContaining("", 0);
+        program.signal(signal);
+        EXPECT_EQ(program.wait(10000), 0) << "signal " << signal;
+        // The start writes channel 0; the closing writes the channel the window shows, output 1.
+        const auto lines = readTextLines(settings);
+        ASSERT_TRUE(lines && lines->size() == 15u);
+        EXPECT_EQ(lines->at(4), "1") << "signal " << signal;
+    }
 }
 
 } // namespace
