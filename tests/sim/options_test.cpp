@@ -65,12 +65,37 @@ TEST(Options, BadOptionsAreRefusedWithAMessage) {
         {"--baud"},
         {"--frobnicate", "1"},
         {"stray"},
+        {"--silent-refusals=maybe"},
     };
     for (const auto& args : bad) {
         const ParsedOptions parsed = parse(args);
         EXPECT_FALSE(parsed.options) << args[0];
         EXPECT_FALSE(parsed.error.empty()) << args[0];
     }
+}
+
+// The messages stay in our words, whatever the option library would say.
+TEST(Options, MessagesNameTheMistake) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--baud"}, "option --baud needs a value"},
+        {{"--video", "16x8", "--log"}, "option --log needs a value"},
+        {{"--frobnicate", "1"}, "unknown option --frobnicate"},
+        {{"-h"}, "unknown option -h"},
+        {{"stray", "--frobnicate"}, "unexpected argument 'stray'"},
+        {{"--pty", "a", "--tcp", "1"}, "choose one of --pty and --tcp, once"},
+        {{"--tcp", "1", "--tcp", "2"}, "choose one of --pty and --tcp, once"},
+        {{"--video=16x0"}, "bad value '16x0' for --video (OUTPUTSxINPUTS, each 1..256, or 0x0)"},
+        {{"--baud", "x", "--identity", "y"}, "bad value 'x' for --baud (0..1000000)"},
+        {{"--pty", ""}, "bad value '' for --pty"},
+        {{"--silent-refusals=maybe"}, "option --silent-refusals takes no value"},
+        {{"--", "a"}, "unexpected argument 'a'"},
+    };
+    for (const auto& [args, message] : cases) {
+        EXPECT_EQ(parse(args).error, message) << args[0];
+    }
+    EXPECT_TRUE(parse({"--help", "--baud", "x"}).help) << "help comes first when it comes first";
+    EXPECT_FALSE(parse({"--baud", "x", "--help"}).help);
+    EXPECT_EQ(parse({"--baud", "1", "--baud", "2"}).options->baud, 2) << "the last one counts";
 }
 
 TEST(ConsoleCommands, ParsedOrExplained) {
