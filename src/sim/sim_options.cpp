@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <functional>
+#include <limits>
 #include <string_view>
 
 namespace rl4::sim {
@@ -12,6 +13,8 @@ namespace {
 
 constexpr int kMaxBaud = 1'000'000;
 constexpr int kMaxTcpPort = 65535;
+constexpr int kMaxDelayMillis = 60'000;
+constexpr int kMaxRefuseEvery = 1'000'000;
 
 template <typename Number>
 std::optional<Number> parseNumber(std::string_view text, int base = 10) {
@@ -28,6 +31,17 @@ template <typename Number = int>
 std::optional<Number> parseInRange(std::string_view text, Number low, Number high, int base = 10) {
     const std::optional<Number> value = parseNumber<Number>(text, base);
     if (!value || *value < low || *value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> parseProbability(std::string_view text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    auto [stop, status] = std::from_chars(text.data(), end, value);
+    // Written so that NaN fails too.
+    if (text.empty() || status != std::errc{} || stop != end || !(value >= 0.0 && value <= 1.0)) {
         return std::nullopt;
     }
     return value;
@@ -162,6 +176,26 @@ void OptionReader::define(CLI::App& app) {
         options_.eepromPath = value;
         return !value.empty();
     });
+
+    FaultOptions& faults = options_.faults;
+    const std::array<std::pair<const char*, double*>, 4> probabilities{{{"--drop", &faults.drop},
+                                                                        {"--nak", &faults.nak},
+                                                                        {"--garble", &faults.garble},
+                                                                        {"--split", &faults.split}}};
+    for (const auto& [option, target] : probabilities) {
+        valued(app, option, " (a probability 0..1)",
+               [target](const std::string& value) { return store(*target, parseProbability(value)); });
+    }
+    valued(app, "--delay", " (milliseconds 0..60000)", [&faults](const std::string& value) {
+        return store(faults.delayMillis, parseInRange(value, 0, kMaxDelayMillis));
+    });
+    valued(app, "--refuse-every", " (0..1000000, 0 for never)", [&faults](const std::string& value) {
+        return store(faults.refuseEvery, parseInRange(value, 0, kMaxRefuseEvery));
+    });
+    valued(app, "--seed", " (0..4294967295)", [&faults](const std::string& value) {
+        return store(faults.seed,
+                     parseInRange<std::uint64_t>(value, 0, std::numeric_limits<std::uint32_t>::max()));
+    });
 }
 
 ParsedOptions OptionReader::read(const std::vector<std::string>& args) {
@@ -208,7 +242,8 @@ ParsedOptions parseSimOptions(const std::vector<std::string>& args) {
 std::string simUsage() {
     return "usage: matrixsim [--pty PATH | --tcp PORT] [--protocol 4|5|both] [--video OxI] [--audio OxI]\n"
            "                 [--rgb OxI] [--yc OxI] [--identity HH,HH] [--baud N] [--log FILE]\n"
-           "                 [--eeprom FILE] [--silent-refusals]\n"
+           "                 [--eeprom FILE] [--silent-refusals] [--drop P] [--nak P] [--garble P]\n"
+           "                 [--split P] [--delay MS] [--refuse-every N] [--seed N]\n"
            "\n"
            "A software routing matrix that answers 5-byte and 4-byte frames.\n"
            "  --pty PATH          make PATH a symbolic link to a new pseudo-terminal; without --pty or\n"
@@ -220,11 +255,25 @@ std::string simUsage() {
            "                      (defaults video 16x16, audio 16x16, rgb 8x8, yc 8x8)\n"
            "  --identity HH,HH    the two identity bytes in hexadecimal (default 92,34)\n"
            "  --baud N            pace the line at N baud, 10 bits a byte; 0 for no pacing (default 9600)\n"
-           "  --log FILE          one line per frame: RX, TX, or RX? for bytes that formed no frame\n"
+           "  --log FILE          one line per frame: RX, TX, or RX? for bytes that formed no frame;\n"
+           "                      TX- a frame dropped, TX~ a frame sent with one byte changed, and a\n"
+           "                      '|' where a split frame paused\n"
            "  --eeprom FILE       EEPROM contents (32768 bytes), loaded at start, written at exit\n"
            "  --silent-refusals   answer nothing to a refused instruction\n"
            "\n"
-           "Standard input: 'panel LAYER OUT IN' (LAYER V, A, R or Y), 'online', 'offline', 'quit'.\n";
+           "A faulty line (P a probability 0..1 per frame; faults touch only what the matrix sends):\n"
+           "  --drop P            a frame is not sent\n"
+           "  --nak P             an instruction is refused as busy and not carried out (NAK, or the\n"
+           "                      4-byte error report with code 8)\n"
+           "  --garble P          one bit of a frame is flipped\n"
+           "  --split P           a frame pauses 45 ms between two of its bytes\n"
+           "  --delay MS          every frame leaves MS milliseconds late (default 0)\n"
+           "  --refuse-every N    every Nth instruction is refused like --nak (default 0: never)\n"
+           "  --seed N            start the random faults from N; without it the seed is drawn from\n"
+           "                      the clock and told on standard error\n"
+           "\n"
+           "Standard input: 'panel LAYER OUT IN' (LAYER V, A, R or Y), 'online', 'offline', 'quit';\n"
+           "'unplug' pulls the line (it prints 'unplugged'), 'replug' gives it back (it prints 'ready').\n";
 }
 
 } // namespace rl4::sim
