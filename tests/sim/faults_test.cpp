@@ -88,36 +88,6 @@ TEST(LineFaults, RatesAndPlacesSpreadOverTheFrame) {
     EXPECT_EQ(cuts, (std::set<std::size_t>{1, 2, 3, 4}));
 }
 
-TEST(LineFaults, SameSeedSameRun) {
-    const FaultOptions options{.drop = 0.3, .nak = 0.3, .garble = 0.3, .split = 0.3};
-    LineFaults first(options, 42);
-    LineFaults again(options, 42);
-    LineFaults other(options, 43);
-    int differsFromOther = 0;
-    for (int k = 0; k < 200; ++k) {
-        const bool refused = first.refuseNext();
-        EXPECT_EQ(again.refuseNext(), refused);
-        const std::string line = logLine(first.pass(kFiveAnswer));
-        EXPECT_EQ(logLine(again.pass(kFiveAnswer)), line);
-        differsFromOther += (other.refuseNext() != refused) + (logLine(other.pass(kFiveAnswer)) != line);
-    }
-    EXPECT_GT(differsFromOther, 50);
-}
-
-TEST(LineFaults, LogLineShowsWhatWentOut) {
-    const std::vector<std::pair<FaultedFrame, std::string>> cases{
-        {{kFiveAnswer}, "TX 02 56 03 01 03"},
-        {{kFiveAnswer, true}, "TX- 02 56 03 01 03"},
-        {{{0x02, 0x56, 0x07, 0x01, 0x03}, false, true}, "TX~ 02 56 07 01 03"},
-        {{kFourAnswer, false, false, 1}, "TX 41 | 81 83 81"},
-        {{{0x41, 0x81, 0x83, 0x80}, false, true, 3}, "TX~ 41 81 83 | 80"},
-        {{kNakOnly}, "TX 15"},
-    };
-    for (const auto& [frame, line] : cases) {
-        EXPECT_EQ(logLine(frame), line);
-    }
-}
-
 // Refused instructions are not carried out: the crosspoint keeps its input 0.
 TEST(LineFaults, RefusalsCountInstructionsInBothForms) {
     struct Case {
