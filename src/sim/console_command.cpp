@@ -60,11 +60,14 @@ ConsoleCommand parseConsoleCommand(std::string_view line) {
     if (alone && (args[0] == "online" || args[0] == "offline")) {
         return OnLineCommand{args[0] == "online"};
     }
+    if (alone && (args[0] == "unplug" || args[0] == "replug")) {
+        return PlugCommand{args[0] == "replug"};
+    }
     if (alone && args[0] == "quit") {
         return QuitCommand{};
     }
     return BadCommand{"unknown command '" + std::string(line) +
-                      "' (panel LAYER OUT IN, online, offline or quit)"};
+                      "' (panel LAYER OUT IN, online, offline, unplug, replug or quit)"};
 }
 
 } // namespace rl4::sim

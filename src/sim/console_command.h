@@ -18,6 +18,11 @@ struct OnLineCommand {
     bool onLine = false;
 };
 
+// "unplug" takes the line away (the cable is pulled), "replug" gives it back.
+struct PlugCommand {
+    bool plugIn = false;
+};
+
 struct QuitCommand {};
 
 struct BlankLine {};
@@ -26,9 +31,10 @@ struct BadCommand {
     std::string message;
 };
 
-using ConsoleCommand = std::variant<PanelCommand, OnLineCommand, QuitCommand, BlankLine, BadCommand>;
+using ConsoleCommand =
+    std::variant<PanelCommand, OnLineCommand, PlugCommand, QuitCommand, BlankLine, BadCommand>;
 
-// One line of standard input: "panel LAYER OUT IN", "online", "offline" or "quit".
+// One line of standard input: "panel LAYER OUT IN", "online", "offline", "unplug", "replug" or "quit".
 ConsoleCommand parseConsoleCommand(std::string_view line);
 
 } // namespace rl4::sim

@@ -9,7 +9,14 @@
 namespace rl4::sim {
 
 // Codes of the 4-byte error report.
-enum class ErrorCode : std::uint8_t { UnknownInstruction = 0, NoCard = 1, BadAddress = 2, BadData = 4 };
+// Busy is what the matrix answers when it will not take an instruction now (an injected refusal).
+enum class ErrorCode : std::uint8_t {
+    UnknownInstruction = 0,
+    NoCard = 1,
+    BadAddress = 2,
+    BadData = 4,
+    Busy = 8
+};
 
 using FourByteAnswer = std::variant<Bytes, ErrorCode>;
 

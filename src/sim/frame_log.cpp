@@ -10,9 +10,9 @@ std::string FrameLog::open(const std::string& path) {
     return file_ ? std::string() : "cannot create log file " + path;
 }
 
-void FrameLog::record(const SimEvent& event) {
+void FrameLog::write(const std::string& line) {
     if (file_.is_open()) {
-        file_ << logLine(event) << std::endl;
+        file_ << line << std::endl;
     }
 }
 

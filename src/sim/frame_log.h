@@ -13,7 +13,8 @@ class FrameLog {
 public:
     // An empty path keeps no log. Returns an error text when the file cannot be created.
     std::string open(const std::string& path);
-    void record(const SimEvent& event);
+    void record(const SimEvent& event) { write(logLine(event)); }
+    void write(const std::string& line);
 
 private:
     std::ofstream file_;

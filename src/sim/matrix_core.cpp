@@ -1,7 +1,6 @@
 #include "sim/matrix_core.h"
 
 #include "sim/five_byte_instructions.h"
-#include "sim/four_byte_instructions.h"
 
 namespace rl4::sim {
 
@@ -43,22 +42,29 @@ void MatrixCore::answer(const SplitItem& request, std::vector<SimEvent>& events)
 }
 
 std::optional<Bytes> MatrixCore::replyTo(const SplitItem& request) {
+    if (refuseNext_ && refuseNext_()) {
+        return refusal(request, ErrorCode::Busy);
+    }
     if (request.form == FrameForm::Five) {
         std::optional<Bytes> answered = answerFiveByte(state_, decodeFive(request.bytes));
-        if (answered || silentRefusals_) {
-            return answered;
-        }
-        return Bytes{kNak};
+        return answered ? answered : refusal(request, ErrorCode::UnknownInstruction);
     }
-    const Frame frame = decodeFour(request.bytes);
-    FourByteAnswer answered = answerFourByte(state_, frame);
+    FourByteAnswer answered = answerFourByte(state_, decodeFour(request.bytes));
     if (Bytes* accepted = std::get_if<Bytes>(&answered)) {
         return std::move(*accepted);
     }
+    return refusal(request, std::get<ErrorCode>(answered));
+}
+
+// The 5-byte form has no reasons: every refusal is a NAK.
+std::optional<Bytes> MatrixCore::refusal(const SplitItem& request, ErrorCode code) const {
     if (silentRefusals_) {
         return std::nullopt;
     }
-    return errorReport(std::get<ErrorCode>(answered), frame.machine);
+    if (request.form == FrameForm::Five) {
+        return Bytes{kNak};
+    }
+    return errorReport(code, decodeFour(request.bytes).machine);
 }
 
 std::variant<SimEvent, std::string> MatrixCore::panelSwitch(Layer layer, int output, int input) {

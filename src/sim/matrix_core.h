@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/four_byte_instructions.h"
 #include "sim/frame_splitter.h"
 #include "sim/layer.h"
 #include "sim/matrix_config.h"
@@ -7,6 +8,7 @@
 #include "sim/sim_event.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -33,6 +35,10 @@ public:
     std::variant<SimEvent, std::string> panelSwitch(Layer layer, int output, int input);
     SimEvent setOnLine(bool onLine);
 
+    // Asked once per instruction received, before it is carried out: true makes the matrix refuse it as
+    // busy (NAK, or the error report with code 8), leaving its state untouched. Empty: never.
+    void setRefusals(std::function<bool()> refuseNext) { refuseNext_ = std::move(refuseNext); }
+
     const MatrixState& state() const { return state_; }
     MatrixState& state() { return state_; }
 
@@ -40,11 +46,13 @@ private:
     void answer(const SplitItem& request, std::vector<SimEvent>& events);
     // The answer to a request, the refusal, or nothing when refusals are silent.
     std::optional<Bytes> replyTo(const SplitItem& request);
+    std::optional<Bytes> refusal(const SplitItem& request, ErrorCode code) const;
     std::vector<SimEvent> received(std::vector<SplitItem> items);
 
     MatrixState state_;
     FrameSplitter splitter_;
     bool silentRefusals_;
+    std::function<bool()> refuseNext_;
     // The form of the last frame received: unasked frames go out in it.
     FrameForm lastForm_ = FrameForm::Five;
 };

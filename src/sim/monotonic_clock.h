@@ -6,6 +6,7 @@
 namespace rl4::sim {
 
 inline constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
+inline constexpr std::int64_t kNanosPerMilli = 1'000'000;
 inline constexpr std::int64_t kNanosPerMicro = 1'000;
 
 // The clock that pacing sleeps against (CLOCK_MONOTONIC), in nanoseconds.

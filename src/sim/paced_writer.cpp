@@ -63,7 +63,12 @@ bool PacedWriter::send(int fd, const Bytes& frame, std::int64_t holdNanos) {
         return false;
     }
     if (baud_ == 0) {
-        return writeAll(fd, frame.data(), frame.size());
+        if (holdNanos > monotonicNanos()) {
+            sleepUntil(holdNanos);
+        }
+        const bool whole = writeAll(fd, frame.data(), frame.size());
+        lineFreeNanos_ = monotonicNanos();
+        return whole;
     }
     const std::int64_t start = std::max(lineFreeNanos_, holdNanos);
     for (std::size_t k = 0; k < frame.size(); ++k) {

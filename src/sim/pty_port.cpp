@@ -27,10 +27,8 @@ std::string failure(const std::string& what) {
 
 std::unique_ptr<PtyPort> PtyPort::open(const std::string& linkPath, std::string& error) {
     std::unique_ptr<PtyPort> port(new PtyPort());
-    error = port->openDevice();
-    if (error.empty() && !linkPath.empty()) {
-        error = port->makeLink(linkPath);
-    }
+    port->linkPath_ = linkPath;
+    error = port->plugIn();
     if (!error.empty()) {
         port.reset();
     }
@@ -38,18 +36,58 @@ std::unique_ptr<PtyPort> PtyPort::open(const std::string& linkPath, std::string&
 }
 
 PtyPort::~PtyPort() {
-    if (!link_.empty()) {
-        std::array<char, PATH_MAX> target{};
-        const ssize_t length = readlink(link_.c_str(), target.data(), target.size() - 1);
-        if (length > 0 && device_ == std::string(target.data(), static_cast<std::size_t>(length))) {
-            unlink(link_.c_str());
-        }
+    removeLink();
+    closeDevice();
+}
+
+std::string PtyPort::plugIn() {
+    std::string error = openDevice();
+    if (error.empty() && !linkPath_.empty()) {
+        error = makeLink();
     }
+    if (!error.empty()) {
+        closeDevice();
+    }
+    return error;
+}
+
+std::string PtyPort::unplug() {
+    if (!plugged()) {
+        return "the line is already unplugged";
+    }
+    removeLink();
+    closeDevice();
+    return {};
+}
+
+std::string PtyPort::replug() {
+    if (plugged()) {
+        return "the line is already plugged in";
+    }
+    return plugIn();
+}
+
+// Only a link that still points at this matrix's device is removed: someone may have put another there.
+void PtyPort::removeLink() {
+    if (!linkMade_) {
+        return;
+    }
+    linkMade_ = false;
+    std::array<char, PATH_MAX> target{};
+    const ssize_t length = readlink(linkPath_.c_str(), target.data(), target.size() - 1);
+    if (length > 0 && device_ == std::string(target.data(), static_cast<std::size_t>(length))) {
+        unlink(linkPath_.c_str());
+    }
+}
+
+void PtyPort::closeDevice() {
     if (slave_ >= 0) {
         close(slave_);
+        slave_ = -1;
     }
     if (master_ >= 0) {
         close(master_);
+        master_ = -1;
     }
 }
 
@@ -86,20 +124,20 @@ std::string PtyPort::openDevice() {
     return {};
 }
 
-std::string PtyPort::makeLink(const std::string& linkPath) {
+std::string PtyPort::makeLink() {
     struct stat existing {};
-    if (lstat(linkPath.c_str(), &existing) == 0) {
+    if (lstat(linkPath_.c_str(), &existing) == 0) {
         if (!S_ISLNK(existing.st_mode)) {
-            return linkPath + " exists and is not a symbolic link";
+            return linkPath_ + " exists and is not a symbolic link";
         }
-        if (unlink(linkPath.c_str()) != 0) {
-            return failure("cannot remove the old link " + linkPath);
+        if (unlink(linkPath_.c_str()) != 0) {
+            return failure("cannot remove the old link " + linkPath_);
         }
     }
-    if (symlink(device_.c_str(), linkPath.c_str()) != 0) {
-        return failure("cannot create the link " + linkPath);
+    if (symlink(device_.c_str(), linkPath_.c_str()) != 0) {
+        return failure("cannot create the link " + linkPath_);
     }
-    link_ = linkPath;
+    linkMade_ = true;
     return {};
 }
 

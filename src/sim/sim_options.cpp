@@ -1,6 +1,10 @@
 #include "sim/sim_options.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
+#include <functional>
+#include <limits>
 #include <string_view>
 
 namespace rl4::sim {
@@ -9,9 +13,12 @@ namespace {
 
 constexpr int kMaxBaud = 1'000'000;
 constexpr int kMaxTcpPort = 65535;
+constexpr int kMaxDelayMillis = 60'000;
+constexpr int kMaxRefuseEvery = 1'000'000;
 
-std::optional<int> parseNumber(std::string_view text, int base = 10) {
-    int value = 0;
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view text, int base = 10) {
+    Number value{};
     const char* end = text.data() + text.size();
     auto [stop, status] = std::from_chars(text.data(), end, value, base);
     if (text.empty() || status != std::errc{} || stop != end) {
@@ -20,9 +27,21 @@ std::optional<int> parseNumber(std::string_view text, int base = 10) {
     return value;
 }
 
-std::optional<int> parseInRange(std::string_view text, int low, int high, int base = 10) {
-    const std::optional<int> value = parseNumber(text, base);
+template <typename Number = int>
+std::optional<Number> parseInRange(std::string_view text, Number low, Number high, int base = 10) {
+    const std::optional<Number> value = parseNumber<Number>(text, base);
     if (!value || *value < low || *value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> parseProbability(std::string_view text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    auto [stop, status] = std::from_chars(text.data(), end, value);
+    // Written so that NaN fails too.
+    if (text.empty() || status != std::errc{} || stop != end || !(value >= 0.0 && value <= 1.0)) {
         return std::nullopt;
     }
     return value;
@@ -68,126 +87,163 @@ std::optional<ProtocolChoice> parseProtocol(std::string_view text) {
     return std::nullopt;
 }
 
-class OptionReader {
-public:
-    explicit OptionReader(const std::vector<std::string>& args) : args_(args) {}
-
-    ParsedOptions read();
-
-private:
-    // Applies one option that takes a value; false (with error_ set) when the value is bad.
-    bool applyValued(const std::string& name, const std::string& value);
-    bool fail(const std::string& message) {
-        error_ = message;
-        return false;
+template <typename Target, typename Value>
+bool store(Target& target, const std::optional<Value>& value) {
+    if (value) {
+        target = *value;
     }
-
-    const std::vector<std::string>& args_;
-    SimOptions options_;
-    bool portChosen_ = false;
-    std::string error_;
-};
-
-ParsedOptions OptionReader::read() {
-    for (std::size_t k = 0; k < args_.size(); ++k) {
-        const std::string& name = args_[k];
-        if (name == "--help") {
-            return {std::nullopt, true, {}};
-        }
-        if (name == "--silent-refusals") {
-            options_.matrix.silentRefusals = true;
-            continue;
-        }
-        if (!name.starts_with("--")) {
-            return {std::nullopt, false, "unexpected argument '" + name + "'"};
-        }
-        if (k + 1 == args_.size()) {
-            return {std::nullopt, false, "option " + name + " needs a value"};
-        }
-        if (!applyValued(name, args_[++k])) {
-            return {std::nullopt, false, error_};
-        }
-    }
-    return {options_, false, {}};
+    return value.has_value();
 }
 
-bool OptionReader::applyValued(const std::string& name, const std::string& value) {
-    const std::string bad = "bad value '" + value + "' for " + name;
-    if (name == "--pty" || name == "--tcp") {
-        if (portChosen_) {
-            return fail("choose one of --pty and --tcp, once");
-        }
-        portChosen_ = true;
-        if (name == "--pty") {
-            if (value.empty()) {
-                return fail(bad);
-            }
-            options_.port = {PortChoice::Kind::Pty, value, 0};
-            return true;
-        }
-        const std::optional<int> port = parseInRange(value, 0, kMaxTcpPort);
-        if (!port) {
-            return fail(bad + " (a port 0..65535)");
-        }
-        options_.port = {PortChoice::Kind::Tcp, {}, *port};
-        return true;
+// The library splits the command line and finds the options; the values are read here, each as soon as
+// the library meets it, so that the first mistake on the line is the one reported, in our words.
+class OptionReader {
+public:
+    ParsedOptions read(const std::vector<std::string>& args);
+
+private:
+    using Apply = std::function<bool(const std::string&)>;
+
+    void define(CLI::App& app);
+    // An option with a value; `hint` follows the complaint about a bad value.
+    void valued(CLI::App& app, const std::string& name, const std::string& hint, Apply apply);
+    void choosePort(PortChoice choice);
+
+    SimOptions options_;
+    bool portChosen_ = false;
+};
+
+void OptionReader::valued(CLI::App& app, const std::string& name, const std::string& hint, Apply apply) {
+    app.add_option_function<std::string>(name,
+                                         [name, hint, apply = std::move(apply)](const std::string& value) {
+                                             if (!apply(value)) {
+                                                 throw CLI::ValidationError("bad value '" + value + "' for " +
+                                                                            name + hint);
+                                             }
+                                         })
+        ->trigger_on_parse();
+}
+
+void OptionReader::choosePort(PortChoice choice) {
+    if (portChosen_) {
+        throw CLI::ValidationError("choose one of --pty and --tcp, once");
     }
-    constexpr std::array<std::pair<std::string_view, Layer>, kLayerCount> layerOptions{
+    portChosen_ = true;
+    options_.port = std::move(choice);
+}
+
+void OptionReader::define(CLI::App& app) {
+    // The help text is our own (see simUsage): the library's layout differs from the one operators know.
+    app.set_help_flag();
+    app.add_flag_callback("--help", [] { throw CLI::CallForHelp(); })->trigger_on_parse();
+    app.add_flag_callback("--silent-refusals", [this] { options_.matrix.silentRefusals = true; });
+
+    valued(app, "--pty", "", [this](const std::string& value) {
+        if (!value.empty()) {
+            choosePort({PortChoice::Kind::Pty, value, 0});
+        }
+        return !value.empty();
+    });
+    valued(app, "--tcp", " (a port 0..65535)", [this](const std::string& value) {
+        const std::optional<int> port = parseInRange(value, 0, kMaxTcpPort);
+        if (port) {
+            choosePort({PortChoice::Kind::Tcp, {}, *port});
+        }
+        return port.has_value();
+    });
+    constexpr std::array<std::pair<const char*, Layer>, kLayerCount> layerOptions{
         {{"--video", Layer::Video}, {"--audio", Layer::Audio}, {"--rgb", Layer::Rgb}, {"--yc", Layer::Yc}}};
     for (const auto& [option, layer] : layerOptions) {
-        if (name == option) {
-            const std::optional<LayerSize> size = parseSize(value);
-            if (!size) {
-                return fail(bad + " (OUTPUTSxINPUTS, each 1..256, or 0x0)");
-            }
-            options_.matrix.sizes[layerIndex(layer)] = *size;
-            return true;
-        }
+        valued(app, option, " (OUTPUTSxINPUTS, each 1..256, or 0x0)",
+               [this, layer](const std::string& value) {
+                   return store(options_.matrix.sizes[layerIndex(layer)], parseSize(value));
+               });
     }
-    if (name == "--protocol") {
-        const std::optional<ProtocolChoice> protocol = parseProtocol(value);
-        if (!protocol) {
-            return fail(bad + " (4, 5 or both)");
-        }
-        options_.matrix.protocol = *protocol;
-        return true;
+    valued(app, "--protocol", " (4, 5 or both)", [this](const std::string& value) {
+        return store(options_.matrix.protocol, parseProtocol(value));
+    });
+    valued(app, "--identity", " (two hexadecimal bytes, as 92,34)", [this](const std::string& value) {
+        return store(options_.matrix.identity, parseIdentity(value));
+    });
+    valued(app, "--baud", " (0..1000000)", [this](const std::string& value) {
+        return store(options_.baud, parseInRange(value, 0, kMaxBaud));
+    });
+    valued(app, "--log", "", [this](const std::string& value) {
+        options_.logPath = value;
+        return !value.empty();
+    });
+    valued(app, "--eeprom", "", [this](const std::string& value) {
+        options_.eepromPath = value;
+        return !value.empty();
+    });
+
+    FaultOptions& faults = options_.faults;
+    const std::array<std::pair<const char*, double*>, 4> probabilities{{{"--drop", &faults.drop},
+                                                                        {"--nak", &faults.nak},
+                                                                        {"--garble", &faults.garble},
+                                                                        {"--split", &faults.split}}};
+    for (const auto& [option, target] : probabilities) {
+        valued(app, option, " (a probability 0..1)",
+               [target](const std::string& value) { return store(*target, parseProbability(value)); });
     }
-    if (name == "--identity") {
-        const auto identity = parseIdentity(value);
-        if (!identity) {
-            return fail(bad + " (two hexadecimal bytes, as 92,34)");
-        }
-        options_.matrix.identity = *identity;
-        return true;
+    valued(app, "--delay", " (milliseconds 0..60000)", [&faults](const std::string& value) {
+        return store(faults.delayMillis, parseInRange(value, 0, kMaxDelayMillis));
+    });
+    valued(app, "--refuse-every", " (0..1000000, 0 for never)", [&faults](const std::string& value) {
+        return store(faults.refuseEvery, parseInRange(value, 0, kMaxRefuseEvery));
+    });
+    valued(app, "--seed", " (0..4294967295)", [&faults](const std::string& value) {
+        return store(faults.seed,
+                     parseInRange<std::uint64_t>(value, 0, std::numeric_limits<std::uint32_t>::max()));
+    });
+}
+
+ParsedOptions OptionReader::read(const std::vector<std::string>& args) {
+    CLI::App app("", "matrixsim");
+    define(app);
+    // The library takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        return {std::nullopt, true, {}};
+    } catch (const CLI::ExtrasError&) {
+        std::vector<std::string> extras = app.remaining();
+        // After "--" everything is an argument, and this program takes none.
+        std::erase(extras, "--");
+        const std::string first = extras.empty() ? std::string("--") : extras.front();
+        const std::string message =
+            first.starts_with("-") ? "unknown option " + first : "unexpected argument '" + first + "'";
+        return {std::nullopt, false, message};
+    } catch (const CLI::ConversionError& error) {
+        // Only a flag given a value lands here: "Could not convert: --silent-refusals = maybe".
+        const std::string text = error.what();
+        const std::size_t name = text.find("--");
+        return {std::nullopt, false,
+                name == std::string::npos
+                    ? text
+                    : "option " + text.substr(name, text.find(' ', name) - name) + " takes no value"};
+    } catch (const CLI::ArgumentMismatch& error) {
+        // The library's text begins with the option's name: "--baud: 1 required TEXT missing".
+        const std::string text = error.what();
+        return {std::nullopt, false, "option " + text.substr(0, text.find(':')) + " needs a value"};
+    } catch (const CLI::ParseError& error) {
+        return {std::nullopt, false, error.what()};
     }
-    if (name == "--baud") {
-        const std::optional<int> baud = parseInRange(value, 0, kMaxBaud);
-        if (!baud) {
-            return fail(bad + " (0..1000000)");
-        }
-        options_.baud = *baud;
-        return true;
-    }
-    if (name == "--log" || name == "--eeprom") {
-        if (value.empty()) {
-            return fail(bad);
-        }
-        (name == "--log" ? options_.logPath : options_.eepromPath) = value;
-        return true;
-    }
-    return fail("unknown option " + name);
+    return {options_, false, {}};
 }
 
 } // namespace
 
 ParsedOptions parseSimOptions(const std::vector<std::string>& args) {
-    return OptionReader(args).read();
+    return OptionReader().read(args);
 }
 
 std::string simUsage() {
     return "usage: matrixsim [--pty PATH | --tcp PORT] [--protocol 4|5|both] [--video OxI] [--audio OxI]\n"
            "                 [--rgb OxI] [--yc OxI] [--identity HH,HH] [--baud N] [--log FILE]\n"
-           "                 [--eeprom FILE] [--silent-refusals]\n"
+           "                 [--eeprom FILE] [--silent-refusals] [--drop P] [--nak P] [--garble P]\n"
+           "                 [--split P] [--delay MS] [--refuse-every N] [--seed N]\n"
            "\n"
            "A software routing matrix that answers 5-byte and 4-byte frames.\n"
            "  --pty PATH          make PATH a symbolic link to a new pseudo-terminal; without --pty or\n"
@@ -199,11 +255,25 @@ std::string simUsage() {
            "                      (defaults video 16x16, audio 16x16, rgb 8x8, yc 8x8)\n"
            "  --identity HH,HH    the two identity bytes in hexadecimal (default 92,34)\n"
            "  --baud N            pace the line at N baud, 10 bits a byte; 0 for no pacing (default 9600)\n"
-           "  --log FILE          one line per frame: RX, TX, or RX? for bytes that formed no frame\n"
+           "  --log FILE          one line per frame: RX, TX, or RX? for bytes that formed no frame;\n"
+           "                      TX- a frame dropped, TX~ a frame sent with one byte changed, and a\n"
+           "                      '|' where a split frame paused\n"
            "  --eeprom FILE       EEPROM contents (32768 bytes), loaded at start, written at exit\n"
            "  --silent-refusals   answer nothing to a refused instruction\n"
            "\n"
-           "Standard input: 'panel LAYER OUT IN' (LAYER V, A, R or Y), 'online', 'offline', 'quit'.\n";
+           "A faulty line (P a probability 0..1 per frame; faults touch only what the matrix sends):\n"
+           "  --drop P            a frame is not sent\n"
+           "  --nak P             an instruction is refused as busy and not carried out (NAK, or the\n"
+           "                      4-byte error report with code 8)\n"
+           "  --garble P          one bit of a frame is flipped\n"
+           "  --split P           a frame pauses 45 ms between two of its bytes\n"
+           "  --delay MS          every frame leaves MS milliseconds late (default 0)\n"
+           "  --refuse-every N    every Nth instruction is refused like --nak (default 0: never)\n"
+           "  --seed N            start the random faults from N; without it the seed is drawn from\n"
+           "                      the clock and told on standard error\n"
+           "\n"
+           "Standard input: 'panel LAYER OUT IN' (LAYER V, A, R or Y), 'online', 'offline', 'quit';\n"
+           "'unplug' pulls the line (it prints 'unplugged'), 'replug' gives it back (it prints 'ready').\n";
 }
 
 } // namespace rl4::sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/line_faults.h"
 #include "sim/matrix_config.h"
 
 #include <optional>
@@ -26,6 +27,7 @@ struct SimOptions {
     int baud = kDefaultBaud; // 0: no pacing
     std::string logPath;
     std::string eepromPath;
+    FaultOptions faults;
 };
 
 struct ParsedOptions {

@@ -10,6 +10,8 @@
 #include "sim/sim_server.h"
 #include "sim/tcp_port.h"
 
+#include <chrono>
+#include <cstdint>
 #include <iostream>
 #include <memory>
 
@@ -28,18 +30,30 @@ int fail(const std::string& message, int status) {
 // Opens the line and says on standard output what a client needs to find it: the device of an unnamed
 // pseudo-terminal, or the port the system picked.
 std::unique_ptr<SimPort> openPort(const PortChoice& choice, std::string& error) {
+    std::unique_ptr<SimPort> port;
     if (choice.kind == PortChoice::Kind::Tcp) {
-        std::unique_ptr<TcpPort> tcp = TcpPort::open(choice.tcpPort, error);
-        if (tcp && choice.tcpPort == 0) {
-            std::cout << tcp->boundPort() << std::endl;
-        }
-        return tcp;
+        port = TcpPort::open(choice.tcpPort, error);
+    } else {
+        port = PtyPort::open(choice.ptyLink, error);
     }
-    std::unique_ptr<PtyPort> pty = PtyPort::open(choice.ptyLink, error);
-    if (pty && choice.ptyLink.empty()) {
-        std::cout << pty->devicePath() << std::endl;
+    if (port && !port->announcement().empty()) {
+        std::cout << port->announcement() << std::endl;
     }
-    return pty;
+    return port;
+}
+
+// Without --seed a faulty run is told its seed, so that it can be repeated.
+std::uint32_t chooseSeed(const FaultOptions& faults) {
+    if (faults.seed) {
+        return *faults.seed;
+    }
+    const auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
+    const auto seed = static_cast<std::uint32_t>(static_cast<std::uint64_t>(ticks) ^
+                                                 (static_cast<std::uint64_t>(ticks) >> 32));
+    if (faults.random()) {
+        std::cerr << "matrixsim: faults drawn with --seed " << seed << '\n';
+    }
+    return seed;
 }
 
 int serve(const SimOptions& options) {
@@ -57,6 +71,7 @@ int serve(const SimOptions& options) {
     if (std::string error = signals.install(); !error.empty()) {
         return fail(error, kExitFailure);
     }
+    const std::uint32_t seed = chooseSeed(options.faults);
     std::string error;
     std::unique_ptr<SimPort> port = openPort(options.port, error);
     if (!port) {
@@ -64,7 +79,7 @@ int serve(const SimOptions& options) {
     }
     std::cout << "ready" << std::endl;
     PacedWriter writer(options.baud);
-    const bool clean = SimServer(core, *port, writer, log, signals.readFd()).run();
+    const bool clean = SimServer(core, *port, writer, log, signals.readFd(), options.faults, seed).run();
     if (!options.eepromPath.empty()) {
         if (auto saveError = saveEepromFile(options.eepromPath, core.state().eeprom)) {
             return fail(*saveError, kExitFailure);

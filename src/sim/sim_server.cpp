@@ -23,6 +23,12 @@ std::int64_t nowMicros() {
 
 } // namespace
 
+SimServer::SimServer(MatrixCore& core, SimPort& port, PacedWriter& writer, FrameLog& log, int signalFd,
+                     const FaultOptions& faults, std::uint32_t seed)
+    : core_(core), port_(port), writer_(writer), log_(log), signalFd_(signalFd), faults_(faults, seed) {
+    core_.setRefusals([this] { return faults_.refuseNext(); });
+}
+
 bool SimServer::run() {
     while (!quit_) {
         std::array<pollfd, 3> fds{{{signalFd_, POLLIN, 0}, {port_.pollFd(), POLLIN, 0}, {-1, POLLIN, 0}}};
@@ -110,6 +116,8 @@ void SimServer::runCommand(const std::string& line) {
         }
     } else if (const auto* onLine = std::get_if<OnLineCommand>(&command)) {
         send(core_.setOnLine(onLine->onLine));
+    } else if (const auto* plugCommand = std::get_if<PlugCommand>(&command)) {
+        plug(plugCommand->plugIn);
     } else if (std::holds_alternative<QuitCommand>(command)) {
         quit_ = true;
     } else if (const auto* bad = std::get_if<BadCommand>(&command)) {
@@ -128,16 +136,57 @@ void SimServer::handle(const std::vector<SimEvent>& events) {
 }
 
 void SimServer::send(const SimEvent& event) {
-    const std::int64_t hold = event.requestLength == 0 ? monotonicNanos()
-                                                       : event.requestStartMicros * kNanosPerMicro +
-                                                             writer_.wireNanos(event.requestLength);
-    if (writer_.send(port_.writeFd(), event.bytes, hold)) {
-        log_.record(event);
-    } else if (port_.writeFd() < 0) {
-        std::cerr << "matrixsim: no client connected, " << hexText(event.bytes) << " not sent\n";
-    } else {
-        std::cerr << "matrixsim: the line is not being read, " << hexText(event.bytes) << " lost\n";
+    if (!port_.plugged()) {
+        std::cerr << "matrixsim: the line is unplugged, " << hexText(event.bytes) << " not sent\n";
+        return;
     }
+    if (port_.writeFd() < 0) {
+        std::cerr << "matrixsim: no client connected, " << hexText(event.bytes) << " not sent\n";
+        return;
+    }
+    const std::int64_t hold = (event.requestLength == 0 ? monotonicNanos()
+                                                        : event.requestStartMicros * kNanosPerMicro +
+                                                              writer_.wireNanos(event.requestLength)) +
+                              std::int64_t{faults_.delayMillis()} * kNanosPerMilli;
+    const FaultedFrame frame = faults_.pass(event.bytes);
+    if (frame.dropped || write(frame, hold)) {
+        log_.write(logLine(frame));
+    } else {
+        std::cerr << "matrixsim: the line is not being read, " << hexText(frame.bytes) << " lost\n";
+    }
+}
+
+// The loop waits through the pause of a split frame, as it waits through the pacing: the matrix is busy
+// sending.
+bool SimServer::write(const FaultedFrame& frame, std::int64_t holdNanos) {
+    const int fd = port_.writeFd();
+    if (frame.splitAt == 0) {
+        return writer_.send(fd, frame.bytes, holdNanos);
+    }
+    const auto cut = frame.bytes.begin() + static_cast<std::ptrdiff_t>(frame.splitAt);
+    return writer_.send(fd, Bytes(frame.bytes.begin(), cut), holdNanos) &&
+           writer_.send(fd, Bytes(cut, frame.bytes.end()),
+                        writer_.lineFreeNanos() + std::int64_t{LineFaults::kSplitGapMillis} * kNanosPerMilli);
+}
+
+// Standard output tells a client (or a test) when the line has gone and when it is back, with the same
+// lines as at start.
+void SimServer::plug(bool plugIn) {
+    if (!plugIn && port_.plugged()) {
+        handle(core_.disconnect());
+    }
+    if (const std::string error = plugIn ? port_.replug() : port_.unplug(); !error.empty()) {
+        std::cerr << "matrixsim: " << error << '\n';
+        return;
+    }
+    if (!plugIn) {
+        std::cout << "unplugged" << std::endl;
+        return;
+    }
+    if (const std::string announcement = port_.announcement(); !announcement.empty()) {
+        std::cout << announcement << '\n';
+    }
+    std::cout << "ready" << std::endl;
 }
 
 } // namespace rl4::sim

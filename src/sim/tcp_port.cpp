@@ -30,6 +30,7 @@ bool setFlags(int fd) {
 
 std::unique_ptr<TcpPort> TcpPort::open(int port, std::string& error) {
     std::unique_ptr<TcpPort> server(new TcpPort());
+    server->askedPort_ = port;
     error = server->listen(port);
     if (!error.empty()) {
         server.reset();
@@ -38,12 +39,42 @@ std::unique_ptr<TcpPort> TcpPort::open(int port, std::string& error) {
 }
 
 TcpPort::~TcpPort() {
+    closeAll();
+}
+
+void TcpPort::closeAll() {
     if (client_ >= 0) {
         close(client_);
+        client_ = -1;
     }
     if (listener_ >= 0) {
         close(listener_);
+        listener_ = -1;
     }
+}
+
+std::string TcpPort::unplug() {
+    if (!plugged()) {
+        return "the line is already unplugged";
+    }
+    // A pulled cable gives no orderly goodbye: linger 0 makes close() send a reset.
+    if (client_ >= 0) {
+        const linger abort{1, 0};
+        setsockopt(client_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
+    closeAll();
+    return {};
+}
+
+std::string TcpPort::replug() {
+    if (plugged()) {
+        return "the line is already plugged in";
+    }
+    std::string error = listen(boundPort_);
+    if (!error.empty()) {
+        closeAll();
+    }
+    return error;
 }
 
 std::string TcpPort::listen(int port) {

@@ -1,6 +1,7 @@
 #include "line_client.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -48,23 +49,46 @@ void LineClient::send(const Bytes& bytes) {
 }
 
 Bytes LineClient::receive(std::size_t count, int timeoutMillis) {
+    Bytes received;
+    for (const Arrival& arrival : receiveArrivals(count, timeoutMillis)) {
+        received.insert(received.end(), arrival.bytes.begin(), arrival.bytes.end());
+    }
+    return received;
+}
+
+std::vector<LineClient::Arrival> LineClient::receiveArrivals(std::size_t count, int timeoutMillis) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMillis);
-    Bytes received;
-    while (received.size() < count) {
+    std::vector<Arrival> arrivals;
+    std::size_t total = 0;
+    while (total < count) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd fd{fd_, POLLIN, 0};
         if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0) {
             break;
         }
         std::uint8_t chunk[64];
-        const ssize_t got = read(fd_, chunk, std::min(sizeof chunk, count - received.size()));
+        const ssize_t got = read(fd_, chunk, std::min(sizeof chunk, count - total));
         if (got <= 0) {
             break;
         }
-        received.insert(received.end(), chunk, chunk + got);
+        arrivals.push_back({Bytes(chunk, chunk + got), Clock::now()});
+        total += static_cast<std::size_t>(got);
     }
-    return received;
+    return arrivals;
+}
+
+std::optional<int> LineClient::hangUp(int timeoutMillis) {
+    pollfd fd{fd_, POLLIN, 0};
+    if (poll(&fd, 1, timeoutMillis) <= 0 || (fd.revents & (POLLHUP | POLLERR)) == 0) {
+        return std::nullopt;
+    }
+    std::uint8_t byte = 0;
+    const ssize_t got = read(fd_, &byte, 1);
+    if (got > 0) {
+        return std::nullopt;
+    }
+    return got == 0 ? 0 : errno;
 }
 
 } // namespace rl4::sim::test

@@ -2,7 +2,10 @@
 
 #include "sim/frame.h"
 
+#include <chrono>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace rl4::sim::test {
 
@@ -20,6 +23,16 @@ public:
     void send(const Bytes& bytes);
     // Reads until `count` bytes came or the time is over.
     Bytes receive(std::size_t count, int timeoutMillis = 2000);
+
+    struct Arrival {
+        Bytes bytes;
+        std::chrono::steady_clock::time_point at;
+    };
+    // The same, read by read, with the moment each read returned.
+    std::vector<Arrival> receiveArrivals(std::size_t count, int timeoutMillis = 2000);
+    // Waits for the line to end: the errno of the failing read (0 for an end of stream), or nothing when the
+    // line is still there at the time-out.
+    std::optional<int> hangUp(int timeoutMillis = 2000);
 
 private:
     explicit LineClient(int fd) : fd_(fd) {}

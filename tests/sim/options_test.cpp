@@ -26,10 +26,41 @@ TEST(Options, DefaultsAndEveryOption) {
     EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Audio)], (LayerSize{16, 16}));
     EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Yc)], (LayerSize{8, 8}));
     EXPECT_EQ(defaults.matrix.identity, (std::array<std::uint8_t, 2>{0x92, 0x34}));
+    EXPECT_FALSE(defaults.faults.random());
+    EXPECT_EQ(defaults.faults.delayMillis, 0);
+    EXPECT_EQ(defaults.faults.refuseEvery, 0);
+    EXPECT_FALSE(defaults.faults.seed);
 
-    const ParsedOptions all =
-        parse({"--tcp", "7001", "--protocol", "4", "--video", "256x1", "--rgb", "0x0", "--identity", "a,FF",
-               "--baud", "0", "--log", "l.txt", "--eeprom", "e.bin", "--silent-refusals"});
+    const ParsedOptions all = parse({"--tcp",
+                                     "7001",
+                                     "--protocol",
+                                     "4",
+                                     "--video",
+                                     "256x1",
+                                     "--rgb",
+                                     "0x0",
+                                     "--identity",
+                                     "a,FF",
+                                     "--baud",
+                                     "0",
+                                     "--log",
+                                     "l.txt",
+                                     "--eeprom",
+                                     "e.bin",
+                                     "--silent-refusals",
+                                     "--drop",
+                                     "0.05",
+                                     "--nak",
+                                     "1",
+                                     "--garble=0.5",
+                                     "--split",
+                                     "1e-1",
+                                     "--delay",
+                                     "250",
+                                     "--refuse-every",
+                                     "3",
+                                     "--seed",
+                                     "4294967295"});
     ASSERT_TRUE(all.options) << all.error;
     const SimOptions& o = *all.options;
     EXPECT_EQ(o.port.kind, PortChoice::Kind::Tcp);
@@ -42,6 +73,13 @@ TEST(Options, DefaultsAndEveryOption) {
     EXPECT_EQ(o.logPath, "l.txt");
     EXPECT_EQ(o.eepromPath, "e.bin");
     EXPECT_TRUE(o.matrix.silentRefusals);
+    EXPECT_EQ(o.faults.drop, 0.05);
+    EXPECT_EQ(o.faults.nak, 1.0);
+    EXPECT_EQ(o.faults.garble, 0.5);
+    EXPECT_EQ(o.faults.split, 0.1);
+    EXPECT_EQ(o.faults.delayMillis, 250);
+    EXPECT_EQ(o.faults.refuseEvery, 3);
+    EXPECT_EQ(o.faults.seed, 4294967295u);
 
     EXPECT_EQ(parse({"--pty", "/tmp/m"}).options->port.ptyLink, "/tmp/m");
     EXPECT_TRUE(parse({"--help"}).help);
@@ -65,12 +103,47 @@ TEST(Options, BadOptionsAreRefusedWithAMessage) {
         {"--baud"},
         {"--frobnicate", "1"},
         {"stray"},
+        {"--drop", "1.5"},
+        {"--nak", "-0.1"},
+        {"--garble", "nan"},
+        {"--split", "half"},
+        {"--delay", "-1"},
+        {"--delay", "60001"},
+        {"--refuse-every", "-3"},
+        {"--seed", "4294967296"},
+        {"--seed", "-1"},
+        {"--silent-refusals=maybe"},
     };
     for (const auto& args : bad) {
         const ParsedOptions parsed = parse(args);
         EXPECT_FALSE(parsed.options) << args[0];
         EXPECT_FALSE(parsed.error.empty()) << args[0];
     }
+}
+
+// The messages stay in our words, whatever the option library would say.
+TEST(Options, MessagesNameTheMistake) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--baud"}, "option --baud needs a value"},
+        {{"--video", "16x8", "--log"}, "option --log needs a value"},
+        {{"--frobnicate", "1"}, "unknown option --frobnicate"},
+        {{"-h"}, "unknown option -h"},
+        {{"stray", "--frobnicate"}, "unexpected argument 'stray'"},
+        {{"--pty", "a", "--tcp", "1"}, "choose one of --pty and --tcp, once"},
+        {{"--tcp", "1", "--tcp", "2"}, "choose one of --pty and --tcp, once"},
+        {{"--drop", "2"}, "bad value '2' for --drop (a probability 0..1)"},
+        {{"--video=16x0"}, "bad value '16x0' for --video (OUTPUTSxINPUTS, each 1..256, or 0x0)"},
+        {{"--baud", "x", "--delay", "y"}, "bad value 'x' for --baud (0..1000000)"},
+        {{"--pty", ""}, "bad value '' for --pty"},
+        {{"--silent-refusals=maybe"}, "option --silent-refusals takes no value"},
+        {{"--", "a"}, "unexpected argument 'a'"},
+    };
+    for (const auto& [args, message] : cases) {
+        EXPECT_EQ(parse(args).error, message) << args[0];
+    }
+    EXPECT_TRUE(parse({"--help", "--baud", "x"}).help) << "help comes first when it comes first";
+    EXPECT_FALSE(parse({"--baud", "x", "--help"}).help);
+    EXPECT_EQ(parse({"--baud", "1", "--baud", "2"}).options->baud, 2) << "the last one counts";
 }
 
 TEST(ConsoleCommands, ParsedOrExplained) {
@@ -83,9 +156,11 @@ TEST(ConsoleCommands, ParsedOrExplained) {
     EXPECT_TRUE(std::get<OnLineCommand>(parseConsoleCommand("online")).onLine);
     EXPECT_FALSE(std::get<OnLineCommand>(parseConsoleCommand("offline")).onLine);
     EXPECT_TRUE(std::holds_alternative<QuitCommand>(parseConsoleCommand("quit")));
+    EXPECT_FALSE(std::get<PlugCommand>(parseConsoleCommand("unplug")).plugIn);
+    EXPECT_TRUE(std::get<PlugCommand>(parseConsoleCommand(" replug")).plugIn);
     EXPECT_TRUE(std::holds_alternative<BlankLine>(parseConsoleCommand(" \t")));
     for (const char* line : {"panel X 1 1", "panel v 1 1", "panel V 1", "panel V 1 256", "panel V one 2",
-                             "panel VA 1 2", "quit now", "reboot", "\x01\xFF"}) {
+                             "panel VA 1 2", "quit now", "reboot", "unplug 1", "\x01\xFF"}) {
         EXPECT_TRUE(std::holds_alternative<BadCommand>(parseConsoleCommand(line))) << line;
     }
 }
