@@ -226,6 +226,12 @@ TEST(TextFile, ReadsOfHugeOrForeignFilesAreBounded) {
 }
 
 TEST(TextFile, QuotedLinesAreEscapedAndCut) {
+    const auto accents = [](std::size_t n) {
+        std::string text;
+        while (n-- > 0)
+            text += "\u00E9";
+        return text;
+    };
     const std::string sixty(60, 'x');
     const std::string ellipsis = "\u2026";
     const struct {
@@ -241,18 +247,8 @@ TEST(TextFile, QuotedLinesAreEscapedAndCut) {
         {sixty, sixty},
         {sixty + "y", sixty + ellipsis},
         {std::string(58, 'x') + "\x01", std::string(58, 'x') + ellipsis},
-        {[] {
-             std::string accents;
-             for (int i = 0; i < 70; ++i)
-                 accents += "\xC3\xA9";
-             return accents;
-         }(),
-         [&ellipsis] {
-             std::string accents;
-             for (int i = 0; i < 60; ++i)
-                 accents += "\xC3\xA9";
-             return accents + ellipsis;
-         }()},
+        // A character of two bytes counts as one.
+        {accents(70), accents(60) + ellipsis},
     };
     for (const auto& c : cases)
         EXPECT_EQ(quotedLine(c.line), c.quoted) << c.line;
