@@ -47,6 +47,19 @@ public:
 
     // Number of bytes that can be read at once, without blocking.
     virtual std::size_t bytesWaiting() = 0;
+
+    // Why a line goes away, in words for the operator; other causes are given in the system's words.
+    static constexpr const char* kHungUp = "line hung up";
+    static constexpr const char* kDeviceRemoved = "device removed";
+    static constexpr const char* kClosedByPeer = "connection closed by the other end";
+    static constexpr const char* kConnectionReset = "connection reset";
+
+    // True once the far end has gone (a line hung up, an adapter unplugged, a server that closed or reset
+    // the connection), as seen by read, writeByte or bytesWaiting. Until the channel is closed or opened
+    // again, reads then return nothing at once and writes fail at once, so that nobody waits on a dead line.
+    virtual bool lineGone() const { return false; }
+    // Why the line has gone (kHungUp, ...); empty while it is there.
+    virtual std::string lineGoneReason() const { return {}; }
 };
 
 } // namespace rl4

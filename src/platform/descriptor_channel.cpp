@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <optional>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <system_error>
+#include <termios.h>
 #include <unistd.h>
 
 namespace rl4 {
@@ -14,10 +17,34 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
+constexpr short kHangUpEvents = POLLERR | POLLHUP | POLLNVAL;
+
 // Milliseconds left until `deadline`, rounded up so that poll never wakes just before it and loops.
 int millisecondsUntil(SteadyClock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
     return static_cast<int>(std::clamp<decltype(left)>(left, 0, INT_MAX));
+}
+
+bool nothingYet(int error) {
+    return error == EINTR || error == EAGAIN || error == EWOULDBLOCK;
+}
+
+// What a failed read or write on the line says about it. A hung-up terminal answers EIO (ENXIO once its
+// driver has let go), an unplugged adapter ENODEV, a socket whose peer has gone EPIPE or ECONNRESET.
+std::string reasonOfError(int error) {
+    switch (error) {
+    case EIO:
+    case ENXIO:
+        return ByteChannel::kHungUp;
+    case ENODEV:
+        return ByteChannel::kDeviceRemoved;
+    case EPIPE:
+        return ByteChannel::kClosedByPeer;
+    case ECONNRESET:
+        return ByteChannel::kConnectionReset;
+    default:
+        return std::error_code(error, std::generic_category()).message();
+    }
 }
 
 } // namespace
@@ -41,9 +68,10 @@ DescriptorChannel::~DescriptorChannel() {
     close();
 }
 
-void DescriptorChannel::adopt(int fd) {
+void DescriptorChannel::adopt(int fd, bool exclusive) {
     close();
     fd_ = fd;
+    exclusive_ = exclusive;
     openFailure_.clear();
 }
 
@@ -53,12 +81,21 @@ bool DescriptorChannel::openFailed(std::string why) {
 }
 
 void DescriptorChannel::close() {
+    goneReason_.clear();
     if (fd_ < 0)
         return;
+    if (exclusive_)
+        ::ioctl(fd_, TIOCNXCL);
     // A close interrupted by a signal has still released the descriptor on Linux; retrying could close
     // one that another part of the program has opened since.
     ::close(fd_);
     fd_ = -1;
+    exclusive_ = false;
+}
+
+void DescriptorChannel::lose(const std::string& reason) {
+    if (goneReason_.empty())
+        goneReason_ = reason.empty() ? kHungUp : reason;
 }
 
 ssize_t DescriptorChannel::transmit(int fd, std::uint8_t byte) {
@@ -69,8 +106,12 @@ ssize_t DescriptorChannel::receive(int fd, std::uint8_t* buffer, std::size_t n) 
     return ::read(fd, buffer, n);
 }
 
+std::string DescriptorChannel::hangUpReason(int) {
+    return kHungUp;
+}
+
 bool DescriptorChannel::writeByte(std::uint8_t byte) {
-    if (fd_ < 0)
+    if (fd_ < 0 || lineGone())
         return false;
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeouts_.writeTotal(1));
     for (;;) {
@@ -79,16 +120,23 @@ bool DescriptorChannel::writeByte(std::uint8_t byte) {
             return true;
         if (written < 0 && errno == EINTR)
             continue;
-        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+        if (written < 0 && !nothingYet(errno)) {
+            lose(reasonOfError(errno));
             return false;
+        }
+        // A full buffer is a stuck line, not a gone one: the write fails, the line stays.
         const int events = waitForEvents(fd_, POLLOUT, deadline);
-        if (events <= 0 || (events & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        if (events <= 0)
             return false;
+        if ((events & kHangUpEvents) != 0) {
+            lose(hangUpReason(fd_));
+            return false;
+        }
     }
 }
 
 std::size_t DescriptorChannel::read(std::uint8_t* buffer, std::size_t n) {
-    if (fd_ < 0 || n == 0)
+    if (fd_ < 0 || n == 0 || lineGone())
         return 0;
     const auto totalDeadline = SteadyClock::now() + std::chrono::milliseconds(timeouts_.readTotal(n));
     const auto interval = std::chrono::milliseconds(timeouts_.readInterval);
@@ -113,18 +161,49 @@ std::size_t DescriptorChannel::read(std::uint8_t* buffer, std::size_t n) {
             lastArrival = SteadyClock::now();
             continue;
         }
-        const bool nothingYet = count < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK);
-        if (!nothingYet || (events & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        if (count == 0) {
+            lose(endOfStreamReason());
             break;
+        }
+        if (!nothingYet(errno)) {
+            lose(reasonOfError(errno));
+            break;
+        }
+        if ((events & kHangUpEvents) != 0) {
+            lose(hangUpReason(fd_));
+            break;
+        }
     }
     return got;
 }
 
 std::size_t DescriptorChannel::bytesWaiting() {
-    int count = 0;
-    if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &count) != 0 || count < 0)
+    if (fd_ < 0 || lineGone())
         return 0;
-    return static_cast<std::size_t>(count);
+    const auto waiting = [this]() -> std::optional<std::size_t> {
+        int count = 0;
+        if (::ioctl(fd_, FIONREAD, &count) == 0)
+            return static_cast<std::size_t>(std::max(count, 0));
+        // A hung-up terminal refuses even this question.
+        if (errno != EINTR)
+            lose(reasonOfError(errno));
+        return std::nullopt;
+    };
+    const auto count = waiting();
+    if (!count || *count > 0)
+        return count.value_or(0);
+    // Nothing to read: only poll tells an idle line from a gone one. What came just before the end is
+    // still read before the line counts as gone.
+    pollfd p{fd_, POLLIN | POLLRDHUP, 0};
+    if (::poll(&p, 1, 0) != 1 || (p.revents & (kHangUpEvents | POLLRDHUP)) == 0)
+        return 0;
+    if (const auto last = waiting(); !last || *last > 0)
+        return last.value_or(0);
+    if ((p.revents & kHangUpEvents) != 0)
+        lose(hangUpReason(fd_));
+    else
+        lose(endOfStreamReason());
+    return 0;
 }
 
 } // namespace rl4

@@ -30,10 +30,15 @@ std::optional<int> wholeNumber(const std::string& text) {
 
 PortMap PortMap::load(const std::string& folder, const std::string& fileName) {
     const std::string path = folder + "/" + fileName;
-    const auto lines = readTextLines(path);
+    std::uintmax_t skipped = 0;
+    const auto lines = readTextLines(path, &skipped);
     if (!lines)
         return {};
-    return parse(*lines, fileName);
+    PortMap map = parse(*lines, fileName);
+    if (skipped > 0)
+        map.problems_.push_back(fileName + ": too large; " + std::to_string(skipped) + " bytes after line " +
+                                std::to_string(lines->size()) + " were not read");
+    return map;
 }
 
 PortMap PortMap::parse(const std::vector<std::string>& lines, const std::string& fileName) {
@@ -52,15 +57,15 @@ void PortMap::parseLine(const std::string& line, int lineNumber, const std::stri
     };
     const auto equals = content.find('=');
     if (equals == std::string::npos) {
-        problem("\"" + content + "\" is not of the form N=TARGET");
+        problem("\"" + quotedLine(content) + "\" is not of the form N=TARGET");
         return;
     }
     const std::string numberText = trimmed(content.substr(0, equals));
     const std::string target = trimmed(content.substr(equals + 1));
     const auto number = wholeNumber(numberText);
     if (!number || *number < kFirstMapped || *number > kLastMapped) {
-        problem("port number \"" + numberText + "\" is not " + std::to_string(kFirstMapped) + " to " +
-                std::to_string(kLastMapped));
+        problem("port number \"" + quotedLine(numberText) + "\" is not " + std::to_string(kFirstMapped) +
+                " to " + std::to_string(kLastMapped));
         return;
     }
     if (target.empty()) {

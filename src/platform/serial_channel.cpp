@@ -1,9 +1,15 @@
 #include "platform/serial_channel.h"
 
+#include "platform/other_process.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/major.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -26,6 +32,14 @@ void setMatrixLine(int fd) {
     ::tcflush(fd, TCIOFLUSH);
 }
 
+// A pseudo-terminal keeps its exclusive mode for as long as its master lives, even after its last user
+// has gone: a program killed while holding one would lock everyone else (but root) out of it until the
+// software matrix behind it restarts. The lock on the device is enough between our own programs.
+bool isPseudoTerminal(const struct stat& device) {
+    const auto number = major(device.st_rdev);
+    return number >= UNIX98_PTY_SLAVE_MAJOR && number < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
+}
+
 } // namespace
 
 bool SerialChannel::open(const std::string& target) {
@@ -38,14 +52,28 @@ bool SerialChannel::open(const std::string& target) {
     if (!S_ISCHR(info.st_mode))
         return openFailed(kNotASerialDevice);
     const int fd = ::open(target.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // A line in exclusive mode refuses every other opener but root.
+    if (fd < 0 && errno == EBUSY)
+        return openFailed(inUseBy(processWithFileOpen(target)));
     if (fd < 0)
         return openFailed(std::strerror(errno));
     if (::isatty(fd) == 0) {
         ::close(fd);
         return openFailed(kNotASerialDevice);
     }
+    // Two programs on one line would each take the other's answers. The lock is taken before anything
+    // touches the line, so that a second opener leaves the first one's settings and buffers alone; the
+    // kernel drops it with the descriptor, so a crash never leaves the port locked.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        const auto holder = flockHolder(fd);
+        ::close(fd);
+        return openFailed(inUseBy(holder));
+    }
+    // Against programs that do not lock (a terminal emulator left open on the port), as far as the system
+    // enforces it: root passes through.
+    const bool exclusive = !isPseudoTerminal(info) && ::ioctl(fd, TIOCEXCL) == 0;
     setMatrixLine(fd);
-    adopt(fd);
+    adopt(fd, exclusive);
     return true;
 }
 

@@ -135,4 +135,12 @@ ssize_t SocketChannel::receive(int fd, std::uint8_t* buffer, std::size_t n) {
     return count;
 }
 
+std::string SocketChannel::hangUpReason(int fd) {
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error == 0)
+        return kClosedByPeer;
+    return error == ECONNRESET ? kConnectionReset : std::strerror(error);
+}
+
 } // namespace rl4

@@ -26,6 +26,9 @@ public:
 protected:
     ssize_t transmit(int fd, std::uint8_t byte) override;
     ssize_t receive(int fd, std::uint8_t* buffer, std::size_t n) override;
+    // The socket's pending error (a reset, a time-out of the network), else a peer that has closed.
+    std::string hangUpReason(int fd) override;
+    std::string endOfStreamReason() const override { return kClosedByPeer; }
 };
 
 } // namespace rl4

@@ -1,9 +1,12 @@
 #include "platform/text_file.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <string_view>
 #include <sys/stat.h>
 #include <system_error>
@@ -87,12 +90,30 @@ std::string errorText(int error) {
     return std::error_code(error, std::generic_category()).message();
 }
 
-// A name beside the target, hidden, that says whose it is should a crash leave it behind.
-std::string temporaryNameFor(const std::string& path) {
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+
+PathParts splitPath(const std::string& path) {
     const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX";
+    if (slash == std::string::npos)
+        return {".", path};
+    return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
+}
+
+constexpr std::string_view kTemporarySuffix = "XXXXXX";
+
+// The hidden name beside the target under which it is written, before the suffix mkstemp fills in: it says
+// whose it is should a crash leave it behind. A long name is cut so that the temporary one stays within the
+// system's limit even when the target's does.
+std::string temporaryPrefixFor(const PathParts& parts) {
+    constexpr std::size_t kLongestKept = 200;
+    return "." + parts.name.substr(0, kLongestKept) + ".";
+}
+
+std::string inFolder(const PathParts& parts, const std::string& name) {
+    return (parts.folder == "/" ? "" : parts.folder) + "/" + name;
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -137,14 +158,29 @@ bool wellFormedUtf8BeyondAscii(std::string_view text) {
     return beyondAscii;
 }
 
-std::optional<std::string> fileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+struct FileContent {
+    std::string bytes;
+    // The file's length when more of it is there than was read, else 0.
+    std::uintmax_t lengthBeyond = 0;
+};
+
+// At most kMaxTextFileBytes of a regular file. A pipe or a device in place of a file is refused without
+// reading: a FIFO would block the program until a writer came, /dev/zero would never end.
+std::optional<FileContent> fileBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
-    std::string bytes;
-    char chunk[8192];
-    for (;;) {
-        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    FileContent content;
+    // One byte beyond the limit tells whether there is more, whatever the file's length claims.
+    const std::size_t wanted = kMaxTextFileBytes + 1;
+    char chunk[16384];
+    while (content.bytes.size() < wanted) {
+        const ssize_t count = ::read(fd, chunk, std::min(sizeof chunk, wanted - content.bytes.size()));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
@@ -153,17 +189,27 @@ std::optional<std::string> fileBytes(const std::string& path) {
         }
         if (count == 0)
             break;
-        bytes.append(chunk, static_cast<std::size_t>(count));
+        content.bytes.append(chunk, static_cast<std::size_t>(count));
     }
     ::close(fd);
-    return bytes;
+    if (content.bytes.size() == wanted) {
+        content.bytes.pop_back();
+        content.lengthBeyond = std::max<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), wanted);
+        // A line cut by the limit is no line of the file.
+        if (const auto lastEnd = content.bytes.rfind('\n'); lastEnd != std::string::npos)
+            content.bytes.resize(lastEnd + 1);
+    }
+    return content;
 }
 
+// The lines of what was read of a file, at most kMaxTextFileLines, and the count of the file's bytes they
+// leave out.
 template <typename Decode>
-std::vector<std::string> splitLines(const std::string& bytes, Decode decode) {
+std::vector<std::string> splitLines(const FileContent& content, Decode decode, std::uintmax_t& skipped) {
+    const std::string& bytes = content.bytes;
     std::vector<std::string> lines;
     std::size_t start = 0;
-    while (start < bytes.size()) {
+    while (start < bytes.size() && lines.size() < kMaxTextFileLines) {
         auto end = bytes.find('\n', start);
         const bool lastLine = end == std::string::npos;
         if (lastLine)
@@ -172,9 +218,15 @@ std::vector<std::string> splitLines(const std::string& bytes, Decode decode) {
         if (!lastLine && length > 0 && bytes[end - 1] == '\r')
             --length;
         lines.push_back(decode(bytes.substr(start, length)));
-        start = end + 1;
+        start = lastLine ? end : end + 1;
     }
+    skipped = std::max<std::uintmax_t>(content.lengthBeyond, bytes.size()) - start;
     return lines;
+}
+
+std::string escapedByte(unsigned value) {
+    constexpr const char* kDigits = "0123456789ABCDEF";
+    return std::string("\\x") + kDigits[(value >> 4) & 0xF] + kDigits[value & 0xF];
 }
 
 } // namespace
@@ -211,54 +263,134 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::optional<std::vector<std::string>> readTextLines(const std::string& path) {
-    const std::optional<std::string> bytes = fileBytes(path);
-    if (!bytes)
+std::optional<std::vector<std::string>> readTextLines(const std::string& path, std::uintmax_t* skippedBytes) {
+    const std::optional<FileContent> content = fileBytes(path);
+    if (!content)
         return std::nullopt;
-    return splitLines(*bytes, fromWindows1252);
+    std::uintmax_t skipped = 0;
+    auto lines = splitLines(*content, fromWindows1252, skipped);
+    if (skippedBytes)
+        *skippedBytes = skipped;
+    return lines;
 }
 
 std::optional<TextFileLines> readTextFile(const std::string& path) {
-    std::optional<std::string> bytes = fileBytes(path);
-    if (!bytes)
+    std::optional<FileContent> content = fileBytes(path);
+    if (!content)
         return std::nullopt;
-    const bool marked = bytes->starts_with(kUtf8Mark);
-    if (marked)
-        bytes->erase(0, kUtf8Mark.size());
-    if (!marked && !wellFormedUtf8BeyondAscii(*bytes))
-        return TextFileLines{splitLines(*bytes, fromWindows1252), TextEncoding::Windows1252};
+    std::string& bytes = content->bytes;
+    const bool marked = bytes.starts_with(kUtf8Mark);
+    if (marked) {
+        bytes.erase(0, kUtf8Mark.size());
+        if (content->lengthBeyond > 0)
+            content->lengthBeyond -= kUtf8Mark.size();
+    }
+    TextFileLines file;
+    if (!marked && !wellFormedUtf8BeyondAscii(bytes)) {
+        file.lines = splitLines(*content, fromWindows1252, file.skippedBytes);
+        return file;
+    }
     // A marked file with a damaged sequence still reads; the damaged bytes become '?' when written.
-    return TextFileLines{splitLines(*bytes, [](const std::string& line) { return line; }),
-                         TextEncoding::Utf8};
+    file.lines = splitLines(
+        *content, [](const std::string& line) { return line; }, file.skippedBytes);
+    file.encoding = TextEncoding::Utf8;
+    return file;
 }
 
-std::string writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
+std::optional<WriteFailure> replaceTextFile(const std::string& path, const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines) {
         bytes += toWindows1252(line);
         bytes += "\r\n";
     }
-    const auto failure = [](int error) { return errorText(error); };
+    const auto failure = [](const std::string& where, int error) {
+        return WriteFailure{where, error, errorText(error)};
+    };
 
-    std::string temporary = temporaryNameFor(path);
+    const PathParts parts = splitPath(path);
+    std::string temporary = inFolder(parts, temporaryPrefixFor(parts) + std::string(kTemporarySuffix));
     const mode_t mode = modeForReplacement(path);
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return failure(errno);
+        return failure(parts.folder, errno);
+    // write(2) keeps nothing in the program, so the flush is the fsync: without it the rename could reach
+    // the disk before the content, and a power cut would leave an empty file in place of the old one.
     const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     const int writeError = errno;
     const bool closed = ::close(fd) == 0;
     const int closeError = errno;
     if (!written || !closed) {
         ::unlink(temporary.c_str());
-        return failure(written ? closeError : writeError);
+        return failure(path, written ? closeError : writeError);
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temporary.c_str());
-        return failure(renameError);
+        return failure(path, renameError);
     }
-    return "";
+    // The rename itself lives in the folder, which must reach the disk too. A file system that cannot sync
+    // a folder (EINVAL) keeps its own promises.
+    const int folder = ::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return failure(parts.folder, errno);
+    const bool synced = ::fsync(folder) == 0 || errno == EINVAL;
+    const int syncError = errno;
+    ::close(folder);
+    if (!synced)
+        return failure(parts.folder, syncError);
+    return std::nullopt;
+}
+
+std::size_t removeLeftoverTemporaries(const std::string& path) {
+    const PathParts parts = splitPath(path);
+    const std::string prefix = temporaryPrefixFor(parts);
+    const auto isSuffix = [](std::string_view text) {
+        return text.size() == kTemporarySuffix.size() && std::all_of(text.begin(), text.end(), [](char c) {
+                   return std::isalnum(static_cast<unsigned char>(c));
+               });
+    };
+    std::size_t removed = 0;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(parts.folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        if (name.starts_with(prefix) && isSuffix(std::string_view(name).substr(prefix.size())) &&
+            entries->is_regular_file(error) && ::unlink(entries->path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
+std::string writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
+    const auto failure = replaceTextFile(path, lines);
+    return failure ? failure->reason : "";
+}
+
+std::string quotedLine(std::string_view line, std::size_t maxCharacters) {
+    std::string out;
+    std::size_t shown = 0;
+    for (std::size_t at = 0; at < line.size();) {
+        const auto byte = static_cast<unsigned char>(line[at]);
+        const auto decoded = byte < 0x80 ? std::nullopt : decodeUtf8(line.substr(at));
+        const std::size_t length = decoded ? decoded->second : 1;
+        std::string piece;
+        if (byte == '\t' || byte == '\r' || byte == '\n')
+            piece = byte == '\t' ? "\\t" : byte == '\r' ? "\\r" : "\\n";
+        else if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && !decoded))
+            piece = escapedByte(byte);
+        else if (decoded && decoded->first <= 0x9F)
+            piece = escapedByte(decoded->first);
+        // An escape shows as many characters as it has; anything else is one character.
+        const std::size_t width = piece.empty() ? 1 : piece.size();
+        if (shown + width > maxCharacters) {
+            out += "\u2026";
+            break;
+        }
+        out += piece.empty() ? line.substr(at, length) : piece;
+        shown += width;
+        at += length;
+    }
+    return out;
 }
 
 } // namespace rl4

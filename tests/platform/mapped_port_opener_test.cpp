@@ -26,6 +26,7 @@ TEST(MappedPortOpener, OpensMappedNumbersOnTheRightChannel) {
 
     for (int unopenable : {-1, 0, 4, 6, 256})
         EXPECT_EQ(opener.openPort(unopenable), nullptr) << unopenable;
+    serial->close();
     opener.map().set(200, pty.slavePath());
     EXPECT_NE(opener.openPort(200), nullptr);
     EXPECT_EQ(opener.lastFailure(), "");

@@ -31,6 +31,9 @@ TEST(PortMap, SkipsAndReportsBadLines) {
         "two=/dev/ttyUSB4",
         "4=   # target forgotten",
         "1=/dev/ttyACM0",
+        "\x1B[31mred\x07",
+        std::string(100, 'z'),
+        "x\x01=/dev/ttyUSB5",
     });
     const std::vector<std::string> expected = {
         "routelane4.ports line 2: \"/dev/ttyUSB1\" is not of the form N=TARGET",
@@ -39,6 +42,9 @@ TEST(PortMap, SkipsAndReportsBadLines) {
         "routelane4.ports line 5: port number \"two\" is not 1 to 16",
         "routelane4.ports line 6: port 4 has no target",
         "routelane4.ports line 7: port 1 was already mapped on line 1; this line replaces it",
+        "routelane4.ports line 8: \"\\x1B[31mred\\x07\" is not of the form N=TARGET",
+        "routelane4.ports line 9: \"" + std::string(60, 'z') + "\u2026\" is not of the form N=TARGET",
+        "routelane4.ports line 10: port number \"x\\x01\" is not 1 to 16",
     };
     EXPECT_EQ(map.problems(), expected);
     EXPECT_EQ(map.target(1), "/dev/ttyACM0");
@@ -81,6 +87,15 @@ TEST(PortMap, LoadsTheFileOfTheProgramFolder) {
     EXPECT_EQ(other.target(2), "/tmp/m");
     EXPECT_EQ(other.problems(),
               std::vector<std::string>{"protocol.ports line 2: \"y\" is not of the form N=TARGET"});
+
+    // A file too large to be a port map is read only in part, and says so.
+    std::vector<std::string> huge(kMaxTextFileLines, "# padding");
+    huge.push_back("3=/dev/ttyUSB3");
+    ASSERT_EQ(writeTextLines(folder.path(PortMap::kFileName), huge), "");
+    const PortMap cut = PortMap::load(folder.path());
+    EXPECT_EQ(cut.target(3), "/dev/ttyS2");
+    EXPECT_EQ(cut.problems(), std::vector<std::string>{"routelane4.ports: too large; 16 bytes after line " +
+                                                       std::to_string(kMaxTextFileLines) + " were not read"});
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 #include "platform/text_file.h"
 #include "support/temp_folder.h"
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace rl4 {
@@ -111,17 +115,144 @@ TEST(TextFile, ReplacesAFileWholeKeepingItsMode) {
     EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
-TEST(TextFile, FailedWriteSaysWhyAndLeavesNothingBehind) {
+TEST(TextFile, FailedWriteSaysWhyKeepsTheOldFileAndLeavesNothingBehind) {
     TempFolder folder;
-    const std::string missing = folder.path("gone/routelane4.cnx");
-    EXPECT_EQ(writeTextLines(missing, {"x"}), "No such file or directory");
-
+    const std::string old = "Matrix Routing Switcher\r\n";
+    const std::string kept = folder.path("routelane4.cnx");
+    putBytes(kept, old);
+    putBytes(folder.path("file"), "x");
     // A folder in the way lets the temporary file be written, then the rename fails: it must be removed.
-    const std::string blocked = folder.path("routelane4.agn");
-    std::filesystem::create_directories(blocked + "/inside");
-    const std::string error = writeTextLines(blocked, {"x"});
-    EXPECT_FALSE(error.empty());
+    std::filesystem::create_directories(folder.path("routelane4.agn/inside"));
+    const std::string longName = folder.path(std::string(300, 'n'));
+    const struct {
+        std::string path;
+        std::string refused;
+        int error;
+    } cases[] = {
+        {folder.path("gone/routelane4.cnx"), folder.path("gone"), ENOENT},
+        {folder.path("file/routelane4.cnx"), folder.path("file"), ENOTDIR},
+        {longName, longName, ENAMETOOLONG},
+        {folder.path("routelane4.agn"), folder.path("routelane4.agn"), EISDIR},
+    };
+    for (const auto& c : cases) {
+        const auto failure = replaceTextFile(c.path, {"new"});
+        ASSERT_TRUE(failure.has_value()) << c.path;
+        EXPECT_EQ(failure->error, c.error) << c.path;
+        EXPECT_EQ(failure->describe(), c.refused + ": " + std::strerror(c.error));
+        EXPECT_EQ(writeTextLines(c.path, {"new"}), std::strerror(c.error));
+    }
+    EXPECT_EQ(bytesOf(kept), old);
+    EXPECT_EQ(entriesIn(folder.path()), 3u);
+}
+
+// A file size limit makes the system refuse the write part-way, as a full disk does, and needs no
+// privilege to set.
+TEST(TextFile, AWriteTheSystemCutsShortKeepsTheOldFile) {
+    TempFolder folder;
+    const std::string path = folder.path("routelane4.agn");
+    const std::string old = "[SOURCES]\r\nCamera 1\r\n";
+    putBytes(path, old);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto failure = replaceTextFile(path, std::vector<std::string>(1000, std::string(40, 'x')));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->error, EFBIG);
+    EXPECT_EQ(failure->path, path);
+    EXPECT_EQ(bytesOf(path), old);
     EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+TEST(TextFile, TemporariesLeftByAKilledWriterAreRemovedAndNothingElse) {
+    TempFolder folder;
+    const std::string path = folder.path("routelane4.cnx");
+    for (const char* name :
+         {".routelane4.cnx.a1B2c3", ".routelane4.cnx.Zz9Zz9", ".routelane4.cnx.a1B2c",
+          ".routelane4.cnx.a1B2c34", ".routelane4.cnx.a1-2c3", ".routelane4.agn.a1B2c3", "routelane4.cnx"})
+        putBytes(folder.path(name), "x");
+    std::filesystem::create_directories(folder.path(".routelane4.cnx.abcdef"));
+    EXPECT_EQ(removeLeftoverTemporaries(path), 2u);
+    EXPECT_EQ(entriesIn(folder.path()), 6u);
+    EXPECT_EQ(removeLeftoverTemporaries(folder.path("absent/x")), 0u);
+}
+
+TEST(TextFile, ReadsOfHugeOrForeignFilesAreBounded) {
+    TempFolder folder;
+    const std::string kilobyteLine = std::string(1023, 'a') + "\n";
+    std::string manyLines;
+    for (std::size_t i = 0; i <= kMaxTextFileLines; ++i)
+        manyLines += "line\r\n";
+    std::string bigLines;
+    for (std::size_t i = 0; i < kMaxTextFileBytes / 1024 + 10; ++i)
+        bigLines += kilobyteLine;
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::size_t lines;
+        std::size_t firstLineLength;
+        std::uintmax_t skipped;
+    } cases[] = {
+        {"one line too many", manyLines, kMaxTextFileLines, 4, 6},
+        {"ten kilobytes too long", bigLines, kMaxTextFileBytes / 1024, 1023, 10 * 1024},
+        {"binary without line ends", std::string(kMaxTextFileBytes + 1024 * 1024, '\0'), 1, kMaxTextFileBytes,
+         1024 * 1024},
+        {"just within both", std::string(kMaxTextFileBytes - 1, 'b') + "\n", 1, kMaxTextFileBytes - 1, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string path = folder.path("big");
+        putBytes(path, c.bytes);
+        std::uintmax_t skipped = 12345;
+        const auto lines = readTextLines(path, &skipped);
+        ASSERT_TRUE(lines.has_value()) << c.name;
+        EXPECT_EQ(lines->size(), c.lines) << c.name;
+        EXPECT_EQ(lines->front().size(), c.firstLineLength) << c.name;
+        EXPECT_EQ(skipped, c.skipped) << c.name;
+        const auto file = readTextFile(path);
+        ASSERT_TRUE(file.has_value()) << c.name;
+        EXPECT_EQ(file->skippedBytes, c.skipped) << c.name;
+    }
+
+    // A pipe would block the reader until someone wrote to it, a device might never end.
+    ASSERT_EQ(::mkfifo(folder.path("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {folder.path("fifo"), std::string("/dev/zero")}) {
+        EXPECT_EQ(readTextLines(path), std::nullopt) << path;
+        EXPECT_EQ(readTextFile(path), std::nullopt) << path;
+    }
+}
+
+TEST(TextFile, QuotedLinesAreEscapedAndCut) {
+    const auto accents = [](std::size_t n) {
+        std::string text;
+        while (n-- > 0)
+            text += "\u00E9";
+        return text;
+    };
+    const std::string sixty(60, 'x');
+    const std::string ellipsis = "\u2026";
+    const struct {
+        std::string line;
+        std::string quoted;
+    } cases[] = {
+        {"1=/dev/ttyUSB0   \\\\.\\COM1", "1=/dev/ttyUSB0   \\\\.\\COM1"},
+        {"a\tb\r\n", "a\\tb\\r\\n"},
+        {"\x01\x1B[2J\x7F", "\\x01\\x1B[2J\\x7F"},
+        {fromWindows1252("\x81\x9D\x80"), "\\x81\\x9D\u20AC"},
+        {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},
+        {"bad \xFF\xC3 end", "bad \\xFF\\xC3 end"},
+        {sixty, sixty},
+        {sixty + "y", sixty + ellipsis},
+        {std::string(58, 'x') + "\x01", std::string(58, 'x') + ellipsis},
+        // A character of two bytes counts as one.
+        {accents(70), accents(60) + ellipsis},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quotedLine(c.line), c.quoted) << c.line;
+    EXPECT_EQ(quotedLine("abcdef", 3), "abc" + ellipsis);
 }
 
 } // namespace
