@@ -21,6 +21,13 @@ FolderChoice madeFolder(const std::string& folder) {
     return {folder, ""};
 }
 
+// PREFIX/bin beside PREFIX/share (/usr/bin, /usr/local/bin, ~/.local/bin) holds programs that every user
+// of the machine shares. Their files go to each user's home, even for root, who could write into /usr/bin.
+bool installedUnderPrefix(const std::filesystem::path& folder) {
+    std::error_code error;
+    return folder.filename() == "bin" && std::filesystem::is_directory(folder.parent_path() / "share", error);
+}
+
 } // namespace
 
 FolderChoice programFolder(const std::optional<std::string>& dataOption, const std::string& executablePath,
@@ -31,7 +38,7 @@ FolderChoice programFolder(const std::optional<std::string>& dataOption, const s
         return madeFolder(*dataOption);
     if (!executablePath.empty()) {
         const std::string folder = std::filesystem::path(executablePath).parent_path().string();
-        if (!folder.empty() && ::access(folder.c_str(), W_OK) == 0)
+        if (!folder.empty() && !installedUnderPrefix(folder) && ::access(folder.c_str(), W_OK) == 0)
             return {folder, ""};
     }
     const char* home = std::getenv("HOME");

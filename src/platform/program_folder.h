@@ -14,7 +14,8 @@ struct FolderChoice {
 
 // The folder of the settings, connexion, assignment and port map files: the --data folder when one is
 // given (created if missing); else the executable's own folder, as on Windows, when the user may write
-// there; else $HOME/.local/share/PROGRAM (created), PROGRAM being `programName`.
+// there and it is not the bin folder of an installation prefix (a bin folder beside a share folder);
+// else $HOME/.local/share/PROGRAM (created), PROGRAM being `programName`.
 FolderChoice programFolder(const std::optional<std::string>& dataOption, const std::string& executablePath,
                            const std::string& programName = "routelane4");
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace rl4 {
 namespace {
@@ -58,6 +59,44 @@ TEST_F(ProgramFolderTest, FallsBackToTheHomeDataFolder) {
     ::chmod(temp.path("ro").c_str(), 0555);
     const std::string expected = ::geteuid() == 0 ? temp.path("ro") : homeData;
     EXPECT_EQ(programFolder(std::nullopt, temp.path("ro/routelane4")).folder, expected);
+}
+
+// A bin folder beside a share folder is an installation that every user shares: its programs keep their files
+// in each user's home even when the folder is writable, as the temporary folder is here and /usr/bin is for
+// root. Any other folder is portable: files beside the executable.
+TEST_F(ProgramFolderTest, InstalledProgramsKeepTheirFilesInTheHome) {
+    struct Case {
+        std::vector<const char*> folders;
+        const char* executable;
+        const char* program;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{"usr/bin", "usr/share"}, "usr/bin/routelane4", "routelane4", "home/.local/share/routelane4"},
+        {{"usr/local/bin", "usr/local/share"},
+         "usr/local/bin/protocol",
+         "protocol",
+         "home/.local/share/protocol"},
+        {{"home/.local/bin", "home/.local/share"},
+         "home/.local/bin/routelane4",
+         "routelane4",
+         "home/.local/share/routelane4"},
+        {{"opt/bin"}, "opt/bin/routelane4", "routelane4", "opt/bin"},
+        {{"kit/share"}, "kit/routelane4", "routelane4", "kit"},
+        {{"tools/sbin", "tools/share"}, "tools/sbin/protocol", "protocol", "tools/sbin"},
+    };
+    for (const Case& c : cases) {
+        for (const char* folder : c.folders)
+            fs::create_directories(temp.path(folder));
+        const FolderChoice chosen = programFolder(std::nullopt, temp.path(c.executable), c.program);
+        EXPECT_EQ(chosen.folder, temp.path(c.expected)) << c.executable;
+        EXPECT_EQ(chosen.error, "") << c.executable;
+    }
+
+    // A file named share is no installation.
+    fs::create_directories(temp.path("odd/bin"));
+    std::ofstream(temp.path("odd/share")) << "x";
+    EXPECT_EQ(programFolder(std::nullopt, temp.path("odd/bin/routelane4")).folder, temp.path("odd/bin"));
 }
 
 TEST_F(ProgramFolderTest, UncreatableFolderIsReported) {
