@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 #include <array>
 
@@ -104,14 +105,15 @@ std::string DemoMatrix::findMatrixSimulator(const std::string& executablePath) {
         if (executable(candidate))
             return QDir::cleanPath(candidate).toStdString();
     }
-    return "";
+    // A program copied or linked elsewhere still finds the installed matrix.
+    return QStandardPaths::findExecutable("matrixsim").toStdString();
 }
 
 std::unique_ptr<DemoMatrix> DemoMatrix::start(const std::string& executablePath, int language,
                                               std::string& error) {
     const std::string simulator = findMatrixSimulator(executablePath);
     if (simulator.empty()) {
-        error = "cannot find matrixsim beside the program; set " + std::string(kSimulatorVariable);
+        error = "cannot find matrixsim beside the program or on PATH; set " + std::string(kSimulatorVariable);
         return nullptr;
     }
     std::unique_ptr<DemoMatrix> demo(new DemoMatrix);

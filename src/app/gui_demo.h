@@ -12,8 +12,8 @@ namespace rl4 {
 // The user's own files are left alone; the matrix stops and the folder goes when the demo ends.
 class DemoMatrix {
 public:
-    // The software matrix: $ROUTELANE4_MATRIXSIM, else beside the program or in the build tree's
-    // sim folder next to it.
+    // The software matrix: $ROUTELANE4_MATRIXSIM, else beside the program (installed, both are in the same
+    // bin folder) or in the build tree's sim folder next to it, else the first on PATH.
     static std::string findMatrixSimulator(const std::string& executablePath);
 
     // Nothing, with `error` set, when the matrix or the folder cannot be made.
