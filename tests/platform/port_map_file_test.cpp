@@ -13,64 +13,52 @@ using Lines = std::vector<std::string>;
 
 TEST(PortMapFile, MapsOneNumberAndKeepsEveryOtherLine) {
     struct Case {
-        const char* name;
         Lines lines;
         int number;
         std::string target;
         Lines expected;
-        PortMappingRefusal refusal;
     };
-    constexpr auto kDone = PortMappingRefusal::None;
     const Case cases[] = {
-        {"new number at the end",
-         {"# rack 2", "1=/dev/ttyUSB0"},
-         3,
-         "/dev/ttyUSB1",
-         {"# rack 2", "1=/dev/ttyUSB0", "3=/dev/ttyUSB1"},
-         kDone},
-        {"replaced, its comment kept",
-         {"# rack", "", "  2 = /dev/ttyS1   # desk", "5=/dev/ttyUSB0"},
+        // A new number goes at the end; a replaced one keeps its comment, blanks around a target go.
+        {{"# rack 2", "1=/dev/ttyUSB0"}, 3, "/dev/ttyUSB1", {"# rack 2", "1=/dev/ttyUSB0", "3=/dev/ttyUSB1"}},
+        {{"  2 = /dev/ttyS1  # desk", "5=/dev/a"},
          2,
          " /dev/ttyUSB4\t",
-         {"# rack", "", "2=/dev/ttyUSB4   # desk", "5=/dev/ttyUSB0"},
-         kDone},
-        {"socket target",
-         {"1=/dev/ttyUSB0"},
-         1,
-         "socket://10.0.0.40:4001",
-         {"1=socket://10.0.0.40:4001"},
-         kDone},
-        {"empty file",
-         {},
-         16,
-         "/dev/serial/by-id/usb-Acme-if00",
-         {"16=/dev/serial/by-id/usb-Acme-if00"},
-         kDone},
-        {"later lines of the number go, skipped lines stay",
-         {"4=/dev/a", "junk", "17=/dev/b", "4=/dev/c # twice", "4=   # forgotten"},
+         {"2=/dev/ttyUSB4  # desk", "5=/dev/a"}},
+        {{"1=/dev/ttyUSB0"}, 1, "socket://10.0.0.40:4001", {"1=socket://10.0.0.40:4001"}},
+        {{}, 16, "/dev/serial/by-id/usb-Acme-if00", {"16=/dev/serial/by-id/usb-Acme-if00"}},
+        {{"6=/dev/a#spare"}, 6, "/dev/b", {"6=/dev/b #spare"}},
+        {{"#4=/dev/old"}, 4, "/dev/new", {"#4=/dev/old", "4=/dev/new"}},
+        {{}, 7, "/dev/câble€", {"7=/dev/câble€"}},
+        // Later lines of the number would win over the new one; lines the reader skips stay.
+        {{"4=/dev/a", "junk", "17=/dev/b", "four=/dev/e", "4=/dev/c # again", "4= # none"},
          4,
          "/dev/d",
-         {"4=/dev/d", "junk", "17=/dev/b"},
-         kDone},
-        {"a comment right after the target", {"6=/dev/a#spare"}, 6, "/dev/b", {"6=/dev/b #spare"}, kDone},
-        {"a commented-out line is a comment",
-         {"#4=/dev/old"},
-         4,
-         "/dev/new",
-         {"#4=/dev/old", "4=/dev/new"},
-         kDone},
-        {"Windows-1252 letters", {}, 7, "/dev/câble€", {"7=/dev/câble€"}, kDone},
-        {"number 0", {"1=/dev/a"}, 0, "/dev/b", {"1=/dev/a"}, PortMappingRefusal::NumberOutOfRange},
-        {"number 17", {"1=/dev/a"}, 17, "/dev/b", {"1=/dev/a"}, PortMappingRefusal::NumberOutOfRange},
-        {"blank target", {"1=/dev/a"}, 1, " \t", {"1=/dev/a"}, PortMappingRefusal::NoTarget},
-        {"a # would start a comment", {}, 1, "/dev/a#b", {}, PortMappingRefusal::TargetNotWritable},
-        {"a control character", {}, 1, "/dev/a\x1b", {}, PortMappingRefusal::TargetNotWritable},
-        {"beyond Windows-1252", {}, 1, "/dev/порт", {}, PortMappingRefusal::TargetNotWritable},
+         {"4=/dev/d", "junk", "17=/dev/b", "four=/dev/e"}},
     };
     for (const Case& c : cases) {
         const PortMappingEdit edit = mapPortInLines(c.lines, c.number, c.target);
-        EXPECT_EQ(edit.lines, c.expected) << c.name;
-        EXPECT_EQ(edit.refusal, c.refusal) << c.name;
+        EXPECT_EQ(edit.lines, c.expected) << c.target;
+        EXPECT_EQ(edit.refusal, PortMappingRefusal::None) << c.target;
+    }
+
+    struct Refusal {
+        int number;
+        std::string target;
+        PortMappingRefusal refusal;
+    };
+    const Refusal refusals[] = {
+        {0, "/dev/a", PortMappingRefusal::NumberOutOfRange},
+        {17, "/dev/a", PortMappingRefusal::NumberOutOfRange},
+        {1, " \t", PortMappingRefusal::NoTarget},
+        {1, "/dev/a#b", PortMappingRefusal::TargetNotWritable},
+        {1, "/dev/a\x1b", PortMappingRefusal::TargetNotWritable},
+        {1, "/dev/порт", PortMappingRefusal::TargetNotWritable},
+    };
+    for (const Refusal& r : refusals) {
+        const PortMappingEdit edit = mapPortInLines({"1=/dev/old"}, r.number, r.target);
+        EXPECT_EQ(edit.lines, Lines{"1=/dev/old"}) << r.target;
+        EXPECT_EQ(edit.refusal, r.refusal) << r.target;
     }
 }
 
