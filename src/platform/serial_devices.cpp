@@ -74,13 +74,13 @@ std::string usbIds(const SerialDevice& device) {
 std::string deviceSummary(const SerialDevice& device, const PortWords& words) {
     if (!device.usb)
         return device.description;
-    std::string maker = device.maker;
+    std::string kind = device.maker;
     if (!device.product.empty() && device.product != device.description)
-        maker += (maker.empty() ? "" : " ") + device.product;
+        kind += (kind.empty() ? "" : " ") + device.product;
     const std::string serial =
         device.serialNumber.empty() ? "" : std::string(words.serial) + " " + device.serialNumber;
     std::string details;
-    for (const std::string& part : {maker, serial, usbIds(device)}) {
+    for (const std::string& part : {kind, serial, usbIds(device)}) {
         if (!part.empty())
             details += (details.empty() ? "" : ", ") + part;
     }
