@@ -3,7 +3,7 @@
 #include "assign/assignment_editor.h"
 #include "files/scratch_folder.h"
 #include "link/engine.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "platform/text_file.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"

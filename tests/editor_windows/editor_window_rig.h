@@ -7,7 +7,7 @@
 #include "assign/size_dialog.h"
 #include "files/scratch_folder.h"
 #include "link/engine.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "sheet/main_commands.h"
 #include "sheet/main_window.h"
 #include "support/memory_port_opener.h"

@@ -1,4 +1,4 @@
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "sheet/config_dialog_model.h"
 #include "support/memory_port_opener.h"
 #include "support/recorders.h"

@@ -1,5 +1,5 @@
 #include "files/scratch_folder.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "platform/text_file.h"
 #include "sheet/settings.h"
 #include "support/memory_port_opener.h"

@@ -1,4 +1,4 @@
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "sheet/vca_panel.h"
 #include "support/memory_port_opener.h"
 

@@ -1,5 +1,5 @@
 #include "link/link.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/recorders.h"
 

@@ -4,7 +4,7 @@
 #include "link/link.h"
 #include "link/reply_decoder.h"
 #include "link/status_reader.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "sheet/matrix_setups.h"
 #include "sheet/routing_commands.h"
 #include "sheet/store_button.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/memory_channel.h"
+#include "support/memory_channel.h"
 #include "platform/port_opener.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "platform/text_file.h"
 #include "support/memory_port_opener.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
 // The window offscreen, and the protocol program itself against the software matrix.
 
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "platform/port_map.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"

@@ -4,7 +4,7 @@
 #include "app/gui_tool_windows.h"
 #include "files/scratch_folder.h"
 #include "link/engine.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "sheet/main_commands.h"
 #include "sheet/main_window.h"
 #include "support/memory_port_opener.h"

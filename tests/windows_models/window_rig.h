@@ -2,7 +2,7 @@
 
 #include "files/scratch_folder.h"
 #include "link/engine.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "sheet/main_commands.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"

@@ -1,4 +1,4 @@
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 
 #include <cstdio>
 

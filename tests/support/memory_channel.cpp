@@ -1,4 +1,4 @@
-#include "platform/memory_channel.h"
+#include "support/memory_channel.h"
 
 #include <algorithm>
 
