@@ -1,4 +1,4 @@
-#include "app/ctl_new_assignment.h"
+#include "ctl/ctl_new_assignment.h"
 #include "editor_rig.h"
 
 #include <filesystem>

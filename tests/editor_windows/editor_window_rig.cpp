@@ -1,6 +1,6 @@
 #include "editor_window_rig.h"
 
-#include "app/gui_editor_factory.h"
+#include "gui/gui_editor_factory.h"
 
 #include <QAction>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "app/gui_twips.h"
+#include "gui/gui_twips.h"
 #include "tool_rig.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "tool_rig.h"
 
-#include "app/gui_tool_window_factories.h"
+#include "gui/gui_tool_window_factories.h"
 
 namespace rl4::test {
 

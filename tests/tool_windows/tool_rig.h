@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/gui_listener_hub.h"
-#include "app/gui_tool_windows.h"
+#include "gui/gui_listener_hub.h"
+#include "gui/gui_tool_windows.h"
 #include "files/scratch_folder.h"
 #include "link/engine.h"
 #include "support/fake_clock.h"
 #include "sheet/main_commands.h"
-#include "sheet/main_window.h"
+#include "gui/main_window.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
 

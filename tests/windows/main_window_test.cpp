@@ -1,6 +1,6 @@
-#include "app/gui_twips.h"
+#include "gui/gui_twips.h"
 #include "platform/text_file.h"
-#include "sheet/main_window.h"
+#include "gui/main_window.h"
 #include "sheet/settings.h"
 #include "window_rig.h"
 

@@ -1,6 +1,6 @@
 // The window program in-process against the software matrix on a pseudo-terminal.
 
-#include "sheet/main_window.h"
+#include "gui/main_window.h"
 #include "support/sim_process.h"
 #include "window_rig.h"
 

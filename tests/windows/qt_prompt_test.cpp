@@ -1,4 +1,4 @@
-#include "app/qt_prompt.h"
+#include "gui/qt_prompt.h"
 
 #include <QAbstractButton>
 #include <QApplication>

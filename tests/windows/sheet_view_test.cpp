@@ -1,5 +1,5 @@
-#include "app/gui_twips.h"
-#include "sheet/main_window.h"
+#include "gui/gui_twips.h"
+#include "gui/main_window.h"
 #include "window_rig.h"
 
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "sheet/main_window.h"
+#include "gui/main_window.h"
 #include "window_rig.h"
 
 #include <QLabel>

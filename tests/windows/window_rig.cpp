@@ -4,7 +4,7 @@
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
-#include "sheet/main_window.h"
+#include "gui/main_window.h"
 #include "sheet/settings.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/gui_session.h"
+#include "gui/gui_session.h"
 #include "sheet/settings.h"
 #include "support/scripted_prompt.h"
 
