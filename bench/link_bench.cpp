@@ -3,7 +3,7 @@
 // reads the whole matrix status as the program does at start-up, on a 16x16 video, 16x16 audio, 8x8 RGB and
 // 8x8 Y/C matrix.
 
-#include "link/engine.h"
+#include "engine/engine.h"
 #include "link/link.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"

@@ -7,12 +7,12 @@
 #include "assign/input_levels.h"
 #include "assign/size_dialog_model.h"
 #include "link/link.h"
-#include "link/status_reader.h"
-#include "sheet/rgb_colour.h"
 #include "sheet/routing_commands.h"
+#include "sheet/status_reader.h"
 #include "sheet/switching_sheet.h"
 #include "text/message_table.h"
 #include "text/prompt.h"
+#include "text/rgb_colour.h"
 
 #include <array>
 #include <functional>

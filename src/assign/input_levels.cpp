@@ -1,7 +1,7 @@
 #include "assign/input_levels.h"
 
 #include "link/layer.h"
-#include "link/reply_decoder.h"
+#include "sheet/reply_decoder.h"
 
 namespace rl4 {
 

@@ -3,7 +3,7 @@
 #include "ctl/console_prompt.h"
 #include "ctl/ctl_new_assignment.h"
 #include "ctl/ctl_options.h"
-#include "link/engine.h"
+#include "engine/engine.h"
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/program_folder.h"

@@ -1,6 +1,6 @@
 #include "diag/matrix_info.h"
 
-#include "link/engine.h"
+#include "engine/engine.h"
 #include "text/number_text.h"
 
 #include <array>

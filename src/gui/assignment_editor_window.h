@@ -2,7 +2,7 @@
 
 #include "assign/assignment_editor.h"
 #include "assign/editor_listener.h"
-#include "link/engine_listener.h"
+#include "engine/engine_listener.h"
 #include "text/message_table.h"
 
 #include <QMainWindow>

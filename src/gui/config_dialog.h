@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/engine_listener.h"
+#include "engine/engine_listener.h"
 #include "sheet/config_dialog_model.h"
 #include "text/message_table.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/engine.h"
+#include "engine/main_commands.h"
 #include "gui/gui_tool_windows.h"
-#include "link/engine.h"
-#include "sheet/main_commands.h"
 
 #include <QString>
 #include <QWidget>

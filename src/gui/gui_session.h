@@ -1,12 +1,12 @@
 #pragma once
 
+#include "engine/engine.h"
+#include "engine/main_commands.h"
 #include "gui/gui_listener_hub.h"
 #include "gui/gui_tool_windows.h"
 #include "gui/gui_translation.h"
-#include "link/engine.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
-#include "sheet/main_commands.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "link/engine.h"
-#include "sheet/main_commands.h"
-#include "sheet/main_menu.h"
+#include "engine/engine.h"
+#include "engine/main_commands.h"
+#include "engine/main_menu.h"
 
 #include <QMainWindow>
 #include <map>

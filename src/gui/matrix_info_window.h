@@ -1,7 +1,7 @@
 #pragma once
 
 #include "diag/matrix_info.h"
-#include "link/engine_listener.h"
+#include "engine/engine_listener.h"
 #include "text/message_table.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "link/history_model.h"
 
-#include "link/engine.h"
+#include "engine/engine.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "link/history_row.h"
-#include "sheet/rgb_colour.h"
 #include "sheet/settings.h"
+#include "text/rgb_colour.h"
 
 #include <array>
 #include <cstdint>

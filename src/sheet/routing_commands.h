@@ -2,8 +2,8 @@
 
 #include "assign/assignment_model.h"
 #include "link/link.h"
-#include "link/status_reader.h"
 #include "sheet/routing_table.h"
+#include "sheet/status_reader.h"
 #include "sheet/store_button.h"
 #include "text/message_table.h"
 #include "text/prompt.h"

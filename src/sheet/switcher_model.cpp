@@ -1,6 +1,6 @@
 #include "sheet/switcher_model.h"
 
-#include "link/engine.h"
+#include "engine/engine.h"
 #include "text/number_text.h"
 
 #include <algorithm>

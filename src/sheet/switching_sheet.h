@@ -1,9 +1,9 @@
 #pragma once
 
 #include "assign/assignment_model.h"
-#include "link/engine_listener.h"
-#include "sheet/rgb_colour.h"
+#include "engine/engine_listener.h"
 #include "sheet/routing_table.h"
+#include "text/rgb_colour.h"
 
 #include <array>
 #include <optional>

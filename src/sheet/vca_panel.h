@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assign/assignments.h"
-#include "link/engine_listener.h"
+#include "engine/engine_listener.h"
 #include "link/link.h"
 
 #include <string>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "assign/assignment_editor.h"
+#include "engine/engine.h"
 #include "files/scratch_folder.h"
-#include "link/engine.h"
-#include "support/fake_clock.h"
 #include "platform/text_file.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "gui/gui_listener_hub.h"
-#include "gui/gui_tool_windows.h"
+#include "engine/engine.h"
+#include "engine/main_commands.h"
+#include "files/scratch_folder.h"
 #include "gui/assignment_editor_window.h"
 #include "gui/change_dialog.h"
-#include "gui/size_dialog.h"
-#include "files/scratch_folder.h"
-#include "link/engine.h"
-#include "support/fake_clock.h"
-#include "sheet/main_commands.h"
+#include "gui/gui_listener_hub.h"
+#include "gui/gui_tool_windows.h"
 #include "gui/main_window.h"
+#include "gui/size_dialog.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
 

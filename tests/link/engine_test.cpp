@@ -1,7 +1,7 @@
 // The engine's start-up, main loop pass and shutdown against matrixsim on a pseudo-terminal, reached through
 // the port map and the real serial channel, in a program folder of its own.
 
-#include "link/engine.h"
+#include "engine/engine.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
 #include "support/sample_assignment.h"

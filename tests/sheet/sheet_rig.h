@@ -1,14 +1,14 @@
 #pragma once
 
-#include "link/engine_listener.h"
+#include "engine/engine_listener.h"
 #include "link/link.h"
-#include "link/reply_decoder.h"
-#include "link/status_reader.h"
-#include "support/fake_clock.h"
 #include "sheet/matrix_setups.h"
+#include "sheet/reply_decoder.h"
 #include "sheet/routing_commands.h"
+#include "sheet/status_reader.h"
 #include "sheet/store_button.h"
 #include "sheet/switching_sheet.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
 #include "text/message_table.h"

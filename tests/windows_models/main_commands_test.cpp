@@ -1,5 +1,5 @@
+#include "engine/main_menu.h"
 #include "platform/text_file.h"
-#include "sheet/main_menu.h"
 #include "window_rig.h"
 
 #include <filesystem>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/engine.h"
+#include "engine/main_commands.h"
 #include "files/scratch_folder.h"
-#include "link/engine.h"
 #include "support/fake_clock.h"
-#include "sheet/main_commands.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
 

@@ -1,4 +1,4 @@
-#include "link/engine.h"
+#include "engine/engine.h"
 
 #include "assign/assignment_file.h"
 #include "link/matrix_search.h"

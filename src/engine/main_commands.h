@@ -1,7 +1,7 @@
 #pragma once
 
 #include "diag/matrix_info.h"
-#include "link/engine.h"
+#include "engine/engine.h"
 #include "link/history_model.h"
 #include "sheet/switcher_model.h"
 

@@ -1,4 +1,4 @@
-#include "link/status_reader.h"
+#include "sheet/status_reader.h"
 
 #include "text/number_text.h"
 

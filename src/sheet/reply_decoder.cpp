@@ -1,4 +1,4 @@
-#include "link/reply_decoder.h"
+#include "sheet/reply_decoder.h"
 
 #include "text/number_text.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assign/assignment_model.h"
-#include "link/engine_listener.h"
+#include "engine/engine_listener.h"
 #include "link/link.h"
 #include "sheet/routing_table.h"
 #include "text/message_table.h"

@@ -1,6 +1,6 @@
-#include "sheet/main_commands.h"
+#include "engine/main_commands.h"
 
-#include "sheet/main_menu.h"
+#include "engine/main_menu.h"
 #include "text/number_text.h"
 
 namespace rl4 {

@@ -1,4 +1,4 @@
-#include "sheet/main_menu.h"
+#include "engine/main_menu.h"
 
 #include <algorithm>
 #include <array>
