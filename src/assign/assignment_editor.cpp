@@ -125,11 +125,9 @@ int* destinationField(Destination& destination, int column) {
 } // namespace
 
 AssignmentEditor::AssignmentEditor(Assignments& assignments, MessageTable& messages, Prompt& prompt,
-                                   Link& link, StatusReader& statusReader, RoutingCommands& routingCommands,
-                                   SwitchingSheet& sheet, std::string programFolder)
+                                   Link& link, EditorHost& host, std::string programFolder)
     : levels(link, assignments, messages, prompt, menu, currentRow), assignments_(assignments),
-      messages_(messages), prompt_(prompt), link_(link), statusReader_(statusReader),
-      routingCommands_(routingCommands), sheet_(sheet), programFolder_(std::move(programFolder)) {}
+      messages_(messages), prompt_(prompt), host_(host), programFolder_(std::move(programFolder)) {}
 
 std::string AssignmentEditor::tbagnHint(int button) const {
     if (button < 1 || button > static_cast<int>(toolbarHints_.size()))
@@ -195,20 +193,10 @@ void AssignmentEditor::frmagn_Close() {
     askToSave();
     if (listener_)
         listener_->editorUnloaded();
-    refreshRouting();
-    // Without a matrix the download only replayed what the sheet already held.
-    if (link_.portNumber == 0)
-        sheet_.connexionsChanged = false;
+    host_.editorClosed();
     if (listener_)
         listener_->otherWindowsShown(true);
-    sheet_.FillSheet();
-}
-
-void AssignmentEditor::refreshRouting() {
-    if (link_.portNumber != 0)
-        statusReader_.ReadMatrixStatus();
-    else
-        routingCommands_.DownloadRouting();
+    host_.refillSheet();
 }
 
 void AssignmentEditor::setTitle(const std::string& fileName) {
@@ -583,7 +571,7 @@ void AssignmentEditor::createNew() {
     assignments_.ClearEditTable();
     for (Layer layer : kLayers)
         assignments_.sizes.out(layer) = 0;
-    refreshRouting();
+    host_.refreshRouting();
     sizeDialog_.emplace(assignments_, messages_, prompt_, programFolder_,
                         [this](bool created) { sizeDialogClosed(created); });
     if (listener_)

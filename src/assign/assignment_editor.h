@@ -2,14 +2,12 @@
 
 #include "assign/assignments.h"
 #include "assign/change_dialog_model.h"
+#include "assign/editor_host.h"
 #include "assign/editor_listener.h"
 #include "assign/editor_menu.h"
 #include "assign/input_levels.h"
 #include "assign/size_dialog_model.h"
 #include "link/link.h"
-#include "sheet/routing_commands.h"
-#include "sheet/status_reader.h"
-#include "sheet/switching_sheet.h"
 #include "text/message_table.h"
 #include "text/prompt.h"
 #include "text/rgb_colour.h"
@@ -66,8 +64,7 @@ struct EditorRow {
 class AssignmentEditor {
 public:
     AssignmentEditor(Assignments& assignments, MessageTable& messages, Prompt& prompt, Link& link,
-                     StatusReader& statusReader, RoutingCommands& routingCommands, SwitchingSheet& sheet,
-                     std::string programFolder);
+                     EditorHost& host, std::string programFolder);
     AssignmentEditor(const AssignmentEditor&) = delete;
     AssignmentEditor& operator=(const AssignmentEditor&) = delete;
 
@@ -142,9 +139,6 @@ private:
     void remove(int position);
     void columnAction(int column);
 
-    // Gives the sheet its routing back after the editor or before a new assignment: read from the matrix,
-    // or, without one, sent again from the wanted routing, which the echo confirms.
-    void refreshRouting();
     void setTitle(const std::string& fileName);
     void changed();
     void changeDialogClosed(bool accepted);
@@ -153,10 +147,7 @@ private:
     Assignments& assignments_;
     MessageTable& messages_;
     Prompt& prompt_;
-    Link& link_;
-    StatusReader& statusReader_;
-    RoutingCommands& routingCommands_;
-    SwitchingSheet& sheet_;
+    EditorHost& host_;
     std::string programFolder_;
     EditorListener* listener_ = nullptr;
 

@@ -1,11 +1,14 @@
 #include "assign/input_levels.h"
 
 #include "link/layer.h"
-#include "sheet/reply_decoder.h"
+#include "text/number_text.h"
 
 namespace rl4 {
 
 namespace {
+
+constexpr int kGainUnityLevel = 26;
+constexpr int kDecibelsPerStep = 3;
 
 constexpr int kMessageLocked = 36;
 constexpr int kMessageAdjustment = 44;
@@ -48,6 +51,12 @@ bool validRecord(int row, int count) {
 }
 
 } // namespace
+
+std::string inputGainText(int level) {
+    if (level == 0)
+        return "-oo dB";
+    return numberText((level - kGainUnityLevel) * kDecibelsPerStep) + " dB";
+}
 
 InputLevels::InputLevels(Link& link, Assignments& assignments, MessageTable& messages, Prompt& prompt,
                          EditorMenu& menu, const int& currentRow)

@@ -13,6 +13,9 @@ namespace rl4 {
 inline constexpr int kGainMinimum = 0;
 inline constexpr int kGainMaximum = 31;
 
+// The label of an input gain 0..31: "-oo dB" for 0, else 3 dB a step from 0 dB at 26.
+std::string inputGainText(int level);
+
 // The audio input controls of the assignment editor: gain slider `sliagn` with its label `lblvolagn`, the
 // mode button `cmdbal`, the level menu entries 401..407 and the audio monitor label `lblaudiomonitor`.
 // Gain and mode live in the matrix only: every action sends an instruction, and the controls show what

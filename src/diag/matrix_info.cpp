@@ -1,6 +1,5 @@
 #include "diag/matrix_info.h"
 
-#include "engine/engine.h"
 #include "text/number_text.h"
 
 #include <array>
@@ -31,9 +30,8 @@ std::string sizePair(const char* opening, int in, int out) {
 
 } // namespace
 
-MatrixInfo frmmatrixinfo_Load(Engine& engine) {
-    MessageTable& messages = engine.messages;
-    const Link& link = engine.link;
+MatrixInfo frmmatrixinfo_Load(MessageTable& messages, const Link& link, const std::string& matrixLabel,
+                              const Assignments& assignments, const std::string& connexionPath) {
     MatrixInfo info;
 
     messages.MessageText(kMessageProtocol);
@@ -41,7 +39,7 @@ MatrixInfo frmmatrixinfo_Load(Engine& engine) {
         messages.part(TextPart::A) + numberText(link.protocolLength) + messages.part(TextPart::B);
 
     if (link.portNumber == 0) {
-        info.lblinfoserial = engine.matrixLabel();
+        info.lblinfoserial = matrixLabel;
         info.lblinfoport = messages.text(kMessageNoPort);
         info.lblinfolink = messages.text(kMessageLinkBroken);
     } else {
@@ -57,18 +55,18 @@ MatrixInfo frmmatrixinfo_Load(Engine& engine) {
     std::string unused;
     for (Layer layer : kLayers) {
         const auto i = static_cast<std::size_t>(layerIndex(layer));
-        (engine.assignments.layerUsed[i] ? used : unused) += kLayerNames[i];
+        (assignments.layerUsed[i] ? used : unused) += kLayerNames[i];
     }
     messages.MessageText(kMessageLayers);
     info.lblinfoplan = messages.part(TextPart::A) + used + messages.part(TextPart::B) + unused;
 
-    const MatrixSizes& sizes = engine.assignments.sizes;
+    const MatrixSizes& sizes = assignments.sizes;
     info.lblinfosize = messages.text(kMessageSize) + sizePair("(V:", sizes.videoIn, sizes.videoOut) +
                        sizePair(") (A:", sizes.audioIn, sizes.audioOut) +
                        sizePair(") (R:", sizes.rgbIn, sizes.rgbOut) +
                        sizePair(") (Y:", sizes.ycIn, sizes.ycOut) + ")";
-    info.lblinfoagn = messages.text(kMessageAssignmentFile) + engine.assignments.activeFileName;
-    info.lblinfocnx = messages.text(kMessageConnexionFile) + engine.settings.connexionPath;
+    info.lblinfoagn = messages.text(kMessageAssignmentFile) + assignments.activeFileName;
+    info.lblinfocnx = messages.text(kMessageConnexionFile) + connexionPath;
     info.lblinfoupdate = kUpdateText;
     return info;
 }

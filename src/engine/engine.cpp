@@ -45,8 +45,8 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
       setups(link, storeButton, statusReader, messages, prompt),
       connexionFile(routing, assignments, sheet.connexionsChanged, messages, prompt), vca(link, assignments),
       config(link, settings, messages, [this] { setups.StoreStatus(); }),
-      editor(assignments, messages, prompt, link, statusReader, routingCommands, sheet, programFolder),
-      folder_(std::move(programFolder)), prompt_(prompt), listener_(listener) {
+      editor(assignments, messages, prompt, link, *this, programFolder), folder_(std::move(programFolder)),
+      prompt_(prompt), listener_(listener) {
     link.setRules(&decoder);
     link.setListener(&listener);
     decoder.showVcaLevel = [this](int level) { vca.levelReported(level); };
@@ -57,6 +57,14 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
     assignments.rebuildSheet = [this] { assignmentChanged(); };
     assignments.activeFileName = settings.assignmentPath;
     saved_ = settings;
+}
+
+WindowPlace SettingsPlace::keptPlace() const {
+    return engine_.settings.*place_;
+}
+
+void SettingsPlace::placed(WindowPlace place) {
+    engine_.toolWindowPlaced(place_, place);
 }
 
 // Start-up and shutdown ------------------------------------------------------------------------------------
@@ -273,6 +281,27 @@ void Engine::rowClicked(int row) {
         return;
     listener_.switcherChanged();
     vca.SelectVcaDestination(sheet.currentDestination);
+}
+
+// The assignment editor ----------------------------------------------------------------------------------
+
+void Engine::refreshRouting() {
+    if (link.portNumber != 0)
+        statusReader.ReadMatrixStatus();
+    else
+        routingCommands.DownloadRouting();
+}
+
+void Engine::editorClosed() {
+    assignmentEditorOpen = false;
+    refreshRouting();
+    // Without a matrix the download only replayed what the sheet already held.
+    if (link.portNumber == 0)
+        sheet.connexionsChanged = false;
+}
+
+void Engine::refillSheet() {
+    sheet.FillSheet();
 }
 
 // Title ----------------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "assign/assignment_editor.h"
 #include "assign/assignments.h"
+#include "assign/editor_host.h"
 #include "engine/engine_listener.h"
 #include "link/link.h"
 #include "platform/clock.h"
@@ -36,9 +37,24 @@ struct WorkspaceLayout {
     std::optional<WindowPlace> historyWindow;
 };
 
+class Engine;
+
+// A tool window's place as the settings keep it.
+class SettingsPlace : public PlaceKeeper {
+public:
+    SettingsPlace(Engine& engine, WindowPlace Settings::*place) : engine_(engine), place_(place) {}
+
+    WindowPlace keptPlace() const override;
+    void placed(WindowPlace place) override;
+
+private:
+    Engine& engine_;
+    WindowPlace Settings::*place_;
+};
+
 // The program's whole state and its start-up and shutdown: settings, assignment, routing table, link and
 // the models behind every window. The windows (or routelane4ctl) own one Engine, call it and listen to it.
-class Engine {
+class Engine : private EditorHost {
 public:
     Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prompt& prompt,
            EngineListener& listener);
@@ -84,6 +100,9 @@ public:
     // Where the models behind the windows ask their questions and send their notices.
     Prompt& prompt() { return prompt_; }
     EngineListener& listener() { return listener_; }
+    // Where the switcher control and history windows keep their places.
+    PlaceKeeper& switcherPlace() { return switcherPlace_; }
+    PlaceKeeper& historyPlace() { return historyPlace_; }
 
     const std::string& programFolder() const { return folder_; }
     const std::string& matrixLabel() const { return matrixLabel_; }
@@ -110,6 +129,9 @@ public:
     bool assignmentEditorOpen = false;
 
 private:
+    void refreshRouting() override;
+    void editorClosed() override;
+    void refillSheet() override;
     void readSettings();
     void keepChangedConnexions();
     void offerKeptConnexions();
@@ -128,6 +150,8 @@ private:
     // The settings as they stand in the file, with the places the windows gave the tool windows, to tell
     // at shutdown whether the operator moved one.
     Settings saved_;
+    SettingsPlace switcherPlace_{*this, &Settings::switcherWindow};
+    SettingsPlace historyPlace_{*this, &Settings::historyWindow};
 };
 
 } // namespace rl4

@@ -19,8 +19,10 @@ constexpr int kOsdMachine = 2;
 } // namespace
 
 MainCommands::MainCommands(Engine& engine, std::function<MainWindowGeometry()> mainWindowGeometry)
-    : switcher(engine), history(engine), engine_(engine), mainWindowGeometry_(std::move(mainWindowGeometry)) {
-}
+    : switcher(engine.sheet, engine.assignments.activeTable, engine.routing, engine.routingCommands,
+               engine.messages, engine.switcherPlace(), engine.listener()),
+      history(engine.link, engine.messages, engine.historyPlace(), engine.listener()), engine_(engine),
+      mainWindowGeometry_(std::move(mainWindowGeometry)) {}
 
 void MainCommands::frm1_MenuEvent(int id) {
     if (engine_.assignmentEditorOpen) {
@@ -104,7 +106,8 @@ void MainCommands::frm1_MenuEvent(int id) {
         requestWindow(id);
         break;
     case 502: // Matrix info
-        matrixInfo_ = frmmatrixinfo_Load(engine_);
+        matrixInfo_ = frmmatrixinfo_Load(engine_.messages, engine_.link, engine_.matrixLabel(),
+                                         engine_.assignments, engine_.settings.connexionPath);
         requestWindow(id);
         break;
     default: // 501 "Help" among them: there is no help file to call

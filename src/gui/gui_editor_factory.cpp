@@ -26,12 +26,10 @@ constexpr int kSwitcherControl = 206;
 
 constexpr QSize kShotSize{640, 520};
 
-// The windows around the editor: hidden while it is open, back when it closes; the main window's commands
-// wait until the editor has unloaded.
+// The windows around the editor: hidden while it is open, back when it closes.
 class EditorSurroundings : public EditorListener {
 public:
-    EditorSurroundings(Engine& engine, QWidget& mainWindow, ToolWindows& tools)
-        : engine_(engine), mainWindow_(mainWindow), tools_(tools) {}
+    EditorSurroundings(QWidget& mainWindow, ToolWindows& tools) : mainWindow_(mainWindow), tools_(tools) {}
 
     void otherWindowsShown(bool shown) override {
         if (shown) {
@@ -54,10 +52,7 @@ public:
         }
     }
 
-    void editorUnloaded() override { engine_.assignmentEditorOpen = false; }
-
 private:
-    Engine& engine_;
     QWidget& mainWindow_;
     ToolWindows& tools_;
     std::vector<QPointer<QWidget>> hidden_;
@@ -95,7 +90,7 @@ void press(QWidget* dialog, const char* button) {
 void addEditorWindow(ToolWindows& tools, Engine& engine, QWidget& mainWindow) {
     tools.add(kAssignmentEditor, [&tools, &engine, &mainWindow] {
         return std::make_unique<AssignmentEditorWindow>(
-            engine.editor, engine.messages, std::make_unique<EditorSurroundings>(engine, mainWindow, tools));
+            engine.editor, engine.messages, std::make_unique<EditorSurroundings>(mainWindow, tools));
     });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/engine_listener.h"
 #include "link/link.h"
 #include "sheet/settings.h"
+#include "sheet/sheet_listener.h"
 #include "text/message_table.h"
 
 #include <functional>
@@ -29,7 +29,7 @@ public:
     ConfigDialogModel(Link& link, Settings& settings, MessageTable& messages,
                       std::function<void()> storeStatus);
 
-    void setListener(EngineListener* listener) { listener_ = listener; }
+    void setListener(SheetListener* listener) { listener_ = listener; }
 
     // Fills the dialog from the program and asks the matrix for its VCA setup.
     void frmconfig_Load();
@@ -57,7 +57,7 @@ private:
     Settings& settings_;
     MessageTable& messages_;
     std::function<void()> storeStatus_;
-    EngineListener* listener_ = nullptr;
+    SheetListener* listener_ = nullptr;
 };
 
 } // namespace rl4

@@ -1,6 +1,6 @@
 #include "sheet/reply_decoder.h"
 
-#include "text/number_text.h"
+#include "assign/input_levels.h"
 
 #include <algorithm>
 
@@ -9,8 +9,6 @@ namespace rl4 {
 namespace {
 
 constexpr int kGainLevels = 32;
-constexpr int kGainUnityLevel = 26;
-constexpr int kDecibelsPerStep = 3;
 
 int usable(int count) {
     return std::clamp(count, 0, kMaxObjects);
@@ -18,14 +16,8 @@ int usable(int count) {
 
 } // namespace
 
-std::string inputGainText(int level) {
-    if (level == 0)
-        return "-oo dB";
-    return numberText((level - kGainUnityLevel) * kDecibelsPerStep) + " dB";
-}
-
 ReplyDecoder::ReplyDecoder(const AssignmentTable& activeTable, RoutingTable& routing, SwitchingSheet& sheet,
-                           StoreButton& storeButton, int& vcaSetup, EngineListener& listener)
+                           StoreButton& storeButton, int& vcaSetup, SheetListener& listener)
     : table_(activeTable), routing_(routing), sheet_(sheet), storeButton_(storeButton), vcaSetup_(vcaSetup),
       listener_(listener) {}
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "assign/assignment_model.h"
-#include "engine/engine_listener.h"
 #include "link/reply_rules.h"
 #include "sheet/routing_table.h"
+#include "sheet/sheet_listener.h"
 #include "sheet/store_button.h"
 #include "sheet/switching_sheet.h"
 
@@ -12,16 +12,13 @@
 
 namespace rl4 {
 
-// The label of an input gain 0..31: "-oo dB" for 0, else 3 dB a step from 0 dB at 26.
-std::string inputGainText(int level);
-
 // Applies what the matrix reports to the program: connector numbers are turned back into the objects of
 // the active assignment, and only a report that names exactly one destination and one source changes the
 // routing.
 class ReplyDecoder : public ReplyRules {
 public:
     ReplyDecoder(const AssignmentTable& activeTable, RoutingTable& routing, SwitchingSheet& sheet,
-                 StoreButton& storeButton, int& vcaSetup, EngineListener& listener);
+                 StoreButton& storeButton, int& vcaSetup, SheetListener& listener);
 
     // Receives the VCA level reported for the current destination's audio output (the VCA panel).
     std::function<void(int level)> showVcaLevel;
@@ -47,7 +44,7 @@ private:
     SwitchingSheet& sheet_;
     StoreButton& storeButton_;
     int& vcaSetup_;
-    EngineListener& listener_;
+    SheetListener& listener_;
 };
 
 } // namespace rl4

@@ -28,7 +28,7 @@ const char* progressText(Layer layer) {
 } // namespace
 
 StatusReader::StatusReader(Link& link, RoutingTable& routing, MatrixSizes& sizes, bool& connexionsChanged,
-                           MessageTable& messages, EngineListener& listener)
+                           MessageTable& messages, SheetListener& listener)
     : link_(link), routing_(routing), sizes_(sizes), connexionsChanged_(connexionsChanged),
       messages_(messages), listener_(listener) {}
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "assign/assignment_model.h"
-#include "engine/engine_listener.h"
 #include "link/link.h"
 #include "sheet/routing_table.h"
+#include "sheet/sheet_listener.h"
 #include "text/message_table.h"
 
 #include <string>
@@ -16,7 +16,7 @@ namespace rl4 {
 class StatusReader {
 public:
     StatusReader(Link& link, RoutingTable& routing, MatrixSizes& sizes, bool& connexionsChanged,
-                 MessageTable& messages, EngineListener& listener);
+                 MessageTable& messages, SheetListener& listener);
 
     // Every entry of the routing table becomes unknown, then each layer is read until the matrix stops
     // answering; a layer's output size is the last output that answered.
@@ -33,7 +33,7 @@ private:
     MatrixSizes& sizes_;
     bool& connexionsChanged_;
     MessageTable& messages_;
-    EngineListener& listener_;
+    SheetListener& listener_;
     // The progress window: the layer being read and the output reached.
     std::string lbllecture_;
     int prolecture_ = 0;

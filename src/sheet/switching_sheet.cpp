@@ -46,7 +46,7 @@ int selFlag(bool checked) {
 
 SwitchingSheet::SwitchingSheet(AssignmentTable& activeTable, const RoutingTable& routing,
                                const std::array<bool, 4>& layerUsed, bool& assignmentsChanged,
-                               EngineListener& listener)
+                               SheetListener& listener)
     : table_(activeTable), routing_(routing), layerUsed_(layerUsed), assignmentsChanged_(assignmentsChanged),
       listener_(listener) {}
 

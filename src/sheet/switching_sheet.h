@@ -1,8 +1,8 @@
 #pragma once
 
 #include "assign/assignment_model.h"
-#include "engine/engine_listener.h"
 #include "sheet/routing_table.h"
+#include "sheet/sheet_listener.h"
 #include "text/rgb_colour.h"
 
 #include <array>
@@ -58,7 +58,7 @@ enum class SourceStep { None, Previous, Next };
 class SwitchingSheet {
 public:
     SwitchingSheet(AssignmentTable& activeTable, const RoutingTable& routing,
-                   const std::array<bool, 4>& layerUsed, bool& assignmentsChanged, EngineListener& listener);
+                   const std::array<bool, 4>& layerUsed, bool& assignmentsChanged, SheetListener& listener);
 
     int currentDestination = 1;
     bool showAll = true;
@@ -110,7 +110,7 @@ private:
     const RoutingTable& routing_;
     const std::array<bool, 4>& layerUsed_;
     bool& assignmentsChanged_;
-    EngineListener& listener_;
+    SheetListener& listener_;
 
     std::vector<SheetColumn> columns_;
     std::vector<SheetRow> rows_;

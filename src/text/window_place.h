@@ -12,4 +12,16 @@ struct WindowPlace {
     bool operator==(const WindowPlace&) const = default;
 };
 
+// Keeps a tool window's place between runs. The models of the tool windows open at the kept place and
+// report where the windows put them instead, without knowing where the places are kept.
+class PlaceKeeper {
+public:
+    virtual ~PlaceKeeper() = default;
+
+    virtual WindowPlace keptPlace() const = 0;
+    // The window opened elsewhere than its kept place (none kept, or out of sight): the new place is kept,
+    // and is no move of the operator's to ask about at shutdown.
+    virtual void placed(WindowPlace place) = 0;
+};
+
 } // namespace rl4

@@ -9,7 +9,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class PanelListener : public EngineListener {
+class PanelListener : public SheetListener {
 public:
     void statusTextChanged(const std::string& text) override { volsrc = text; }
     void vcaPanelChanged() override { ++panelChanges; }

@@ -1,3 +1,4 @@
+#include "assign/input_levels.h"
 #include "sheet_rig.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,12 @@
 namespace rl4::test {
 namespace {
 
+MatrixInfo load(WindowRig& rig) {
+    Engine& engine = rig.engine;
+    return frmmatrixinfo_Load(engine.messages, engine.link, engine.matrixLabel(), engine.assignments,
+                              engine.settings.connexionPath);
+}
+
 TEST(MatrixInfo, WithoutAMatrixTheWindowSaysSo) {
     WindowRig rig;
     rig.prompt.answer(kLanguageEnglish); // no settings file yet
@@ -40,14 +46,14 @@ TEST(MatrixInfo, WithAMatrixInEitherLanguage) {
     link.matrixIdentity = "4711";
     rig.engine.assignments.layerUsed = {true, true, false, false};
 
-    MatrixInfo info = frmmatrixinfo_Load(rig.engine);
+    MatrixInfo info = load(rig);
     EXPECT_EQ(info.lblinfoserial, "Serial number: 4711");
     EXPECT_EQ(info.lblinfoport, "The port 3 is open");
     EXPECT_EQ(info.lblinfolink, "The line from PC to Matrix is established");
     EXPECT_EQ(info.lblinfoprotocol, "protocol is  5 bytes long");
 
     rig.engine.messages.setLanguage(kLanguageFrench);
-    info = frmmatrixinfo_Load(rig.engine);
+    info = load(rig);
     EXPECT_EQ(info.lblinfoserial, "Numéro de série: 4711");
     EXPECT_EQ(info.lblinfoport, "Le port 3 est ouvert");
     EXPECT_EQ(info.lblinfolink, "La liaison PC / Matrice est établie");
