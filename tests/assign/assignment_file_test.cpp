@@ -1,5 +1,5 @@
 #include "assign/assignment_file.h"
-#include "files/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "platform/text_file.h"
 #include "support/scripted_prompt.h"
 

@@ -2,7 +2,7 @@
 
 #include "assign/assignment_editor.h"
 #include "engine/engine.h"
-#include "files/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "platform/text_file.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"

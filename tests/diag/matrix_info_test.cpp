@@ -1,5 +1,5 @@
 #include "diag/matrix_info.h"
-#include "window_rig.h"
+#include "support/window_models_rig.h"
 
 #include <gtest/gtest.h>
 

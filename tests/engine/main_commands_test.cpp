@@ -1,6 +1,6 @@
 #include "engine/main_menu.h"
 #include "platform/text_file.h"
-#include "window_rig.h"
+#include "support/window_models_rig.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

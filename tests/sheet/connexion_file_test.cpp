@@ -1,5 +1,5 @@
-#include "files/scratch_folder.h"
 #include "sheet/connexion_file.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "window_rig.h"
+#include "support/window_models_rig.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 
 #include "engine/engine.h"
 #include "engine/main_commands.h"
-#include "files/scratch_folder.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <cstdint>

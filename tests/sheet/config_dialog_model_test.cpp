@@ -1,5 +1,5 @@
-#include "support/fake_clock.h"
 #include "sheet/config_dialog_model.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/recorders.h"
 

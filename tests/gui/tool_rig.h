@@ -2,7 +2,7 @@
 
 #include "engine/engine.h"
 #include "engine/main_commands.h"
-#include "files/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "gui/gui_listener_hub.h"
 #include "gui/gui_tool_windows.h"
 #include "gui/main_window.h"

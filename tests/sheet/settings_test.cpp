@@ -1,8 +1,8 @@
-#include "files/scratch_folder.h"
-#include "support/fake_clock.h"
 #include "platform/text_file.h"
 #include "sheet/settings.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "engine/engine.h"
 #include "engine/main_commands.h"
-#include "files/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "gui/assignment_editor_window.h"
 #include "gui/change_dialog.h"
 #include "gui/gui_listener_hub.h"

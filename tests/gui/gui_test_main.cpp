@@ -6,7 +6,7 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // Tests close main windows and go on: only the test program's end ends it.
+    // Tests close windows (the editor hides the main window) and go on: only the test program's end ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

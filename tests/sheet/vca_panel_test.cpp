@@ -1,5 +1,5 @@
-#include "support/fake_clock.h"
 #include "sheet/vca_panel.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 
 #include <gtest/gtest.h>
