@@ -65,10 +65,9 @@ InputLevels::InputLevels(Link& link, Assignments& assignments, MessageTable& mes
 
 void InputLevels::sendForInput(const Instruction& instruction, int audioInput) {
     if (fiveByte())
-        link_.cmd = {instruction.letter, 0, 0, audioInput, instruction.fiveByteValue};
+        link_.SendCommand({instruction.letter, 0, 0, audioInput, instruction.fiveByteValue});
     else
-        link_.cmd = {0, instruction.code, kAudioMachine, instruction.first, audioInput};
-    link_.SendCommand();
+        link_.SendCommand({0, instruction.code, kAudioMachine, instruction.first, audioInput});
 }
 
 void InputLevels::sendGain(int level, int audioInput) {
@@ -140,8 +139,7 @@ void InputLevels::sourceRowClicked() {
     if (assignments_.activeTable.destinations[monitor].Aou == NotAssigned || monitorOutput == NotAssigned)
         return;
     const LayerCodes audio = layerCodes(Layer::Audio);
-    link_.cmd = {audio.switchLetter, audio.switchCode, audio.switchMachine, monitorOutput, input};
-    link_.SendCommand();
+    link_.SendCommand({audio.switchLetter, audio.switchCode, audio.switchMachine, monitorOutput, input});
 }
 
 void InputLevels::otherRowClicked(bool destinationsView) {

@@ -74,7 +74,7 @@ private:
     void sendMode(bool balanced, int audioInput);
     void setLocked(bool locked);
     std::string modeCaption(bool balanced) const;
-    bool fiveByte() const { return link_.protocolLength == 5; }
+    bool fiveByte() const { return link_.protocolLength() == 5; }
 
     Link& link_;
     Assignments& assignments_;

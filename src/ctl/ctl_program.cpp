@@ -101,16 +101,16 @@ std::optional<int> dataValue(const std::string& text) {
 }
 
 // Why the last instruction brought no recognised answer, from the first byte the link read.
-std::string failureReason(const Link& link) {
+std::string failureReason(const Link& link, const HistoryRow& row) {
     constexpr int kNothingRead = 0xFF;
     constexpr int kNothingWithin300Ms = 0xFE;
     constexpr int kErrorReport = 0x50;
-    if (link.firstByte == kNothingRead || link.firstByte == kNothingWithin300Ms)
+    if (link.firstByte() == kNothingRead || link.firstByte() == kNothingWithin300Ms)
         return "no answer from the matrix";
-    if (link.firstByte == kNak)
+    if (link.firstByte() == kNak)
         return "the matrix refused the instruction (NAK)";
-    if (link.protocolLength == 4 && link.firstByte == kErrorReport)
-        return "the matrix reported an error: " + link.logIn + " " + link.logOut;
+    if (link.protocolLength() == 4 && link.firstByte() == kErrorReport)
+        return "the matrix reported an error: " + row.in + " " + row.out;
     return "the answer was not understood";
 }
 
@@ -123,7 +123,7 @@ public:
             std::cerr << kProgram << ": " << problem << '\n';
         listener_.statusReadingStarts = [this] {
             if (!failedAtStatusReading_)
-                failedAtStatusReading_ = engine_.link.failedCommands;
+                failedAtStatusReading_ = engine_.link.failedCommands();
         };
     }
 
@@ -160,16 +160,16 @@ private:
     void openPort(bool reportClosedPort = true) {
         engine_.readSettingsAndOpenPort([this](Link& link) {
             if (options_.port)
-                link.portNumber = *options_.port;
+                link.setPortNumber(*options_.port);
             if (options_.protocol)
-                link.protocolLength = *options_.protocol;
+                link.setProtocolLength(*options_.protocol);
             if (options_.target)
-                opener_.map().set(link.portNumber, *options_.target);
+                opener_.map().set(link.portNumber(), *options_.target);
         });
         const Link& link = engine_.link;
-        if (reportClosedPort && link.portError && link.portNumber != 0)
-            std::cerr << kProgram << ": port " << link.portNumber << " ("
-                      << opener_.map().target(link.portNumber) << "): " << opener_.lastFailure() << '\n';
+        if (reportClosedPort && link.portError() && link.portNumber() != 0)
+            std::cerr << kProgram << ": port " << link.portNumber() << " ("
+                      << opener_.map().target(link.portNumber()) << "): " << opener_.lastFailure() << '\n';
     }
 
     // The port and the assignment, with nothing known of the routing yet.
@@ -182,7 +182,7 @@ private:
     // Counts the instructions that failed since `failedBefore`, up to a status reading that followed them:
     // that reading ends every layer on a refused output. `done` is printed only when none failed.
     int answered(long failedBefore, const std::string& what, const std::string& done) {
-        const long failed = failedAtStatusReading_.value_or(engine_.link.failedCommands) - failedBefore;
+        const long failed = failedAtStatusReading_.value_or(engine_.link.failedCommands()) - failedBefore;
         if (failed == 0) {
             std::cout << done << '\n';
             return kDone;
@@ -204,8 +204,8 @@ private:
             std::cout << "no matrix found\n";
             return kNotFound;
         }
-        std::cout << "matrix N°" << engine_.link.matrixIdentity << " port " << engine_.link.portNumber
-                  << " protocol " << engine_.link.protocolLength << '\n';
+        std::cout << "matrix N°" << engine_.link.matrixIdentity() << " port " << engine_.link.portNumber()
+                  << " protocol " << engine_.link.protocolLength() << '\n';
         return kDone;
     }
 
@@ -241,15 +241,14 @@ private:
 
         openPort();
         Link& link = engine_.link;
-        link.protocolLength = form;
-        link.cmd = cmd;
-        link.historyOpen = true;
-        link.SendCommand();
+        link.setProtocolLength(form);
+        link.setHistoryOpen(true);
+        const SendResult sent = link.SendCommand(cmd);
         // No row reaches the history when nothing at all came back; show the exchange all the same.
         const HistoryRow row = listener_.last ? *listener_.last : link.lastRow();
         std::cout << row.sent << '\t' << row.received << '\t' << row.instr << '\t' << row.object << '\t'
                   << row.in << '\t' << row.out << '\t' << row.responseMs << '\n';
-        return link.replyError ? failure(kNoAnswer, "send: " + failureReason(link)) : kDone;
+        return sent.replyError ? failure(kNoAnswer, "send: " + failureReason(link, row)) : kDone;
     }
 
     int status() {
@@ -307,7 +306,7 @@ private:
         if (layers.empty())
             return failure(kNotFound, "source " + numbers[1] + " cannot reach destination " + numbers[0] +
                                           (only ? " on that layer" : " on any layer"));
-        const long failedBefore = engine_.link.failedCommands;
+        const long failedBefore = engine_.link.failedCommands();
         engine_.routingCommands.DownloadRouting();
         std::string done = table().sources[*s].name + " -> " + table().destinations[*d].name + " on";
         for (Layer layer : layers)
@@ -321,11 +320,11 @@ private:
         openWithAssignment();
         if (!engine_.connexionFile.ReadConnexionFile(path))
             return kFileError;
-        const long failedBefore = engine_.link.failedCommands;
-        const long sentBefore = engine_.link.shotCount;
+        const long failedBefore = engine_.link.failedCommands();
+        const long sentBefore = engine_.link.shotCount();
         engine_.routingCommands.DownloadRouting();
         return answered(failedBefore, "load",
-                        "loaded " + path + ": " + std::to_string(engine_.link.shotCount - sentBefore) +
+                        "loaded " + path + ": " + std::to_string(engine_.link.shotCount() - sentBefore) +
                             " switches sent");
     }
 
@@ -353,7 +352,7 @@ private:
             return failure(kNotFound, "no destination " + args[0] + " in the assignment");
         if (table().destinations[*d].Aou == NotAssigned)
             return failure(kNotFound, "destination " + args[0] + " has no audio output");
-        const long failedBefore = engine_.link.failedCommands;
+        const long failedBefore = engine_.link.failedCommands();
         engine_.vca.SelectVcaDestination(*d);
         engine_.vca.sli1_Change(*level);
         return answered(failedBefore, "vca", table().destinations[*d].name + " VCA " + vcaLevelText(*level));
@@ -364,17 +363,17 @@ private:
             return usageError("vca-all takes min or max");
         openWithAssignment();
         const int level = args[0] == "min" ? kVcaMinimum : kVcaMaximum;
-        const long failedBefore = engine_.link.failedCommands;
-        const long sentBefore = engine_.link.shotCount;
+        const long failedBefore = engine_.link.failedCommands();
+        const long sentBefore = engine_.link.shotCount();
         engine_.vca.SetAllVca(level);
         return answered(failedBefore, "vca-all",
                         "VCA " + vcaLevelText(level) + " on " +
-                            std::to_string(engine_.link.shotCount - sentBefore) + " destinations");
+                            std::to_string(engine_.link.shotCount() - sentBefore) + " destinations");
     }
 
     int store() {
         openPort();
-        const long failedBefore = engine_.link.failedCommands;
+        const long failedBefore = engine_.link.failedCommands();
         engine_.setups.StoreStatus();
         return answered(failedBefore, "store", "status stored");
     }
@@ -386,9 +385,9 @@ private:
         if (!n)
             return usageError("setups are numbered 1 to 7");
         openWithAssignment();
-        if (engine_.link.protocolLength != 4)
+        if (engine_.link.protocolLength() != 4)
             return usageError("setups exist only in the 4-byte form (--protocol 4)");
-        const long failedBefore = engine_.link.failedCommands;
+        const long failedBefore = engine_.link.failedCommands();
         if (args[0] == "store")
             engine_.setups.storeSetup(*n);
         else if (args[0] == "delete")
@@ -413,7 +412,7 @@ private:
                 layers += std::string(" ") + layerName(layer);
         prompt_.yesNoAnswer = kAnswerYes;
         failedAtStatusReading_.reset();
-        const long failedBefore = engine_.link.failedCommands;
+        const long failedBefore = engine_.link.failedCommands();
         engine_.routingCommands.DisconnectAll();
         return answered(failedBefore, "disconnect-all", "all outputs disconnected on" + layers);
     }

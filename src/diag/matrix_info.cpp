@@ -36,18 +36,18 @@ MatrixInfo frmmatrixinfo_Load(MessageTable& messages, const Link& link, const st
 
     messages.MessageText(kMessageProtocol);
     info.lblinfoprotocol =
-        messages.part(TextPart::A) + numberText(link.protocolLength) + messages.part(TextPart::B);
+        messages.part(TextPart::A) + numberText(link.protocolLength()) + messages.part(TextPart::B);
 
-    if (link.portNumber == 0) {
+    if (link.portNumber() == 0) {
         info.lblinfoserial = matrixLabel;
         info.lblinfoport = messages.text(kMessageNoPort);
         info.lblinfolink = messages.text(kMessageLinkBroken);
     } else {
-        info.lblinfoserial = messages.text(kMessageSerialNumber) + link.matrixIdentity;
+        info.lblinfoserial = messages.text(kMessageSerialNumber) + link.matrixIdentity();
         messages.MessageText(kMessagePortOpen);
         // The port number is written plainly, as the operator chose it from the port list.
         info.lblinfoport =
-            messages.part(TextPart::A) + std::to_string(link.portNumber) + messages.part(TextPart::B);
+            messages.part(TextPart::A) + std::to_string(link.portNumber()) + messages.part(TextPart::B);
         info.lblinfolink = messages.text(kMessageLinkUp);
     }
 

@@ -84,11 +84,11 @@ void Engine::startUpMatrix() {
     const SearchOutcome outcome = identifyMatrix(link, &listener_);
     if (outcome.noPortAvailable)
         prompt_.messageBox(messages.text(kMessageNoPort), PromptButtons::Ok, "", PromptIcon::Exclamation);
-    matrixLabel_ = outcome.found ? messages.text(kMessageMatrix) + " N°" + link.matrixIdentity
+    matrixLabel_ = outcome.found ? messages.text(kMessageMatrix) + " N°" + link.matrixIdentity()
                                  : messages.text(kMessageNoMatrix);
 
     loadAssignment();
-    if (link.portNumber == 0) {
+    if (link.portNumber() == 0) {
         prompt_.messageBox(matrixLabel_, PromptButtons::Ok, "", PromptIcon::Information);
         const bool read = connexionFile.ReadConnexionFile(settings.connexionPath);
         sheet.FillSheet();
@@ -116,7 +116,7 @@ void Engine::readSettingsAndOpenPort(const std::function<void(Link&)>& overrideS
 
 void Engine::mainLoopPass() {
     // Only a read that will not block: the windows must stay responsive between frames.
-    if (link.portNumber != 0 && link.bytesWaiting() > 0)
+    if (link.portNumber() != 0 && link.bytesWaiting() > 0)
         link.ProcessReply();
     if (sheet.sheetClicked)
         sheet.SyncChecks();
@@ -181,8 +181,8 @@ void Engine::offerKeptConnexions() {
 void Engine::readSettings() {
     ReadSettings(settingsFilePath(folder_), settings, prompt_);
     messages.setLanguage(settings.language);
-    link.protocolLength = settings.protocolLength;
-    link.portNumber = settings.port;
+    link.setProtocolLength(settings.protocolLength);
+    link.setPortNumber(settings.port);
     sheet.showAll = settings.showAll;
     assignments.activeFileName = settings.assignmentPath;
     saved_ = settings;
@@ -286,7 +286,7 @@ void Engine::rowClicked(int row) {
 // The assignment editor ----------------------------------------------------------------------------------
 
 void Engine::refreshRouting() {
-    if (link.portNumber != 0)
+    if (link.portNumber() != 0)
         statusReader.ReadMatrixStatus();
     else
         routingCommands.DownloadRouting();
@@ -296,7 +296,7 @@ void Engine::editorClosed() {
     assignmentEditorOpen = false;
     refreshRouting();
     // Without a matrix the download only replayed what the sheet already held.
-    if (link.portNumber == 0)
+    if (link.portNumber() == 0)
         sheet.connexionsChanged = false;
 }
 

@@ -192,13 +192,10 @@ void MainCommands::requestWindow(int id) {
 
 void MainCommands::refreshOsd() {
     Link& link = engine_.link;
-    if (link.protocolLength != 4)
+    if (link.protocolLength() != 4)
         return;
-    link.cmd.cmdCode = kOsdCode;
-    link.cmd.cmdMachine = kOsdMachine;
-    link.cmd.cmdData1 = 0;
-    link.cmd.cmdData2 = 0;
-    link.SendCommand();
+    // The 4-byte form only: the letter of the instruction before stays, as it was never the refresh's.
+    link.SendCommand({link.commandParams().cmdLetter, kOsdCode, kOsdMachine, 0, 0});
 }
 
 } // namespace rl4

@@ -213,8 +213,8 @@ std::string DemoMatrix::writeFiles(int language) {
     SystemClock clock;
     MappedPortOpener noPorts{PortMap()};
     Link link(clock, noPorts);
-    link.portNumber = 1;
-    link.protocolLength = 5;
+    link.setPortNumber(1);
+    link.setProtocolLength(5);
     const std::string settingsFailure = WriteSettings(settingsFilePath(folder_), settings, link);
     return settingsFailure.empty() ? "" : "cannot write the demo's settings: " + settingsFailure;
 }

@@ -117,7 +117,7 @@ MainWindow::MainWindow(Engine& engine, MainCommands& commands)
     lvcom_->rebuildColumns();
     lvcom_->refill();
     vcaPanel_->redraw();
-    drawOnLine(engine_.link.matrixOnLine);
+    drawOnLine(engine_.link.matrixOnLine());
     cmddemstore_->setEnabled(engine_.storeButton.enabled());
     setWindowTitle(text(engine_.title()));
     useLanguage(engine_.messages.language());

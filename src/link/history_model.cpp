@@ -30,7 +30,7 @@ HistoryModel::HistoryModel(Link& link, MessageTable& messages, PlaceKeeper& plac
 
 void HistoryModel::frmhisto_Load() {
     MessageTable& messages = messages_;
-    const bool portOpen = link_.portNumber != 0;
+    const bool portOpen = link_.portNumber() != 0;
     place_ = keptPlace_.keptPlace();
     columns_ = {
         {messages.text(kMessageSent) + kHexMark, 1300},
@@ -45,14 +45,14 @@ void HistoryModel::frmhisto_Load() {
     };
     caption_ = messages.text(portOpen ? kMessageCaption : kMessageCaptionNoMatrix);
     open_ = true;
-    link_.historyOpen = true;
+    link_.setHistoryOpen(true);
     changed();
     listener_.menuChecksChanged();
 }
 
 void HistoryModel::frmhisto_Close() {
     open_ = false;
-    link_.historyOpen = false;
+    link_.setHistoryOpen(false);
     rows_.clear();
     changed();
     listener_.menuChecksChanged();

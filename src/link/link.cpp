@@ -62,13 +62,13 @@ Link::~Link() = default;
 // Port -----------------------------------------------------------------------------------------------------
 
 void Link::OpenPort() {
-    portError = true;
+    portError_ = true;
     channel_.reset();
-    if (portNumber == 0)
+    if (portNumber_ == 0)
         return;
-    channel_ = opener_.openPort(portNumber);
+    channel_ = opener_.openPort(portNumber_);
     if (channel_)
-        portError = false;
+        portError_ = false;
 }
 
 void Link::closePort() {
@@ -89,75 +89,77 @@ std::size_t Link::readBytes(std::uint8_t* buffer, std::size_t n) {
 
 // Sending --------------------------------------------------------------------------------------------------
 
-void Link::SendCommand() {
-    if (!wireCarries(cmd.cmdData1) || !wireCarries(cmd.cmdData2)) {
+SendResult Link::SendCommand(const CommandParams& params) {
+    cmd_ = params;
+    if (!wireCarries(cmd_.cmdData1) || !wireCarries(cmd_.cmdData2)) {
         refuseUncarriedValue();
-        return;
+        return result();
     }
     // Frames that came in since the last pass (an answer that came late, a switch made at the matrix's
     // panel) are taken first, so that none of them is mistaken for the answer to this instruction.
     for (int pass = 0; pass < kMaxPasses && !simulating() && bytesWaiting() > 0; ++pass)
         ProcessReply();
-    sendTime = clock_.nowMicros();
-    ++shotCount;
+    sendTime_ = clock_.nowMicros();
+    ++shotCount_;
     // 257, the not-assigned mark, goes out as 255.
-    if (cmd.cmdData1 > 256)
-        cmd.cmdData1 = 255;
-    if (cmd.cmdData2 > 256)
-        cmd.cmdData2 = 255;
+    if (cmd_.cmdData1 > 256)
+        cmd_.cmdData1 = 255;
+    if (cmd_.cmdData2 > 256)
+        cmd_.cmdData2 = 255;
     writeFrame();
     for (int pass = 0; pass < kMaxPasses; ++pass) {
-        awaitingReply = true;
+        awaitingReply_ = true;
         ProcessReply();
-        if (replyMatched)
+        if (replyMatched_)
             break;
     }
-    if (replyError)
-        ++failedCommands;
+    if (replyError_)
+        ++failedCommands_;
+    return result();
 }
 
 void Link::refuseUncarriedValue() {
     // Nothing goes out, and the history says so with the matrix's own words for bad data.
-    sendTime = clock_.nowMicros();
-    replyError = true;
-    replyMatched = true;
-    ++failedCommands;
+    sendTime_ = clock_.nowMicros();
+    replyError_ = true;
+    replyMatched_ = true;
+    ++failedCommands_;
     setObjectWord();
-    logInstr = "Error";
-    logIn = "bad";
-    logOut = "data";
-    sentText.clear();
+    logInstr_ = "Error";
+    logIn_ = "bad";
+    logOut_ = "data";
+    sentText_.clear();
     receivedCount_ = 0;
-    firstByte = 0xFF;
-    if (historyOpen && listener_) {
+    firstByte_ = 0xFF;
+    if (historyOpen_ && listener_) {
         listener_->historyRowAdded(lastRow());
-        sentText = "External";
+        sentText_ = "External";
     }
 }
 
 void Link::writeFrame() {
     std::vector<std::uint8_t> frame;
-    if (protocolLength == 5) {
-        frame = {kStx, static_cast<std::uint8_t>(cmd.cmdLetter), static_cast<std::uint8_t>(cmd.cmdData1),
-                 static_cast<std::uint8_t>(cmd.cmdData2), kEtx};
+    if (protocolLength_ == 5) {
+        frame = {kStx, static_cast<std::uint8_t>(cmd_.cmdLetter), static_cast<std::uint8_t>(cmd_.cmdData1),
+                 static_cast<std::uint8_t>(cmd_.cmdData2), kEtx};
     } else {
-        answerCode = cmd.cmdCode & 0x7F;
-        if (answerCode == kReadCode)
-            answerCode = cmd.cmdData1 == 0 ? kVcaSetCode : kGainSetCode;
-        fourthByte = cmd.cmdMachine;
-        if (cmd.cmdData2 > 127)
-            fourthByte += 0x20;
-        if (cmd.cmdData1 > 127)
-            fourthByte += 0x40;
+        answerCode_ = cmd_.cmdCode & 0x7F;
+        if (answerCode_ == kReadCode)
+            answerCode_ = cmd_.cmdData1 == 0 ? kVcaSetCode : kGainSetCode;
+        fourthByte_ = cmd_.cmdMachine;
+        if (cmd_.cmdData2 > 127)
+            fourthByte_ += 0x20;
+        if (cmd_.cmdData1 > 127)
+            fourthByte_ += 0x40;
         frame = {
-            static_cast<std::uint8_t>(cmd.cmdCode & 0x7F), static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
-            static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
+            static_cast<std::uint8_t>(cmd_.cmdCode & 0x7F), static_cast<std::uint8_t>(cmd_.cmdData2 | 0x80),
+            static_cast<std::uint8_t>(cmd_.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte_ | 0x80)};
     }
-    sentText.clear();
+    sentText_.clear();
     for (std::uint8_t byte : frame) {
-        if (!sentText.empty())
-            sentText += '.';
-        sentText += hex2(byte);
+        if (!sentText_.empty())
+            sentText_ += '.';
+        sentText_ += hex2(byte);
     }
     if (simulating() || !channelOpen())
         return;
@@ -166,33 +168,26 @@ void Link::writeFrame() {
 }
 
 void Link::lblonline_Click() {
-    if (portNumber == 0)
+    if (portNumber_ == 0)
         return;
-    cmd.cmdCode = 33;
-    cmd.cmdMachine = 1;
-    cmd.cmdData2 = 0;
-    if (matrixOnLine) {
-        cmd.cmdLetter = 'E';
-        cmd.cmdData1 = 0;
-    } else {
-        cmd.cmdLetter = 'D';
-        cmd.cmdData1 = 1;
-    }
-    SendCommand();
+    if (matrixOnLine_)
+        SendCommand({'E', 33, 1, 0, 0});
+    else
+        SendCommand({'D', 33, 1, 1, 0});
 }
 
 // Reading and decoding -------------------------------------------------------------------------------------
 
 void Link::ProcessReply() {
-    replyError = true;
-    logIn = "no";
-    logOut = "reply";
-    logInstr = "Error";
+    replyError_ = true;
+    logIn_ = "no";
+    logOut_ = "reply";
+    logInstr_ = "Error";
     receivedCount_ = 0;
-    replyMatched = true;
+    replyMatched_ = true;
     setObjectWord();
 
-    if (protocolLength == 5)
+    if (protocolLength_ == 5)
         processFiveByte();
     else
         processFourByte();
@@ -200,78 +195,78 @@ void Link::ProcessReply() {
 }
 
 void Link::setObjectWord() {
-    if (protocolLength == 5) {
-        switch (cmd.cmdLetter) {
+    if (protocolLength_ == 5) {
+        switch (cmd_.cmdLetter) {
         case 'A':
         case 'a':
-            logObject = "audio";
+            logObject_ = "audio";
             break;
         case 'D':
-            logObject = "Line";
+            logObject_ = "Line";
             break;
         case 'x':
-            logObject = "ser";
+            logObject_ = "ser";
             break;
         case 'P':
         case 'p':
-            logObject = "POR";
+            logObject_ = "POR";
             break;
         case 'V':
         case 'v':
-            logObject = "video";
+            logObject_ = "video";
             break;
         case 'R':
         case 'r':
-            logObject = "RGB";
+            logObject_ = "RGB";
             break;
         case 'Y':
         case 'y':
-            logObject = "YC";
+            logObject_ = "YC";
             break;
         case 'N':
         case 'n':
-            logObject = "VCA";
+            logObject_ = "VCA";
             break;
         case 'L':
         case 'l':
-            logObject = "Gain";
+            logObject_ = "Gain";
             break;
         case 'G':
         case 'g':
-            logObject = "Bal";
+            logObject_ = "Bal";
             break;
         case 'S':
-            logObject = "Store";
+            logObject_ = "Store";
             break;
         case 'T':
-            logObject = "text";
+            logObject_ = "text";
             break;
         case '[':
-            logObject = "adres";
+            logObject_ = "adres";
             break;
         case '\\':
-            logObject = "close";
+            logObject_ = "close";
             break;
         default:
             break;
         }
         return;
     }
-    switch (cmd.cmdCode) {
+    switch (cmd_.cmdCode) {
     case 1:
     case 5:
-        switch (cmd.cmdMachine) {
+        switch (cmd_.cmdMachine) {
         case 1:
-            logObject = "video";
+            logObject_ = "video";
             break;
         case 2:
-            logObject = "YC";
+            logObject_ = "YC";
             break;
         case 3:
-            logObject = "YUV";
+            logObject_ = "YUV";
             break;
         case 5:
-            logObject = "RGB";
+            logObject_ = "RGB";
             break;
         default:
             break;
@@ -279,36 +274,36 @@ void Link::setObjectWord() {
         break;
     case 2:
     case 6:
-        logObject = "audio";
+        logObject_ = "audio";
         break;
     case 3:
     case 4:
     case 19:
-        logObject = "Pge";
+        logObject_ = "Pge";
         break;
     case 21:
-        logObject = "VCA";
+        logObject_ = "VCA";
         break;
     case 22:
-        logObject = "Gain";
+        logObject_ = "Gain";
         break;
     case 25:
-        logObject = cmd.cmdData1 == 0 ? "VCA" : "Gain";
+        logObject_ = cmd_.cmdData1 == 0 ? "VCA" : "Gain";
         break;
     case 33:
-        logObject = "Line";
+        logObject_ = "Line";
         break;
     case 57:
-        logObject = "Store";
+        logObject_ = "Store";
         break;
     case 61:
-        logObject = "ser";
+        logObject_ = "ser";
         break;
     case 67:
     case 68:
     case 83:
     case 84:
-        logObject = "Stat";
+        logObject_ = "Stat";
         break;
     default:
         break;
@@ -321,7 +316,7 @@ void Link::processFiveByte() {
         first = kStx;
     else
         readBytes(&first, 1);
-    firstByte = first;
+    firstByte_ = first;
     if (first != kStx)
         return;
     receivedTexts_[0] = "02";
@@ -329,22 +324,22 @@ void Link::processFiveByte() {
 
     std::array<std::uint8_t, 4> rest{0xFF, 0xFF, 0xFF, 0xFF};
     if (simulating())
-        rest = {static_cast<std::uint8_t>(cmd.cmdLetter), static_cast<std::uint8_t>(cmd.cmdData1),
-                static_cast<std::uint8_t>(cmd.cmdData2), kEtx};
+        rest = {static_cast<std::uint8_t>(cmd_.cmdLetter), static_cast<std::uint8_t>(cmd_.cmdData1),
+                static_cast<std::uint8_t>(cmd_.cmdData2), kEtx};
     else
         readBytes(rest.data(), rest.size());
     if (rest[3] != kEtx)
         return;
 
-    replyOut = rest[1];
-    replyIn = rest[2];
+    replyOut_ = rest[1];
+    replyIn_ = rest[2];
     receivedTexts_[1] = hex2(rest[0]);
     receivedTexts_[2] = hex2(rest[1]);
     receivedTexts_[3] = hex2(rest[2]);
     receivedTexts_[4] = "03";
     receivedCount_ = 5;
     if (dispatchFiveByte(rest[0]))
-        replyError = false;
+        replyError_ = false;
 }
 
 std::uint8_t Link::readFirstByteWaiting() {
@@ -363,27 +358,28 @@ std::uint8_t Link::readFirstByteWaiting() {
 void Link::processFourByte() {
     std::uint8_t first = 0xFF;
     if (simulating())
-        first = static_cast<std::uint8_t>(answerCode | 0x40);
-    else if (awaitingReply)
+        first = static_cast<std::uint8_t>(answerCode_ | 0x40);
+    else if (awaitingReply_)
         first = readFirstByteWaiting();
     else
         readBytes(&first, 1);
-    firstByte = first;
+    firstByte_ = first;
     if ((first & 0xC0) != 0x40)
         return;
-    if ((first & 0xBF) != answerCode)
-        replyMatched = false; // an answer to another instruction: decoded all the same
+    if ((first & 0xBF) != answerCode_)
+        replyMatched_ = false; // an answer to another instruction: decoded all the same
     receivedTexts_[0] = hex2(first);
     receivedCount_ = 1;
 
     std::array<std::uint8_t, 3> rest{0xFF, 0xFF, 0xFF};
     if (simulating())
-        rest = {static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
-                static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
+        rest = {static_cast<std::uint8_t>(cmd_.cmdData2 | 0x80),
+                static_cast<std::uint8_t>(cmd_.cmdData1 | 0x80),
+                static_cast<std::uint8_t>(fourthByte_ | 0x80)};
     else
         readBytes(rest.data(), rest.size());
-    replyIn = rest[0];
-    replyOut = rest[1];
+    replyIn_ = rest[0];
+    replyOut_ = rest[1];
     const int machineByte = rest[2];
     for (std::size_t i = 0; i < rest.size(); ++i)
         receivedTexts_[1 + i] = hex2(rest[i]);
@@ -392,19 +388,19 @@ void Link::processFourByte() {
         return;
 
     if (!(machineByte & 0x20))
-        replyIn &= 0x7F;
+        replyIn_ &= 0x7F;
     if (!(machineByte & 0x40))
-        replyOut &= 0x7F;
-    replyMachine = machineByte & 0x1F;
+        replyOut_ &= 0x7F;
+    replyMachine_ = machineByte & 0x1F;
     if (dispatchFourByte())
-        replyError = false;
+        replyError_ = false;
 }
 
 bool Link::dispatchFiveByte(int letter) {
     const bool isRead = letter >= 'a' && letter <= 'z';
     auto words = [this](const char* instr, const char* object) {
-        logInstr = instr;
-        logObject = object;
+        logInstr_ = instr;
+        logObject_ = object;
     };
     switch (letter) {
     case 'D':
@@ -418,51 +414,51 @@ bool Link::dispatchFiveByte(int letter) {
     case 'x':
         words("read", "ser");
         // An echo is no matrix: without a port the identity keeps the no-matrix mark.
-        matrixIdentity = simulating() ? kNoMatrixIdentity : hex2(replyOut & 0x7F) + hex2(replyIn);
+        matrixIdentity_ = simulating() ? kNoMatrixIdentity : hex2(replyOut_ & 0x7F) + hex2(replyIn_);
         return true;
     case 'P':
     case 'p':
         words(isRead ? "read" : "write", "POR");
         if (rules_)
-            rules_->vcaSetupReport(replyIn);
+            rules_->vcaSetupReport(replyIn_);
         return true;
     case 'V':
     case 'v':
         words(isRead ? "read" : "Swch", "video");
-        routing(Layer::Video, replyOut, replyIn);
+        routing(Layer::Video, replyOut_, replyIn_);
         return true;
     case 'A':
     case 'a':
         words(isRead ? "read" : "Swch", "audio");
-        routing(Layer::Audio, replyOut, replyIn);
+        routing(Layer::Audio, replyOut_, replyIn_);
         return true;
     case 'R':
     case 'r':
         words(isRead ? "read" : "Swch", "RGB");
-        routing(Layer::Rgb, replyOut, replyIn);
+        routing(Layer::Rgb, replyOut_, replyIn_);
         return true;
     case 'Y':
     case 'y':
         words(isRead ? "read" : "Swch", "YC");
-        routing(Layer::Yc, replyOut, replyIn);
+        routing(Layer::Yc, replyOut_, replyIn_);
         return true;
     case 'N':
     case 'n':
         words(isRead ? "read" : "level", "VCA");
         if (rules_)
-            rules_->vcaReport(replyOut, replyIn);
+            rules_->vcaReport(replyOut_, replyIn_);
         return true;
     case 'L':
     case 'l':
         words(isRead ? "read" : "level", "Gain");
-        if (rules_ && replyIn < 32)
-            rules_->gainReport(replyIn, std::nullopt);
+        if (rules_ && replyIn_ < 32)
+            rules_->gainReport(replyIn_, std::nullopt);
         return true;
     case 'G':
     case 'g':
         words(isRead ? "read" : "set", "Bal");
         if (rules_)
-            rules_->inputModeReport(replyIn == 0);
+            rules_->inputModeReport(replyIn_ == 0);
         return true;
     case 'S':
         words("Mem", "eepr");
@@ -485,11 +481,11 @@ bool Link::dispatchFiveByte(int letter) {
 
 bool Link::dispatchFourByte() {
     auto words = [this](const char* instr, const std::string& object) {
-        logInstr = instr;
-        logObject = object;
+        logInstr_ = instr;
+        logObject_ = object;
     };
     auto switchedLayer = [this](Layer& layer, const char*& word) {
-        switch (replyMachine) {
+        switch (replyMachine_) {
         case 1:
             layer = Layer::Video;
             word = "video";
@@ -509,113 +505,113 @@ bool Link::dispatchFourByte() {
     Layer layer = Layer::Video;
     const char* layerWord = "";
 
-    switch (firstByte) {
+    switch (firstByte_) {
     case 0x41:
         if (!switchedLayer(layer, layerWord))
             return false;
         words("Swch", layerWord);
-        routing(layer, replyOut, replyIn);
+        routing(layer, replyOut_, replyIn_);
         return true;
     case 0x42:
-        if (replyMachine != 1)
+        if (replyMachine_ != 1)
             return false;
         words("Swch", "audio");
-        routing(Layer::Audio, replyOut, replyIn);
+        routing(Layer::Audio, replyOut_, replyIn_);
         return true;
     case 0x43:
-        words(replyOut == 0 ? "Store" : "Del", "M" + numberText(replyIn));
+        words(replyOut_ == 0 ? "Store" : "Del", "M" + numberText(replyIn_));
         if (rules_)
             rules_->storeReport();
         return true;
     case 0x44:
-        words("Call", "M" + numberText(replyIn));
+        words("Call", "M" + numberText(replyIn_));
         return true;
     case 0x45:
         // A status answer carries the input in its third byte; the output is the one asked for.
-        if (!awaitingReply || !switchedLayer(layer, layerWord))
+        if (!awaitingReply_ || !switchedLayer(layer, layerWord))
             return false;
         words("read", layerWord);
-        routing(layer, cmd.cmdData1, replyOut);
+        routing(layer, cmd_.cmdData1, replyOut_);
         return true;
     case 0x46:
-        if (!awaitingReply || replyMachine != 1)
+        if (!awaitingReply_ || replyMachine_ != 1)
             return false;
         words("read", "audio");
-        routing(Layer::Audio, cmd.cmdData1, replyOut);
+        routing(Layer::Audio, cmd_.cmdData1, replyOut_);
         return true;
     case 0x50: {
-        const ErrorWords error = errorReportWords(replyOut);
-        logIn = error.in;
-        logOut = error.out;
-        replyMatched = true;
+        const ErrorWords error = errorReportWords(replyOut_);
+        logIn_ = error.in;
+        logOut_ = error.out;
+        replyMatched_ = true;
         return false;
     }
     case 0x53:
-        words(replyOut == 0 ? "Store" : "Del", "audio");
+        words(replyOut_ == 0 ? "Store" : "Del", "audio");
         return true;
     case 0x54:
         words("Call", "audio");
         return true;
     case 0x55:
-        if (replyMachine != 1)
+        if (replyMachine_ != 1)
             return false;
-        words(sentText.starts_with("19") ? "read" : "set", "VCA");
-        replyMatched = true;
+        words(sentText_.starts_with("19") ? "read" : "set", "VCA");
+        replyMatched_ = true;
         if (rules_)
-            rules_->vcaReport(replyIn, replyOut);
+            rules_->vcaReport(replyIn_, replyOut_);
         return true;
     case 0x56: {
-        if (replyMachine != 1)
+        if (replyMachine_ != 1)
             return false;
-        words(sentText.starts_with("19") ? "read" : "set", "Gain");
+        words(sentText_.starts_with("19") ? "read" : "set", "Gain");
         std::optional<bool> balanced;
-        if ((replyOut & 0x60) == 0x20)
+        if ((replyOut_ & 0x60) == 0x20)
             balanced = true;
-        else if ((replyOut & 0x60) == 0x60)
+        else if ((replyOut_ & 0x60) == 0x60)
             balanced = false;
         if (rules_)
-            rules_->gainReport(replyOut & 31, balanced);
+            rules_->gainReport(replyOut_ & 31, balanced);
         return true;
     }
     case 0x60:
         words("Trans", "eepr");
         return true;
     case 0x61:
-        words("Line", replyOut == 0 ? "OFF" : "ON");
-        setOnLine(replyOut != 0);
+        words("Line", replyOut_ == 0 ? "OFF" : "ON");
+        setOnLine(replyOut_ != 0);
         return true;
     case 0x62:
-        words("Keyb", replyMachine < 16 ? "LED" : "LCD");
+        words("Keyb", replyMachine_ < 16 ? "LED" : "LCD");
         return true;
     case 0x63:
-        logInstr = "write";
-        if (replyMachine == 2)
-            logObject = "Test";
+        logInstr_ = "write";
+        if (replyMachine_ == 2)
+            logObject_ = "Test";
         return true;
     case 0x79:
-        if (replyMachine == 2) {
+        if (replyMachine_ == 2) {
             words("Refr", "OSD");
             return true;
         }
-        if (replyMachine == 3) {
+        if (replyMachine_ == 3) {
             words("write", "POR");
             if (rules_)
-                rules_->vcaSetupReport(replyIn);
+                rules_->vcaSetupReport(replyIn_);
             return true;
         }
         return false;
     case 0x7D:
-        if (cmd.cmdData2 != 0 || replyMachine != 1)
+        if (cmd_.cmdData2 != 0 || replyMachine_ != 1)
             return false;
-        if (cmd.cmdData1 == 0) {
+        if (cmd_.cmdData1 == 0) {
             words("read", "SN");
-            matrixIdentity = simulating() ? kNoMatrixIdentity : twoDigits(replyOut) + twoDigits(replyIn);
+            matrixIdentity_ = simulating() ? kNoMatrixIdentity : twoDigits(replyOut_) + twoDigits(replyIn_);
             return true;
         }
-        if (cmd.cmdData1 == 1) {
+        if (cmd_.cmdData1 == 1) {
             words("read", "POR");
             if (rules_)
-                rules_->vcaSetupReport(replyOut);
+                rules_->vcaSetupReport(replyOut_);
             return true;
         }
         return false;
@@ -630,7 +626,7 @@ void Link::routing(Layer layer, int output, int input) {
 }
 
 void Link::setOnLine(bool onLine) {
-    matrixOnLine = onLine;
+    matrixOnLine_ = onLine;
     if (listener_)
         listener_->onLineChanged(onLine);
 }
@@ -639,31 +635,31 @@ void Link::setOnLine(bool onLine) {
 
 HistoryRow Link::lastRow() const {
     HistoryRow row;
-    row.sent = sentText;
+    row.sent = sentText_;
     for (std::size_t i = 0; i < receivedCount_; ++i) {
         if (i > 0)
             row.received += '.';
         row.received += receivedTexts_[i];
     }
-    row.instr = logInstr;
-    row.object = logObject;
-    row.recognised = !replyError;
-    row.in = replyError ? logIn : numberText(replyIn);
-    row.out = replyError ? logOut : numberText(replyOut);
+    row.instr = logInstr_;
+    row.object = logObject_;
+    row.recognised = !replyError_;
+    row.in = replyError_ ? logIn_ : numberText(replyIn_);
+    row.out = replyError_ ? logOut_ : numberText(replyOut_);
     row.atMicros = clock_.nowMicros();
     row.timeOfDay = clock_.timeOfDay();
-    row.responseMs = std::lround(static_cast<double>(row.atMicros - sendTime) / 1000.0);
-    row.simulated = portNumber == 0;
+    row.responseMs = std::lround(static_cast<double>(row.atMicros - sendTime_) / 1000.0);
+    row.simulated = portNumber_ == 0;
     return row;
 }
 
 void Link::historyStep() {
-    if (historyOpen && firstByte != 0xFF) {
+    if (historyOpen_ && firstByte_ != 0xFF) {
         if (listener_)
             listener_->historyRowAdded(lastRow());
-        sentText = "External";
+        sentText_ = "External";
     }
-    awaitingReply = false;
+    awaitingReply_ = false;
 }
 
 } // namespace rl4

@@ -64,20 +64,19 @@ void ConfigDialogModel::frmconfig_Load() {
     lbcom.clear();
     for (int port = 1; port <= kHighestPort; ++port)
         lbcom.push_back("COM" + numberText(port));
-    const int port = link_.portNumber;
+    const int port = link_.portNumber();
     const bool listed = port >= 1 && port <= kHighestPort;
     lbcomIndex = listed ? port - 1 : -1;
     if (port > 0)
         showPort(port);
 
-    if (link_.protocolLength == 4 || link_.protocolLength == 5)
-        protocolChoice = link_.protocolLength;
+    if (link_.protocolLength() == 4 || link_.protocolLength() == 5)
+        protocolChoice = link_.protocolLength();
     if (settings_.language == kLanguageEnglish || settings_.language == kLanguageFrench)
         languageChoice = settings_.language;
 
     // The answer, if one comes, lands in settings_.vcaSetup through the reply rules.
-    link_.cmd = {kReadSetupLetter, kReadSetupCode, kSetupMachine, kReadSetupSelector, 0};
-    link_.SendCommand();
+    link_.SendCommand({kReadSetupLetter, kReadSetupCode, kSetupMachine, kReadSetupSelector, 0});
     slislope_Change(settings_.vcaSetup & kSlopeMaximum);
     powerOn = powerOnOf(settings_.vcaSetup);
     visible = true;
@@ -90,7 +89,7 @@ void ConfigDialogModel::lbcom_Click(int index) {
     lbcomIndex = index;
     showPort(index + 1);
     link_.closePort();
-    link_.portNumber = index + 1;
+    link_.setPortNumber(index + 1);
     link_.OpenPort();
     changed();
 }
@@ -102,16 +101,15 @@ void ConfigDialogModel::slislope_Change(int value) {
 }
 
 void ConfigDialogModel::confok_Click() {
-    link_.protocolLength = protocolChoice == 5 ? 5 : 4;
+    link_.setProtocolLength(protocolChoice == 5 ? 5 : 4);
     settings_.language = languageChoice == kLanguageFrench ? kLanguageFrench : kLanguageEnglish;
     settings_.languageChosen = true;
     messages_.setLanguage(settings_.language);
     settings_.vcaSetup = (slislope & kSlopeMaximum) + powerOnBits(powerOn);
 
-    const bool fiveByte = link_.protocolLength == 5;
-    link_.cmd = {kWriteSetupLetter, kWriteSetupCode, kSetupMachine, fiveByte ? 0 : kWriteSetupSelector,
-                 settings_.vcaSetup};
-    link_.SendCommand();
+    const bool fiveByte = link_.protocolLength() == 5;
+    link_.SendCommand({kWriteSetupLetter, kWriteSetupCode, kSetupMachine, fiveByte ? 0 : kWriteSetupSelector,
+                       settings_.vcaSetup});
     if (storeStatus_)
         storeStatus_();
     visible = false;

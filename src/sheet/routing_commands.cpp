@@ -20,12 +20,7 @@ RoutingCommands::RoutingCommands(Link& link, const AssignmentTable& activeTable,
 
 void RoutingCommands::sendSwitch(Layer layer, int output, int input) {
     const LayerCodes codes = layerCodes(layer);
-    link_.cmd.cmdLetter = codes.switchLetter;
-    link_.cmd.cmdCode = codes.switchCode;
-    link_.cmd.cmdMachine = codes.switchMachine;
-    link_.cmd.cmdData1 = output;
-    link_.cmd.cmdData2 = input;
-    link_.SendCommand();
+    link_.SendCommand({codes.switchLetter, codes.switchCode, codes.switchMachine, output, input});
 }
 
 // Source 0 (no source) and the unknown mark have no input connector, so they are never sent: a route to

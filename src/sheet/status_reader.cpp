@@ -46,37 +46,37 @@ void StatusReader::ReadMatrixStatus() {
         prolecture_ = 0;
         listener_.statusReadingProgress(lbllecture_, prolecture_);
         const LayerCodes codes = layerCodes(layer);
-        link_.cmd.cmdLetter = codes.readLetter;
-        link_.cmd.cmdCode = codes.statusCode;
-        link_.cmd.cmdMachine = codes.statusMachine;
-        ReadLayerStatus();
-        if (link_.cmd.cmdData1 > 1)
-            sizes_.out(layer) = link_.cmd.cmdData1 - 1;
+        const int stoppedAt =
+            ReadLayerStatus({codes.readLetter, codes.statusCode, codes.statusMachine, 0, 0});
+        if (stoppedAt > 1)
+            sizes_.out(layer) = stoppedAt - 1;
     }
 
     listener_.statusTextChanged(messages_.text(kMessageReady));
     listener_.statusReadingFinished();
 }
 
-void StatusReader::showAddress() {
-    listener_.statusTextChanged("mode=" + numberText(link_.cmd.cmdLetter) +
-                                " adr=" + numberText(link_.cmd.cmdData1));
+void StatusReader::showAddress(const CommandParams& request) {
+    listener_.statusTextChanged("mode=" + numberText(request.cmdLetter) +
+                                " adr=" + numberText(request.cmdData1));
 }
 
 // Output 0 is asked first but whether it answers says nothing about the size: the walk goes on to output 1
 // either way.
-void StatusReader::ReadLayerStatus() {
-    link_.cmd.cmdData1 = 0;
-    link_.cmd.cmdData2 = 0;
-    showAddress();
-    link_.SendCommand();
+int StatusReader::ReadLayerStatus(CommandParams request) {
+    request.cmdData1 = 0;
+    request.cmdData2 = 0;
+    showAddress(request);
+    link_.SendCommand(request);
+    bool answered = false;
     do {
-        prolecture_ = link_.cmd.cmdData1;
+        prolecture_ = request.cmdData1;
         listener_.statusReadingProgress(lbllecture_, prolecture_);
-        ++link_.cmd.cmdData1;
-        showAddress();
-        link_.SendCommand();
-    } while (!link_.replyError && link_.cmd.cmdData1 < kLastOutputAsked);
+        ++request.cmdData1;
+        showAddress(request);
+        answered = !link_.SendCommand(request).replyError;
+    } while (answered && request.cmdData1 < kLastOutputAsked);
+    return request.cmdData1;
 }
 
 } // namespace rl4

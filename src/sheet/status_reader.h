@@ -21,12 +21,12 @@ public:
     // Every entry of the routing table becomes unknown, then each layer is read until the matrix stops
     // answering; a layer's output size is the last output that answered.
     void ReadMatrixStatus();
-    // Reads outputs 0, 1, 2 ... of the layer whose status request the caller set in the link's command
-    // parameters, up to output 130. Leaves in cmdData1 the output at which it stopped.
-    void ReadLayerStatus();
+    // Reads outputs 0, 1, 2 ... of a layer with its status request (`request`: letter, code and machine),
+    // up to output 130. Returns the output at which it stopped.
+    int ReadLayerStatus(CommandParams request);
 
 private:
-    void showAddress();
+    void showAddress(const CommandParams& request);
 
     Link& link_;
     RoutingTable& routing_;

@@ -324,7 +324,7 @@ TEST(AssignmentEditorTest, ClosingGivesTheSheetBackAndReadsTheMatrixWhenAPortIsO
     // Without a matrix: the wanted routing is sent again to the echo, and nothing is left to save.
     EditorRig offLine;
     offLine.engine.link.closePort();
-    offLine.engine.link.portNumber = 0;
+    offLine.engine.link.setPortNumber(0);
     offLine.numberedObjects(1, 1);
     offLine.openAt(kSourcesView, 1);
     offLine.editor.frmagn_MenuEvent(203);

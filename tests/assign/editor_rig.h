@@ -2,10 +2,10 @@
 
 #include "assign/assignment_editor.h"
 #include "engine/engine.h"
-#include "support/scratch_folder.h"
 #include "platform/text_file.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <cstdint>
@@ -69,12 +69,12 @@ struct EditorRig {
         editor.setListener(&notices);
         engine.assignments.activeFileName = folder.path("routelane4.agn");
         Link& link = engine.link;
-        link.portNumber = 1;
-        link.protocolLength = protocolLength;
+        link.setPortNumber(1);
+        link.setProtocolLength(protocolLength);
         MemoryChannel& channel = opener.channel(1);
         channel.onWrite = [this, &channel](std::uint8_t byte) {
             pending_.push_back(byte);
-            if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength))
+            if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength()))
                 return;
             if (answers(pending_))
                 channel.deliver(pending_);

@@ -16,7 +16,7 @@ TEST(MatrixInfo, WithoutAMatrixTheWindowSaysSo) {
     WindowRig rig;
     rig.prompt.answer(kLanguageEnglish); // no settings file yet
     rig.engine.startUp();
-    ASSERT_EQ(rig.engine.link.portNumber, 0);
+    ASSERT_EQ(rig.engine.link.portNumber(), 0);
     rig.engine.assignments.sizes = {
         .videoIn = 16, .videoOut = 16, .audioIn = 8, .audioOut = 8, .ycIn = 4, .ycOut = 2};
     rig.engine.assignments.layerUsed = {true, true, false, true}; // no RGB connector
@@ -34,16 +34,17 @@ TEST(MatrixInfo, WithoutAMatrixTheWindowSaysSo) {
     EXPECT_EQ(info.lblinfoupdate, "Last Update: 03/03/2006");
 
     // The window keeps what it showed when it opened.
-    rig.engine.link.protocolLength = 5;
+    rig.engine.link.setProtocolLength(5);
     EXPECT_EQ(rig.commands.matrixInfo().lblinfoprotocol, "protocol is  4 bytes long");
 }
 
 TEST(MatrixInfo, WithAMatrixInEitherLanguage) {
     WindowRig rig;
     Link& link = rig.engine.link;
-    link.portNumber = 3;
-    link.protocolLength = 5;
-    link.matrixIdentity = "4711";
+    // The matrix on port 1 echoes the identity request: its answer names identity 4711.
+    rig.connect(5);
+    link.SendCommand({'x', 0, 0, 0x47, 0x11});
+    link.setPortNumber(3);
     rig.engine.assignments.layerUsed = {true, true, false, false};
 
     MatrixInfo info = load(rig);

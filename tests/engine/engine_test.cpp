@@ -228,11 +228,11 @@ TEST_F(EngineTest, StartUpOnTheSavedPortAsksInTheOrderOfTheStartUpSequence) {
 
     EXPECT_TRUE(listener.search.empty()) << "the saved port answered: no search";
     EXPECT_TRUE(prompt.questions.empty());
-    EXPECT_EQ(e.link.portNumber, 1);
-    EXPECT_EQ(e.link.protocolLength, 5);
-    EXPECT_TRUE(e.link.matrixOnLine);
+    EXPECT_EQ(e.link.portNumber(), 1);
+    EXPECT_EQ(e.link.protocolLength(), 5);
+    EXPECT_TRUE(e.link.matrixOnLine());
     EXPECT_EQ(listener.onLineChanges, std::vector<bool>{true});
-    EXPECT_EQ(e.link.matrixIdentity, "1234");
+    EXPECT_EQ(e.link.matrixIdentity(), "1234");
     EXPECT_EQ(e.matrixLabel(), "matrix N°1234");
     const std::string title =
         "Brevant Electronics - Routelane6.03 (matrix N°1234) Connexion sheet /routelane4.cnx";
@@ -257,11 +257,9 @@ TEST_F(EngineTest, StartUpTakesTheSizesTheMatrixAnswersAndLeavesOutputsBeyondUnk
         // Video input 5 on output 2 before the program starts: output 0 (all outputs) then has no common
         // input and is refused, which must not end the video reading.
         Link primer(clock, opener);
-        primer.portNumber = 1;
+        primer.setPortNumber(1);
         primer.OpenPort();
-        primer.cmd = {'V', 0, 0, 2, 5};
-        primer.SendCommand();
-        ASSERT_FALSE(primer.replyError);
+        ASSERT_FALSE(primer.SendCommand({'V', 0, 0, 2, 5}).replyError);
     }
     writeProgramFiles(5, 1);
     Engine& e = startEngine();
@@ -308,11 +306,11 @@ TEST_F(EngineTest, SearchFindsAFourByteMatrixOnPort3AndShutdownStoresInThatForm)
     Engine& e = startEngine();
 
     EXPECT_EQ(listener.search, (Lines{"start", "1", "2", "3", "end"}));
-    EXPECT_EQ(e.link.portNumber, 3);
-    EXPECT_EQ(e.link.protocolLength, 4);
+    EXPECT_EQ(e.link.portNumber(), 3);
+    EXPECT_EQ(e.link.protocolLength(), 4);
     EXPECT_EQ(e.matrixLabel(), "matrix N°1234") << "the 4-byte identity: 12 and 34 as two 2-digit numbers";
     EXPECT_TRUE(prompt.questions.empty()) << "port 3 opened: no 'no port available'";
-    EXPECT_TRUE(e.link.matrixOnLine);
+    EXPECT_TRUE(e.link.matrixOnLine());
     EXPECT_EQ(e.assignments.sizes.videoOut, 16);
     EXPECT_EQ(e.assignments.sizes.ycOut, 8);
 
@@ -353,8 +351,8 @@ TEST_F(EngineTest, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     Engine& e = startEngine();
 
     EXPECT_EQ(listener.search, (Lines{"start", "1", "2", "3", "4", "5", "6", "7", "8", "end"}));
-    EXPECT_EQ(e.link.portNumber, 0);
-    EXPECT_EQ(e.link.protocolLength, 4) << "whatever the settings said";
+    EXPECT_EQ(e.link.portNumber(), 0);
+    EXPECT_EQ(e.link.protocolLength(), 4) << "whatever the settings said";
     EXPECT_EQ(questionTexts(), (Lines{"no port available", "no matrix found"}));
     EXPECT_EQ(e.matrixLabel(), "no matrix found");
     EXPECT_EQ(e.title(),
@@ -395,8 +393,8 @@ TEST_F(EngineTest, NoPortAvailableOnlyWhenTheLastPortTriedCouldNotBeOpened) {
     writeProgramFiles(4, 1);
     Engine& e = startEngine();
 
-    EXPECT_EQ(e.link.portNumber, 0);
-    EXPECT_EQ(e.link.protocolLength, 4);
+    EXPECT_EQ(e.link.portNumber(), 0);
+    EXPECT_EQ(e.link.protocolLength(), 4);
     // Port 8 opened, though nothing answered there. Without a connexion file a new one is made, with eight
     // destinations.
     EXPECT_EQ(questionTexts(), (Lines{"no matrix found", "The connexion file: " + dir.path("routelane4.cnx") +

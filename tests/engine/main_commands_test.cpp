@@ -31,7 +31,7 @@ TEST(MainCommands, WhileTheEditorIsOpenEveryCommandIsRefusedWithMessage21) {
     EXPECT_TRUE(rig.listener.windows.empty());
     EXPECT_EQ(rig.listener.quits, 0);
     EXPECT_TRUE(rig.engine.sheet.showAll);
-    EXPECT_FALSE(rig.engine.link.historyOpen);
+    EXPECT_FALSE(rig.engine.link.historyOpen());
 
     rig.engine.messages.setLanguage(kLanguageFrench);
     rig.commands.frm1_MenuEvent(206);
@@ -58,12 +58,12 @@ TEST(MainCommands, ToolWindowsLoadOnceAtTheirSavedPlaceComeToTheFrontAndCarryThe
     EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{130, 350}));
     EXPECT_TRUE(rig.commands.menuChecked(205));
     EXPECT_TRUE(rig.commands.menuChecked(206));
-    EXPECT_TRUE(rig.engine.link.historyOpen);
+    EXPECT_TRUE(rig.engine.link.historyOpen());
 
     rig.geometry = {{10, 20}, 8000, 12000};
     rig.commands.history.frmhisto_Close();
     EXPECT_FALSE(rig.commands.menuChecked(205));
-    EXPECT_FALSE(rig.engine.link.historyOpen);
+    EXPECT_FALSE(rig.engine.link.historyOpen());
     const WorkspaceLayout layout = rig.commands.workspaceLayout();
     EXPECT_EQ(layout.mainWindow, (WindowPlace{10, 20}));
     EXPECT_EQ(layout.mainWidth, 12000);
@@ -112,7 +112,7 @@ TEST(MainCommands, CommandsSendTheirFramesInTheirForm) {
     ASSERT_FALSE(reading.empty());
     EXPECT_EQ(reading.front()[1], 'v');
 
-    rig.engine.link.protocolLength = 4;
+    rig.engine.link.setProtocolLength(4);
     rig.commands.frm1_MenuEvent(207);
     rig.commands.frm1_MenuEvent(305);
     EXPECT_EQ(

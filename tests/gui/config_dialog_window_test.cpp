@@ -132,7 +132,7 @@ TEST(ConfigDialog, OkTakesTheOperatorsChoices) {
     EXPECT_EQ(rig.engine.settings.vcaSetup, 32 + 7);
     EXPECT_EQ(rig.engine.settings.language, kLanguageFrench);
     EXPECT_EQ(rig.engine.messages.language(), kLanguageFrench);
-    EXPECT_EQ(rig.engine.link.protocolLength, 5);
+    EXPECT_EQ(rig.engine.link.protocolLength(), 5);
     const std::vector<Frame> sent = rig.takeWritten();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front(), (Frame{0x02, 'P', 0x00, 32 + 7, 0x03}));
@@ -144,7 +144,7 @@ TEST(ConfigDialog, OkTakesTheOperatorsChoices) {
     EXPECT_EQ(rig.control<QGroupBox>(kSetUp, "frcom")->title(), "Le port  1 est sélectionné");
     click(rig, "opt4oct");
     click(rig, "confok");
-    EXPECT_EQ(rig.engine.link.protocolLength, 4);
+    EXPECT_EQ(rig.engine.link.protocolLength(), 4);
 }
 
 TEST(ConfigDialog, APortPickedOpensAtOnceAndCancelKeepsTheRest) {
@@ -158,15 +158,15 @@ TEST(ConfigDialog, APortPickedOpensAtOnceAndCancelKeepsTheRest) {
     click(rig, "optvcamin");
 
     clickPort(rig, 2);
-    EXPECT_EQ(rig.engine.link.portNumber, 3);
+    EXPECT_EQ(rig.engine.link.portNumber(), 3);
     EXPECT_EQ(rig.opener.requests, (std::vector<int>{1, 3}));
     EXPECT_EQ(rig.control<QGroupBox>(kSetUp, "frcom")->title(), "port  3 is selected");
 
     const int vcaSetup = rig.engine.settings.vcaSetup;
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(rig.engine.link.portNumber, 3);
-    EXPECT_EQ(rig.engine.link.protocolLength, 5);
+    EXPECT_EQ(rig.engine.link.portNumber(), 3);
+    EXPECT_EQ(rig.engine.link.protocolLength(), 5);
     EXPECT_EQ(rig.engine.settings.language, kLanguageEnglish);
     EXPECT_EQ(rig.engine.settings.vcaSetup, vcaSetup);
 

@@ -28,8 +28,8 @@ EditorWindowRig::EditorWindowRig(int language) {
     tools.add(kHistory, [] { return standIn("frmhisto"); });
     addEditorWindow(tools, engine, mainWindow);
 
-    engine.link.protocolLength = 5;
-    engine.link.portNumber = 1;
+    engine.link.setProtocolLength(5);
+    engine.link.setPortNumber(1);
     MemoryChannel& channel = opener.channel(1);
     channel.onWrite = [this, &channel](std::uint8_t byte) {
         pending_.push_back(byte);

@@ -186,7 +186,7 @@ TEST(HistoryWindow, ClosingDiscardsTheRowsAndStopsTheRecording) {
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(rig.commands.history.isOpen());
-    EXPECT_FALSE(rig.engine.link.historyOpen);
+    EXPECT_FALSE(rig.engine.link.historyOpen());
     EXPECT_EQ(list->topLevelItemCount(), 0);
     rig.engine.routing.wanted(Layer::Video, 1) = 1;
     rig.engine.routingCommands.DownloadRouting();

@@ -1,6 +1,6 @@
 #include "gui/gui_twips.h"
-#include "platform/text_file.h"
 #include "gui/main_window.h"
+#include "platform/text_file.h"
 #include "sheet/settings.h"
 #include "window_rig.h"
 
@@ -159,7 +159,7 @@ TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {
     ASSERT_TRUE(rig.startUp());
     MainWindow& window = rig.window();
     rig.engine().assignmentEditorOpen = true;
-    const long sentBefore = rig.engine().link.shotCount;
+    const long sentBefore = rig.engine().link.shotCount();
     const std::size_t askedBefore = rig.prompt.questions.size();
 
     window.menuAction(202)->trigger();                                                // a menu item
@@ -171,7 +171,7 @@ TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {
         EXPECT_EQ(rig.prompt.questions[i].text, "Please, close the assignment window.");
     EXPECT_TRUE(rig.engine().sheet.showAll);
     EXPECT_TRUE(window.menuAction(201)->isChecked());
-    EXPECT_EQ(rig.engine().link.shotCount, sentBefore);
+    EXPECT_EQ(rig.engine().link.shotCount(), sentBefore);
     EXPECT_TRUE(window.isVisible());
 }
 
@@ -202,9 +202,9 @@ TEST(MainWindow, OpensWhereTheSettingsSayAndKeepsItsPlaceAtQuit) {
     auto* lblonline = window.findChild<QLabel*>("lblonline");
     EXPECT_EQ(lblonline->text(), "OFF LINE");
     EXPECT_EQ(lblonline->palette().color(QPalette::Window), QColor(255, 0, 0));
-    const long sentBefore = rig.engine().link.shotCount;
+    const long sentBefore = rig.engine().link.shotCount();
     QTest::mouseClick(lblonline, Qt::LeftButton);
-    EXPECT_EQ(rig.engine().link.shotCount, sentBefore);
+    EXPECT_EQ(rig.engine().link.shotCount(), sentBefore);
 
     window.move(150, 75);
     window.resize(900, 600);

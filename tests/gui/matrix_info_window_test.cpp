@@ -20,7 +20,7 @@ TEST(MatrixInfoWindow, WithoutAMatrixTheWindowSaysSo) {
     ToolRig rig;
     rig.prompt.answer(kLanguageEnglish); // no settings file yet
     rig.engine.startUp();
-    ASSERT_EQ(rig.engine.link.portNumber, 0);
+    ASSERT_EQ(rig.engine.link.portNumber(), 0);
     rig.engine.assignments.sizes = {
         .videoIn = 16, .videoOut = 16, .audioIn = 8, .audioOut = 8, .ycIn = 4, .ycOut = 2};
     rig.engine.assignments.layerUsed = {true, true, false, true};
@@ -35,7 +35,7 @@ TEST(MatrixInfoWindow, WithoutAMatrixTheWindowSaysSo) {
     EXPECT_EQ(label(rig, "lblinfoport"), "No port open");
     EXPECT_EQ(label(rig, "lblinfolink"), "The line from PC to Matrix is broken");
     EXPECT_EQ(label(rig, "lblinfoprotocol"),
-              "protocol is  " + std::to_string(rig.engine.link.protocolLength) + " bytes long");
+              "protocol is  " + std::to_string(rig.engine.link.protocolLength()) + " bytes long");
     EXPECT_EQ(label(rig, "lblinfoplan"), "Used layers: Video  Audio  Y/C      Unused layers: RGB  ");
     EXPECT_EQ(label(rig, "lblinfosize"), "Size: (V: 16x 16) (A: 8x 8) (R: 0x 0) (Y: 4x 2)");
     EXPECT_EQ(label(rig, "lblinfoagn"), "assignment file: " + rig.engine.assignments.activeFileName);
@@ -46,9 +46,10 @@ TEST(MatrixInfoWindow, WithoutAMatrixTheWindowSaysSo) {
 TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     ToolRig rig;
     Link& link = rig.engine.link;
-    link.portNumber = 3;
-    link.protocolLength = 5;
-    link.matrixIdentity = "4711";
+    // The matrix on port 1 echoes the identity request: its answer names identity 4711.
+    rig.connect(5);
+    link.SendCommand({'x', 0, 0, 0x47, 0x11});
+    link.setPortNumber(3);
     rig.commands.frm1_MenuEvent(kMatrixInfo);
     QWidget* window = rig.tools.window(kMatrixInfo);
     ASSERT_NE(window, nullptr);
@@ -58,7 +59,7 @@ TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     EXPECT_EQ(label(rig, "lblinfoprotocol"), "protocol is  5 bytes long");
 
     // Not refreshed while open, whatever the engine says meanwhile.
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     rig.hub.onLineChanged(true);
     rig.hub.sheetFilled();
     EXPECT_EQ(label(rig, "lblinfoprotocol"), "protocol is  5 bytes long");

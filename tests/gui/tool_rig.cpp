@@ -47,12 +47,12 @@ void ToolRig::setDestination(int d, const std::string& name, std::array<int, 4> 
 }
 
 void ToolRig::connect(int protocolLength) {
-    engine.link.protocolLength = protocolLength;
-    engine.link.portNumber = 1;
+    engine.link.setProtocolLength(protocolLength);
+    engine.link.setPortNumber(1);
     MemoryChannel& channel = opener.channel(1);
     channel.onWrite = [this, &channel](std::uint8_t byte) {
         pending_.push_back(byte);
-        if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength))
+        if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength()))
             return;
         written.push_back(pending_);
         if (pending_.size() == 5 && pending_[1] == 'p')
@@ -65,8 +65,8 @@ void ToolRig::connect(int protocolLength) {
 }
 
 void ToolRig::simulate(int protocolLength) {
-    engine.link.protocolLength = protocolLength;
-    engine.link.portNumber = 0;
+    engine.link.setProtocolLength(protocolLength);
+    engine.link.setPortNumber(0);
     engine.link.OpenPort();
 }
 

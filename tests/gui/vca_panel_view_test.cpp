@@ -31,32 +31,32 @@ TEST(VcaPanelView, FollowsTheCurrentDestinationAndSendsOnlyTheOperatorsMoves) {
     EXPECT_TRUE(volpourcent->isVisible());
     Link& link = rig.engine().link;
 
-    long sent = link.shotCount;
+    long sent = link.shotCount();
     QTest::mouseClick(cmdslimax, Qt::LeftButton);
     EXPECT_EQ(sli1->value(), 31);
     EXPECT_EQ(volpourcent->text(), " 0 dB"); // the number form: a blank before a number not negative
-    EXPECT_EQ(link.shotCount, sent + 1);
+    EXPECT_EQ(link.shotCount(), sent + 1);
 
-    sent = link.shotCount;
+    sent = link.shotCount();
     QTest::keyClick(sli1, Qt::Key_Down); // the operator moves it one step
     EXPECT_EQ(sli1->value(), 30);
     EXPECT_EQ(volpourcent->text(), "-3 dB");
-    EXPECT_EQ(link.shotCount, sent + 1);
+    EXPECT_EQ(link.shotCount(), sent + 1);
 
-    sent = link.shotCount;
+    sent = link.shotCount();
     QTest::mouseClick(cmdslimin, Qt::LeftButton);
     EXPECT_EQ(volpourcent->text(), "-oo dB");
-    EXPECT_EQ(link.shotCount, sent + 1);
+    EXPECT_EQ(link.shotCount(), sent + 1);
 
     // A level the matrix reports moves the slider without sending anything back.
-    sent = link.shotCount;
+    sent = link.shotCount();
     rig.engine().vca.levelReported(1);
     EXPECT_EQ(sli1->value(), 1);
     EXPECT_EQ(volpourcent->text(), "-90 dB");
-    EXPECT_EQ(link.shotCount, sent);
+    EXPECT_EQ(link.shotCount(), sent);
 
     // Monitor 4 has no audio output: no level, nothing to move, and no read sent for it.
-    sent = link.shotCount;
+    sent = link.shotCount();
     QTableWidget& sheet = rig.sheet();
     QTest::mouseClick(sheet.viewport(), Qt::LeftButton, Qt::NoModifier,
                       sheet.visualRect(sheet.model()->index(3, 1)).center());
@@ -65,7 +65,7 @@ TEST(VcaPanelView, FollowsTheCurrentDestinationAndSendsOnlyTheOperatorsMoves) {
     EXPECT_FALSE(cmdslimin->isEnabled());
     EXPECT_FALSE(cmdslimax->isEnabled());
     EXPECT_FALSE(volpourcent->isVisible());
-    EXPECT_EQ(link.shotCount, sent);
+    EXPECT_EQ(link.shotCount(), sent);
 }
 
 } // namespace

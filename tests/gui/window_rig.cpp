@@ -1,10 +1,10 @@
 #include "window_rig.h"
 
 #include "assign/assignment_file.h"
+#include "gui/main_window.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
-#include "gui/main_window.h"
 #include "sheet/settings.h"
 
 #include <QElapsedTimer>
@@ -65,8 +65,8 @@ void writeFolder(const std::string& folder, int language, const RigAssignment& r
     SystemClock clock;
     MappedPortOpener noPorts{PortMap()};
     Link link(clock, noPorts);
-    link.portNumber = 1;
-    link.protocolLength = 5;
+    link.setPortNumber(1);
+    link.setProtocolLength(5);
     ASSERT_EQ(WriteSettings(settingsFilePath(folder), settings, link), "");
 }
 
@@ -100,8 +100,8 @@ Settings WindowRig::changeSettings(const std::function<void(Settings&)>& change)
     SystemClock clock;
     MappedPortOpener noPorts{PortMap()};
     Link link(clock, noPorts);
-    link.portNumber = settings.port;
-    link.protocolLength = settings.protocolLength;
+    link.setPortNumber(settings.port);
+    link.setProtocolLength(settings.protocolLength);
     EXPECT_EQ(WriteSettings(settingsFilePath(folder()), settings, link), "");
     return settings;
 }

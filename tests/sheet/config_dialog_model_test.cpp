@@ -24,13 +24,13 @@ class ConfigDialogTest : public testing::Test {
 protected:
     void SetUp() override {
         link.setRules(&rules);
-        link.portNumber = 3;
+        link.setPortNumber(3);
         link.OpenPort();
     }
-    Bytes sent() { return opener.channel(link.portNumber).takeWritten(); }
+    Bytes sent() { return opener.channel(link.portNumber()).takeWritten(); }
     // The matrix answers the VCA setup request of the 5-byte form with `value`.
     void loadWithSetup(int value) {
-        opener.channel(link.portNumber).deliver({0x02, 'p', 1, static_cast<std::uint8_t>(value), 0x03});
+        opener.channel(link.portNumber()).deliver({0x02, 'p', 1, static_cast<std::uint8_t>(value), 0x03});
         dialog.frmconfig_Load();
     }
 
@@ -45,7 +45,7 @@ protected:
 };
 
 TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     settings.language = kLanguageFrench;
     settings.vcaSetup = 7; // no answer keeps it
     dialog.frmconfig_Load();
@@ -62,10 +62,10 @@ TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
     EXPECT_EQ(dialog.powerOn, VcaPowerOn::Max);
     EXPECT_TRUE(dialog.visible);
 
-    link.protocolLength = 5;
+    link.setProtocolLength(5);
     messages.setLanguage(kLanguageFrench);
     dialog.lbcom_Click(11);
-    EXPECT_EQ(link.portNumber, 12);
+    EXPECT_EQ(link.portNumber(), 12);
     EXPECT_TRUE(link.channelOpen());
     EXPECT_EQ(opener.requests.back(), 12);
     EXPECT_EQ(dialog.frcom, "Le port  12 est sélectionné");
@@ -73,7 +73,7 @@ TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
     EXPECT_EQ(sent(), (Bytes{0x02, 'p', 1, 0, 0x03}));
 
     link.closePort();
-    link.portNumber = 0;
+    link.setPortNumber(0);
     dialog.frcom.clear();
     dialog.frmconfig_Load();
     EXPECT_EQ(dialog.lbcomIndex, -1);
@@ -118,7 +118,7 @@ TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItAndCancelChangesNothing) {
     dialog.protocolChoice = 4;
     dialog.languageChoice = kLanguageEnglish;
     dialog.confcncl_Click();
-    EXPECT_EQ(link.protocolLength, 5);
+    EXPECT_EQ(link.protocolLength(), 5);
     EXPECT_EQ(settings.language, kLanguageFrench);
     EXPECT_EQ(settings.vcaSetup, 35);
 
@@ -128,7 +128,7 @@ TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItAndCancelChangesNothing) {
     dialog.powerOn = VcaPowerOn::Mem;
     dialog.slislope_Change(3);
     dialog.confok_Click(); // code 57: byte 2 the setup, byte 3 the write selector
-    EXPECT_EQ(link.protocolLength, 4);
+    EXPECT_EQ(link.protocolLength(), 4);
     EXPECT_EQ(sentAtStore.back(), (Bytes{0x39, 0xA3, 0x83, 0x81}));
     EXPECT_EQ(settings.vcaSetup, 35);
 }

@@ -93,9 +93,11 @@ TEST_F(ReplyDecoderTest, FourByteStatusAnswersTakeTheOutputFromTheRequest) {
     rig.connect(4);
     for (const Case& c : cases) {
         rig.matrix = [&c](const Frame&) { return c.answer; };
-        rig.link.cmd = {'v', c.code, c.machine, c.output, 0};
-        expectRoute([&] { rig.link.SendCommand(); }, c.route,
-                    std::to_string(c.code) + "/" + std::to_string(c.machine));
+        expectRoute(
+            [&] {
+                rig.link.SendCommand({'v', c.code, c.machine, c.output, 0});
+            },
+            c.route, std::to_string(c.code) + "/" + std::to_string(c.machine));
     }
 }
 

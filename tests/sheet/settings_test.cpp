@@ -45,8 +45,8 @@ TEST_F(SettingsTest, WritesTwentySevenLinesAndReadsThemBack) {
     expected.connexionPath = "/data/routelane4.cnx";
     expected.assignmentPath = "/data/été.agn";
     expected.port = 3;
-    link.protocolLength = 4;
-    link.portNumber = 3;
+    link.setProtocolLength(4);
+    link.setPortNumber(3);
     ASSERT_EQ(WriteSettings(path, expected, link), "");
     EXPECT_EQ(
         test::ScratchFolder::bytes(path),
@@ -57,7 +57,7 @@ TEST_F(SettingsTest, WritesTwentySevenLinesAndReadsThemBack) {
     EXPECT_TRUE(prompt.questions.empty());
 
     // Without a port the port read at start is kept.
-    link.portNumber = 0;
+    link.setPortNumber(0);
     expected.port = 7;
     ASSERT_EQ(WriteSettings(path, expected, link), "");
     EXPECT_EQ(read().port, 7);

@@ -117,12 +117,12 @@ struct SheetRig {
 
     // A matrix on port 1 speaking the given frame form.
     void connect(int protocolLength) {
-        link.protocolLength = protocolLength;
-        link.portNumber = 1;
+        link.setProtocolLength(protocolLength);
+        link.setPortNumber(1);
         MemoryChannel& channel = opener.channel(1);
         channel.onWrite = [this, &channel](std::uint8_t byte) {
             pending_.push_back(byte);
-            if (pending_.size() < static_cast<std::size_t>(link.protocolLength))
+            if (pending_.size() < static_cast<std::size_t>(link.protocolLength()))
                 return;
             written.push_back(pending_);
             const Frame answer = matrix ? matrix(pending_) : Frame{};
@@ -135,8 +135,8 @@ struct SheetRig {
 
     // No port: every frame is answered by its own echo.
     void simulate(int protocolLength) {
-        link.protocolLength = protocolLength;
-        link.portNumber = 0;
+        link.setProtocolLength(protocolLength);
+        link.setPortNumber(0);
         link.OpenPort();
     }
 

@@ -60,7 +60,7 @@ TEST_F(VcaPanelTest, SelectingADestinationReadsItsLevelInEitherForm) {
     EXPECT_EQ(panel.volpourcent(), "-oo dB");
 
     panel.levelReported(25);
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     panel.SelectVcaDestination(4); // code 25; output 200 needs byte 4's flag for data 2
     EXPECT_EQ(sent(), (Bytes{0x19, 0xC8, 0x80, 0xA1}));
     EXPECT_EQ(panel.sli1(), 0);
@@ -108,7 +108,7 @@ TEST_F(VcaPanelTest, SettingALevelSwapsTheDataBetweenForms) {
     EXPECT_EQ(sent(), (Bytes{0x02, 'N', 12, 31, 0x03}));
     EXPECT_EQ(panel.sli1(), 31);
 
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     panel.sli1_Change(20); // code 21: byte 2 the output, byte 3 the level
     EXPECT_EQ(sent(), (Bytes{0x15, 0x8C, 0x94, 0x81}));
     panel.cmdslimin_Click();
@@ -135,7 +135,7 @@ TEST_F(VcaPanelTest, SetAllVcaSendsOnePerAudioOutputInOrder) {
     panel.SetAllVca(kVcaMaximum);
     EXPECT_EQ(sent(), (Bytes{0x02, 'N', 3, 31, 0x03, 0x02, 'N', 12, 31, 0x03, 0x02, 'N', 200, 31, 0x03}));
 
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     panel.SetAllVca(kVcaMinimum);
     EXPECT_EQ(sent(), (Bytes{0x15, 0x83, 0x80, 0x81, 0x15, 0x8C, 0x80, 0x81, 0x15, 0xC8, 0x80, 0xA1}));
     EXPECT_EQ(panel.sli1(), 12);

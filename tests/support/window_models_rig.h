@@ -82,12 +82,12 @@ struct WindowRig {
 
     // A matrix on port 1 speaking the given frame form.
     void connect(int protocolLength) {
-        engine.link.protocolLength = protocolLength;
-        engine.link.portNumber = 1;
+        engine.link.setProtocolLength(protocolLength);
+        engine.link.setPortNumber(1);
         MemoryChannel& channel = opener.channel(1);
         channel.onWrite = [this, &channel](std::uint8_t byte) {
             pending_.push_back(byte);
-            if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength))
+            if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength()))
                 return;
             written.push_back(pending_);
             if (echo)
@@ -98,8 +98,8 @@ struct WindowRig {
     }
     // No port: the link answers every frame with its own echo.
     void simulate(int protocolLength) {
-        engine.link.protocolLength = protocolLength;
-        engine.link.portNumber = 0;
+        engine.link.setProtocolLength(protocolLength);
+        engine.link.setPortNumber(0);
         engine.link.OpenPort();
     }
     std::vector<Frame> takeWritten() { return std::exchange(written, {}); }
