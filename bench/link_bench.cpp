@@ -90,7 +90,7 @@ void routeAllToInputZero(Link& link) {
 // first output past the size, which the matrix refuses: a 5-byte NAK is one byte, a 4-byte error report
 // four. The wire time counts what was actually exchanged: every request, every answer and every refusal.
 void benchReadMatrixStatus(Engine& engine, int form, int runs) {
-    Link& link = engine.link;
+    Link& link = engine.link();
     link.setProtocolLength(form);
     routeAllToInputZero(link);
 
@@ -99,7 +99,7 @@ void benchReadMatrixStatus(Engine& engine, int form, int runs) {
     const double cpuStart = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < runs; ++i)
-        engine.statusReader.ReadMatrixStatus();
+        engine.statusReader().ReadMatrixStatus();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = cpuSeconds() - cpuStart;
 
@@ -109,7 +109,7 @@ void benchReadMatrixStatus(Engine& engine, int form, int runs) {
     const int refusalBytes = form == 5 ? 1 : 4;
     const long bytes = requests * form + answered * form + refused * refusalBytes;
     const double wire = static_cast<double>(bytes) * kBitsPerByte / kBaud;
-    const MatrixSizes& sizes = engine.assignments.sizes;
+    const MatrixSizes& sizes = engine.assignments().sizes;
     std::printf("ReadMatrixStatus %d-byte  runs=%d  sizes %d/%d/%d/%d  per run: %ld requests, %ld answers, "
                 "%ld refused, %ld bytes\n",
                 form, runs, sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut, requests / runs,
@@ -172,12 +172,12 @@ int run(int count) {
     SilentPrompt prompt;
     EngineListener listener;
     Engine engine(folder.string(), clock, opener, prompt, listener);
-    engine.link.setPortNumber(1);
-    engine.link.OpenPort();
+    engine.link().setPortNumber(1);
+    engine.link().OpenPort();
     constexpr int kStatusRuns = 3;
     for (int form : {5, 4})
         benchReadMatrixStatus(engine, form, kStatusRuns);
-    engine.link.closePort();
+    engine.link().closePort();
 
     std::filesystem::remove_all(folder);
     return 0;

@@ -47,19 +47,21 @@ public:
     void gainReported(int level);
     void modeReported(bool balanced);
 
-    // Destination whose audio output monitors the selected source; NotAssigned for none.
-    int audioMonitorDest = NotAssigned;
+    // No destination monitors the sources any more, as when the editor opens.
+    void clearAudioMonitor();
 
+    // Destination whose audio output monitors the selected source; NotAssigned for none.
+    int audioMonitorDest() const { return audioMonitorDest_; }
     // sliagn, lblvolagn and cmdbal are shown, and enabled, together.
-    bool controlsVisible = false;
-    bool controlsEnabled = false;
-    int sliagn = kGainMinimum;
-    std::string lblvolagn;
-    std::string cmdbal;
-    std::string lblvolagnHint;
-    std::string sliagnHint;
-    bool audioMonitorVisible = false;
-    std::string lblaudiomonitor;
+    bool controlsVisible() const { return controlsVisible_; }
+    bool controlsEnabled() const { return controlsEnabled_; }
+    int sliagn() const { return sliagn_; }
+    const std::string& lblvolagn() const { return lblvolagn_; }
+    const std::string& cmdbal() const { return cmdbal_; }
+    const std::string& lblvolagnHint() const { return lblvolagnHint_; }
+    const std::string& sliagnHint() const { return sliagnHint_; }
+    bool audioMonitorVisible() const { return audioMonitorVisible_; }
+    const std::string& lblaudiomonitor() const { return lblaudiomonitor_; }
 
 private:
     struct Instruction {
@@ -86,6 +88,17 @@ private:
     // click or refill: after an unsaved insert the same record number in the active table is another
     // source. NotAssigned when the row has none.
     int selectedInput_ = NotAssigned;
+
+    int audioMonitorDest_ = NotAssigned;
+    bool controlsVisible_ = false;
+    bool controlsEnabled_ = false;
+    int sliagn_ = kGainMinimum;
+    std::string lblvolagn_;
+    std::string cmdbal_;
+    std::string lblvolagnHint_;
+    std::string sliagnHint_;
+    bool audioMonitorVisible_ = false;
+    std::string lblaudiomonitor_;
 };
 
 } // namespace rl4

@@ -123,7 +123,7 @@ public:
             std::cerr << kProgram << ": " << problem << '\n';
         listener_.statusReadingStarts = [this] {
             if (!failedAtStatusReading_)
-                failedAtStatusReading_ = engine_.link.failedCommands();
+                failedAtStatusReading_ = engine_.link().failedCommands();
         };
     }
 
@@ -166,7 +166,7 @@ private:
             if (options_.target)
                 opener_.map().set(link.portNumber(), *options_.target);
         });
-        const Link& link = engine_.link;
+        const Link& link = engine_.link();
         if (reportClosedPort && link.portError() && link.portNumber() != 0)
             std::cerr << kProgram << ": port " << link.portNumber() << " ("
                       << opener_.map().target(link.portNumber()) << "): " << opener_.lastFailure() << '\n';
@@ -176,13 +176,13 @@ private:
     void openWithAssignment() {
         openPort();
         engine_.loadAssignment();
-        engine_.routing.markAllUnknown();
+        engine_.routing().markAllUnknown();
     }
 
     // Counts the instructions that failed since `failedBefore`, up to a status reading that followed them:
     // that reading ends every layer on a refused output. `done` is printed only when none failed.
     int answered(long failedBefore, const std::string& what, const std::string& done) {
-        const long failed = failedAtStatusReading_.value_or(engine_.link.failedCommands()) - failedBefore;
+        const long failed = failedAtStatusReading_.value_or(engine_.link().failedCommands()) - failedBefore;
         if (failed == 0) {
             std::cout << done << '\n';
             return kDone;
@@ -191,7 +191,7 @@ private:
                                       " instruction" + (failed > 1 ? "s" : ""));
     }
 
-    const AssignmentTable& table() const { return engine_.assignments.activeTable; }
+    const AssignmentTable& table() const { return engine_.assignments().activeTable; }
 
     std::optional<int> destinationNumber(const std::string& text) const {
         return parseNumber(text, 1, usableCount(table().destinationCount));
@@ -199,13 +199,13 @@ private:
 
     int identify() {
         openPort(false);
-        const SearchOutcome outcome = identifyMatrix(engine_.link, nullptr);
+        const SearchOutcome outcome = identifyMatrix(engine_.link(), nullptr);
         if (!outcome.found) {
             std::cout << "no matrix found\n";
             return kNotFound;
         }
-        std::cout << "matrix N°" << engine_.link.matrixIdentity() << " port " << engine_.link.portNumber()
-                  << " protocol " << engine_.link.protocolLength() << '\n';
+        std::cout << "matrix N°" << engine_.link().matrixIdentity() << " port " << engine_.link().portNumber()
+                  << " protocol " << engine_.link().protocolLength() << '\n';
         return kDone;
     }
 
@@ -240,7 +240,7 @@ private:
         cmd.cmdData2 = *data2;
 
         openPort();
-        Link& link = engine_.link;
+        Link& link = engine_.link();
         link.setProtocolLength(form);
         link.setHistoryOpen(true);
         const SendResult sent = link.SendCommand(cmd);
@@ -253,12 +253,12 @@ private:
 
     int status() {
         openWithAssignment();
-        engine_.statusReader.ReadMatrixStatus();
-        const MatrixSizes& sizes = engine_.assignments.sizes;
+        engine_.statusReader().ReadMatrixStatus();
+        const MatrixSizes& sizes = engine_.assignments().sizes;
         std::cout << "outputs\tvideo " << sizes.videoOut << "\taudio " << sizes.audioOut << "\trgb "
                   << sizes.rgbOut << "\tyc " << sizes.ycOut << '\n';
-        SwitchingSheet& sheet = engine_.sheet;
-        sheet.showAll = true;
+        SwitchingSheet& sheet = engine_.sheet();
+        sheet.restoreShowAll(true);
         sheet.FillSheet();
         for (const SheetRow& row : sheet.rows()) {
             std::cout << row.destination;
@@ -300,14 +300,14 @@ private:
         for (Layer layer : kLayers)
             if ((!only || layer == *only) && table().destinations[*d].output(layer) != NotAssigned &&
                 table().sources[*s].input(layer) != NotAssigned) {
-                engine_.routing.wanted(layer, *d) = *s;
+                engine_.routing().wanted(layer, *d) = *s;
                 layers.push_back(layer);
             }
         if (layers.empty())
             return failure(kNotFound, "source " + numbers[1] + " cannot reach destination " + numbers[0] +
                                           (only ? " on that layer" : " on any layer"));
-        const long failedBefore = engine_.link.failedCommands();
-        engine_.routingCommands.DownloadRouting();
+        const long failedBefore = engine_.link().failedCommands();
+        engine_.routingCommands().DownloadRouting();
         std::string done = table().sources[*s].name + " -> " + table().destinations[*d].name + " on";
         for (Layer layer : layers)
             done += std::string(" ") + layerName(layer);
@@ -318,23 +318,23 @@ private:
         if (!fileExists(path))
             return failure(kFileError, "cannot read " + path);
         openWithAssignment();
-        if (!engine_.connexionFile.ReadConnexionFile(path))
+        if (!engine_.connexionFile().ReadConnexionFile(path))
             return kFileError;
-        const long failedBefore = engine_.link.failedCommands();
-        const long sentBefore = engine_.link.shotCount();
-        engine_.routingCommands.DownloadRouting();
+        const long failedBefore = engine_.link().failedCommands();
+        const long sentBefore = engine_.link().shotCount();
+        engine_.routingCommands().DownloadRouting();
         return answered(failedBefore, "load",
-                        "loaded " + path + ": " + std::to_string(engine_.link.shotCount() - sentBefore) +
+                        "loaded " + path + ": " + std::to_string(engine_.link().shotCount() - sentBefore) +
                             " switches sent");
     }
 
     int save(const std::string& path) {
         openWithAssignment();
-        engine_.statusReader.ReadMatrixStatus();
-        const MatrixSizes& sizes = engine_.assignments.sizes;
+        engine_.statusReader().ReadMatrixStatus();
+        const MatrixSizes& sizes = engine_.assignments().sizes;
         if (sizes.videoOut + sizes.audioOut + sizes.rgbOut + sizes.ycOut == 0)
             return failure(kNoAnswer, "save: the matrix did not answer");
-        if (!engine_.connexionFile.WriteConnexionFile(path))
+        if (!engine_.connexionFile().WriteConnexionFile(path))
             return kFileError;
         std::cout << "saved " << path << ": " << usableCount(table().destinationCount) << " destinations\n";
         return kDone;
@@ -352,9 +352,9 @@ private:
             return failure(kNotFound, "no destination " + args[0] + " in the assignment");
         if (table().destinations[*d].Aou == NotAssigned)
             return failure(kNotFound, "destination " + args[0] + " has no audio output");
-        const long failedBefore = engine_.link.failedCommands();
-        engine_.vca.SelectVcaDestination(*d);
-        engine_.vca.sli1_Change(*level);
+        const long failedBefore = engine_.link().failedCommands();
+        engine_.vca().SelectVcaDestination(*d);
+        engine_.vca().sli1_Change(*level);
         return answered(failedBefore, "vca", table().destinations[*d].name + " VCA " + vcaLevelText(*level));
     }
 
@@ -363,18 +363,18 @@ private:
             return usageError("vca-all takes min or max");
         openWithAssignment();
         const int level = args[0] == "min" ? kVcaMinimum : kVcaMaximum;
-        const long failedBefore = engine_.link.failedCommands();
-        const long sentBefore = engine_.link.shotCount();
-        engine_.vca.SetAllVca(level);
+        const long failedBefore = engine_.link().failedCommands();
+        const long sentBefore = engine_.link().shotCount();
+        engine_.vca().SetAllVca(level);
         return answered(failedBefore, "vca-all",
                         "VCA " + vcaLevelText(level) + " on " +
-                            std::to_string(engine_.link.shotCount() - sentBefore) + " destinations");
+                            std::to_string(engine_.link().shotCount() - sentBefore) + " destinations");
     }
 
     int store() {
         openPort();
-        const long failedBefore = engine_.link.failedCommands();
-        engine_.setups.StoreStatus();
+        const long failedBefore = engine_.link().failedCommands();
+        engine_.setups().StoreStatus();
         return answered(failedBefore, "store", "status stored");
     }
 
@@ -385,15 +385,15 @@ private:
         if (!n)
             return usageError("setups are numbered 1 to 7");
         openWithAssignment();
-        if (engine_.link.protocolLength() != 4)
+        if (engine_.link().protocolLength() != 4)
             return usageError("setups exist only in the 4-byte form (--protocol 4)");
-        const long failedBefore = engine_.link.failedCommands();
+        const long failedBefore = engine_.link().failedCommands();
         if (args[0] == "store")
-            engine_.setups.storeSetup(*n);
+            engine_.setups().storeSetup(*n);
         else if (args[0] == "delete")
-            engine_.setups.deleteSetup(*n);
+            engine_.setups().deleteSetup(*n);
         else
-            engine_.setups.recallSetup(*n);
+            engine_.setups().recallSetup(*n);
         // "store" and "delete" take a d, "recall" an ed.
         return answered(failedBefore, "setup",
                         "setup " + std::to_string(*n) + ' ' + args[0] + (args[0] == "recall" ? "ed" : "d"));
@@ -402,8 +402,8 @@ private:
     int disconnectAll() {
         openWithAssignment();
         // Every layer the matrix has, as far as it answers, not only the connectors of the assignment.
-        engine_.statusReader.ReadMatrixStatus();
-        MatrixSizes& sizes = engine_.assignments.sizes;
+        engine_.statusReader().ReadMatrixStatus();
+        MatrixSizes& sizes = engine_.assignments().sizes;
         if (sizes.videoOut + sizes.audioOut + sizes.rgbOut + sizes.ycOut == 0)
             return failure(kNoAnswer, "disconnect-all: the matrix did not answer");
         std::string layers;
@@ -412,8 +412,8 @@ private:
                 layers += std::string(" ") + layerName(layer);
         prompt_.yesNoAnswer = kAnswerYes;
         failedAtStatusReading_.reset();
-        const long failedBefore = engine_.link.failedCommands();
-        engine_.routingCommands.DisconnectAll();
+        const long failedBefore = engine_.link().failedCommands();
+        engine_.routingCommands().DisconnectAll();
         return answered(failedBefore, "disconnect-all", "all outputs disconnected on" + layers);
     }
 

@@ -35,32 +35,34 @@ bool isConnexionFileName(const std::string& path) {
 
 Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prompt& prompt,
                EngineListener& listener)
-    : settings(startSettings(programFolder)), link(clock, opener), storeButton(listener),
-      sheet(assignments.activeTable, routing, assignments.layerUsed, assignments.assignmentsChanged,
-            listener),
-      statusReader(link, routing, assignments.sizes, sheet.connexionsChanged, messages, listener),
-      decoder(assignments.activeTable, routing, sheet, storeButton, settings.vcaSetup, listener),
-      routingCommands(link, assignments.activeTable, routing, assignments.sizes, sheet.connexionsChanged,
-                      storeButton, statusReader, messages, prompt),
-      setups(link, storeButton, statusReader, messages, prompt),
-      connexionFile(routing, assignments, sheet.connexionsChanged, messages, prompt), vca(link, assignments),
-      config(link, settings, messages, [this] { setups.StoreStatus(); }),
-      editor(assignments, messages, prompt, link, *this, programFolder), folder_(std::move(programFolder)),
-      prompt_(prompt), listener_(listener) {
-    link.setRules(&decoder);
-    link.setListener(&listener);
-    decoder.showVcaLevel = [this](int level) { vca.levelReported(level); };
-    decoder.showInputGain = [this](int level) { editor.levels.gainReported(level); };
-    decoder.showInputMode = [this](bool balanced) { editor.levels.modeReported(balanced); };
-    vca.setListener(&listener);
-    config.setListener(&listener);
-    assignments.rebuildSheet = [this] { assignmentChanged(); };
-    assignments.activeFileName = settings.assignmentPath;
-    saved_ = settings;
+    : settings_(startSettings(programFolder)), link_(clock, opener), storeButton_(listener),
+      sheet_(assignments_, routing_, listener),
+      statusReader_(link_, routing_, assignments_.sizes, messages_, listener),
+      decoder_(assignments_.activeTable, routing_, sheet_, storeButton_, settings_.vcaSetup, listener),
+      routingCommands_(link_, assignments_.activeTable, routing_, assignments_.sizes, storeButton_,
+                       statusReader_, messages_, prompt),
+      setups_(link_, storeButton_, statusReader_, messages_, prompt),
+      connexionFile_(routing_, assignments_, messages_, prompt), vca_(link_, assignments_),
+      config_(link_, settings_, messages_, [this] { setups_.StoreStatus(); }),
+      editor_(assignments_, messages_, prompt, link_, *this, programFolder),
+      folder_(std::move(programFolder)), prompt_(prompt), listener_(listener),
+      switcher_(sheet_, assignments_.activeTable, routing_, routingCommands_, messages_, switcherPlace_,
+                listener),
+      history_(link_, messages_, historyPlace_, listener) {
+    link_.setRules(&decoder_);
+    link_.setListener(&listener);
+    decoder_.showVcaLevel = [this](int level) { vca_.levelReported(level); };
+    decoder_.showInputGain = [this](int level) { editor_.levels().gainReported(level); };
+    decoder_.showInputMode = [this](bool balanced) { editor_.levels().modeReported(balanced); };
+    vca_.setListener(&listener);
+    config_.setListener(&listener);
+    assignments_.rebuildSheet = [this] { assignmentChanged(); };
+    assignments_.activeFileName = settings_.assignmentPath;
+    saved_ = settings_;
 }
 
 WindowPlace SettingsPlace::keptPlace() const {
-    return engine_.settings.*place_;
+    return engine_.settings().*place_;
 }
 
 void SettingsPlace::placed(WindowPlace place) {
@@ -79,79 +81,79 @@ void Engine::startUpSettings() {
 }
 
 void Engine::startUpMatrix() {
-    link.OpenPort();
+    link_.OpenPort();
 
-    const SearchOutcome outcome = identifyMatrix(link, &listener_);
+    const SearchOutcome outcome = identifyMatrix(link_, &listener_);
     if (outcome.noPortAvailable)
-        prompt_.messageBox(messages.text(kMessageNoPort), PromptButtons::Ok, "", PromptIcon::Exclamation);
-    matrixLabel_ = outcome.found ? messages.text(kMessageMatrix) + " N°" + link.matrixIdentity()
-                                 : messages.text(kMessageNoMatrix);
+        prompt_.messageBox(messages_.text(kMessageNoPort), PromptButtons::Ok, "", PromptIcon::Exclamation);
+    matrixLabel_ = outcome.found ? messages_.text(kMessageMatrix) + " N°" + link_.matrixIdentity()
+                                 : messages_.text(kMessageNoMatrix);
 
     loadAssignment();
-    if (link.portNumber() == 0) {
+    if (link_.portNumber() == 0) {
         prompt_.messageBox(matrixLabel_, PromptButtons::Ok, "", PromptIcon::Information);
-        const bool read = connexionFile.ReadConnexionFile(settings.connexionPath);
-        sheet.FillSheet();
+        const bool read = connexionFile_.ReadConnexionFile(settings_.connexionPath);
+        sheet_.FillSheet();
         if (read) {
-            routingCommands.DownloadRouting();
-            sheet.connexionsChanged = false;
+            routingCommands_.DownloadRouting();
+            routing_.setConnexionsChanged(false);
         }
     } else {
-        statusReader.ReadMatrixStatus();
-        sheet.FillSheet();
+        statusReader_.ReadMatrixStatus();
+        sheet_.FillSheet();
     }
     offerKeptConnexions();
 
-    sheet.currentDestination = 1;
-    vca.SelectVcaDestination(sheet.currentDestination);
+    sheet_.setCurrentDestination(1);
+    vca_.SelectVcaDestination(sheet_.currentDestination());
     setTitle();
 }
 
 void Engine::readSettingsAndOpenPort(const std::function<void(Link&)>& overrideSettings) {
     readSettings();
     if (overrideSettings)
-        overrideSettings(link);
-    link.OpenPort();
+        overrideSettings(link_);
+    link_.OpenPort();
 }
 
 void Engine::mainLoopPass() {
     // Only a read that will not block: the windows must stay responsive between frames.
-    if (link.portNumber() != 0 && link.bytesWaiting() > 0)
-        link.ProcessReply();
-    if (sheet.sheetClicked)
-        sheet.SyncChecks();
-    if (sheet.sheetResized)
-        sheet.FillSheet();
+    if (link_.portNumber() != 0 && link_.bytesWaiting() > 0)
+        link_.ProcessReply();
+    if (sheet_.sheetClicked())
+        sheet_.SyncChecks();
+    if (sheet_.sheetResized())
+        sheet_.FillSheet();
 }
 
 void Engine::frm1_Close(const WorkspaceLayout& layout) {
-    setups.StoreStatus();
-    if (sheet.connexionsChanged && !prompt_.unattended() &&
-        prompt_.messageBox(messages.text(kMessageConnexionsChanged), PromptButtons::YesNo, kChangeTitle,
+    setups_.StoreStatus();
+    if (routing_.connexionsChanged() && !prompt_.unattended() &&
+        prompt_.messageBox(messages_.text(kMessageConnexionsChanged), PromptButtons::YesNo, kChangeTitle,
                            PromptIcon::Question) == kAnswerYes)
         saveConnexionFileAs();
     // The question, or the file dialog after it, may have been closed because the program was told to end.
-    if (sheet.connexionsChanged && prompt_.unattended())
+    if (routing_.connexionsChanged() && prompt_.unattended())
         keepChangedConnexions();
-    if (assignments.assignmentsChanged && assignments.mayWriteUnasked())
-        WriteAssignmentFile(assignments, messages, prompt_);
+    if (assignments_.assignmentsChanged() && assignments_.mayWriteUnasked())
+        WriteAssignmentFile(assignments_, messages_, prompt_);
     takeLayout(layout);
     writeSettings();
-    link.closePort();
+    link_.closePort();
     askWorkspaceIfMoved(layout.switcherWindow, saved_.switcherWindow, layout);
     askWorkspaceIfMoved(layout.historyWindow, saved_.historyWindow, layout);
 }
 
 std::string Engine::keptConnexionsPath() const {
-    const std::string& path = settings.connexionPath;
+    const std::string& path = settings_.connexionPath;
     const std::string stem = isConnexionFileName(path) ? path.substr(0, path.size() - 4) : path;
     return stem + kKeptEnding;
 }
 
 void Engine::keepChangedConnexions() {
     const std::string path = keptConnexionsPath();
-    if (connexionFile.WriteConnexionFile(path))
-        prompt_.messageBox(messages.text(kMessageConnexionsKept) + path, PromptButtons::Ok, kChangeTitle,
+    if (connexionFile_.WriteConnexionFile(path))
+        prompt_.messageBox(messages_.text(kMessageConnexionsKept) + path, PromptButtons::Ok, kChangeTitle,
                            PromptIcon::Information);
 }
 
@@ -161,66 +163,66 @@ void Engine::offerKeptConnexions() {
     const std::string path = keptConnexionsPath();
     if (!fileExists(path))
         return;
-    messages.MessageText(kMessageLoadKeptConnexions);
-    const std::string question = messages.part(TextPart::A) + path + messages.part(TextPart::B);
+    messages_.MessageText(kMessageLoadKeptConnexions);
+    const std::string question = messages_.part(TextPart::A) + path + messages_.part(TextPart::B);
     const int answer = prompt_.messageBox(question, PromptButtons::YesNo, kChangeTitle, PromptIcon::Question);
     if (prompt_.unattended())
         return;
     if (answer == kAnswerYes) {
         // A kept file that cannot be read stays for another try; ReadConnexionFile has said why.
-        if (!connexionFile.ReadConnexionFile(path))
+        if (!connexionFile_.ReadConnexionFile(path))
             return;
-        sheet.FillSheet();
-        routingCommands.DownloadRouting();
-        sheet.connexionsChanged = true;
+        sheet_.FillSheet();
+        routingCommands_.DownloadRouting();
+        routing_.setConnexionsChanged(true);
     }
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
 }
 
 void Engine::readSettings() {
-    ReadSettings(settingsFilePath(folder_), settings, prompt_);
-    messages.setLanguage(settings.language);
-    link.setProtocolLength(settings.protocolLength);
-    link.setPortNumber(settings.port);
-    sheet.showAll = settings.showAll;
-    assignments.activeFileName = settings.assignmentPath;
-    saved_ = settings;
+    ReadSettings(settingsFilePath(folder_), settings_, prompt_);
+    messages_.setLanguage(settings_.language);
+    link_.setProtocolLength(settings_.protocolLength);
+    link_.setPortNumber(settings_.port);
+    sheet_.restoreShowAll(settings_.showAll);
+    assignments_.activeFileName = settings_.assignmentPath;
+    saved_ = settings_;
 }
 
 void Engine::loadAssignment() {
-    assignments.editFileName = assignments.activeFileName;
-    ReadAssignmentFile(assignments, messages, prompt_);
-    assignments.ApplyEditTable();
+    assignments_.editFileName = assignments_.activeFileName;
+    ReadAssignmentFile(assignments_, messages_, prompt_);
+    assignments_.ApplyEditTable();
 }
 
 // Every window that shows names or connectors follows the new active table.
 void Engine::assignmentChanged() {
-    sheet.BuildSheetColumns();
-    sheet.FillSheet();
+    sheet_.BuildSheetColumns();
+    sheet_.FillSheet();
     listener_.switcherChanged();
-    vca.assignmentChanged();
+    vca_.assignmentChanged();
 }
 
 void Engine::takeLayout(const WorkspaceLayout& layout) {
-    settings.mainWindow = layout.mainWindow;
-    settings.mainHeight = layout.mainHeight;
-    settings.mainWidth = layout.mainWidth;
-    settings.switcherOpen = layout.switcherWindow.has_value();
+    settings_.mainWindow = layout.mainWindow;
+    settings_.mainHeight = layout.mainHeight;
+    settings_.mainWidth = layout.mainWidth;
+    settings_.switcherOpen = layout.switcherWindow.has_value();
     if (layout.switcherWindow)
-        settings.switcherWindow = *layout.switcherWindow;
-    settings.historyOpen = layout.historyWindow.has_value();
+        settings_.switcherWindow = *layout.switcherWindow;
+    settings_.historyOpen = layout.historyWindow.has_value();
     if (layout.historyWindow)
-        settings.historyWindow = *layout.historyWindow;
+        settings_.historyWindow = *layout.historyWindow;
 }
 
 void Engine::writeSettings() {
-    settings.showAll = sheet.showAll;
-    settings.language = messages.language();
-    settings.assignmentPath = assignments.activeFileName;
-    const std::string failure = WriteSettings(settingsFilePath(folder_), settings, link);
+    settings_.showAll = sheet_.showAll();
+    settings_.language = messages_.language();
+    settings_.assignmentPath = assignments_.activeFileName;
+    const std::string failure = WriteSettings(settingsFilePath(folder_), settings_, link_);
     if (!failure.empty())
-        prompt_.messageBox(messages.fileProblem(kMessageCannotWrite, settingsFilePath(folder_), failure),
+        prompt_.messageBox(messages_.fileProblem(kMessageCannotWrite, settingsFilePath(folder_), failure),
                            PromptButtons::Ok, "", PromptIcon::Critical);
 }
 
@@ -231,83 +233,83 @@ void Engine::askWorkspaceIfMoved(const std::optional<WindowPlace>& now, const Wi
 }
 
 bool Engine::saveWorkspace(const WorkspaceLayout& layout) {
-    if (prompt_.messageBox(messages.text(kMessageSaveWorkspace), PromptButtons::YesNo, "Routelane Workspace",
+    if (prompt_.messageBox(messages_.text(kMessageSaveWorkspace), PromptButtons::YesNo, "Routelane Workspace",
                            PromptIcon::Question) != kAnswerYes)
         return false;
     takeLayout(layout);
     writeSettings();
-    saved_ = settings;
+    saved_ = settings_;
     return true;
 }
 
 void Engine::toolWindowPlaced(WindowPlace Settings::*window, WindowPlace place) {
-    settings.*window = place;
+    settings_.*window = place;
     saved_.*window = place;
 }
 
 // Main window commands -------------------------------------------------------------------------------------
 
 void Engine::openConnexionFile() {
-    const std::string path = prompt_.openFileDialog(messages.text(kMessageOpenSheet), kConnexionFilter,
-                                                    kConnexionExtension, settings.connexionPath);
-    // A file that cannot be read leaves everything as it was, so that changed routing is still offered for
+    const std::string path = prompt_.openFileDialog(messages_.text(kMessageOpenSheet), kConnexionFilter,
+                                                    kConnexionExtension, settings_.connexionPath);
+    // A file that cannot be read leaves everything as it was, so that changed routing_ is still offered for
     // saving.
-    if (!isConnexionFileName(path) || !connexionFile.ReadConnexionFile(path))
+    if (!isConnexionFileName(path) || !connexionFile_.ReadConnexionFile(path))
         return;
-    settings.connexionPath = path;
+    settings_.connexionPath = path;
     // Rows whose new entry sends nothing (no source, no connector) would otherwise keep the old names.
-    sheet.FillSheet();
-    routingCommands.DownloadRouting();
-    sheet.connexionsChanged = false;
+    sheet_.FillSheet();
+    routingCommands_.DownloadRouting();
+    routing_.setConnexionsChanged(false);
     setTitle();
 }
 
 void Engine::saveConnexionFile() {
-    if (isConnexionFileName(settings.connexionPath))
-        connexionFile.WriteConnexionFile(settings.connexionPath);
+    if (isConnexionFileName(settings_.connexionPath))
+        connexionFile_.WriteConnexionFile(settings_.connexionPath);
     else
         saveConnexionFileAs();
 }
 
 void Engine::saveConnexionFileAs() {
-    const std::string path = prompt_.saveFileDialog(messages.text(kMessageSaveSheet), kConnexionFilter,
-                                                    kConnexionExtension, settings.connexionPath);
-    if (isConnexionFileName(path) && connexionFile.WriteConnexionFile(path))
-        settings.connexionPath = path;
+    const std::string path = prompt_.saveFileDialog(messages_.text(kMessageSaveSheet), kConnexionFilter,
+                                                    kConnexionExtension, settings_.connexionPath);
+    if (isConnexionFileName(path) && connexionFile_.WriteConnexionFile(path))
+        settings_.connexionPath = path;
 }
 
 void Engine::rowClicked(int row) {
-    if (!sheet.lvcom_ItemClick(row))
+    if (!sheet_.lvcom_ItemClick(row))
         return;
     listener_.switcherChanged();
-    vca.SelectVcaDestination(sheet.currentDestination);
+    vca_.SelectVcaDestination(sheet_.currentDestination());
 }
 
-// The assignment editor ----------------------------------------------------------------------------------
+// The assignment editor_ ----------------------------------------------------------------------------------
 
 void Engine::refreshRouting() {
-    if (link.portNumber() != 0)
-        statusReader.ReadMatrixStatus();
+    if (link_.portNumber() != 0)
+        statusReader_.ReadMatrixStatus();
     else
-        routingCommands.DownloadRouting();
+        routingCommands_.DownloadRouting();
 }
 
 void Engine::editorClosed() {
-    assignmentEditorOpen = false;
+    assignmentEditorOpen_ = false;
     refreshRouting();
-    // Without a matrix the download only replayed what the sheet already held.
-    if (link.portNumber() == 0)
-        sheet.connexionsChanged = false;
+    // Without a matrix the download only replayed what the sheet_ already held.
+    if (link_.portNumber() == 0)
+        routing_.setConnexionsChanged(false);
 }
 
 void Engine::refillSheet() {
-    sheet.FillSheet();
+    sheet_.FillSheet();
 }
 
 // Title ----------------------------------------------------------------------------------------------------
 
 std::string Engine::shortConnexionPath() const {
-    const std::string& path = settings.connexionPath;
+    const std::string& path = settings_.connexionPath;
     // A file outside the program folder is shown whole rather than cut at the folder's length; so is one in
     // a sibling folder whose name only begins like the program folder's ("routelane4-old").
     const bool inside = path.size() > folder_.size() && path.starts_with(folder_) &&
@@ -316,7 +318,7 @@ std::string Engine::shortConnexionPath() const {
 }
 
 void Engine::setTitle() {
-    title_ = kTitleStart + matrixLabel_ + messages.text(kMessageConnexionSheet) + shortConnexionPath();
+    title_ = kTitleStart + matrixLabel_ + messages_.text(kMessageConnexionSheet) + shortConnexionPath();
     listener_.titleChanged(title_);
 }
 

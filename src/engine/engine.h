@@ -4,6 +4,7 @@
 #include "assign/assignments.h"
 #include "assign/editor_host.h"
 #include "engine/engine_listener.h"
+#include "link/history_model.h"
 #include "link/link.h"
 #include "platform/clock.h"
 #include "platform/port_opener.h"
@@ -16,6 +17,7 @@
 #include "sheet/settings.h"
 #include "sheet/status_reader.h"
 #include "sheet/store_button.h"
+#include "sheet/switcher_model.h"
 #include "sheet/switching_sheet.h"
 #include "sheet/vca_panel.h"
 #include "text/message_table.h"
@@ -100,9 +102,6 @@ public:
     // Where the models behind the windows ask their questions and send their notices.
     Prompt& prompt() { return prompt_; }
     EngineListener& listener() { return listener_; }
-    // Where the switcher control and history windows keep their places.
-    PlaceKeeper& switcherPlace() { return switcherPlace_; }
-    PlaceKeeper& historyPlace() { return historyPlace_; }
 
     const std::string& programFolder() const { return folder_; }
     const std::string& matrixLabel() const { return matrixLabel_; }
@@ -110,23 +109,33 @@ public:
     // The connexion file path as the title shows it: without the program folder in front.
     std::string shortConnexionPath() const;
 
-    MessageTable messages;
-    Settings settings;
-    Assignments assignments;
-    RoutingTable routing;
-    Link link;
-    StoreButton storeButton;
-    SwitchingSheet sheet;
-    StatusReader statusReader;
-    ReplyDecoder decoder;
-    RoutingCommands routingCommands;
-    MatrixSetups setups;
-    ConnexionFile connexionFile;
-    VcaPanel vca;
-    ConfigDialogModel config;
-    AssignmentEditor editor;
-    // True while the assignment editor is open: the main window's commands are refused meanwhile.
-    bool assignmentEditorOpen = false;
+    // The objects it owns. The settings, the assignment and the routing table are the values the models
+    // share; the models behind the windows change only through their own commands.
+    MessageTable& messages() { return messages_; }
+    const Settings& settings() const { return settings_; }
+    Settings& settings() { return settings_; }
+    const Assignments& assignments() const { return assignments_; }
+    Assignments& assignments() { return assignments_; }
+    const RoutingTable& routing() const { return routing_; }
+    RoutingTable& routing() { return routing_; }
+    const Link& link() const { return link_; }
+    Link& link() { return link_; }
+    const StoreButton& storeButton() const { return storeButton_; }
+    SwitchingSheet& sheet() { return sheet_; }
+    StatusReader& statusReader() { return statusReader_; }
+    RoutingCommands& routingCommands() { return routingCommands_; }
+    MatrixSetups& setups() { return setups_; }
+    ConnexionFile& connexionFile() { return connexionFile_; }
+    VcaPanel& vca() { return vca_; }
+    ConfigDialogModel& config() { return config_; }
+    AssignmentEditor& editor() { return editor_; }
+    SwitcherModel& switcher() { return switcher_; }
+    HistoryModel& history() { return history_; }
+
+    // True while the assignment editor is open: the main window's commands are refused meanwhile. The
+    // editor's closing clears it.
+    bool assignmentEditorOpen() const { return assignmentEditorOpen_; }
+    void assignmentEditorOpened() { assignmentEditorOpen_ = true; }
 
 private:
     void refreshRouting() override;
@@ -142,6 +151,22 @@ private:
     void takeLayout(const WorkspaceLayout& layout);
     void writeSettings();
 
+    MessageTable messages_;
+    Settings settings_;
+    Assignments assignments_;
+    RoutingTable routing_;
+    Link link_;
+    StoreButton storeButton_;
+    SwitchingSheet sheet_;
+    StatusReader statusReader_;
+    ReplyDecoder decoder_;
+    RoutingCommands routingCommands_;
+    MatrixSetups setups_;
+    ConnexionFile connexionFile_;
+    VcaPanel vca_;
+    ConfigDialogModel config_;
+    AssignmentEditor editor_;
+    bool assignmentEditorOpen_ = false;
     std::string folder_;
     Prompt& prompt_;
     EngineListener& listener_;
@@ -152,6 +177,8 @@ private:
     Settings saved_;
     SettingsPlace switcherPlace_{*this, &Settings::switcherWindow};
     SettingsPlace historyPlace_{*this, &Settings::historyWindow};
+    SwitcherModel switcher_;
+    HistoryModel history_;
 };
 
 } // namespace rl4

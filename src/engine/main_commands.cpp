@@ -19,14 +19,11 @@ constexpr int kOsdMachine = 2;
 } // namespace
 
 MainCommands::MainCommands(Engine& engine, std::function<MainWindowGeometry()> mainWindowGeometry)
-    : switcher(engine.sheet, engine.assignments.activeTable, engine.routing, engine.routingCommands,
-               engine.messages, engine.switcherPlace(), engine.listener()),
-      history(engine.link, engine.messages, engine.historyPlace(), engine.listener()), engine_(engine),
-      mainWindowGeometry_(std::move(mainWindowGeometry)) {}
+    : engine_(engine), mainWindowGeometry_(std::move(mainWindowGeometry)) {}
 
 void MainCommands::frm1_MenuEvent(int id) {
-    if (engine_.assignmentEditorOpen) {
-        engine_.prompt().messageBox(engine_.messages.text(kMessageCloseEditor), PromptButtons::Ok, "",
+    if (engine_.assignmentEditorOpen()) {
+        engine_.prompt().messageBox(engine_.messages().text(kMessageCloseEditor), PromptButtons::Ok, "",
                                     PromptIcon::None);
         return;
     }
@@ -41,49 +38,49 @@ void MainCommands::frm1_MenuEvent(int id) {
         engine_.saveConnexionFileAs();
         break;
     case 104: // Read the current status of the matrix
-        engine_.sheet.HighlightCurrentRow();
-        engine_.statusReader.ReadMatrixStatus();
+        engine_.sheet().HighlightCurrentRow();
+        engine_.statusReader().ReadMatrixStatus();
         break;
     case 105: // Disable all destinations (toolbar only)
-        engine_.routingCommands.DisconnectAll();
+        engine_.routingCommands().DisconnectAll();
         break;
     case 106: // Quit
         engine_.listener().quitRequested();
         break;
     case 107: // SetUp
-        engine_.config.frmconfig_Load();
+        engine_.config().frmconfig_Load();
         requestWindow(id);
         break;
     case 108: // Save workspace
         engine_.saveWorkspace(workspaceLayout());
         break;
     case 109: // Store the current status in the matrix
-        engine_.setups.StoreStatus();
+        engine_.setups().StoreStatus();
         break;
     case 110: // Store the status to a setup
-        engine_.setups.storeToSetup();
+        engine_.setups().storeToSetup();
         break;
     case 111: // Recall a setup
-        engine_.setups.recallFromSetup();
+        engine_.setups().recallFromSetup();
         break;
     case 201: // Show all
     case 202: // Show selected
-        engine_.sheet.setShowAll(id == 201);
+        engine_.sheet().setShowAll(id == 201);
         engine_.listener().menuChecksChanged();
         break;
     case 203: // Select all
     case 204: // Deselect all
-        engine_.sheet.SelectAllRows(id == 203);
+        engine_.sheet().SelectAllRows(id == 203);
         break;
     // A window already open is not loaded a second time, only brought to the front.
     case kHistoryWindow:
-        if (history.isOpen())
+        if (engine_.history().isOpen())
             requestWindow(id);
         else
             openHistory();
         break;
     case kSwitcherWindow:
-        if (switcher.isOpen())
+        if (engine_.switcher().isOpen())
             requestWindow(id);
         else
             openSwitcher();
@@ -92,22 +89,22 @@ void MainCommands::frm1_MenuEvent(int id) {
         refreshOsd();
         break;
     case 305: // All VCAs to minimum
-        engine_.vca.SetAllVca(kVcaMinimum);
+        engine_.vca().SetAllVca(kVcaMinimum);
         break;
     case 306: // All VCAs to maximum
-        engine_.vca.SetAllVca(kVcaMaximum);
+        engine_.vca().SetAllVca(kVcaMaximum);
         break;
     case 307: // Debug
     case 308: // Special functions
         requestWindow(id);
         break;
     case 401: // Assignment editor
-        engine_.assignmentEditorOpen = true;
+        engine_.assignmentEditorOpened();
         requestWindow(id);
         break;
     case 502: // Matrix info
-        matrixInfo_ = frmmatrixinfo_Load(engine_.messages, engine_.link, engine_.matrixLabel(),
-                                         engine_.assignments, engine_.settings.connexionPath);
+        matrixInfo_ = frmmatrixinfo_Load(engine_.messages(), engine_.link(), engine_.matrixLabel(),
+                                         engine_.assignments(), engine_.settings().connexionPath);
         requestWindow(id);
         break;
     default: // 501 "Help" among them: there is no help file to call
@@ -130,37 +127,37 @@ void MainCommands::frm1_KeyPress(int charCode) {
 }
 
 std::string MainCommands::frm1_MenuOver(int id) const {
-    return rl4::frm1_MenuOver(id, engine_.messages.language(), engine_.settings.connexionPath);
+    return rl4::frm1_MenuOver(id, engine_.messages().language(), engine_.settings().connexionPath);
 }
 
 bool MainCommands::menuChecked(int id) const {
     switch (id) {
     case 201:
-        return engine_.sheet.showAllChecked();
+        return engine_.sheet().showAllChecked();
     case 202:
-        return engine_.sheet.showSelectedChecked();
+        return engine_.sheet().showSelectedChecked();
     case kHistoryWindow:
-        return history.isOpen();
+        return engine_.history().isOpen();
     case kSwitcherWindow:
-        return switcher.isOpen();
+        return engine_.switcher().isOpen();
     default:
         return false;
     }
 }
 
 void MainCommands::openSavedWindows() {
-    if (engine_.settings.switcherOpen && !switcher.isOpen())
+    if (engine_.settings().switcherOpen && !engine_.switcher().isOpen())
         openSwitcher();
-    if (engine_.settings.historyOpen && !history.isOpen())
+    if (engine_.settings().historyOpen && !engine_.history().isOpen())
         openHistory();
 }
 
 void MainCommands::frm1_Close() {
     engine_.frm1_Close(workspaceLayout());
-    if (switcher.isOpen())
-        switcher.frmcommutation_Close();
-    if (history.isOpen())
-        history.frmhisto_Close();
+    if (engine_.switcher().isOpen())
+        engine_.switcher().frmcommutation_Close();
+    if (engine_.history().isOpen())
+        engine_.history().frmhisto_Close();
 }
 
 WorkspaceLayout MainCommands::workspaceLayout() const {
@@ -169,20 +166,20 @@ WorkspaceLayout MainCommands::workspaceLayout() const {
     layout.mainWindow = main.place;
     layout.mainHeight = main.height;
     layout.mainWidth = main.width;
-    if (switcher.isOpen())
-        layout.switcherWindow = switcher.place();
-    if (history.isOpen())
-        layout.historyWindow = history.place();
+    if (engine_.switcher().isOpen())
+        layout.switcherWindow = engine_.switcher().place();
+    if (engine_.history().isOpen())
+        layout.historyWindow = engine_.history().place();
     return layout;
 }
 
 void MainCommands::openSwitcher() {
-    switcher.frmcommutation_Load();
+    engine_.switcher().frmcommutation_Load();
     requestWindow(kSwitcherWindow);
 }
 
 void MainCommands::openHistory() {
-    history.frmhisto_Load();
+    engine_.history().frmhisto_Load();
     requestWindow(kHistoryWindow);
 }
 
@@ -191,7 +188,7 @@ void MainCommands::requestWindow(int id) {
 }
 
 void MainCommands::refreshOsd() {
-    Link& link = engine_.link;
+    Link& link = engine_.link();
     if (link.protocolLength() != 4)
         return;
     // The 4-byte form only: the letter of the instruction before stays, as it was never the refresh's.

@@ -2,8 +2,6 @@
 
 #include "diag/matrix_info.h"
 #include "engine/engine.h"
-#include "link/history_model.h"
-#include "sheet/switcher_model.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,16 +17,13 @@ struct MainWindowGeometry {
 };
 
 // The main window `frm1`'s commands: every menu item, toolbar button and the sheet's double click end in
-// frm1_MenuEvent. It owns the models of the switcher control and history windows, whose open state the
-// menu's check marks show. Windows the commands open are asked for through
+// frm1_MenuEvent. The menu's check marks show the open state of the switcher control and history windows.
+// Windows the commands open are asked for through
 // EngineListener::windowRequested once their model is loaded.
 class MainCommands {
 public:
     // `mainWindowGeometry` tells where the main window stands, for the workspace kept in the settings.
     MainCommands(Engine& engine, std::function<MainWindowGeometry()> mainWindowGeometry);
-
-    SwitcherModel switcher;
-    HistoryModel history;
 
     // Refused with a message while the assignment editor is open, whatever the id; unknown ids do nothing.
     void frm1_MenuEvent(int id);

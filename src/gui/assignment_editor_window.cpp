@@ -265,7 +265,7 @@ void AssignmentEditorWindow::buildMenus() {
 // Leaving the menus (no action) clears the help.
 void AssignmentEditorWindow::showMenuHelp(QAction* action) {
     editor_.frmagn_MenuOver(action != nullptr ? action->data().toInt() : kNoEntry);
-    statusBar()->showMessage(text(editor_.sbagn));
+    statusBar()->showMessage(text(editor_.sbagn()));
 }
 
 void AssignmentEditorWindow::buildToolbar() {
@@ -291,9 +291,9 @@ void AssignmentEditorWindow::redraw() {
     for (int button = 1; button <= kToolbarButtons && button <= buttons.size(); ++button)
         buttons[button - 1]->setToolTip(text(editor_.tbagnHint(button)));
 
-    lbldirection_->setText(text(editor_.lbldirection));
+    lbldirection_->setText(text(editor_.lbldirection()));
     QPalette colours = lbldirection_->palette();
-    colours.setColor(QPalette::Window, qtColour(editor_.lbldirectionColour));
+    colours.setColor(QPalette::Window, qtColour(editor_.lbldirectionColour()));
     colours.setColor(QPalette::WindowText, Qt::black);
     lbldirection_->setPalette(colours);
 
@@ -301,7 +301,7 @@ void AssignmentEditorWindow::redraw() {
     redrawList();
     redrawMenuStates();
     redrawLevels();
-    statusBar()->showMessage(text(editor_.sbagn));
+    statusBar()->showMessage(text(editor_.sbagn()));
 }
 
 void AssignmentEditorWindow::redrawColumns() {
@@ -360,31 +360,31 @@ void AssignmentEditorWindow::redrawList() {
 // Only the entries the editor checks show a check mark; Qt's own toggling on a click is put back.
 void AssignmentEditorWindow::redrawMenuStates() {
     for (const auto& [id, action] : menuActions_) {
-        const bool checked = editor_.menu.checked(id);
+        const bool checked = editor_.menu().checked(id);
         action->setCheckable(checked);
         action->setChecked(checked);
-        action->setEnabled(editor_.menu.enabled(id));
+        action->setEnabled(editor_.menu().enabled(id));
     }
 }
 
 void AssignmentEditorWindow::redrawLevels() {
-    const InputLevels& levels = editor_.levels;
+    const InputLevels& levels = editor_.levels();
     for (QWidget* control : {static_cast<QWidget*>(levelCaption_), static_cast<QWidget*>(lblvolagn_),
                              static_cast<QWidget*>(sliagn_), static_cast<QWidget*>(cmdbal_)})
-        control->setVisible(levels.controlsVisible);
+        control->setVisible(levels.controlsVisible());
     levelCaption_->setText(levelCaption(messages_.language()));
-    sliagn_->setEnabled(levels.controlsEnabled);
-    cmdbal_->setEnabled(levels.controlsEnabled);
+    sliagn_->setEnabled(levels.controlsEnabled());
+    cmdbal_->setEnabled(levels.controlsEnabled());
     {
         const QSignalBlocker quiet(sliagn_);
-        sliagn_->setValue(levels.sliagn);
+        sliagn_->setValue(levels.sliagn());
     }
-    lblvolagn_->setText(text(levels.lblvolagn));
-    lblvolagn_->setToolTip(text(levels.lblvolagnHint));
-    sliagn_->setToolTip(text(levels.sliagnHint));
-    cmdbal_->setText(text(levels.cmdbal));
-    lblaudiomonitor_->setText(text(levels.lblaudiomonitor));
-    lblaudiomonitor_->setVisible(levels.audioMonitorVisible);
+    lblvolagn_->setText(text(levels.lblvolagn()));
+    lblvolagn_->setToolTip(text(levels.lblvolagnHint()));
+    sliagn_->setToolTip(text(levels.sliagnHint()));
+    cmdbal_->setText(text(levels.cmdbal()));
+    lblaudiomonitor_->setText(text(levels.lblaudiomonitor()));
+    lblaudiomonitor_->setVisible(levels.audioMonitorVisible());
 }
 
 // Editor and engine notices --------------------------------------------------------------------------------

@@ -143,10 +143,10 @@ ConfigDialog::ConfigDialog(ConfigDialogModel& model, MessageTable& messages)
     layout->addWidget(buttons);
 
     connect(lbcom_, &QListWidget::currentRowChanged, this, [this](int row) { model_.lbcom_Click(row); });
-    connect(protocol_, &QButtonGroup::idClicked, this, [this](int id) { model_.protocolChoice = id; });
-    connect(language_, &QButtonGroup::idClicked, this, [this](int id) { model_.languageChoice = id; });
+    connect(protocol_, &QButtonGroup::idClicked, this, [this](int id) { model_.setProtocolChoice(id); });
+    connect(language_, &QButtonGroup::idClicked, this, [this](int id) { model_.setLanguageChoice(id); });
     connect(powerOn_, &QButtonGroup::idClicked, this,
-            [this](int id) { model_.powerOn = static_cast<VcaPowerOn>(id); });
+            [this](int id) { model_.setPowerOn(static_cast<VcaPowerOn>(id)); });
     connect(slislope_, &QSlider::valueChanged, this, [this](int value) { model_.slislope_Change(value); });
     connect(confok_, &QPushButton::clicked, this, [this] { model_.confok_Click(); });
     connect(confcncl_, &QPushButton::clicked, this, [this] { model_.confcncl_Click(); });
@@ -185,7 +185,7 @@ void ConfigDialog::redraw() {
     {
         const QSignalBlocker quiet(lbcom_);
         QStringList ports;
-        for (const std::string& port : model_.lbcom)
+        for (const std::string& port : model_.lbcom())
             ports << QString::fromStdString(port);
         QStringList shown;
         for (int i = 0; i < lbcom_->count(); ++i)
@@ -197,18 +197,18 @@ void ConfigDialog::redraw() {
             const int rowHeight = std::max(lbcom_->sizeHintForRow(0), 0);
             lbcom_->setFixedHeight(rowHeight * lbcom_->count() + 2 * lbcom_->frameWidth());
         }
-        lbcom_->setCurrentRow(model_.lbcomIndex);
+        lbcom_->setCurrentRow(model_.lbcomIndex());
     }
-    frcom_->setTitle(QString::fromStdString(model_.frcom));
-    check(protocol_, model_.protocolChoice);
-    check(language_, model_.languageChoice);
-    check(powerOn_, static_cast<int>(model_.powerOn));
+    frcom_->setTitle(QString::fromStdString(model_.frcom()));
+    check(protocol_, model_.protocolChoice());
+    check(language_, model_.languageChoice());
+    check(powerOn_, static_cast<int>(model_.powerOn()));
     {
         const QSignalBlocker quiet(slislope_);
-        slislope_->setValue(model_.slislope);
+        slislope_->setValue(model_.slislope());
     }
-    lblslope_->setText(QString::fromStdString(model_.lblslope));
-    if (!model_.visible)
+    lblslope_->setText(QString::fromStdString(model_.lblslope()));
+    if (!model_.visible())
         hide();
 }
 

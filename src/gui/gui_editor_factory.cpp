@@ -90,7 +90,7 @@ void press(QWidget* dialog, const char* button) {
 void addEditorWindow(ToolWindows& tools, Engine& engine, QWidget& mainWindow) {
     tools.add(kAssignmentEditor, [&tools, &engine, &mainWindow] {
         return std::make_unique<AssignmentEditorWindow>(
-            engine.editor, engine.messages, std::make_unique<EditorSurroundings>(mainWindow, tools));
+            engine.editor(), engine.messages(), std::make_unique<EditorSurroundings>(mainWindow, tools));
     });
 }
 

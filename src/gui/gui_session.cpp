@@ -12,7 +12,7 @@ namespace rl4 {
 
 GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
     : prompt_(prompt), opener_(PortMap::load(programFolder)),
-      engine_(programFolder, clock_, opener_, prompt, hub_), translation_(engine_.messages),
+      engine_(programFolder, clock_, opener_, prompt, hub_), translation_(engine_.messages()),
       commands_(engine_, [this] { return mainWindow_->geometryTwips(); }),
       mainWindow_(std::make_unique<MainWindow>(engine_, commands_)),
       progress_(new ProgressWindow(mainWindow_.get())), tools_(hub_) {
@@ -40,8 +40,8 @@ GuiSession::~GuiSession() {
 void GuiSession::start() {
     engine_.startUpSettings();
     translation_.follow();
-    mainWindow_->useLanguage(engine_.settings.language);
-    mainWindow_->placeAt(engine_.settings);
+    mainWindow_->useLanguage(engine_.settings().language);
+    mainWindow_->placeAt(engine_.settings());
     mainWindow_->show();
     QTimer::singleShot(0, this, &GuiSession::startUp);
 }

@@ -28,19 +28,19 @@ constexpr int kMatrixInfo = 502;
 void addToolWindows(ToolWindows& tools, Engine& engine, MainCommands& commands, MainWindow& mainWindow) {
     tools.add(kSwitcherControl, [&engine, &commands, &mainWindow] {
         return std::make_unique<SwitcherWindow>(
-            commands.switcher, engine.messages,
+            engine.switcher(), engine.messages(),
             [&mainWindow](const std::string& hint) { mainWindow.showStatusHelp(hint); }, &mainWindow);
     });
     tools.add(kHistory, [&engine, &commands, &mainWindow] {
-        return std::make_unique<HistoryWindow>(commands.history, engine.messages, &mainWindow);
+        return std::make_unique<HistoryWindow>(engine.history(), engine.messages(), &mainWindow);
     });
     tools.add(kSetUp, [&engine, &mainWindow] {
-        auto dialog = std::make_unique<ConfigDialog>(engine.config, engine.messages);
+        auto dialog = std::make_unique<ConfigDialog>(engine.config(), engine.messages());
         placeBeside(*dialog, mainWindow);
         return dialog;
     });
     tools.add(kMatrixInfo, [&engine, &commands, &mainWindow] {
-        auto window = std::make_unique<MatrixInfoWindow>(commands.matrixInfo(), engine.messages);
+        auto window = std::make_unique<MatrixInfoWindow>(commands.matrixInfo(), engine.messages());
         placeBeside(*window, mainWindow);
         return window;
     });

@@ -62,7 +62,7 @@ QIcon toolbarImage(int image) {
 
 MainWindow::MainWindow(Engine& engine, MainCommands& commands)
     : engine_(engine), commands_(commands), tb1_(new QToolBar(this)),
-      lvcom_(new SheetView(engine.sheet, this)), vcaPanel_(new VcaPanelView(engine.vca, this)),
+      lvcom_(new SheetView(engine.sheet(), this)), vcaPanel_(new VcaPanelView(engine.vca(), this)),
       lblonline_(new QLabel(this)), cmddemstore_(new QPushButton(this)) {
     setObjectName("frm1");
     tb1_->setObjectName("tb1");
@@ -108,19 +108,19 @@ MainWindow::MainWindow(Engine& engine, MainCommands& commands)
 
     connect(lvcom_, &SheetView::rowChosen, this, [this](int row) { engine_.rowClicked(row); });
     connect(lvcom_, &SheetView::rowDoubleClicked, this, [this] { commands_.lvcom_DblClick(); });
-    connect(lvcom_, &SheetView::keyDown, this, [this](int code) { commands_.switcher.lvcom_KeyDown(code); });
+    connect(lvcom_, &SheetView::keyDown, this, [this](int code) { engine_.switcher().lvcom_KeyDown(code); });
     connect(lvcom_, &SheetView::keyPress, this,
-            [this](int code) { commands_.switcher.lvcom_KeyPress(code); });
+            [this](int code) { engine_.switcher().lvcom_KeyPress(code); });
     connect(cmddemstore_, &QPushButton::clicked, this, [this] { command(kStoreStatus); });
 
     // The sheet model does not announce its first state: draw it as it stands.
     lvcom_->rebuildColumns();
     lvcom_->refill();
     vcaPanel_->redraw();
-    drawOnLine(engine_.link.matrixOnLine());
-    cmddemstore_->setEnabled(engine_.storeButton.enabled());
+    drawOnLine(engine_.link().matrixOnLine());
+    cmddemstore_->setEnabled(engine_.storeButton().enabled());
     setWindowTitle(text(engine_.title()));
-    useLanguage(engine_.messages.language());
+    useLanguage(engine_.messages().language());
 }
 
 MainWindow::~MainWindow() = default;
@@ -338,7 +338,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    engine_.sheet.frm1_ReSize(pixelsToTwips(height(), logicalDpiY()));
+    engine_.sheet().frm1_ReSize(pixelsToTwips(height(), logicalDpiY()));
 }
 
 // A character typed while the window itself, not one of its controls, has the keyboard.
@@ -353,7 +353,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lblonline_ && event->type() == QEvent::MouseButtonRelease) {
-        engine_.link.lblonline_Click();
+        engine_.link().lblonline_Click();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

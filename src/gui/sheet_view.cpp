@@ -157,7 +157,7 @@ void SheetView::drawRow(int row) {
 int SheetView::rowOfCurrentDestination() const {
     const std::vector<SheetRow>& rows = sheet_.rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].destination == sheet_.currentDestination)
+        if (rows[i].destination == sheet_.currentDestination())
             return static_cast<int>(i);
     }
     return -1;

@@ -56,7 +56,7 @@ void ReplyDecoder::routingReport(Layer layer, int output, int input) {
 // The panel shows one destination only; levels of the others are not kept anywhere.
 void ReplyDecoder::vcaReport(int output, int level) {
     const int d = destinationOn(Layer::Audio, output);
-    if (d != 0 && d == sheet_.currentDestination && showVcaLevel)
+    if (d != 0 && d == sheet_.currentDestination() && showVcaLevel)
         showVcaLevel(level);
 }
 

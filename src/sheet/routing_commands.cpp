@@ -12,11 +12,10 @@ constexpr const char* kProgramTitle = "Routelane4";
 } // namespace
 
 RoutingCommands::RoutingCommands(Link& link, const AssignmentTable& activeTable, RoutingTable& routing,
-                                 MatrixSizes& sizes, bool& connexionsChanged, StoreButton& storeButton,
-                                 StatusReader& statusReader, MessageTable& messages, Prompt& prompt)
-    : link_(link), table_(activeTable), routing_(routing), sizes_(sizes),
-      connexionsChanged_(connexionsChanged), storeButton_(storeButton), statusReader_(statusReader),
-      messages_(messages), prompt_(prompt) {}
+                                 MatrixSizes& sizes, StoreButton& storeButton, StatusReader& statusReader,
+                                 MessageTable& messages, Prompt& prompt)
+    : link_(link), table_(activeTable), routing_(routing), sizes_(sizes), storeButton_(storeButton),
+      statusReader_(statusReader), messages_(messages), prompt_(prompt) {}
 
 void RoutingCommands::sendSwitch(Layer layer, int output, int input) {
     const LayerCodes codes = layerCodes(layer);
@@ -40,7 +39,7 @@ void RoutingCommands::DownloadRouting() {
                 continue;
             routing_.held(layer, d) = NotAssigned;
             routing_.wanted(layer, d) = NotAssigned;
-            connexionsChanged_ = true;
+            routing_.setConnexionsChanged(true);
             sent = true;
             sendSwitch(layer, output, input);
         }

@@ -27,15 +27,14 @@ const char* progressText(Layer layer) {
 
 } // namespace
 
-StatusReader::StatusReader(Link& link, RoutingTable& routing, MatrixSizes& sizes, bool& connexionsChanged,
-                           MessageTable& messages, SheetListener& listener)
-    : link_(link), routing_(routing), sizes_(sizes), connexionsChanged_(connexionsChanged),
-      messages_(messages), listener_(listener) {}
+StatusReader::StatusReader(Link& link, RoutingTable& routing, MatrixSizes& sizes, MessageTable& messages,
+                           SheetListener& listener)
+    : link_(link), routing_(routing), sizes_(sizes), messages_(messages), listener_(listener) {}
 
 void StatusReader::ReadMatrixStatus() {
     listener_.statusReadingStarted();
     listener_.statusTextChanged(messages_.text(kMessageReading));
-    connexionsChanged_ = false;
+    routing_.setConnexionsChanged(false);
     routing_.markAllUnknown();
     for (Layer layer : kLayers)
         sizes_.out(layer) = 0;

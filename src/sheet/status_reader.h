@@ -15,8 +15,8 @@ namespace rl4 {
 // reveals, and the feedback a blocked window shows meanwhile.
 class StatusReader {
 public:
-    StatusReader(Link& link, RoutingTable& routing, MatrixSizes& sizes, bool& connexionsChanged,
-                 MessageTable& messages, SheetListener& listener);
+    StatusReader(Link& link, RoutingTable& routing, MatrixSizes& sizes, MessageTable& messages,
+                 SheetListener& listener);
 
     // Every entry of the routing table becomes unknown, then each layer is read until the matrix stops
     // answering; a layer's output size is the last output that answered.
@@ -31,7 +31,6 @@ private:
     Link& link_;
     RoutingTable& routing_;
     MatrixSizes& sizes_;
-    bool& connexionsChanged_;
     MessageTable& messages_;
     SheetListener& listener_;
     // The progress window: the layer being read and the output reached.

@@ -91,7 +91,7 @@ void SwitcherModel::frmcommutation_Placed(WindowPlace place) {
 }
 
 void SwitcherModel::RefreshSwitcher() {
-    const int d = sheet_.currentDestination;
+    const int d = sheet_.currentDestination();
     lblcommutation_ = destinationName(d);
     all_ = SwitcherList{};
     layers_.fill(SwitcherList{});
@@ -191,7 +191,7 @@ void SwitcherModel::switchAllLayers() {
 }
 
 void SwitcherModel::switchTo(int source, std::span<const Layer> layers) {
-    const int d = sheet_.currentDestination;
+    const int d = sheet_.currentDestination();
     if (!validDestination(d) || !inTable(source))
         return;
     const AssignmentTable& table = table_;
@@ -205,7 +205,7 @@ void SwitcherModel::switchTo(int source, std::span<const Layer> layers) {
 }
 
 void SwitcherModel::switcherFollowReport(int d, int source) {
-    if (!open_ || d != sheet_.currentDestination || !inTable(d))
+    if (!open_ || d != sheet_.currentDestination() || !inTable(d))
         return;
     for (Layer layer : kLayers)
         selectIfPresent(layers_[index(layer)], routing_.held(layer, d));
@@ -242,7 +242,7 @@ std::string SwitcherModel::frmcommutation_MouseMove(SwitcherControl control) {
     case SwitcherControl::Background:
         return "";
     case SwitcherControl::lblcommutation:
-        return messages.text(kMessageSwitchHere) + destinationName(sheet_.currentDestination) + ".";
+        return messages.text(kMessageSwitchHere) + destinationName(sheet_.currentDestination()) + ".";
     case SwitcherControl::cbcommutation:
         return messages.text(kMessageAllLayers);
     case SwitcherControl::cbcommutvideo:

@@ -191,11 +191,11 @@ protected:
 
     // Source of destination d on a layer, wanted and held.
     std::pair<int, int> route(Layer layer, int d) const {
-        return {engine->routing.wanted(layer, d), engine->routing.held(layer, d)};
+        return {engine->routing().wanted(layer, d), engine->routing().held(layer, d)};
     }
 
     std::vector<std::string> sheetCells(int d) const {
-        for (const SheetRow& row : engine->sheet.rows())
+        for (const SheetRow& row : engine->sheet().rows())
             if (row.destination == d)
                 return row.cells;
         return {};
@@ -228,11 +228,11 @@ TEST_F(EngineTest, StartUpOnTheSavedPortAsksInTheOrderOfTheStartUpSequence) {
 
     EXPECT_TRUE(listener.search.empty()) << "the saved port answered: no search";
     EXPECT_TRUE(prompt.questions.empty());
-    EXPECT_EQ(e.link.portNumber(), 1);
-    EXPECT_EQ(e.link.protocolLength(), 5);
-    EXPECT_TRUE(e.link.matrixOnLine());
+    EXPECT_EQ(e.link().portNumber(), 1);
+    EXPECT_EQ(e.link().protocolLength(), 5);
+    EXPECT_TRUE(e.link().matrixOnLine());
     EXPECT_EQ(listener.onLineChanges, std::vector<bool>{true});
-    EXPECT_EQ(e.link.matrixIdentity(), "1234");
+    EXPECT_EQ(e.link().matrixIdentity(), "1234");
     EXPECT_EQ(e.matrixLabel(), "matrix N°1234");
     const std::string title =
         "Brevant Electronics - Routelane6.03 (matrix N°1234) Connexion sheet /routelane4.cnx";
@@ -240,14 +240,14 @@ TEST_F(EngineTest, StartUpOnTheSavedPortAsksInTheOrderOfTheStartUpSequence) {
     ASSERT_FALSE(listener.titles.empty());
     EXPECT_EQ(listener.titles.back(), title);
 
-    const MatrixSizes& sizes = e.assignments.sizes;
+    const MatrixSizes& sizes = e.assignments().sizes;
     EXPECT_EQ(sizes.videoOut, 16);
     EXPECT_EQ(sizes.audioOut, 16);
     EXPECT_EQ(sizes.rgbOut, 8);
     EXPECT_EQ(sizes.ycOut, 8);
-    EXPECT_FALSE(e.sheet.connexionsChanged);
-    EXPECT_EQ(e.sheet.currentDestination, 1);
-    EXPECT_EQ(e.vca.volsrc(), "Monitor 1");
+    EXPECT_FALSE(e.routing().connexionsChanged());
+    EXPECT_EQ(e.sheet().currentDestination(), 1);
+    EXPECT_EQ(e.vca().volsrc(), "Monitor 1");
 }
 
 TEST_F(EngineTest, StartUpTakesTheSizesTheMatrixAnswersAndLeavesOutputsBeyondUnknown) {
@@ -264,7 +264,7 @@ TEST_F(EngineTest, StartUpTakesTheSizesTheMatrixAnswersAndLeavesOutputsBeyondUnk
     writeProgramFiles(5, 1);
     Engine& e = startEngine();
 
-    const MatrixSizes& sizes = e.assignments.sizes;
+    const MatrixSizes& sizes = e.assignments().sizes;
     EXPECT_EQ(sizes.videoOut, 2);
     EXPECT_EQ(sizes.audioOut, 3);
     EXPECT_EQ(sizes.rgbOut, 1);
@@ -306,13 +306,13 @@ TEST_F(EngineTest, SearchFindsAFourByteMatrixOnPort3AndShutdownStoresInThatForm)
     Engine& e = startEngine();
 
     EXPECT_EQ(listener.search, (Lines{"start", "1", "2", "3", "end"}));
-    EXPECT_EQ(e.link.portNumber(), 3);
-    EXPECT_EQ(e.link.protocolLength(), 4);
+    EXPECT_EQ(e.link().portNumber(), 3);
+    EXPECT_EQ(e.link().protocolLength(), 4);
     EXPECT_EQ(e.matrixLabel(), "matrix N°1234") << "the 4-byte identity: 12 and 34 as two 2-digit numbers";
     EXPECT_TRUE(prompt.questions.empty()) << "port 3 opened: no 'no port available'";
-    EXPECT_TRUE(e.link.matrixOnLine());
-    EXPECT_EQ(e.assignments.sizes.videoOut, 16);
-    EXPECT_EQ(e.assignments.sizes.ycOut, 8);
+    EXPECT_TRUE(e.link().matrixOnLine());
+    EXPECT_EQ(e.assignments().sizes.videoOut, 16);
+    EXPECT_EQ(e.assignments().sizes.ycOut, 8);
 
     Lines expected{frame4(61, 1, 0, 0), frame4(33, 1, 1, 0), frame4(61, 1, 1, 0)};
     appendStatusReading4(expected, 5, 1, 16);
@@ -351,8 +351,8 @@ TEST_F(EngineTest, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     Engine& e = startEngine();
 
     EXPECT_EQ(listener.search, (Lines{"start", "1", "2", "3", "4", "5", "6", "7", "8", "end"}));
-    EXPECT_EQ(e.link.portNumber(), 0);
-    EXPECT_EQ(e.link.protocolLength(), 4) << "whatever the settings said";
+    EXPECT_EQ(e.link().portNumber(), 0);
+    EXPECT_EQ(e.link().protocolLength(), 4) << "whatever the settings said";
     EXPECT_EQ(questionTexts(), (Lines{"no port available", "no matrix found"}));
     EXPECT_EQ(e.matrixLabel(), "no matrix found");
     EXPECT_EQ(e.title(),
@@ -374,9 +374,9 @@ TEST_F(EngineTest, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     EXPECT_EQ(route(Layer::Rgb, kRecorder), P(kGraphics, kGraphics));
     EXPECT_EQ(route(Layer::Rgb, kProjector), P(kServer, kServer));
     EXPECT_EQ(route(Layer::Yc, kProjector), P(kCamera1, kCamera1));
-    EXPECT_EQ(e.routing.vcaLevel[kMonitor1], 31);
-    EXPECT_EQ(e.routing.vcaLevel[kMonitor2], 20);
-    EXPECT_FALSE(e.sheet.connexionsChanged);
+    EXPECT_EQ(e.routing().vcaLevel[kMonitor1], 31);
+    EXPECT_EQ(e.routing().vcaLevel[kMonitor2], 20);
+    EXPECT_FALSE(e.routing().connexionsChanged());
 
     // Shutdown without a port: line 25 keeps the port read at start, line 1 the length now in force.
     e.frm1_Close(WorkspaceLayout{});
@@ -393,8 +393,8 @@ TEST_F(EngineTest, NoPortAvailableOnlyWhenTheLastPortTriedCouldNotBeOpened) {
     writeProgramFiles(4, 1);
     Engine& e = startEngine();
 
-    EXPECT_EQ(e.link.portNumber(), 0);
-    EXPECT_EQ(e.link.protocolLength(), 4);
+    EXPECT_EQ(e.link().portNumber(), 0);
+    EXPECT_EQ(e.link().protocolLength(), 4);
     // Port 8 opened, though nothing answered there. Without a connexion file a new one is made, with eight
     // destinations.
     EXPECT_EQ(questionTexts(), (Lines{"no matrix found", "The connexion file: " + dir.path("routelane4.cnx") +
@@ -440,9 +440,9 @@ protected:
 
     // Switches the Server to Monitor 1 on video, as the switcher window would.
     void changeConnexions() {
-        engine->routing.wanted(Layer::Video, kMonitor1) = kServer;
-        engine->routingCommands.DownloadRouting();
-        ASSERT_TRUE(engine->sheet.connexionsChanged);
+        engine->routing().wanted(Layer::Video, kMonitor1) = kServer;
+        engine->routingCommands().DownloadRouting();
+        ASSERT_TRUE(engine->routing().connexionsChanged());
     }
 
     Lines settings() const { return readCrLf(dir.path("routelane4.set")); }
@@ -450,8 +450,8 @@ protected:
 
 TEST_F(StartedEngineTest, ChangedConnexionsAnsweredNoSaveNothingButStoreAndWriteSettings) {
     changeConnexions();
-    engine->sheet.SelectAllRows(false);
-    ASSERT_TRUE(engine->assignments.assignmentsChanged);
+    engine->sheet().SelectAllRows(false);
+    ASSERT_TRUE(engine->assignments().assignmentsChanged());
     prompt.answer(kAnswerNo);
 
     WorkspaceLayout layout;
@@ -554,8 +554,8 @@ TEST_F(StartedEngineTest, WithNobodyToAskChangedConnexionsAreKeptAsideAndOffered
         started.startUp();
         ASSERT_EQ(next.questions.size(), 1u);
         EXPECT_EQ(next.questions[0].text, question);
-        EXPECT_EQ(started.routing.wanted(Layer::Video, kMonitor1), c.video);
-        EXPECT_EQ(started.sheet.connexionsChanged, c.changed);
+        EXPECT_EQ(started.routing().wanted(Layer::Video, kMonitor1), c.video);
+        EXPECT_EQ(started.routing().connexionsChanged(), c.changed);
         EXPECT_EQ(std::filesystem::exists(kept), c.keptAfter);
     }
 }
@@ -587,7 +587,7 @@ TEST_F(StartedEngineTest, MainLoopAppliesASwitchMadeAtTheMatrixPanel) {
     listener.changedRows.clear();
     sim->writeLine("panel V 2 5");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (engine->routing.held(Layer::Video, kMonitor2) != kServer &&
+    while (engine->routing().held(Layer::Video, kMonitor2) != kServer &&
            std::chrono::steady_clock::now() < deadline) {
         engine->mainLoopPass();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

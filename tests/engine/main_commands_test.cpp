@@ -11,7 +11,7 @@ namespace {
 TEST(MainCommands, WhileTheEditorIsOpenEveryCommandIsRefusedWithMessage21) {
     WindowRig rig;
     rig.connect(5);
-    rig.engine.assignmentEditorOpen = true;
+    rig.engine.assignmentEditorOpened();
     std::vector<int> ids{105, 999};
     for (const MenuItem& submenu : mainMenu(kLanguageEnglish)) {
         ids.push_back(submenu.id);
@@ -30,40 +30,40 @@ TEST(MainCommands, WhileTheEditorIsOpenEveryCommandIsRefusedWithMessage21) {
     EXPECT_TRUE(rig.written.empty());
     EXPECT_TRUE(rig.listener.windows.empty());
     EXPECT_EQ(rig.listener.quits, 0);
-    EXPECT_TRUE(rig.engine.sheet.showAll);
-    EXPECT_FALSE(rig.engine.link.historyOpen());
+    EXPECT_TRUE(rig.engine.sheet().showAll());
+    EXPECT_FALSE(rig.engine.link().historyOpen());
 
-    rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.engine.messages().setLanguage(kLanguageFrench);
     rig.commands.frm1_MenuEvent(206);
     EXPECT_EQ(rig.prompt.questions.back().text, "Veuillez fermer la fenêtre déassignations.");
-    EXPECT_FALSE(rig.commands.switcher.isOpen());
+    EXPECT_FALSE(rig.engine.switcher().isOpen());
 }
 
 TEST(MainCommands, ToolWindowsLoadOnceAtTheirSavedPlaceComeToTheFrontAndCarryTheirChecks) {
     WindowRig rig;
     rig.simulate(5);
-    rig.engine.settings.switcherWindow = {120, 340};
-    rig.engine.settings.historyWindow = {500, 60};
+    rig.engine.settings().switcherWindow = {120, 340};
+    rig.engine.settings().historyWindow = {500, 60};
     EXPECT_FALSE(rig.commands.menuChecked(205));
     EXPECT_FALSE(rig.commands.menuChecked(206));
 
     rig.commands.lvcom_DblClick();
-    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{120, 340}));
-    rig.commands.switcher.frmcommutation_Move({130, 350});
+    EXPECT_EQ(rig.engine.switcher().place(), (WindowPlace{120, 340}));
+    rig.engine.switcher().frmcommutation_Move({130, 350});
     rig.commands.frm1_MenuEvent(206);
     rig.commands.frm1_MenuEvent(205);
     rig.commands.frm1_MenuEvent(205);
     // Asked again, each window is brought to the front where it stands, not loaded anew.
     EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 206, 205, 205}));
-    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{130, 350}));
+    EXPECT_EQ(rig.engine.switcher().place(), (WindowPlace{130, 350}));
     EXPECT_TRUE(rig.commands.menuChecked(205));
     EXPECT_TRUE(rig.commands.menuChecked(206));
-    EXPECT_TRUE(rig.engine.link.historyOpen());
+    EXPECT_TRUE(rig.engine.link().historyOpen());
 
     rig.geometry = {{10, 20}, 8000, 12000};
-    rig.commands.history.frmhisto_Close();
+    rig.engine.history().frmhisto_Close();
     EXPECT_FALSE(rig.commands.menuChecked(205));
-    EXPECT_FALSE(rig.engine.link.historyOpen());
+    EXPECT_FALSE(rig.engine.link().historyOpen());
     const WorkspaceLayout layout = rig.commands.workspaceLayout();
     EXPECT_EQ(layout.mainWindow, (WindowPlace{10, 20}));
     EXPECT_EQ(layout.mainWidth, 12000);
@@ -73,27 +73,28 @@ TEST(MainCommands, ToolWindowsLoadOnceAtTheirSavedPlaceComeToTheFrontAndCarryThe
     for (int id : {107, 307, 308, 502, 401, 501, 999})
         rig.commands.frm1_MenuEvent(id);
     EXPECT_EQ(rig.listener.windows, (std::vector<int>{206, 206, 205, 205, 107, 307, 308, 502, 401}));
-    EXPECT_TRUE(rig.engine.config.visible);
-    EXPECT_TRUE(rig.engine.assignmentEditorOpen);
+    EXPECT_TRUE(rig.engine.config().visible());
+    EXPECT_TRUE(rig.engine.assignmentEditorOpen());
     EXPECT_EQ(rig.commands.matrixInfo().lblinfoport, "No port open");
 
     // The switcher was moved: closing asks once whether to keep the workspace, then closes the tool windows.
-    rig.engine.assignmentEditorOpen = false;
+    rig.engine.editor().frmagn_Load();
+    rig.engine.editor().frmagn_Close();
     rig.prompt.answer(kAnswerNo);
     rig.commands.frm1_Close();
     EXPECT_EQ(rig.prompt.questions.back().text, "Save the workspace as shown on this screen?");
     EXPECT_EQ(rig.prompt.unusedAnswers(), 0U);
-    EXPECT_FALSE(rig.commands.switcher.isOpen());
+    EXPECT_FALSE(rig.engine.switcher().isOpen());
 }
 
 TEST(MainCommands, SavedWindowsReopenAtStart) {
     WindowRig rig;
     rig.simulate(5);
-    rig.engine.settings.historyOpen = true;
+    rig.engine.settings().historyOpen = true;
     rig.commands.openSavedWindows();
     EXPECT_EQ(rig.listener.windows, (std::vector<int>{205}));
-    EXPECT_TRUE(rig.commands.history.isOpen());
-    EXPECT_FALSE(rig.commands.switcher.isOpen());
+    EXPECT_TRUE(rig.engine.history().isOpen());
+    EXPECT_FALSE(rig.engine.switcher().isOpen());
 }
 
 TEST(MainCommands, CommandsSendTheirFramesInTheirForm) {
@@ -112,7 +113,7 @@ TEST(MainCommands, CommandsSendTheirFramesInTheirForm) {
     ASSERT_FALSE(reading.empty());
     EXPECT_EQ(reading.front()[1], 'v');
 
-    rig.engine.link.setProtocolLength(4);
+    rig.engine.link().setProtocolLength(4);
     rig.commands.frm1_MenuEvent(207);
     rig.commands.frm1_MenuEvent(305);
     EXPECT_EQ(
@@ -123,17 +124,17 @@ TEST(MainCommands, CommandsSendTheirFramesInTheirForm) {
 TEST(MainCommands, SheetModesQuitKeysAndWorkspace) {
     WindowRig rig;
     rig.simulate(5);
-    rig.engine.assignments.activeTable.destinations[2].Shw = 0;
+    rig.engine.assignments().activeTable.destinations[2].Shw = 0;
     rig.commands.frm1_MenuEvent(202);
     EXPECT_TRUE(rig.commands.menuChecked(202));
     EXPECT_FALSE(rig.commands.menuChecked(201));
-    EXPECT_EQ(rig.engine.sheet.rows().size(), 2U);
+    EXPECT_EQ(rig.engine.sheet().rows().size(), 2U);
     rig.commands.frm1_MenuEvent(204);
-    EXPECT_EQ(rig.engine.assignments.activeTable.destinations[3].Shw, 0);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[3].Shw, 0);
     rig.commands.frm1_MenuEvent(201);
     rig.commands.frm1_MenuEvent(203);
     EXPECT_TRUE(rig.commands.menuChecked(201));
-    EXPECT_EQ(rig.engine.assignments.activeTable.destinations[2].Shw, -1);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, -1);
 
     rig.commands.tb1_ButtonClick(5);
     EXPECT_EQ(rig.listener.quits, 1);
@@ -145,11 +146,11 @@ TEST(MainCommands, SheetModesQuitKeysAndWorkspace) {
     rig.prompt.answer(kAnswerYes);
     rig.commands.frm1_MenuEvent(108);
     EXPECT_EQ(rig.prompt.questions.back().title, "Routelane Workspace");
-    EXPECT_EQ(rig.engine.settings.mainWindow, (WindowPlace{300, 400}));
-    EXPECT_EQ(rig.engine.settings.mainHeight, 9000);
+    EXPECT_EQ(rig.engine.settings().mainWindow, (WindowPlace{300, 400}));
+    EXPECT_EQ(rig.engine.settings().mainHeight, 9000);
     EXPECT_TRUE(std::filesystem::exists(settingsFilePath(rig.folder.folder())));
 
-    rig.engine.settings.connexionPath = "/data/show.cnx";
+    rig.engine.settings().connexionPath = "/data/show.cnx";
     EXPECT_EQ(rig.commands.frm1_MenuOver(102), "Saves the connexions in the file called: /data/show.cnx");
 }
 
@@ -186,9 +187,9 @@ TEST(MainCommands, ConnexionFileCommandsChangeStateOnlyWhenTheFileWasReadOrWritt
         const ScratchFolder& folder = rig.folder;
         ScratchFolder::write(folder.path("show.cnx"), "  1|  2|  0|  0|  0| 31\r\n");
         std::filesystem::create_symlink("/proc/self/mem", folder.path("locked.cnx"));
-        rig.engine.settings.connexionPath = folder.path(c.current);
-        rig.engine.routing.wanted(Layer::Video, 1) = 4;
-        rig.engine.sheet.connexionsChanged = true;
+        rig.engine.settings().connexionPath = folder.path(c.current);
+        rig.engine.routing().wanted(Layer::Video, 1) = 4;
+        rig.engine.routing().setConnexionsChanged(true);
         if (!c.asked.empty())
             rig.prompt.answerPath(c.answer.empty() ? "" : folder.path(c.answer));
 
@@ -197,13 +198,13 @@ TEST(MainCommands, ConnexionFileCommandsChangeStateOnlyWhenTheFileWasReadOrWritt
         for (const AskedQuestion& question : rig.prompt.questions)
             asked.push_back(question.kind);
         EXPECT_EQ(asked, c.asked);
-        EXPECT_EQ(rig.engine.settings.connexionPath, folder.path(c.after));
+        EXPECT_EQ(rig.engine.settings().connexionPath, folder.path(c.after));
         EXPECT_EQ(rig.engine.title().ends_with("Connexion sheet /" + c.after), c.titled)
             << rig.engine.title();
         EXPECT_EQ(fileExists(folder.path(c.after)) && c.after != "show.cnx", c.written);
         const bool changedNothing = c.after == kCurrent;
-        EXPECT_EQ(rig.engine.sheet.connexionsChanged, changedNothing);
-        EXPECT_EQ(rig.engine.routing.wanted(Layer::Video, 1), c.titled ? 2 : 4);
+        EXPECT_EQ(rig.engine.routing().connexionsChanged(), changedNothing);
+        EXPECT_EQ(rig.engine.routing().wanted(Layer::Video, 1), c.titled ? 2 : 4);
     }
 }
 
@@ -220,10 +221,10 @@ TEST(MainCommands, ShutdownLeavesAFileThatIsNoAssignmentAsItWas) {
     rig.engine.loadAssignment();
     ASSERT_EQ(rig.prompt.questions.size(), 1u);
     EXPECT_TRUE(rig.prompt.questions[0].text.starts_with("The file " + path + " is not an assignment file."));
-    EXPECT_EQ(rig.engine.assignments.activeTable.destinations[4].name, "Dest 4");
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[4].name, "Dest 4");
 
     rig.commands.frm1_MenuEvent(204);
-    ASSERT_TRUE(rig.engine.assignments.assignmentsChanged);
+    ASSERT_TRUE(rig.engine.assignments().assignmentsChanged());
     rig.commands.frm1_Close();
     EXPECT_EQ(ScratchFolder::bytes(path), random);
 }

@@ -110,14 +110,14 @@ TEST(EditorWindow, OpeningHidesTheOtherWindowsAndClosingGivesTheSheetBack) {
     EXPECT_EQ(rig.prompt.questions.back().text, "Please, close the assignment window.");
 
     editor.close();
-    EXPECT_FALSE(rig.engine.editor.isOpen());
+    EXPECT_FALSE(rig.engine.editor().isOpen());
     EXPECT_FALSE(editor.isVisible());
     EXPECT_TRUE(rig.mainWindow.isVisible());
     EXPECT_TRUE(switcher->isVisible());
-    EXPECT_FALSE(rig.engine.assignmentEditorOpen) << "the main window's commands are taken again";
+    EXPECT_FALSE(rig.engine.assignmentEditorOpen()) << "the main window's commands are taken again";
 
     // Opened again, on the active table; what changed is offered for saving at the close.
-    rig.engine.assignments.activeTable.sources[1].name = "Tape";
+    rig.engine.assignments().activeTable.sources[1].name = "Tape";
     rig.openEditor();
     EXPECT_FALSE(rig.mainWindow.isVisible());
     EXPECT_EQ(cell(rig.list(), 0, 1), "Tape");
@@ -129,7 +129,7 @@ TEST(EditorWindow, OpeningHidesTheOtherWindowsAndClosingGivesTheSheetBack) {
     EXPECT_EQ(rig.prompt.questions.back().text, "The assignments have change. Do you want to save?");
     EXPECT_FALSE(editor.isVisible());
     EXPECT_TRUE(rig.mainWindow.isVisible());
-    EXPECT_FALSE(rig.engine.assignmentEditorOpen);
+    EXPECT_FALSE(rig.engine.assignmentEditorOpen());
 }
 
 TEST(EditorWindow, MenusAreBuiltInTheInterfaceLanguageWithTheirHelp) {
@@ -313,14 +313,14 @@ TEST(EditorWindow, KeysAndColumnClicksReachTheEditor) {
     EXPECT_TRUE(editor.changeDialogWindow()->isModal());
     QTest::keyClick(editor.changeDialogWindow(), Qt::Key_Escape);
     EXPECT_EQ(editor.changeDialogWindow(), nullptr);
-    EXPECT_EQ(rig.engine.editor.changeDialog(), nullptr) << "Escape is Cancel";
+    EXPECT_EQ(rig.engine.editor().changeDialog(), nullptr) << "Escape is Cancel";
 
     // A double click as the window system makes it: press, release, press, double click, release.
     const QPoint place = list.visualItemRect(list.item(2, 1)).center();
     QTest::mouseDClick(editor.windowHandle(), Qt::LeftButton, Qt::NoModifier,
                        list.viewport()->mapTo(&editor, place));
     ASSERT_NE(editor.changeDialogWindow(), nullptr);
-    EXPECT_EQ(rig.engine.editor.changeDialog()->row(), 3);
+    EXPECT_EQ(rig.engine.editor().changeDialog()->row(), 3);
 }
 
 TEST(EditorWindow, ToolbarSavesAndQuits) {

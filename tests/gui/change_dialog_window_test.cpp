@@ -60,10 +60,10 @@ void replaceText(QComboBox& box, const QString& typed) {
 TEST(ChangeDialogWindow, DrawsTheSourceItsListsAndTheTouchMapFromTheModel) {
     EditorWindowRig rig;
     rig.objects(3, 2);
-    rig.engine.assignments.activeTable.specials[1].Ksp = 40;
+    rig.engine.assignments().activeTable.specials[1].Ksp = 40;
     rig.openEditor();
     ChangeDialog& dialog = openChange(rig, kSourcesView, 2);
-    const ChangeDialogModel& model = *rig.engine.editor.changeDialog();
+    const ChangeDialogModel& model = *rig.engine.editor().changeDialog();
 
     EXPECT_TRUE(dialog.isModal());
     EXPECT_EQ(dialog.objectName(), "frmchangeagn");
@@ -112,15 +112,15 @@ TEST(ChangeDialogWindow, DrawsTheSourceItsListsAndTheTouchMapFromTheModel) {
     replaceText(control<QComboBox>(dialog, "cbnomagn"), "Studio cam");
     QTest::mouseClick(&control<QPushButton>(dialog, "validchangeagn"), Qt::LeftButton);
     EXPECT_EQ(rig.editorWindow()->changeDialogWindow(), nullptr);
-    EXPECT_EQ(rig.engine.editor.changeDialog(), nullptr);
-    const AssignmentTable& edit = rig.engine.assignments.editTable;
+    EXPECT_EQ(rig.engine.editor().changeDialog(), nullptr);
+    const AssignmentTable& edit = rig.engine.assignments().editTable;
     EXPECT_EQ(edit.sources[2].name, "Studio cam");
     EXPECT_EQ(edit.sources[2].Vin, 1);
     EXPECT_EQ(edit.sources[1].Vin, NotAssigned);
     EXPECT_EQ(edit.sources[2].Kin, 21);
     EXPECT_EQ(edit.destinations[1].Kou, NotAssigned);
     EXPECT_EQ(rig.list().item(1, 1)->text().toStdString(), "Studio cam");
-    EXPECT_TRUE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
 }
 
 TEST(ChangeDialogWindow, CancelForgetsEverythingAndReturnIsOk) {
@@ -132,23 +132,23 @@ TEST(ChangeDialogWindow, CancelForgetsEverythingAndReturnIsOk) {
     QTest::mouseClick(&key(dialog, 2), Qt::LeftButton);
     replaceText(control<QComboBox>(dialog, "cbnomagn"), "Lost");
     QTest::mouseClick(&control<QPushButton>(dialog, "cancelchangeagn"), Qt::LeftButton);
-    EXPECT_EQ(rig.engine.editor.changeDialog(), nullptr);
-    const AssignmentTable& edit = rig.engine.assignments.editTable;
+    EXPECT_EQ(rig.engine.editor().changeDialog(), nullptr);
+    const AssignmentTable& edit = rig.engine.assignments().editTable;
     EXPECT_EQ(edit.sources[1].name, "Camera 1");
     EXPECT_EQ(edit.sources[2].Kin, 2) << "the touch taken in the dialog stays with its holder";
-    EXPECT_FALSE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_FALSE(rig.engine.assignments().assignmentsChanged());
 
     ChangeDialog& again = openChange(rig, kSourcesView, 1);
     replaceText(control<QComboBox>(again, "cbaudioagn"), "  7");
     QTest::keyClick(control<QComboBox>(again, "cbaudioagn").lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(rig.engine.editor.changeDialog(), nullptr) << "Enter in a box is OK";
+    EXPECT_EQ(rig.engine.editor().changeDialog(), nullptr) << "Enter in a box is OK";
     EXPECT_EQ(edit.sources[1].Ain, 7);
     EXPECT_EQ(rig.list().item(0, 3)->text().toStdString(), "7");
 
     ChangeDialog& third = openChange(rig, kSourcesView, 2);
     replaceText(control<QComboBox>(third, "cbnomagn"), "Crane");
     QTest::keyClick(&key(third, 5), Qt::Key_Return);
-    EXPECT_EQ(rig.engine.editor.changeDialog(), nullptr) << "Return outside the boxes is OK too";
+    EXPECT_EQ(rig.engine.editor().changeDialog(), nullptr) << "Return outside the boxes is OK too";
     EXPECT_EQ(edit.sources[2].name, "Crane");
     EXPECT_EQ(edit.sources[2].Kin, 2) << "the touch key under the focus was not pressed";
 }
@@ -176,7 +176,7 @@ TEST(ChangeDialogWindow, ADestinationShowsItsAdmittanceAndOkStoresTheMasks) {
         EXPECT_EQ(admitted.item(row, 0)->checkState(), Qt::Unchecked) << row;
     admitted.item(0, 0)->setCheckState(Qt::Checked);
     QTest::mouseClick(&control<QPushButton>(dialog, "validchangeagn"), Qt::LeftButton);
-    EXPECT_EQ(rig.engine.assignments.editTable.destinations[1].ad,
+    EXPECT_EQ(rig.engine.assignments().editTable.destinations[1].ad,
               (std::array<int, 6>{64, 15, 127, 127, 127, 127}));
 }
 
@@ -193,7 +193,7 @@ TEST(ChangeDialogWindow, ASpecialFunctionHasATouchOnly) {
 
     QTest::mouseClick(&key(dialog, 50), Qt::LeftButton);
     QTest::mouseClick(&control<QPushButton>(dialog, "validchangeagn"), Qt::LeftButton);
-    EXPECT_EQ(rig.engine.assignments.editTable.specials[2].Ksp, 50);
+    EXPECT_EQ(rig.engine.assignments().editTable.specials[2].Ksp, 50);
     EXPECT_EQ(rig.list().item(1, 6)->text().toStdString(), "50");
 }
 

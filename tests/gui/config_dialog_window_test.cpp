@@ -88,7 +88,7 @@ TEST(ConfigDialog, ShowsThePortsProtocolLanguageAndTheMatrixVcaSetup) {
     EXPECT_FALSE(dialog->isVisible());
 
     // The same dialog again, drawn anew: a matrix that starts its VCAs at maximum, French chosen before.
-    rig.engine.settings.language = kLanguageFrench;
+    rig.engine.settings().language = kLanguageFrench;
     rig.vcaSetup = 5;
     rig.commands.frm1_MenuEvent(kSetUp);
     EXPECT_EQ(rig.tools.window(kSetUp), dialog);
@@ -100,7 +100,7 @@ TEST(ConfigDialog, ShowsThePortsProtocolLanguageAndTheMatrixVcaSetup) {
 TEST(ConfigDialog, ProtocolAndMemoryModeWithFourByteFrames) {
     ToolRig rig;
     rig.connect(4);
-    rig.engine.settings.vcaSetup = 32 + 8;
+    rig.engine.settings().vcaSetup = 32 + 8;
     rig.echo = false; // the 4-byte matrix is silent: the setup the program holds stays
     rig.commands.frm1_MenuEvent(kSetUp);
     EXPECT_EQ(shown(rig),
@@ -124,15 +124,15 @@ TEST(ConfigDialog, OkTakesTheOperatorsChoices) {
     EXPECT_EQ(shown(rig),
               (Shown{0, "port  1 is selected", "opt5oct optfrancais optvcamem", 7, "VCA slope =  1.4 Sec"}));
     // Nothing is taken before OK.
-    EXPECT_EQ(rig.engine.settings.language, kLanguageEnglish);
+    EXPECT_EQ(rig.engine.settings().language, kLanguageEnglish);
     EXPECT_TRUE(rig.takeWritten().empty());
 
     click(rig, "confok");
     EXPECT_FALSE(rig.tools.window(kSetUp)->isVisible());
-    EXPECT_EQ(rig.engine.settings.vcaSetup, 32 + 7);
-    EXPECT_EQ(rig.engine.settings.language, kLanguageFrench);
-    EXPECT_EQ(rig.engine.messages.language(), kLanguageFrench);
-    EXPECT_EQ(rig.engine.link.protocolLength(), 5);
+    EXPECT_EQ(rig.engine.settings().vcaSetup, 32 + 7);
+    EXPECT_EQ(rig.engine.settings().language, kLanguageFrench);
+    EXPECT_EQ(rig.engine.messages().language(), kLanguageFrench);
+    EXPECT_EQ(rig.engine.link().protocolLength(), 5);
     const std::vector<Frame> sent = rig.takeWritten();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front(), (Frame{0x02, 'P', 0x00, 32 + 7, 0x03}));
@@ -144,7 +144,7 @@ TEST(ConfigDialog, OkTakesTheOperatorsChoices) {
     EXPECT_EQ(rig.control<QGroupBox>(kSetUp, "frcom")->title(), "Le port  1 est sélectionné");
     click(rig, "opt4oct");
     click(rig, "confok");
-    EXPECT_EQ(rig.engine.link.protocolLength(), 4);
+    EXPECT_EQ(rig.engine.link().protocolLength(), 4);
 }
 
 TEST(ConfigDialog, APortPickedOpensAtOnceAndCancelKeepsTheRest) {
@@ -158,17 +158,17 @@ TEST(ConfigDialog, APortPickedOpensAtOnceAndCancelKeepsTheRest) {
     click(rig, "optvcamin");
 
     clickPort(rig, 2);
-    EXPECT_EQ(rig.engine.link.portNumber(), 3);
+    EXPECT_EQ(rig.engine.link().portNumber(), 3);
     EXPECT_EQ(rig.opener.requests, (std::vector<int>{1, 3}));
     EXPECT_EQ(rig.control<QGroupBox>(kSetUp, "frcom")->title(), "port  3 is selected");
 
-    const int vcaSetup = rig.engine.settings.vcaSetup;
+    const int vcaSetup = rig.engine.settings().vcaSetup;
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(rig.engine.link.portNumber(), 3);
-    EXPECT_EQ(rig.engine.link.protocolLength(), 5);
-    EXPECT_EQ(rig.engine.settings.language, kLanguageEnglish);
-    EXPECT_EQ(rig.engine.settings.vcaSetup, vcaSetup);
+    EXPECT_EQ(rig.engine.link().portNumber(), 3);
+    EXPECT_EQ(rig.engine.link().protocolLength(), 5);
+    EXPECT_EQ(rig.engine.settings().language, kLanguageEnglish);
+    EXPECT_EQ(rig.engine.settings().vcaSetup, vcaSetup);
 
     rig.commands.frm1_MenuEvent(kSetUp);
     EXPECT_EQ(rig.control<QListWidget>(kSetUp, "lbcom")->currentRow(), 2);
@@ -176,7 +176,7 @@ TEST(ConfigDialog, APortPickedOpensAtOnceAndCancelKeepsTheRest) {
     // The close box cancels too.
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(rig.engine.config.visible);
+    EXPECT_FALSE(rig.engine.config().visible());
 }
 
 } // namespace

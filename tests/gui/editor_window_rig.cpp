@@ -19,17 +19,17 @@ std::unique_ptr<QWidget> standIn(const char* name) {
 } // namespace
 
 EditorWindowRig::EditorWindowRig(int language) {
-    engine.messages.setLanguage(language);
-    engine.assignments.activeFileName = folder.path("routelane4.agn");
-    engine.assignments.setFixedSpecialNames();
+    engine.messages().setLanguage(language);
+    engine.assignments().activeFileName = folder.path("routelane4.agn");
+    engine.assignments().setFixedSpecialNames();
     hub.join(&mainWindow);
     hub.join(&tools);
     tools.add(kSwitcherControl, [] { return standIn("frmcommutation"); });
     tools.add(kHistory, [] { return standIn("frmhisto"); });
     addEditorWindow(tools, engine, mainWindow);
 
-    engine.link.setProtocolLength(5);
-    engine.link.setPortNumber(1);
+    engine.link().setProtocolLength(5);
+    engine.link().setPortNumber(1);
     MemoryChannel& channel = opener.channel(1);
     channel.onWrite = [this, &channel](std::uint8_t byte) {
         pending_.push_back(byte);
@@ -40,13 +40,13 @@ EditorWindowRig::EditorWindowRig(int language) {
             channel.deliver(*answer);
         pending_.clear();
     };
-    engine.link.OpenPort();
+    engine.link().OpenPort();
     mainWindow.show();
 }
 
 // Tests leave as the operator would: an editor still open is closed without saving what it changed.
 EditorWindowRig::~EditorWindowRig() {
-    if (engine.editor.isOpen() && engine.assignments.assignmentsChanged)
+    if (engine.editor().isOpen() && engine.assignments().assignmentsChanged())
         prompt.answer(kAnswerNo);
     tools.closeAll();
     hub.leave(&tools);
@@ -54,7 +54,7 @@ EditorWindowRig::~EditorWindowRig() {
 }
 
 void EditorWindowRig::objects(int sources, int destinations) {
-    AssignmentTable& active = engine.assignments.activeTable;
+    AssignmentTable& active = engine.assignments().activeTable;
     active.sourceCount = sources;
     active.destinationCount = destinations;
     for (int s = 1; s <= sources; ++s)
@@ -63,7 +63,7 @@ void EditorWindowRig::objects(int sources, int destinations) {
     for (int d = 1; d <= destinations; ++d)
         active.destinations[static_cast<std::size_t>(d)] = {
             .name = "Monitor " + std::to_string(d), .Kou = 20 + d, .Vou = d, .Aou = d, .Shw = -1};
-    engine.assignments.layerUsed = {true, true, false, false};
+    engine.assignments().layerUsed = {true, true, false, false};
 }
 
 AssignmentEditorWindow& EditorWindowRig::openEditor() {

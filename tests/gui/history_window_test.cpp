@@ -85,7 +85,7 @@ TEST(HistoryWindow, ColumnsAndCaptionSayWhetherAMatrixAnswers) {
     window->close();
     EXPECT_FALSE(rig.commands.menuChecked(kHistory));
     rig.connect(5);
-    rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.engine.messages().setLanguage(kLanguageFrench);
     rig.commands.frm1_MenuEvent(kHistory);
     EXPECT_EQ(rig.tools.window(kHistory), window);
     EXPECT_EQ(window->windowTitle(), "Historique");
@@ -104,11 +104,11 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
     auto* list = rig.control<QTreeWidget>(kHistory, "lvhisto");
     ASSERT_NE(list, nullptr);
 
-    rig.engine.routing.wanted(Layer::Video, 1) = 2;
-    rig.engine.routingCommands.DownloadRouting();
+    rig.engine.routing().wanted(Layer::Video, 1) = 2;
+    rig.engine.routingCommands().DownloadRouting();
     rig.clock.advance(150'000);
-    rig.engine.routing.wanted(Layer::Audio, 1) = 2;
-    rig.engine.routingCommands.DownloadRouting();
+    rig.engine.routing().wanted(Layer::Audio, 1) = 2;
+    rig.engine.routingCommands().DownloadRouting();
     rig.clock.advance(250'000);
     rig.opener.channel(1).deliver(switchFrame('V', 1, 1));
     rig.engine.mainLoopPass();
@@ -158,38 +158,38 @@ TEST(HistoryWindow, NeverShowsMoreThan99RowsAndClearsOnRequest) {
     ASSERT_EQ(list->topLevelItemCount(), 2);
     QTest::mouseClick(rig.control<QPushButton>(kHistory, "cmdclrhisto"), Qt::LeftButton);
     EXPECT_EQ(list->topLevelItemCount(), 0);
-    EXPECT_TRUE(rig.commands.history.rows().empty());
+    EXPECT_TRUE(rig.engine.history().rows().empty());
 }
 
 TEST(HistoryWindow, ClosingDiscardsTheRowsAndStopsTheRecording) {
     ToolRig rig;
     rig.simulate(5);
-    rig.engine.settings.historyWindow = {2880, 1440};
+    rig.engine.settings().historyWindow = {2880, 1440};
     rig.commands.frm1_MenuEvent(kHistory);
     QWidget* window = rig.tools.window(kHistory);
     ASSERT_NE(window, nullptr);
     const QPoint place(twipsToPixels(2880, window->logicalDpiX()),
                        twipsToPixels(1440, window->logicalDpiY()));
     EXPECT_EQ(window->pos(), place);
-    EXPECT_EQ(rig.commands.history.place(), (WindowPlace{2880, 1440}));
+    EXPECT_EQ(rig.engine.history().place(), (WindowPlace{2880, 1440}));
     window->move(place - QPoint(60, 30));
     QApplication::processEvents();
-    EXPECT_EQ(rig.commands.history.place(),
+    EXPECT_EQ(rig.engine.history().place(),
               (WindowPlace{pixelsToTwips(place.x() - 60, window->logicalDpiX()),
                            pixelsToTwips(place.y() - 30, window->logicalDpiY())}));
 
-    rig.engine.routing.wanted(Layer::Video, 1) = 2;
-    rig.engine.routingCommands.DownloadRouting();
+    rig.engine.routing().wanted(Layer::Video, 1) = 2;
+    rig.engine.routingCommands().DownloadRouting();
     auto* list = rig.control<QTreeWidget>(kHistory, "lvhisto");
     EXPECT_EQ(list->topLevelItemCount(), 1);
 
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(rig.commands.history.isOpen());
-    EXPECT_FALSE(rig.engine.link.historyOpen());
+    EXPECT_FALSE(rig.engine.history().isOpen());
+    EXPECT_FALSE(rig.engine.link().historyOpen());
     EXPECT_EQ(list->topLevelItemCount(), 0);
-    rig.engine.routing.wanted(Layer::Video, 1) = 1;
-    rig.engine.routingCommands.DownloadRouting();
+    rig.engine.routing().wanted(Layer::Video, 1) = 1;
+    rig.engine.routingCommands().DownloadRouting();
     rig.commands.frm1_MenuEvent(kHistory);
     EXPECT_EQ(list->topLevelItemCount(), 0);
 }

@@ -120,9 +120,9 @@ TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
 
         // Qt's own texts speak the language too, and follow it when the configuration changes it.
         EXPECT_EQ(qtYes(), expected.qtYes);
-        ConfigDialogModel& config = rig.engine().config;
+        ConfigDialogModel& config = rig.engine().config();
         config.frmconfig_Load();
-        config.languageChoice = expected.language == kLanguageFrench ? kLanguageEnglish : kLanguageFrench;
+        config.setLanguageChoice(expected.language == kLanguageFrench ? kLanguageEnglish : kLanguageFrench);
         config.confok_Click();
         EXPECT_NE(qtYes(), expected.qtYes);
     }
@@ -158,8 +158,8 @@ TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {
     WindowRig rig(kLanguageEnglish, videoAudioAssignment());
     ASSERT_TRUE(rig.startUp());
     MainWindow& window = rig.window();
-    rig.engine().assignmentEditorOpen = true;
-    const long sentBefore = rig.engine().link.shotCount();
+    rig.engine().assignmentEditorOpened();
+    const long sentBefore = rig.engine().link().shotCount();
     const std::size_t askedBefore = rig.prompt.questions.size();
 
     window.menuAction(202)->trigger();                                                // a menu item
@@ -169,9 +169,9 @@ TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {
     ASSERT_EQ(rig.prompt.questions.size(), askedBefore + 3);
     for (std::size_t i = askedBefore; i < rig.prompt.questions.size(); ++i)
         EXPECT_EQ(rig.prompt.questions[i].text, "Please, close the assignment window.");
-    EXPECT_TRUE(rig.engine().sheet.showAll);
+    EXPECT_TRUE(rig.engine().sheet().showAll());
     EXPECT_TRUE(window.menuAction(201)->isChecked());
-    EXPECT_EQ(rig.engine().link.shotCount(), sentBefore);
+    EXPECT_EQ(rig.engine().link().shotCount(), sentBefore);
     EXPECT_TRUE(window.isVisible());
 }
 
@@ -202,9 +202,9 @@ TEST(MainWindow, OpensWhereTheSettingsSayAndKeepsItsPlaceAtQuit) {
     auto* lblonline = window.findChild<QLabel*>("lblonline");
     EXPECT_EQ(lblonline->text(), "OFF LINE");
     EXPECT_EQ(lblonline->palette().color(QPalette::Window), QColor(255, 0, 0));
-    const long sentBefore = rig.engine().link.shotCount();
+    const long sentBefore = rig.engine().link().shotCount();
     QTest::mouseClick(lblonline, Qt::LeftButton);
-    EXPECT_EQ(rig.engine().link.shotCount(), sentBefore);
+    EXPECT_EQ(rig.engine().link().shotCount(), sentBefore);
 
     window.move(150, 75);
     window.resize(900, 600);
@@ -253,9 +253,9 @@ TEST(MainWindow, ASignalKeepsChangedConnexionsAsideAndAsksNothing) {
     ASSERT_TRUE(rig.startUp());
     const std::string own = rig.folder() + "/routelane4.cnx";
     const auto ownBefore = readTextLines(own);
-    rig.engine().routing.wanted(Layer::Video, 1) = 2;
-    rig.engine().routingCommands.DownloadRouting();
-    ASSERT_TRUE(rig.engine().sheet.connexionsChanged);
+    rig.engine().routing().wanted(Layer::Video, 1) = 2;
+    rig.engine().routingCommands().DownloadRouting();
+    ASSERT_TRUE(rig.engine().routing().connexionsChanged());
     const std::size_t askedBefore = rig.prompt.questions.size();
 
     bool finished = false;

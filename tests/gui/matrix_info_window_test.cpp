@@ -20,10 +20,10 @@ TEST(MatrixInfoWindow, WithoutAMatrixTheWindowSaysSo) {
     ToolRig rig;
     rig.prompt.answer(kLanguageEnglish); // no settings file yet
     rig.engine.startUp();
-    ASSERT_EQ(rig.engine.link.portNumber(), 0);
-    rig.engine.assignments.sizes = {
+    ASSERT_EQ(rig.engine.link().portNumber(), 0);
+    rig.engine.assignments().sizes = {
         .videoIn = 16, .videoOut = 16, .audioIn = 8, .audioOut = 8, .ycIn = 4, .ycOut = 2};
-    rig.engine.assignments.layerUsed = {true, true, false, true};
+    rig.engine.assignments().layerUsed = {true, true, false, true};
 
     rig.commands.frm1_MenuEvent(kMatrixInfo);
     QWidget* window = rig.tools.window(kMatrixInfo);
@@ -35,17 +35,17 @@ TEST(MatrixInfoWindow, WithoutAMatrixTheWindowSaysSo) {
     EXPECT_EQ(label(rig, "lblinfoport"), "No port open");
     EXPECT_EQ(label(rig, "lblinfolink"), "The line from PC to Matrix is broken");
     EXPECT_EQ(label(rig, "lblinfoprotocol"),
-              "protocol is  " + std::to_string(rig.engine.link.protocolLength()) + " bytes long");
+              "protocol is  " + std::to_string(rig.engine.link().protocolLength()) + " bytes long");
     EXPECT_EQ(label(rig, "lblinfoplan"), "Used layers: Video  Audio  Y/C      Unused layers: RGB  ");
     EXPECT_EQ(label(rig, "lblinfosize"), "Size: (V: 16x 16) (A: 8x 8) (R: 0x 0) (Y: 4x 2)");
-    EXPECT_EQ(label(rig, "lblinfoagn"), "assignment file: " + rig.engine.assignments.activeFileName);
-    EXPECT_EQ(label(rig, "lblinfocnx"), "connexion file: " + rig.engine.settings.connexionPath);
+    EXPECT_EQ(label(rig, "lblinfoagn"), "assignment file: " + rig.engine.assignments().activeFileName);
+    EXPECT_EQ(label(rig, "lblinfocnx"), "connexion file: " + rig.engine.settings().connexionPath);
     EXPECT_EQ(label(rig, "lblinfoupdate"), "Last Update: 03/03/2006");
 }
 
 TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     ToolRig rig;
-    Link& link = rig.engine.link;
+    Link& link = rig.engine.link();
     // The matrix on port 1 echoes the identity request: its answer names identity 4711.
     rig.connect(5);
     link.SendCommand({'x', 0, 0, 0x47, 0x11});
@@ -65,8 +65,8 @@ TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     EXPECT_EQ(label(rig, "lblinfoprotocol"), "protocol is  5 bytes long");
 
     // Asked for again: the state of now, in the language of now, every label whole however long.
-    rig.engine.messages.setLanguage(kLanguageFrench);
-    rig.engine.settings.connexionPath = "/srv/regie/" + std::string(90, 'x') + "/soir.cnx";
+    rig.engine.messages().setLanguage(kLanguageFrench);
+    rig.engine.settings().connexionPath = "/srv/regie/" + std::string(90, 'x') + "/soir.cnx";
     rig.commands.frm1_MenuEvent(kMatrixInfo);
     QApplication::processEvents();
     for (const QLabel* shown : window->findChildren<QLabel*>())

@@ -79,15 +79,15 @@ TEST(SheetView, CurrentRowIsHighlightedAndAReportedRowIsRedUntilTheNextClick) {
     }
 
     clickRow(sheet, 2);
-    EXPECT_EQ(rig.engine().sheet.currentDestination, 3);
+    EXPECT_EQ(rig.engine().sheet().currentDestination(), 3);
     EXPECT_EQ(background(sheet, 2), kCurrentRow);
     for (int row : {0, 1, 3})
         EXPECT_EQ(background(sheet, row), kWhiteRow) << row;
     EXPECT_EQ(rig.window().findChild<QLabel*>("volsrc")->text(), "Monitor 3");
 
     // A switch on destination 2: without a matrix its frame comes back as the matrix's report.
-    rig.engine().routing.wantedSource[layerIndex(Layer::Video)][2] = 3;
-    rig.engine().routingCommands.DownloadRouting();
+    rig.engine().routing().wantedSource[layerIndex(Layer::Video)][2] = 3;
+    rig.engine().routingCommands().DownloadRouting();
     EXPECT_EQ(cellText(sheet, 1, 2), "Camera 3");
     EXPECT_EQ(foreground(sheet, 1), kReportedText);
     EXPECT_EQ(foreground(sheet, 0), kBlackText);
@@ -115,14 +115,14 @@ TEST(SheetView, HeightFollowsTheRowsUpToWhatTheWindowHolds) {
 
     // Four rows checked and shown: 17 pixels a row below the header.
     for (int d : {2, 4, 6, 8})
-        rig.engine().assignments.activeTable.destinations[static_cast<std::size_t>(d)].Shw = -1;
+        rig.engine().assignments().activeTable.destinations[static_cast<std::size_t>(d)].Shw = -1;
     window.menuAction(202)->trigger();
     EXPECT_EQ(sheet.rowCount(), 4);
     EXPECT_EQ(sheet.height(), 17 * 4 + 21);
 
     // All thirty: as many rows as the window's height holds below its other controls.
     window.resize(window.width(), 500);
-    ASSERT_TRUE(WindowRig::pumpUntil([&] { return !rig.engine().sheet.sheetResized; }, 2000));
+    ASSERT_TRUE(WindowRig::pumpUntil([&] { return !rig.engine().sheet().sheetResized(); }, 2000));
     window.menuAction(201)->trigger();
     EXPECT_EQ(sheet.rowCount(), 30);
     const int heightTwips = pixelsToTwips(window.height(), window.logicalDpiY());
@@ -138,7 +138,7 @@ TEST(SheetView, CheckBoxesReachTheSelFlagsThroughTheMainLoop) {
     ASSERT_TRUE(rig.startUp());
     QTableWidget& sheet = rig.sheet();
     auto sel = [&rig](int d) {
-        return rig.engine().assignments.activeTable.destinations[static_cast<std::size_t>(d)].Shw;
+        return rig.engine().assignments().activeTable.destinations[static_cast<std::size_t>(d)].Shw;
     };
     EXPECT_EQ(sheet.item(2, 0)->checkState(), Qt::Unchecked);
     EXPECT_EQ(sheet.item(1, 0)->checkState(), Qt::Checked);
@@ -146,11 +146,11 @@ TEST(SheetView, CheckBoxesReachTheSelFlagsThroughTheMainLoop) {
     // The operator's ticks: taken in by the next pass of the main loop, not at once.
     sheet.item(1, 0)->setCheckState(Qt::Unchecked);
     sheet.item(2, 0)->setCheckState(Qt::Checked);
-    EXPECT_TRUE(rig.engine().sheet.sheetClicked);
-    ASSERT_TRUE(WindowRig::pumpUntil([&] { return !rig.engine().sheet.sheetClicked; }, 2000));
+    EXPECT_TRUE(rig.engine().sheet().sheetClicked());
+    ASSERT_TRUE(WindowRig::pumpUntil([&] { return !rig.engine().sheet().sheetClicked(); }, 2000));
     EXPECT_EQ(sel(2), 0);
     EXPECT_EQ(sel(3), -1);
-    EXPECT_TRUE(rig.engine().assignments.assignmentsChanged);
+    EXPECT_TRUE(rig.engine().assignments().assignmentsChanged());
 
     // "Deselect all" in "Show selected": the rows stay, unchecked.
     rig.window().menuAction(202)->trigger();
@@ -169,8 +169,8 @@ TEST(SheetView, KeysStepAndJumpThroughTheSwitchersSources) {
     WindowRig rig(kLanguageEnglish, videoAudioAssignment());
     ASSERT_TRUE(rig.startUp());
     QTableWidget& sheet = rig.sheet();
-    const SwitcherModel& switcher = rig.session().commands().switcher;
-    auto wantedVideo = [&rig] { return rig.engine().routing.wantedSource[layerIndex(Layer::Video)][1]; };
+    const SwitcherModel& switcher = rig.engine().switcher();
+    auto wantedVideo = [&rig] { return rig.engine().routing().wantedSource[layerIndex(Layer::Video)][1]; };
 
     // Closed switcher: the keys do nothing.
     QTest::keyClick(&sheet, Qt::Key_Right);

@@ -96,8 +96,8 @@ TEST(SizeDialogWindow, NamingModesSwitchFieldsAndLabelColours) {
     // Escape is Cancel: the edit table stays as the opening left it, and the list is not refilled.
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(rig.editorWindow()->sizeDialogWindow(), nullptr);
-    EXPECT_EQ(rig.engine.editor.sizeDialog(), nullptr);
-    EXPECT_EQ(rig.engine.assignments.editTable.sources[1].name, "");
+    EXPECT_EQ(rig.engine.editor().sizeDialog(), nullptr);
+    EXPECT_EQ(rig.engine.assignments().editTable.sources[1].name, "");
     EXPECT_EQ(rig.list().item(0, 1)->text().toStdString(), "Camera 1");
 }
 
@@ -129,7 +129,7 @@ TEST(SizeDialogWindow, CreateBuildsWhatTheFieldsAsk) {
     EXPECT_EQ(list.item(2, 6)->text().toStdString(), "3");
     const std::string path = rig.folder.path("newassign.agn");
     EXPECT_EQ(editor.windowTitle().toStdString(), "Editeur d'assignations pour " + path);
-    const AssignmentTable& edit = rig.engine.assignments.editTable;
+    const AssignmentTable& edit = rig.engine.assignments().editTable;
     EXPECT_EQ(edit.destinationCount, 2);
     EXPECT_EQ(edit.destinations[1].Kou, 9) << "destinations start on the next keyboard row";
 }

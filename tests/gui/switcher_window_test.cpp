@@ -57,8 +57,8 @@ void pickWithKey(QComboBox* box, Qt::Key key) {
 TEST(SwitcherWindow, ListsAndColoursFollowTheLayersTheDestinationCanUse) {
     ToolRig rig;
     rig.simulate(5);
-    rig.engine.routing.wanted(Layer::Video, 1) = 2;
-    rig.engine.routing.wanted(Layer::Audio, 1) = 3;
+    rig.engine.routing().wanted(Layer::Video, 1) = 2;
+    rig.engine.routing().wanted(Layer::Audio, 1) = 3;
     rig.commands.frm1_MenuEvent(kSwitcher);
     QWidget* window = rig.tools.window(kSwitcher);
     ASSERT_NE(window, nullptr);
@@ -141,7 +141,7 @@ TEST(SwitcherWindow, OnlyTheOperatorsPicksSwitch) {
     const auto wantedOfStudio = [&rig] {
         std::vector<int> wanted;
         for (Layer layer : kLayers)
-            wanted.push_back(rig.engine.routing.wanted(layer, 3));
+            wanted.push_back(rig.engine.routing().wanted(layer, 3));
         return wanted;
     };
     const std::vector<int> before = wantedOfStudio();
@@ -153,15 +153,15 @@ TEST(SwitcherWindow, OnlyTheOperatorsPicksSwitch) {
     // Up from Graphics: Tape, which only Audio carries.
     pickWithKey(all, Qt::Key_Up);
     EXPECT_EQ(rig.takeWritten(), (std::vector<Frame>{switchFrame('A', 3, 3)}));
-    EXPECT_EQ(rig.engine.routing.held(Layer::Audio, 3), 3);
+    EXPECT_EQ(rig.engine.routing().held(Layer::Audio, 3), 3);
     EXPECT_EQ(all->currentText(), "  3    Tape");
 
     // The program shows Camera 1; the operator steps down to Camera 2.
     video->setCurrentIndex(0);
     pickWithKey(video, Qt::Key_Down);
     EXPECT_EQ(rig.takeWritten(), (std::vector<Frame>{switchFrame('V', 3, 2)}));
-    EXPECT_EQ(rig.engine.routing.held(Layer::Video, 3), 2);
-    EXPECT_EQ(rig.engine.routing.held(Layer::Audio, 3), 3);
+    EXPECT_EQ(rig.engine.routing().held(Layer::Video, 3), 2);
+    EXPECT_EQ(rig.engine.routing().held(Layer::Audio, 3), 3);
     EXPECT_EQ(video->currentText(), "  2    Camera 2");
 
     auto* audio = rig.control<QComboBox>(kSwitcher, "cbcommutaudio");
@@ -241,7 +241,7 @@ TEST(SwitcherWindow, PointerHintsGoToTheMainWindowsStatusBar) {
     EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
     rig.commands.frm1_MenuEvent(kSwitcher);
 
-    rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.engine.messages().setLanguage(kLanguageFrench);
     EXPECT_EQ(hintOver("cbcommutvideo"), "Sélectionnez une source video");
     EXPECT_EQ(hintOver("lblcommutation"),
               "Une nouvelle source peut être sélectionnée et commutée vers la destination: Monitor.");
@@ -250,9 +250,9 @@ TEST(SwitcherWindow, PointerHintsGoToTheMainWindowsStatusBar) {
 TEST(SwitcherWindow, FollowsARenameInTheAssignment) {
     ToolRig rig;
     rig.simulate(5);
-    rig.engine.vca.SelectVcaDestination(1); // as the start-up does
+    rig.engine.vca().SelectVcaDestination(1); // as the start-up does
     rig.commands.frm1_MenuEvent(kSwitcher);
-    Assignments& assignments = rig.engine.assignments;
+    Assignments& assignments = rig.engine.assignments();
     assignments.editTable = assignments.activeTable;
     assignments.editTable.destinations[1].name = "Control room";
     assignments.editTable.sources[2].name = "Crane";
@@ -274,7 +274,7 @@ TEST(SwitcherWindow, OpensBesideTheMainWindowWithoutAPlaceInSight) {
         ToolRig rig;
         rig.simulate(5);
         rig.mainWindow.setGeometry(20, 30, 300, 200);
-        rig.engine.settings.switcherWindow = c.saved;
+        rig.engine.settings().switcherWindow = c.saved;
         rig.commands.frm1_MenuEvent(kSwitcher);
         QWidget* window = rig.tools.window(kSwitcher);
         ASSERT_NE(window, nullptr);
@@ -287,8 +287,8 @@ TEST(SwitcherWindow, OpensBesideTheMainWindowWithoutAPlaceInSight) {
         // That place is kept, and is no move to ask about at the end.
         const WindowPlace place{pixelsToTwips(window->x(), window->logicalDpiX()),
                                 pixelsToTwips(window->y(), window->logicalDpiY())};
-        EXPECT_EQ(rig.commands.switcher.place(), place);
-        EXPECT_EQ(rig.engine.settings.switcherWindow, place);
+        EXPECT_EQ(rig.engine.switcher().place(), place);
+        EXPECT_EQ(rig.engine.settings().switcherWindow, place);
         rig.commands.frm1_Close();
         EXPECT_TRUE(rig.prompt.questions.empty());
     }
@@ -297,24 +297,24 @@ TEST(SwitcherWindow, OpensBesideTheMainWindowWithoutAPlaceInSight) {
 TEST(SwitcherWindow, OpensAtItsPlaceKeepsItsMovesAndClosesThroughTheModel) {
     ToolRig rig;
     rig.simulate(5);
-    rig.engine.settings.switcherWindow = {1440, 720};
+    rig.engine.settings().switcherWindow = {1440, 720};
     rig.commands.frm1_MenuEvent(kSwitcher);
     QWidget* window = rig.tools.window(kSwitcher);
     ASSERT_NE(window, nullptr);
     const QPoint place(twipsToPixels(1440, window->logicalDpiX()), twipsToPixels(720, window->logicalDpiY()));
     EXPECT_EQ(window->pos(), place);
     // Put where the settings say, the window has not moved.
-    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{1440, 720}));
+    EXPECT_EQ(rig.engine.switcher().place(), (WindowPlace{1440, 720}));
     EXPECT_TRUE(rig.commands.menuChecked(kSwitcher));
 
     const QPoint moved = place + QPoint(150, 75);
     window->move(moved);
     QApplication::processEvents();
-    EXPECT_EQ(rig.commands.switcher.place(), (WindowPlace{pixelsToTwips(moved.x(), window->logicalDpiX()),
+    EXPECT_EQ(rig.engine.switcher().place(), (WindowPlace{pixelsToTwips(moved.x(), window->logicalDpiX()),
                                                           pixelsToTwips(moved.y(), window->logicalDpiY())}));
 
     window->close();
-    EXPECT_FALSE(rig.commands.switcher.isOpen());
+    EXPECT_FALSE(rig.engine.switcher().isOpen());
     EXPECT_FALSE(rig.commands.menuChecked(kSwitcher));
     EXPECT_FALSE(rig.mainWindow.menuAction(kSwitcher)->isChecked());
     EXPECT_FALSE(window->isVisible());
@@ -327,7 +327,7 @@ TEST(SwitcherWindow, OpensAtItsPlaceKeepsItsMovesAndClosesThroughTheModel) {
     EXPECT_TRUE(rig.mainWindow.menuAction(kSwitcher)->isChecked());
 
     // Closed by the program, as at the main window's close: the window goes too.
-    rig.commands.switcher.frmcommutation_Close();
+    rig.engine.switcher().frmcommutation_Close();
     EXPECT_FALSE(window->isVisible());
 }
 

@@ -13,14 +13,14 @@ ToolRig::ToolRig() {
     setSource(2, "Camera 2", {2, 2, 2, 2});
     setSource(3, "Tape", {NotAssigned, 3, NotAssigned, NotAssigned});
     setSource(4, "Graphics", {NotAssigned, NotAssigned, 4, 4});
-    engine.assignments.activeTable.sourceCount = 4;
+    engine.assignments().activeTable.sourceCount = 4;
     setDestination(1, "Monitor", {1, 1, 1, NotAssigned});
     setDestination(2, "Booth", {NotAssigned, NotAssigned, NotAssigned, NotAssigned});
     setDestination(3, "Studio", {3, 3, 3, 3});
-    engine.assignments.activeTable.destinationCount = 3;
-    engine.assignments.layerUsed = {true, true, true, true};
-    engine.sheet.BuildSheetColumns();
-    engine.sheet.FillSheet();
+    engine.assignments().activeTable.destinationCount = 3;
+    engine.assignments().layerUsed = {true, true, true, true};
+    engine.sheet().BuildSheetColumns();
+    engine.sheet().FillSheet();
     selectDestination(1);
 }
 
@@ -32,14 +32,14 @@ ToolRig::~ToolRig() {
 }
 
 void ToolRig::setSource(int s, const std::string& name, std::array<int, 4> inputs) {
-    Source& source = engine.assignments.activeTable.sources[static_cast<std::size_t>(s)];
+    Source& source = engine.assignments().activeTable.sources[static_cast<std::size_t>(s)];
     source.name = name;
     for (Layer layer : kLayers)
         source.input(layer) = inputs[static_cast<std::size_t>(layerIndex(layer))];
 }
 
 void ToolRig::setDestination(int d, const std::string& name, std::array<int, 4> outputs) {
-    Destination& destination = engine.assignments.activeTable.destinations[static_cast<std::size_t>(d)];
+    Destination& destination = engine.assignments().activeTable.destinations[static_cast<std::size_t>(d)];
     destination.name = name;
     destination.Shw = -1;
     for (Layer layer : kLayers)
@@ -47,12 +47,12 @@ void ToolRig::setDestination(int d, const std::string& name, std::array<int, 4> 
 }
 
 void ToolRig::connect(int protocolLength) {
-    engine.link.setProtocolLength(protocolLength);
-    engine.link.setPortNumber(1);
+    engine.link().setProtocolLength(protocolLength);
+    engine.link().setPortNumber(1);
     MemoryChannel& channel = opener.channel(1);
     channel.onWrite = [this, &channel](std::uint8_t byte) {
         pending_.push_back(byte);
-        if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength()))
+        if (pending_.size() < static_cast<std::size_t>(engine.link().protocolLength()))
             return;
         written.push_back(pending_);
         if (pending_.size() == 5 && pending_[1] == 'p')
@@ -61,13 +61,13 @@ void ToolRig::connect(int protocolLength) {
             channel.deliver(pending_);
         pending_.clear();
     };
-    engine.link.OpenPort();
+    engine.link().OpenPort();
 }
 
 void ToolRig::simulate(int protocolLength) {
-    engine.link.setProtocolLength(protocolLength);
-    engine.link.setPortNumber(0);
-    engine.link.OpenPort();
+    engine.link().setProtocolLength(protocolLength);
+    engine.link().setPortNumber(0);
+    engine.link().OpenPort();
 }
 
 std::vector<Frame> ToolRig::takeWritten() {
@@ -75,7 +75,7 @@ std::vector<Frame> ToolRig::takeWritten() {
 }
 
 void ToolRig::selectDestination(int d) {
-    const auto& rows = engine.sheet.rows();
+    const auto& rows = engine.sheet().rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].destination == d)
             engine.rowClicked(static_cast<int>(i));

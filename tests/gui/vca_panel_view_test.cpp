@@ -29,7 +29,7 @@ TEST(VcaPanelView, FollowsTheCurrentDestinationAndSendsOnlyTheOperatorsMoves) {
     EXPECT_TRUE(cmdslimin->isEnabled());
     EXPECT_TRUE(cmdslimax->isEnabled());
     EXPECT_TRUE(volpourcent->isVisible());
-    Link& link = rig.engine().link;
+    Link& link = rig.engine().link();
 
     long sent = link.shotCount();
     QTest::mouseClick(cmdslimax, Qt::LeftButton);
@@ -50,7 +50,7 @@ TEST(VcaPanelView, FollowsTheCurrentDestinationAndSendsOnlyTheOperatorsMoves) {
 
     // A level the matrix reports moves the slider without sending anything back.
     sent = link.shotCount();
-    rig.engine().vca.levelReported(1);
+    rig.engine().vca().levelReported(1);
     EXPECT_EQ(sli1->value(), 1);
     EXPECT_EQ(volpourcent->text(), "-90 dB");
     EXPECT_EQ(link.shotCount(), sent);

@@ -16,20 +16,20 @@ TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswers) {
     WindowRig rig;
     rig.simulate(5);
     rig.commands.frm1_MenuEvent(205);
-    const HistoryModel& history = rig.commands.history;
+    const HistoryModel& history = rig.engine.history();
     EXPECT_EQ(headers(history), (std::vector<std::string>{"Sent (h)", "Simulated (h)", "Instr", "Layer", "In",
                                                           "Out", "Time", "mS", "n"}));
     EXPECT_EQ(history.caption(), "Historical (No Matrix operating)");
 
-    rig.commands.history.frmhisto_Close();
+    rig.engine.history().frmhisto_Close();
     rig.connect(5);
-    rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.engine.messages().setLanguage(kLanguageFrench);
     rig.commands.frm1_MenuEvent(205);
     EXPECT_EQ(headers(history)[0], "Transmis (h)");
     EXPECT_EQ(headers(history)[1], "Reçu (h)");
     EXPECT_EQ(history.caption(), "Historique");
-    rig.engine.messages.setLanguage(kLanguageEnglish);
-    rig.commands.history.frmhisto_Close();
+    rig.engine.messages().setLanguage(kLanguageEnglish);
+    rig.engine.history().frmhisto_Close();
     rig.commands.frm1_MenuEvent(205);
     EXPECT_EQ(headers(history)[1], "Received (h)");
     EXPECT_EQ(history.caption(), "Historical");
@@ -39,7 +39,7 @@ TEST(HistoryModel, RowsCloseInTimeShareAColourAndUnrecognisedOnesAreRed) {
     WindowRig rig;
     rig.simulate(5);
     rig.commands.frm1_MenuEvent(205);
-    HistoryModel& history = rig.commands.history;
+    HistoryModel& history = rig.engine.history();
     HistoryRow row{.sent = "02.56.03.02.03",
                    .received = "02.56.03.02.03",
                    .instr = "Switch",
@@ -79,7 +79,7 @@ TEST(HistoryModel, TheHundredthFrameClearsTheListAndBecomesItsOnlyRow) {
     WindowRig rig;
     rig.simulate(5);
     rig.commands.frm1_MenuEvent(205);
-    const HistoryModel& history = rig.commands.history;
+    const HistoryModel& history = rig.engine.history();
     for (int i = 0; i < kHistoryMaxRows; ++i)
         rig.commands.frm1_MenuEvent(109);
     ASSERT_EQ(history.rows().size(), 99U);
@@ -94,19 +94,19 @@ TEST(HistoryModel, FramesFromTheMatrixAloneShowExternalAndNothingIsKeptWhileClos
     WindowRig rig;
     rig.connect(5);
     rig.commands.frm1_MenuEvent(205);
-    const HistoryModel& history = rig.commands.history;
+    const HistoryModel& history = rig.engine.history();
     rig.commands.frm1_MenuEvent(109);
     rig.opener.channel(1).deliver(switchFrame('V', 3, 2));
-    rig.engine.link.ProcessReply();
+    rig.engine.link().ProcessReply();
     ASSERT_EQ(history.rows().size(), 2U);
     EXPECT_EQ(history.rows()[1].cells[0], "02.53.53.53.03");
     EXPECT_EQ(history.rows()[0].cells[0], "External");
     EXPECT_EQ(history.rows()[0].cells[1], "02.56.03.02.03");
 
-    rig.commands.history.frmhisto_Close();
+    rig.engine.history().frmhisto_Close();
     EXPECT_TRUE(history.rows().empty());
     rig.commands.frm1_MenuEvent(109);
-    rig.commands.history.AddHistoryRow(HistoryRow{});
+    rig.engine.history().AddHistoryRow(HistoryRow{});
     EXPECT_TRUE(history.rows().empty());
 }
 

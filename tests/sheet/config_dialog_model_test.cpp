@@ -50,17 +50,17 @@ TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
     settings.vcaSetup = 7; // no answer keeps it
     dialog.frmconfig_Load();
     EXPECT_EQ(sent(), (Bytes{0x3D, 0x80, 0x81, 0x81}));
-    ASSERT_EQ(dialog.lbcom.size(), 16u);
-    EXPECT_EQ(dialog.lbcom.front(), "COM 1");
-    EXPECT_EQ(dialog.lbcom.back(), "COM 16");
-    EXPECT_EQ(dialog.lbcomIndex, 2);
-    EXPECT_EQ(dialog.frcom, "port  3 is selected");
-    EXPECT_EQ(dialog.protocolChoice, 4);
-    EXPECT_EQ(dialog.languageChoice, kLanguageFrench);
-    EXPECT_EQ(dialog.slislope, 7);
-    EXPECT_EQ(dialog.lblslope, "VCA slope =  1.4 Sec");
-    EXPECT_EQ(dialog.powerOn, VcaPowerOn::Max);
-    EXPECT_TRUE(dialog.visible);
+    ASSERT_EQ(dialog.lbcom().size(), 16u);
+    EXPECT_EQ(dialog.lbcom().front(), "COM 1");
+    EXPECT_EQ(dialog.lbcom().back(), "COM 16");
+    EXPECT_EQ(dialog.lbcomIndex(), 2);
+    EXPECT_EQ(dialog.frcom(), "port  3 is selected");
+    EXPECT_EQ(dialog.protocolChoice(), 4);
+    EXPECT_EQ(dialog.languageChoice(), kLanguageFrench);
+    EXPECT_EQ(dialog.slislope(), 7);
+    EXPECT_EQ(dialog.lblslope(), "VCA slope =  1.4 Sec");
+    EXPECT_EQ(dialog.powerOn(), VcaPowerOn::Max);
+    EXPECT_TRUE(dialog.visible());
 
     link.setProtocolLength(5);
     messages.setLanguage(kLanguageFrench);
@@ -68,16 +68,16 @@ TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
     EXPECT_EQ(link.portNumber(), 12);
     EXPECT_TRUE(link.channelOpen());
     EXPECT_EQ(opener.requests.back(), 12);
-    EXPECT_EQ(dialog.frcom, "Le port  12 est sélectionné");
+    EXPECT_EQ(dialog.frcom(), "Le port  12 est sélectionné");
     loadWithSetup(0);
     EXPECT_EQ(sent(), (Bytes{0x02, 'p', 1, 0, 0x03}));
 
     link.closePort();
     link.setPortNumber(0);
-    dialog.frcom.clear();
+    const std::string portCaption = dialog.frcom();
     dialog.frmconfig_Load();
-    EXPECT_EQ(dialog.lbcomIndex, -1);
-    EXPECT_EQ(dialog.frcom, "");
+    EXPECT_EQ(dialog.lbcomIndex(), -1);
+    EXPECT_EQ(dialog.frcom(), portCaption) << "no port makes no caption";
 }
 
 TEST_F(ConfigDialogTest, VcaSetupGivesSlopeAndPowerOnMode) {
@@ -90,21 +90,21 @@ TEST_F(ConfigDialogTest, VcaSetupGivesSlopeAndPowerOnMode) {
     for (const auto& [setup, slope, powerOn, label] : cases) {
         SCOPED_TRACE("vcaSetup " + std::to_string(setup));
         loadWithSetup(setup);
-        EXPECT_EQ(dialog.slislope, slope);
-        EXPECT_EQ(dialog.powerOn, powerOn);
-        EXPECT_EQ(dialog.lblslope, label);
+        EXPECT_EQ(dialog.slislope(), slope);
+        EXPECT_EQ(dialog.powerOn(), powerOn);
+        EXPECT_EQ(dialog.lblslope(), label);
     }
     dialog.slislope_Change(40);
-    EXPECT_EQ(dialog.slislope, 15);
+    EXPECT_EQ(dialog.slislope(), 15);
 }
 
 TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItAndCancelChangesNothing) {
     loadWithSetup(0);
     sent();
     settings.languageChosen = false; // the first-start question was dismissed
-    dialog.languageChoice = kLanguageFrench;
+    dialog.setLanguageChoice(kLanguageFrench);
     dialog.slislope_Change(9);
-    dialog.powerOn = VcaPowerOn::Min;
+    dialog.setPowerOn(VcaPowerOn::Min);
     dialog.confok_Click();
     EXPECT_TRUE(settings.languageChosen);
     ASSERT_EQ(sentAtStore.size(), 1u);
@@ -112,11 +112,11 @@ TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItAndCancelChangesNothing) {
     EXPECT_EQ(settings.vcaSetup, 25);
     EXPECT_EQ(settings.language, kLanguageFrench);
     EXPECT_EQ(messages.language(), kLanguageFrench);
-    EXPECT_FALSE(dialog.visible);
+    EXPECT_FALSE(dialog.visible());
 
     loadWithSetup(35);
-    dialog.protocolChoice = 4;
-    dialog.languageChoice = kLanguageEnglish;
+    dialog.setProtocolChoice(4);
+    dialog.setLanguageChoice(kLanguageEnglish);
     dialog.confcncl_Click();
     EXPECT_EQ(link.protocolLength(), 5);
     EXPECT_EQ(settings.language, kLanguageFrench);
@@ -124,8 +124,8 @@ TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItAndCancelChangesNothing) {
 
     dialog.frmconfig_Load();
     sent();
-    dialog.protocolChoice = 4;
-    dialog.powerOn = VcaPowerOn::Mem;
+    dialog.setProtocolChoice(4);
+    dialog.setPowerOn(VcaPowerOn::Mem);
     dialog.slislope_Change(3);
     dialog.confok_Click(); // code 57: byte 2 the setup, byte 3 the write selector
     EXPECT_EQ(link.protocolLength(), 4);

@@ -14,6 +14,8 @@ const std::string kHeader = "Matrix Routing Switcher\r\nSwitching file\r\ndst|ns
 
 class ConnexionFileTest : public testing::Test {
 protected:
+    ConnexionFileTest() { routing.setConnexionsChanged(true); }
+
     void route(int d, int video, int audio, int rgb, int yc, int vca) {
         routing.wanted(Layer::Video, d) = video;
         routing.wanted(Layer::Audio, d) = audio;
@@ -34,10 +36,9 @@ protected:
     std::string path = scratch.path("routelane4.cnx");
     RoutingTable routing;
     Assignments assignments;
-    bool changed = true;
     MessageTable messages;
     test::ScriptedPrompt prompt;
-    ConnexionFile file{routing, assignments, changed, messages, prompt};
+    ConnexionFile file{routing, assignments, messages, prompt};
 };
 
 TEST_F(ConnexionFileTest, WritesThreeCharacterFieldsAndReadsThemBack) {
@@ -49,9 +50,9 @@ TEST_F(ConnexionFileTest, WritesThreeCharacterFieldsAndReadsThemBack) {
     route(1, 3, 3, 0, 0, 31);
     route(2, 10, 99, 100, 999, 0);
     route(3, 257, 1234, 0, 5, 9);
-    changed = true;
+    routing.setConnexionsChanged(true);
     ASSERT_TRUE(file.WriteConnexionFile(path));
-    EXPECT_FALSE(changed);
+    EXPECT_FALSE(routing.connexionsChanged());
     EXPECT_EQ(test::ScratchFolder::bytes(path), kHeader + "  1|  3|  3|  0|  0| 31\r\n"
                                                           "  2| 10| 99|100|999|  0\r\n"
                                                           "  3|257|234|  0|  5|  9\r\n"
@@ -118,7 +119,7 @@ TEST_F(ConnexionFileTest, MissingFileIsReportedAndMadeWithEightDestinations) {
     for (Layer layer : kLayers)
         EXPECT_EQ(assignments.sizes.out(layer), 8);
     EXPECT_EQ(assignments.sizes.videoIn, 0);
-    EXPECT_FALSE(changed);
+    EXPECT_FALSE(routing.connexionsChanged());
     std::string lines = kHeader + "  1|  2|  0|  0|  0| 31\r\n";
     for (int d = 2; d <= 8; ++d)
         lines += "  " + std::to_string(d) + "|  0|  0|  0|  0|  0\r\n";
@@ -147,7 +148,7 @@ TEST_F(ConnexionFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(written);
-    EXPECT_TRUE(changed);
+    EXPECT_TRUE(routing.connexionsChanged());
     EXPECT_EQ(test::ScratchFolder::bytes(path), "old\r\n");
     ASSERT_EQ(prompt.questions.size(), 1u);
     EXPECT_NE(prompt.questions[0].text.find(path), std::string::npos);
@@ -155,7 +156,7 @@ TEST_F(ConnexionFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
 
     EXPECT_FALSE(file.WriteConnexionFile(scratch.path("missing/routelane4.cnx")));
     EXPECT_EQ(prompt.questions.size(), 2u);
-    EXPECT_TRUE(changed);
+    EXPECT_TRUE(routing.connexionsChanged());
 }
 
 } // namespace

@@ -126,7 +126,7 @@ TEST_F(ReplyDecoderTest, VcaLevelReachesThePanelForTheCurrentDestinationOnly) {
     rig.unsolicited(fiveByte('n', 4, 17)); // audio output of destination 1, the current one
     rig.unsolicited(fiveByte('N', 5, 20)); // destination 2
     rig.unsolicited(fiveByte('n', 9, 20)); // no destination
-    rig.sheet.currentDestination = 2;
+    rig.sheet.setCurrentDestination(2);
     rig.unsolicited(fiveByte('N', 5, 21));
     rig.link.closePort();
     rig.connect(4);

@@ -59,22 +59,21 @@ struct SheetRig {
     ScriptedPrompt prompt;
     RecordingEngineListener listener;
 
-    AssignmentTable table;
+    Assignments assignments;
+    AssignmentTable& table = assignments.activeTable;
+    std::array<bool, 4>& layerUsed = assignments.layerUsed;
     RoutingTable routing;
     MatrixSizes sizes;
-    std::array<bool, 4> layerUsed{true, true, true, true};
-    bool assignmentsChanged = false;
     int vcaSetup = 32;
     std::vector<int> shownVcaLevels;
     std::vector<int> shownGains;
     std::vector<bool> shownModes;
 
-    SwitchingSheet sheet{table, routing, layerUsed, assignmentsChanged, listener};
+    SwitchingSheet sheet{assignments, routing, listener};
     StoreButton storeButton{listener};
     ReplyDecoder decoder{table, routing, sheet, storeButton, vcaSetup, listener};
-    StatusReader reader{link, routing, sizes, sheet.connexionsChanged, messages, listener};
-    RoutingCommands commands{link,        table,  routing,  sizes, sheet.connexionsChanged,
-                             storeButton, reader, messages, prompt};
+    StatusReader reader{link, routing, sizes, messages, listener};
+    RoutingCommands commands{link, table, routing, sizes, storeButton, reader, messages, prompt};
     MatrixSetups setups{link, storeButton, reader, messages, prompt};
 
     // The matrix: its answer to each complete frame written (empty: it stays silent).
@@ -83,6 +82,7 @@ struct SheetRig {
     std::vector<Frame> written;
 
     SheetRig() {
+        layerUsed = {true, true, true, true};
         link.setRules(&decoder);
         link.setListener(&listener);
         decoder.showVcaLevel = [this](int level) { shownVcaLevels.push_back(level); };

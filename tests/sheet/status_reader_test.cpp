@@ -17,7 +17,7 @@ protected:
         rig.table.sourceCount = 4;
         rig.table.destinationCount = 20;
         rig.sizes = {8, 8, 8, 8, 8, 8, 8, 8};
-        rig.sheet.connexionsChanged = true;
+        rig.routing.setConnexionsChanged(true);
         rig.routing.held(Layer::Yc, 18) = 3;
         rig.routing.vcaLevel[18] = 5;
     }
@@ -60,7 +60,7 @@ TEST_P(StatusReaderFormTest, LayerSizesAreWhereTheMatrixStoppedAnswering) {
     EXPECT_EQ((std::vector<int>{rig.sizes.videoOut, rig.sizes.audioOut, rig.sizes.rgbOut, rig.sizes.ycOut}),
               (std::vector<int>{16, 1, 0, 0}));
     EXPECT_EQ(rig.sizes.videoIn, 8);
-    EXPECT_FALSE(rig.sheet.connexionsChanged);
+    EXPECT_FALSE(rig.routing.connexionsChanged());
     for (int d = 1; d <= 20; ++d) {
         const int expected = d <= 16 ? inputFor(d) : NotAssigned;
         EXPECT_EQ(rig.wanted(Layer::Video, d), expected) << d;

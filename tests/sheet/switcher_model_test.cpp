@@ -21,11 +21,11 @@ int entryOf(const SwitcherList& list, int source) {
 TEST(SwitcherModel, ListsAndColoursFollowTheLayersTheDestinationCanUse) {
     WindowRig rig;
     rig.simulate(5);
-    rig.engine.routing.wanted(Layer::Video, 1) = 2;
-    rig.engine.routing.wanted(Layer::Audio, 1) = 3;
-    rig.engine.routing.wanted(Layer::Rgb, 1) = 2;
+    rig.engine.routing().wanted(Layer::Video, 1) = 2;
+    rig.engine.routing().wanted(Layer::Audio, 1) = 3;
+    rig.engine.routing().wanted(Layer::Rgb, 1) = 2;
     rig.commands.frm1_MenuEvent(206);
-    const SwitcherModel& switcher = rig.commands.switcher;
+    const SwitcherModel& switcher = rig.engine.switcher();
 
     EXPECT_EQ(switcher.lblcommutation(), "Monitor");
     std::vector<std::string> texts;
@@ -76,13 +76,13 @@ TEST(SwitcherModel, SwitchesSendOnlyTheLayersBothObjectsUse) {
     rig.selectDestination(3);
     rig.commands.frm1_MenuEvent(206);
     rig.takeWritten();
-    SwitcherModel& switcher = rig.commands.switcher;
+    SwitcherModel& switcher = rig.engine.switcher();
     ASSERT_EQ(sources(switcher.cbcommutation()), (std::vector<int>{1, 2, 3, 4}));
 
     switcher.cbcommutation_Click(2); // Tape: Audio only
     EXPECT_EQ(rig.takeWritten(), (std::vector<Frame>{switchFrame('A', 3, 3)}));
-    EXPECT_EQ(rig.engine.routing.held(Layer::Audio, 3), 3);
-    EXPECT_EQ(rig.engine.routing.wanted(Layer::Video, 3), 0);
+    EXPECT_EQ(rig.engine.routing().held(Layer::Audio, 3), 3);
+    EXPECT_EQ(rig.engine.routing().wanted(Layer::Video, 3), 0);
 
     switcher.cbcommutation_Click(1); // Camera 2 everywhere
     EXPECT_EQ(rig.takeWritten(), (std::vector<Frame>{switchFrame('V', 3, 2), switchFrame('A', 3, 2),
@@ -92,29 +92,29 @@ TEST(SwitcherModel, SwitchesSendOnlyTheLayersBothObjectsUse) {
 
     switcher.cbcommutyc_Click(entryOf(switcher.layerList(Layer::Yc), 4));
     EXPECT_EQ(rig.takeWritten(), (std::vector<Frame>{switchFrame('Y', 3, 4)}));
-    EXPECT_EQ(rig.engine.routing.held(Layer::Video, 3), 2);
+    EXPECT_EQ(rig.engine.routing().held(Layer::Video, 3), 2);
     // The report of Graphics on YC selected it in the all-layers list too.
     EXPECT_EQ(switcher.cbcommutation().index, entryOf(switcher.cbcommutation(), 4));
 
     // A record beyond the count is not a destination of the assignment, whatever it holds.
     rig.setDestination(4, "Spare", {3, 3, 3, 3});
-    const RoutingTable before = rig.engine.routing;
+    const RoutingTable before = rig.engine.routing();
     for (int outside : {0, 4}) {
-        rig.engine.sheet.currentDestination = outside;
+        rig.engine.sheet().setCurrentDestination(outside);
         switcher.cbcommutation_Click(0);
         switcher.cbcommutaudio_Click(0);
     }
     EXPECT_TRUE(rig.takeWritten().empty());
-    EXPECT_EQ(rig.engine.routing.wantedSource, before.wantedSource);
+    EXPECT_EQ(rig.engine.routing().wantedSource, before.wantedSource);
 }
 
 TEST(SwitcherModel, AReportSelectsTheMatrixSourcesWhereTheListsHaveThem) {
     WindowRig rig;
     rig.simulate(5);
     rig.commands.frm1_MenuEvent(206); // Monitor: video {1, 2}, audio {1, 2, 3}, RGB {2, 4}
-    SwitcherModel& switcher = rig.commands.switcher;
-    rig.commands.switcher.cbcommutaudio_Click(1);
-    RoutingTable& routing = rig.engine.routing;
+    SwitcherModel& switcher = rig.engine.switcher();
+    rig.engine.switcher().cbcommutaudio_Click(1);
+    RoutingTable& routing = rig.engine.routing();
     routing.held(Layer::Video, 1) = 1;
     routing.held(Layer::Audio, 1) = NotAssigned;
     routing.held(Layer::Rgb, 1) = 4;
@@ -137,8 +137,8 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     rig.simulate(5);
     rig.selectDestination(3);
     rig.commands.frm1_MenuEvent(206);
-    SwitcherModel& switcher = rig.commands.switcher;
-    const auto heldVideo = [&rig] { return rig.engine.routing.held(Layer::Video, 3); };
+    SwitcherModel& switcher = rig.engine.switcher();
+    const auto heldVideo = [&rig] { return rig.engine.routing().held(Layer::Video, 3); };
 
     switcher.cbcommutation_Click(3); // Graphics, the last entry
     switcher.cmdcommutinc_Click();
@@ -146,7 +146,7 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     EXPECT_EQ(heldVideo(), 1);
     switcher.cmdcommutdec_Click();
     EXPECT_EQ(switcher.cbcommutation().index, 3);
-    EXPECT_EQ(rig.engine.routing.held(Layer::Yc, 3), 4);
+    EXPECT_EQ(rig.engine.routing().held(Layer::Yc, 3), 4);
 
     switcher.lvcom_KeyDown(39);
     EXPECT_EQ(switcher.cbcommutation().index, 0);
@@ -170,11 +170,11 @@ TEST(SwitcherModel, PointerHints) {
     WindowRig rig;
     rig.simulate(5);
     rig.selectDestination(3);
-    SwitcherModel& switcher = rig.commands.switcher;
+    SwitcherModel& switcher = rig.engine.switcher();
     EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::lblcommutation),
               "A new source can be selected and switched to the destination: Studio.");
     EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::Background), "");
-    rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.engine.messages().setLanguage(kLanguageFrench);
     EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::cmdcommutdec),
               "Sélectionnez la source précédente dans tous les plans");
     EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::lblcommutation),

@@ -20,13 +20,13 @@ using Frame = std::vector<std::uint8_t>;
 // down the requests meant for the window itself.
 class WindowListener : public EngineListener {
 public:
-    void historyRowAdded(const HistoryRow& row) override { commands->history.AddHistoryRow(row); }
-    void switcherChanged() override { commands->switcher.RefreshSwitcher(); }
-    void switcherFollowReport(int d, int s) override { commands->switcher.switcherFollowReport(d, s); }
+    void historyRowAdded(const HistoryRow& row) override { engine->history().AddHistoryRow(row); }
+    void switcherChanged() override { engine->switcher().RefreshSwitcher(); }
+    void switcherFollowReport(int d, int s) override { engine->switcher().switcherFollowReport(d, s); }
     void windowRequested(int id) override { windows.push_back(id); }
     void quitRequested() override { ++quits; }
 
-    MainCommands* commands = nullptr;
+    Engine* engine = nullptr;
     std::vector<int> windows;
     int quits = 0;
 };
@@ -50,8 +50,8 @@ struct WindowRig {
     bool echo = true;
 
     WindowRig() {
-        listener.commands = &commands;
-        AssignmentTable& table = engine.assignments.activeTable;
+        listener.engine = &engine;
+        AssignmentTable& table = engine.assignments().activeTable;
         setSource(1, "Camera 1", {1, 1, NotAssigned, NotAssigned});
         setSource(2, "Camera 2", {2, 2, 2, 2});
         setSource(3, "Tape", {NotAssigned, 3, NotAssigned, NotAssigned});
@@ -61,19 +61,19 @@ struct WindowRig {
         setDestination(2, "Booth", {NotAssigned, NotAssigned, NotAssigned, NotAssigned});
         setDestination(3, "Studio", {3, 3, 3, 3});
         table.destinationCount = 3;
-        engine.assignments.layerUsed = {true, true, true, true};
-        engine.sheet.BuildSheetColumns();
-        engine.sheet.FillSheet();
+        engine.assignments().layerUsed = {true, true, true, true};
+        engine.sheet().BuildSheetColumns();
+        engine.sheet().FillSheet();
     }
 
     void setSource(int s, const std::string& name, std::array<int, 4> inputs) {
-        Source& source = engine.assignments.activeTable.sources[static_cast<std::size_t>(s)];
+        Source& source = engine.assignments().activeTable.sources[static_cast<std::size_t>(s)];
         source.name = name;
         for (Layer layer : kLayers)
             source.input(layer) = inputs[static_cast<std::size_t>(layerIndex(layer))];
     }
     void setDestination(int d, const std::string& name, std::array<int, 4> outputs) {
-        Destination& destination = engine.assignments.activeTable.destinations[static_cast<std::size_t>(d)];
+        Destination& destination = engine.assignments().activeTable.destinations[static_cast<std::size_t>(d)];
         destination.name = name;
         destination.Shw = -1;
         for (Layer layer : kLayers)
@@ -82,31 +82,31 @@ struct WindowRig {
 
     // A matrix on port 1 speaking the given frame form.
     void connect(int protocolLength) {
-        engine.link.setProtocolLength(protocolLength);
-        engine.link.setPortNumber(1);
+        engine.link().setProtocolLength(protocolLength);
+        engine.link().setPortNumber(1);
         MemoryChannel& channel = opener.channel(1);
         channel.onWrite = [this, &channel](std::uint8_t byte) {
             pending_.push_back(byte);
-            if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength()))
+            if (pending_.size() < static_cast<std::size_t>(engine.link().protocolLength()))
                 return;
             written.push_back(pending_);
             if (echo)
                 channel.deliver(pending_);
             pending_.clear();
         };
-        engine.link.OpenPort();
+        engine.link().OpenPort();
     }
     // No port: the link answers every frame with its own echo.
     void simulate(int protocolLength) {
-        engine.link.setProtocolLength(protocolLength);
-        engine.link.setPortNumber(0);
-        engine.link.OpenPort();
+        engine.link().setProtocolLength(protocolLength);
+        engine.link().setPortNumber(0);
+        engine.link().OpenPort();
     }
     std::vector<Frame> takeWritten() { return std::exchange(written, {}); }
 
     // Makes d current as a click on its row does.
     void selectDestination(int d) {
-        const auto& rows = engine.sheet.rows();
+        const auto& rows = engine.sheet().rows();
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (rows[i].destination == d)
                 engine.rowClicked(static_cast<int>(i));
