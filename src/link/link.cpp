@@ -1,5 +1,6 @@
 #include "link/link.h"
 
+#include "link/frame_tables.h"
 #include "text/number_text.h"
 
 #include <cmath>
@@ -21,30 +22,31 @@ constexpr int kReadCode = 25;
 constexpr int kVcaSetCode = 21;
 constexpr int kGainSetCode = 22;
 
-struct ErrorWords {
-    const char* in;
-    const char* out;
+// Gains run 0..31.
+constexpr int kGainLevels = 32;
+
+// Where no reply rules were given, answers change nothing outside the link.
+class IgnoredReplies : public ReplyRules {
+public:
+    void routingReport(Layer, int, int) override {}
+    void vcaReport(int, int) override {}
+    void gainReport(int, std::optional<bool>) override {}
+    void inputModeReport(bool) override {}
+    void vcaSetupReport(int) override {}
+    void storeReport() override {}
 };
 
-ErrorWords errorReportWords(int code) {
-    switch (code) {
-    case 0:
-        return {"bad", "instr"};
-    case 1:
-    case 3:
-    case 5:
-    case 7:
-        return {"no", "card"};
-    case 2:
-    case 6:
-        return {"bad", "adres"};
-    case 4:
-        return {"bad", "data"};
-    case 8:
-        return {"mach", "busy"};
-    default:
-        return {" - ", " - "};
-    }
+bool machineFits(int rowMachine, int machine) {
+    return rowMachine == kAnyMachine || rowMachine == machine;
+}
+
+// The mode a 4-byte gain answer carries in bits 5 and 6 of its value: 01 balanced, 11 unbalanced.
+std::optional<bool> inputMode(int value) {
+    if ((value & 0x60) == 0x20)
+        return true;
+    if ((value & 0x60) == 0x60)
+        return false;
+    return std::nullopt;
 }
 
 std::string twoDigits(int value) {
@@ -194,120 +196,25 @@ void Link::ProcessReply() {
     historyStep();
 }
 
+// The object word of the instruction sent stays in the history when the answer is not recognised.
 void Link::setObjectWord() {
+    const char* word = nullptr;
     if (protocolLength_ == 5) {
-        switch (cmd_.cmdLetter) {
-        case 'A':
-        case 'a':
-            logObject_ = "audio";
-            break;
-        case 'D':
-            logObject_ = "Line";
-            break;
-        case 'x':
-            logObject_ = "ser";
-            break;
-        case 'P':
-        case 'p':
-            logObject_ = "POR";
-            break;
-        case 'V':
-        case 'v':
-            logObject_ = "video";
-            break;
-        case 'R':
-        case 'r':
-            logObject_ = "RGB";
-            break;
-        case 'Y':
-        case 'y':
-            logObject_ = "YC";
-            break;
-        case 'N':
-        case 'n':
-            logObject_ = "VCA";
-            break;
-        case 'L':
-        case 'l':
-            logObject_ = "Gain";
-            break;
-        case 'G':
-        case 'g':
-            logObject_ = "Bal";
-            break;
-        case 'S':
-            logObject_ = "Store";
-            break;
-        case 'T':
-            logObject_ = "text";
-            break;
-        case '[':
-            logObject_ = "adres";
-            break;
-        case '\\':
-            logObject_ = "close";
-            break;
-        default:
-            break;
+        if (const FiveByteRow* row = fiveByteRow(cmd_.cmdLetter))
+            word = row->sentObject;
+    } else if (cmd_.cmdCode == kReadCode) {
+        // The read's first value says what it reads.
+        word = cmd_.cmdData1 == 0 ? "VCA" : "Gain";
+    } else {
+        for (const FourByteRow& row : fourByteRows()) {
+            if (row.code == cmd_.cmdCode && machineFits(row.machine, cmd_.cmdMachine)) {
+                word = row.sentObject;
+                break;
+            }
         }
-        return;
     }
-    switch (cmd_.cmdCode) {
-    case 1:
-    case 5:
-        switch (cmd_.cmdMachine) {
-        case 1:
-            logObject_ = "video";
-            break;
-        case 2:
-            logObject_ = "YC";
-            break;
-        case 3:
-            logObject_ = "YUV";
-            break;
-        case 5:
-            logObject_ = "RGB";
-            break;
-        default:
-            break;
-        }
-        break;
-    case 2:
-    case 6:
-        logObject_ = "audio";
-        break;
-    case 3:
-    case 4:
-    case 19:
-        logObject_ = "Pge";
-        break;
-    case 21:
-        logObject_ = "VCA";
-        break;
-    case 22:
-        logObject_ = "Gain";
-        break;
-    case 25:
-        logObject_ = cmd_.cmdData1 == 0 ? "VCA" : "Gain";
-        break;
-    case 33:
-        logObject_ = "Line";
-        break;
-    case 57:
-        logObject_ = "Store";
-        break;
-    case 61:
-        logObject_ = "ser";
-        break;
-    case 67:
-    case 68:
-    case 83:
-    case 84:
-        logObject_ = "Stat";
-        break;
-    default:
-        break;
-    }
+    if (word != nullptr)
+        logObject_ = word;
 }
 
 void Link::processFiveByte() {
@@ -397,232 +304,150 @@ void Link::processFourByte() {
 }
 
 bool Link::dispatchFiveByte(int letter) {
-    const bool isRead = letter >= 'a' && letter <= 'z';
-    auto words = [this](const char* instr, const char* object) {
-        logInstr_ = instr;
-        logObject_ = object;
-    };
-    switch (letter) {
-    case 'D':
-        words("Set", "ON");
-        setOnLine(true);
-        return true;
-    case 'E':
-        words("Set", "OFF");
-        setOnLine(false);
-        return true;
-    case 'x':
-        words("read", "ser");
-        // An echo is no matrix: without a port the identity keeps the no-matrix mark.
-        matrixIdentity_ = simulating() ? kNoMatrixIdentity : hex2(replyOut_ & 0x7F) + hex2(replyIn_);
-        return true;
-    case 'P':
-    case 'p':
-        words(isRead ? "read" : "write", "POR");
-        if (rules_)
-            rules_->vcaSetupReport(replyIn_);
-        return true;
-    case 'V':
-    case 'v':
-        words(isRead ? "read" : "Swch", "video");
-        routing(Layer::Video, replyOut_, replyIn_);
-        return true;
-    case 'A':
-    case 'a':
-        words(isRead ? "read" : "Swch", "audio");
-        routing(Layer::Audio, replyOut_, replyIn_);
-        return true;
-    case 'R':
-    case 'r':
-        words(isRead ? "read" : "Swch", "RGB");
-        routing(Layer::Rgb, replyOut_, replyIn_);
-        return true;
-    case 'Y':
-    case 'y':
-        words(isRead ? "read" : "Swch", "YC");
-        routing(Layer::Yc, replyOut_, replyIn_);
-        return true;
-    case 'N':
-    case 'n':
-        words(isRead ? "read" : "level", "VCA");
-        if (rules_)
-            rules_->vcaReport(replyOut_, replyIn_);
-        return true;
-    case 'L':
-    case 'l':
-        words(isRead ? "read" : "level", "Gain");
-        if (rules_ && replyIn_ < 32)
-            rules_->gainReport(replyIn_, std::nullopt);
-        return true;
-    case 'G':
-    case 'g':
-        words(isRead ? "read" : "set", "Bal");
-        if (rules_)
-            rules_->inputModeReport(replyIn_ == 0);
-        return true;
-    case 'S':
-        words("Mem", "eepr");
-        if (rules_)
-            rules_->storeReport();
-        return true;
-    case 'T':
-        words("Text", "eepr");
-        return true;
-    case '[':
-        words("adres", "eepr");
-        return true;
-    case '\\':
-        words("close", "eepr");
-        return true;
-    default:
+    const FiveByteRow* row = fiveByteRow(letter);
+    if (row == nullptr)
         return false;
+    logInstr_ = row->instr;
+    logObject_ = row->object;
+    applyEffect(row->effect, row->layer);
+    return true;
+}
+
+bool Link::asked(Asked request) const {
+    switch (request) {
+    case Asked::WhileAwaiting:
+        return awaitingReply_;
+    case Asked::SerialNumber:
+        return cmd_.cmdData2 == 0 && cmd_.cmdData1 == 0;
+    case Asked::VcaSetup:
+        return cmd_.cmdData2 == 0 && cmd_.cmdData1 == 1;
+    case Asked::Anything:
+        break;
     }
+    return true;
 }
 
 bool Link::dispatchFourByte() {
-    auto words = [this](const char* instr, const std::string& object) {
-        logInstr_ = instr;
-        logObject_ = object;
-    };
-    auto switchedLayer = [this](Layer& layer, const char*& word) {
-        switch (replyMachine_) {
-        case 1:
-            layer = Layer::Video;
-            word = "video";
-            return true;
-        case 5:
-            layer = Layer::Rgb;
-            word = "RGB";
-            return true;
-        case 2:
-            layer = Layer::Yc;
-            word = "Y/C";
-            return true;
-        default:
+    const int code = firstByte_ & 0x3F;
+    for (const FourByteRow& row : fourByteRows()) {
+        if (row.code != code || !machineFits(row.machine, replyMachine_) || !asked(row.asked))
+            continue;
+        if (row.effect == ReplyEffect::ErrorReport) {
+            const ErrorWords error = errorReportWords(replyOut_);
+            logIn_ = error.in;
+            logOut_ = error.out;
+            replyMatched_ = true;
             return false;
         }
-    };
-    Layer layer = Layer::Video;
-    const char* layerWord = "";
+        if (row.instr == nullptr)
+            return false;
+        setFourByteWords(row);
+        applyEffect(row.effect, row.layer);
+        return true;
+    }
+    return false;
+}
 
-    switch (firstByte_) {
-    case 0x41:
-        if (!switchedLayer(layer, layerWord))
-            return false;
-        words("Swch", layerWord);
-        routing(layer, replyOut_, replyIn_);
-        return true;
-    case 0x42:
-        if (replyMachine_ != 1)
-            return false;
-        words("Swch", "audio");
-        routing(Layer::Audio, replyOut_, replyIn_);
-        return true;
-    case 0x43:
-        words(replyOut_ == 0 ? "Store" : "Del", "M" + numberText(replyIn_));
-        if (rules_)
-            rules_->storeReport();
-        return true;
-    case 0x44:
-        words("Call", "M" + numberText(replyIn_));
-        return true;
-    case 0x45:
-        // A status answer carries the input in its third byte; the output is the one asked for.
-        if (!awaitingReply_ || !switchedLayer(layer, layerWord))
-            return false;
-        words("read", layerWord);
-        routing(layer, cmd_.cmdData1, replyOut_);
-        return true;
-    case 0x46:
-        if (!awaitingReply_ || replyMachine_ != 1)
-            return false;
-        words("read", "audio");
-        routing(Layer::Audio, cmd_.cmdData1, replyOut_);
-        return true;
-    case 0x50: {
-        const ErrorWords error = errorReportWords(replyOut_);
-        logIn_ = error.in;
-        logOut_ = error.out;
-        replyMatched_ = true;
-        return false;
-    }
-    case 0x53:
-        words(replyOut_ == 0 ? "Store" : "Del", "audio");
-        return true;
-    case 0x54:
-        words("Call", "audio");
-        return true;
-    case 0x55:
-        if (replyMachine_ != 1)
-            return false;
-        words(sentText_.starts_with("19") ? "read" : "set", "VCA");
-        replyMatched_ = true;
-        if (rules_)
-            rules_->vcaReport(replyIn_, replyOut_);
-        return true;
-    case 0x56: {
-        if (replyMachine_ != 1)
-            return false;
-        words(sentText_.starts_with("19") ? "read" : "set", "Gain");
-        std::optional<bool> balanced;
-        if ((replyOut_ & 0x60) == 0x20)
-            balanced = true;
-        else if ((replyOut_ & 0x60) == 0x60)
-            balanced = false;
-        if (rules_)
-            rules_->gainReport(replyOut_ & 31, balanced);
-        return true;
-    }
-    case 0x60:
-        words("Trans", "eepr");
-        return true;
-    case 0x61:
-        words("Line", replyOut_ == 0 ? "OFF" : "ON");
-        setOnLine(replyOut_ != 0);
-        return true;
-    case 0x62:
-        words("Keyb", replyMachine_ < 16 ? "LED" : "LCD");
-        return true;
-    case 0x63:
-        logInstr_ = "write";
+void Link::setFourByteWords(const FourByteRow& row) {
+    logInstr_ = row.instr;
+    const std::string setup = "M" + numberText(replyIn_);
+    switch (row.words) {
+    case Words::AsListed:
+        logObject_ = row.object;
+        break;
+    case Words::StoreOrDelete:
+        logInstr_ = replyOut_ == 0 ? row.instr : "Del";
+        logObject_ = row.object;
+        break;
+    case Words::SetupStoreOrDelete:
+        logInstr_ = replyOut_ == 0 ? row.instr : "Del";
+        logObject_ = setup;
+        break;
+    case Words::Setup:
+        logObject_ = setup;
+        break;
+    case Words::ReadOrSet:
+        // A read (code 25) is answered with the code of the matching set.
+        logInstr_ = sentText_.starts_with("19") ? "read" : row.instr;
+        logObject_ = row.object;
+        break;
+    case Words::LineState:
+        logObject_ = replyOut_ == 0 ? "OFF" : row.object;
+        break;
+    case Words::KeyboardKind:
+        logObject_ = replyMachine_ < 16 ? row.object : "LCD";
+        break;
+    case Words::TestOnMachine2:
         if (replyMachine_ == 2)
-            logObject_ = "Test";
-        return true;
-    case 0x79:
-        if (replyMachine_ == 2) {
-            words("Refr", "OSD");
-            return true;
-        }
-        if (replyMachine_ == 3) {
-            words("write", "POR");
-            if (rules_)
-                rules_->vcaSetupReport(replyIn_);
-            return true;
-        }
-        return false;
-    case 0x7D:
-        if (cmd_.cmdData2 != 0 || replyMachine_ != 1)
-            return false;
-        if (cmd_.cmdData1 == 0) {
-            words("read", "SN");
-            matrixIdentity_ = simulating() ? kNoMatrixIdentity : twoDigits(replyOut_) + twoDigits(replyIn_);
-            return true;
-        }
-        if (cmd_.cmdData1 == 1) {
-            words("read", "POR");
-            if (rules_)
-                rules_->vcaSetupReport(replyOut_);
-            return true;
-        }
-        return false;
-    default:
-        return false;
+            logObject_ = row.object;
+        break;
     }
 }
 
-void Link::routing(Layer layer, int output, int input) {
-    if (rules_)
-        rules_->routingReport(layer, output, input);
+void Link::applyEffect(ReplyEffect effect, Layer layer) {
+    switch (effect) {
+    case ReplyEffect::None:
+    case ReplyEffect::ErrorReport:
+        break;
+    case ReplyEffect::OnLine:
+        setOnLine(true);
+        break;
+    case ReplyEffect::OffLine:
+        setOnLine(false);
+        break;
+    case ReplyEffect::LineFromOut:
+        setOnLine(replyOut_ != 0);
+        break;
+    case ReplyEffect::SerialHex:
+        setIdentity(hex2(replyOut_ & 0x7F) + hex2(replyIn_));
+        break;
+    case ReplyEffect::SerialDecimal:
+        setIdentity(twoDigits(replyOut_) + twoDigits(replyIn_));
+        break;
+    case ReplyEffect::Routing:
+        rules().routingReport(layer, replyOut_, replyIn_);
+        break;
+    case ReplyEffect::StatusRouting:
+        // A status answer carries the input in its third byte; the output is the one asked for.
+        rules().routingReport(layer, cmd_.cmdData1, replyOut_);
+        break;
+    case ReplyEffect::VcaOutIn:
+        rules().vcaReport(replyOut_, replyIn_);
+        break;
+    case ReplyEffect::VcaInOut:
+        replyMatched_ = true;
+        rules().vcaReport(replyIn_, replyOut_);
+        break;
+    case ReplyEffect::GainIn:
+        if (replyIn_ < kGainLevels)
+            rules().gainReport(replyIn_, std::nullopt);
+        break;
+    case ReplyEffect::GainAndModeOut:
+        rules().gainReport(replyOut_ & (kGainLevels - 1), inputMode(replyOut_));
+        break;
+    case ReplyEffect::ModeIn:
+        rules().inputModeReport(replyIn_ == 0);
+        break;
+    case ReplyEffect::VcaSetupIn:
+        rules().vcaSetupReport(replyIn_);
+        break;
+    case ReplyEffect::VcaSetupOut:
+        rules().vcaSetupReport(replyOut_);
+        break;
+    case ReplyEffect::Store:
+        rules().storeReport();
+        break;
+    }
+}
+
+// An echo is no matrix: without a port the identity keeps the no-matrix mark.
+void Link::setIdentity(const std::string& identity) {
+    matrixIdentity_ = simulating() ? kNoMatrixIdentity : identity;
+}
+
+ReplyRules& Link::rules() {
+    static IgnoredReplies ignored;
+    return rules_ != nullptr ? *rules_ : ignored;
 }
 
 void Link::setOnLine(bool onLine) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/frame_tables.h"
 #include "link/history_row.h"
 #include "link/link_listener.h"
 #include "link/reply_rules.h"
@@ -120,13 +121,17 @@ private:
     void processFourByte();
     bool dispatchFiveByte(int letter);
     bool dispatchFourByte();
+    bool asked(Asked request) const;
+    void setFourByteWords(const FourByteRow& row);
+    void applyEffect(ReplyEffect effect, Layer layer);
+    void setIdentity(const std::string& identity);
+    ReplyRules& rules();
     void setObjectWord();
     void historyStep();
     std::size_t readBytes(std::uint8_t* buffer, std::size_t n);
     std::uint8_t readFirstByteWaiting();
     void refuseUncarriedValue();
     void setOnLine(bool onLine);
-    void routing(Layer layer, int output, int input);
     bool simulating() const { return portNumber_ == 0; }
     SendResult result() const { return {replyError_, replyIn_, replyOut_, replyMachine_}; }
 
