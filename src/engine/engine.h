@@ -89,10 +89,11 @@ public:
     void loadAssignment();
 
     // File commands of the main window.
-    void openConnexionFile();                          // 101
-    void saveConnexionFile();                          // 102
-    void saveConnexionFileAs();                        // 103
-    bool saveWorkspace(const WorkspaceLayout& layout); // 108 after its question
+    void openConnexionFile();
+    void saveConnexionFile();
+    void saveConnexionFileAs();
+    // After its question.
+    bool saveWorkspace(const WorkspaceLayout& layout);
     // The windows put a tool window elsewhere than its kept place (it had none, or it was out of sight):
     // that place is kept from now on, and is no move of the operator's to ask about at shutdown.
     void toolWindowPlaced(WindowPlace Settings::*window, WindowPlace place);

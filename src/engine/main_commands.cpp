@@ -1,6 +1,7 @@
 #include "engine/main_commands.h"
 
 #include "engine/main_menu.h"
+#include "engine/menu_ids.h"
 #include "text/number_text.h"
 
 namespace rl4 {
@@ -8,9 +9,6 @@ namespace rl4 {
 namespace {
 
 constexpr int kMessageCloseEditor = 21;
-
-constexpr int kSwitcherWindow = 206;
-constexpr int kHistoryWindow = 205;
 
 // The on-screen display refresh exists only in the 4-byte form.
 constexpr int kOsdCode = 57;
@@ -28,86 +26,86 @@ void MainCommands::frm1_MenuEvent(int id) {
         return;
     }
     switch (id) {
-    case 101: // Open connexion file
+    case menu_id::kOpenConnexionFile:
         engine_.openConnexionFile();
         break;
-    case 102: // Save connexion file
+    case menu_id::kSaveConnexionFile:
         engine_.saveConnexionFile();
         break;
-    case 103: // Save connexion file as
+    case menu_id::kSaveConnexionFileAs:
         engine_.saveConnexionFileAs();
         break;
-    case 104: // Read the current status of the matrix
+    case menu_id::kReadStatus:
         engine_.sheet().HighlightCurrentRow();
         engine_.statusReader().ReadMatrixStatus();
         break;
-    case 105: // Disable all destinations (toolbar only)
+    case menu_id::kDisconnectAll:
         engine_.routingCommands().DisconnectAll();
         break;
-    case 106: // Quit
+    case menu_id::kQuit:
         engine_.listener().quitRequested();
         break;
-    case 107: // SetUp
+    case menu_id::kSetUp:
         engine_.config().frmconfig_Load();
         requestWindow(id);
         break;
-    case 108: // Save workspace
+    case menu_id::kSaveWorkspace:
         engine_.saveWorkspace(workspaceLayout());
         break;
-    case 109: // Store the current status in the matrix
+    case menu_id::kStoreStatus:
         engine_.setups().StoreStatus();
         break;
-    case 110: // Store the status to a setup
+    case menu_id::kStoreToSetup:
         engine_.setups().storeToSetup();
         break;
-    case 111: // Recall a setup
+    case menu_id::kRecallSetup:
         engine_.setups().recallFromSetup();
         break;
-    case 201: // Show all
-    case 202: // Show selected
-        engine_.sheet().setShowAll(id == 201);
+    case menu_id::kShowAll:
+    case menu_id::kShowSelected:
+        engine_.sheet().setShowAll(id == menu_id::kShowAll);
         engine_.listener().menuChecksChanged();
         break;
-    case 203: // Select all
-    case 204: // Deselect all
-        engine_.sheet().SelectAllRows(id == 203);
+    case menu_id::kSelectAll:
+    case menu_id::kDeselectAll:
+        engine_.sheet().SelectAllRows(id == menu_id::kSelectAll);
         break;
     // A window already open is not loaded a second time, only brought to the front.
-    case kHistoryWindow:
+    case menu_id::kHistory:
         if (engine_.history().isOpen())
             requestWindow(id);
         else
             openHistory();
         break;
-    case kSwitcherWindow:
+    case menu_id::kSwitcherControl:
         if (engine_.switcher().isOpen())
             requestWindow(id);
         else
             openSwitcher();
         break;
-    case 207: // OSD screen refresh
+    case menu_id::kOsdRefresh:
         refreshOsd();
         break;
-    case 305: // All VCAs to minimum
+    case menu_id::kAllVcaMinimum:
         engine_.vca().SetAllVca(kVcaMinimum);
         break;
-    case 306: // All VCAs to maximum
+    case menu_id::kAllVcaMaximum:
         engine_.vca().SetAllVca(kVcaMaximum);
         break;
-    case 307: // Debug
-    case 308: // Special functions
+    case menu_id::kDebug:
+    case menu_id::kSpecialFunctions:
         requestWindow(id);
         break;
-    case 401: // Assignment editor
+    case menu_id::kAssignmentEditor:
         engine_.assignmentEditorOpened();
         requestWindow(id);
         break;
-    case 502: // Matrix info
+    case menu_id::kMatrixInfo:
         matrixInfo_ = frmmatrixinfo_Load(engine_.messages(), engine_.link(), engine_.matrixLabel(),
                                          engine_.assignments(), engine_.settings().connexionPath);
         requestWindow(id);
         break;
-    default: // 501 "Help" among them: there is no help file to call
+    default: // "Help" among them: there is no help file to call
         break;
     }
 }
@@ -119,7 +117,7 @@ void MainCommands::tb1_ButtonClick(int index) {
 }
 
 void MainCommands::lvcom_DblClick() {
-    frm1_MenuEvent(kSwitcherWindow);
+    frm1_MenuEvent(menu_id::kSwitcherControl);
 }
 
 void MainCommands::frm1_KeyPress(int charCode) {
@@ -132,13 +130,13 @@ std::string MainCommands::frm1_MenuOver(int id) const {
 
 bool MainCommands::menuChecked(int id) const {
     switch (id) {
-    case 201:
+    case menu_id::kShowAll:
         return engine_.sheet().showAllChecked();
-    case 202:
+    case menu_id::kShowSelected:
         return engine_.sheet().showSelectedChecked();
-    case kHistoryWindow:
+    case menu_id::kHistory:
         return engine_.history().isOpen();
-    case kSwitcherWindow:
+    case menu_id::kSwitcherControl:
         return engine_.switcher().isOpen();
     default:
         return false;
@@ -175,12 +173,12 @@ WorkspaceLayout MainCommands::workspaceLayout() const {
 
 void MainCommands::openSwitcher() {
     engine_.switcher().frmcommutation_Load();
-    requestWindow(kSwitcherWindow);
+    requestWindow(menu_id::kSwitcherControl);
 }
 
 void MainCommands::openHistory() {
     engine_.history().frmhisto_Load();
-    requestWindow(kHistoryWindow);
+    requestWindow(menu_id::kHistory);
 }
 
 void MainCommands::requestWindow(int id) {

@@ -34,9 +34,10 @@ public:
     void frm1_KeyPress(int charCode);
     // The status-bar help of the menu entry under the pointer, in the current language.
     std::string frm1_MenuOver(int id) const;
-    // The check mark of a main menu item (201, 202, 205, 206); false for the others.
+    // The check mark of a main menu item (show all and selected, history, switcher control); false for the
+    // others.
     bool menuChecked(int id) const;
-    // What the matrix information window shows, as taken by the last 502.
+    // What the matrix information window shows, as taken when it was last asked for.
     const MatrixInfo& matrixInfo() const { return matrixInfo_; }
 
     // The tool windows that were open when the program last closed, opened again at start.

@@ -1,5 +1,7 @@
 #include "engine/main_menu.h"
 
+#include "engine/menu_ids.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -105,9 +107,10 @@ constexpr std::array kFrenchEntries{
 };
 
 // Shown greyed and never enabled: the setups and the special functions are not offered from the menu,
-// though the dispatcher still performs 110 and 111 when another part of the program asks for them.
-constexpr std::array kDisabledIds{308, 110, 111};
-constexpr std::array kCheckableIds{201, 202, 205, 206};
+// though the dispatcher still performs the setups when another part of the program asks for them.
+constexpr std::array kDisabledIds{menu_id::kSpecialFunctions, menu_id::kStoreToSetup, menu_id::kRecallSetup};
+constexpr std::array kCheckableIds{menu_id::kShowAll, menu_id::kShowSelected, menu_id::kHistory,
+                                   menu_id::kSwitcherControl};
 
 struct HelpText {
     int id;
@@ -115,41 +118,41 @@ struct HelpText {
     std::string_view french;
 };
 
-constexpr int kSaveConnexionsId = 102;
-
 constexpr std::array kHelpTexts{
-    HelpText{100, "Switcher Files", "Fichiers de commutation"},
-    HelpText{101, "Opens an existing connexion file, displays it and download it to the matrix.",
+    HelpText{menu_id::kFile, "Switcher Files", "Fichiers de commutation"},
+    HelpText{menu_id::kOpenConnexionFile,
+             "Opens an existing connexion file, displays it and download it to the matrix.",
              "Ouvre un fichier de commutation existant, l'affiche et le transmet vers la grille de "
              "commutation."},
-    HelpText{102, "Saves the connexions in the file called: ",
+    HelpText{menu_id::kSaveConnexionFile, "Saves the connexions in the file called: ",
              "Sauvegarde ces commutations dans le fichier nommé: "},
-    HelpText{103, "Saves the connexions in a file with a new name.",
+    HelpText{menu_id::kSaveConnexionFileAs, "Saves the connexions in a file with a new name.",
              "Sauvegarde ces commutations dans un nouveau fichier."},
-    HelpText{106, "Exits Routelane4.", "Quitte le programme Routelane4."},
-    HelpText{107, "Selects the port Com and the protocol.",
+    HelpText{menu_id::kQuit, "Exits Routelane4.", "Quitte le programme Routelane4."},
+    HelpText{menu_id::kSetUp, "Selects the port Com and the protocol.",
              "Sélection du port Com, du protocole et de la langue."},
-    HelpText{108, "Saves the windows positions and sizes as shown now.",
+    HelpText{menu_id::kSaveWorkspace, "Saves the windows positions and sizes as shown now.",
              "Sauvegarde la disposition et le format des fenêtres de cet écran."},
-    HelpText{200, "Display instructions", "Instructions concernant l'affichage"},
-    HelpText{201, "Shows all the destinations in the connexion sheet.",
+    HelpText{menu_id::kDisplay, "Display instructions", "Instructions concernant l'affichage"},
+    HelpText{menu_id::kShowAll, "Shows all the destinations in the connexion sheet.",
              "Affiche toutes les destinations dans la feuille de commutation."},
-    HelpText{202, "Shows only the checked lines of the connexion sheet.",
+    HelpText{menu_id::kShowSelected, "Shows only the checked lines of the connexion sheet.",
              "Affiche les destinations cochées dans la feuille de commutation."},
-    HelpText{203, "Checks all the lines of the connexion sheet.",
+    HelpText{menu_id::kSelectAll, "Checks all the lines of the connexion sheet.",
              "Coche toutes les lignes de la feuille de commutation."},
-    HelpText{204, "Unchecks all the lines of the connexion sheet.",
+    HelpText{menu_id::kDeselectAll, "Unchecks all the lines of the connexion sheet.",
              "Décoche toutes les lignes de la feuille de commutation."},
-    HelpText{205, "Opens the window which contains the list of the last sent connexions.",
+    HelpText{menu_id::kHistory, "Opens the window which contains the list of the last sent connexions.",
              "Ouvre une fenêtre contenant la liste des derniers évènements transmis et reçus."},
-    HelpText{206, "Opens the window used for control the switching of the matrix.",
+    HelpText{menu_id::kSwitcherControl, "Opens the window used for control the switching of the matrix.",
              "Ouvre une fenêtre permettant le contrôle des commutations vers la grille."},
-    HelpText{400, "Assignments Area.", "Zone d'assignation."},
-    HelpText{401, "Opens the window used to assign and name the source and destination objects.",
+    HelpText{menu_id::kAssignments, "Assignments Area.", "Zone d'assignation."},
+    HelpText{menu_id::kAssignmentEditor,
+             "Opens the window used to assign and name the source and destination objects.",
              "Ouvre une fenêtre permettant d'assigner et de nommer les objets sources et destinations."},
-    HelpText{500, "Help list.", "Aide."},
-    HelpText{501, "Call a pdf WinHelp.", "Appel HTMLHelp."},
-    HelpText{502, "Displays informations about the Matrix Routing Switcher.",
+    HelpText{menu_id::kHelpMenu, "Help list.", "Aide."},
+    HelpText{menu_id::kHelp, "Call a pdf WinHelp.", "Appel HTMLHelp."},
+    HelpText{menu_id::kMatrixInfo, "Displays informations about the Matrix Routing Switcher.",
              "Affiche les informations techniques de la grille de commutation."},
 };
 
@@ -161,8 +164,11 @@ struct ToolbarEntry {
 
 // Index 1 is the separator that keeps the buttons off the window's edge.
 constexpr std::array kToolbar{
-    ToolbarEntry{0, 0, 0},    ToolbarEntry{1, 0, 105},  ToolbarEntry{2, 12, 101},
-    ToolbarEntry{3, 13, 102}, ToolbarEntry{4, 14, 106},
+    ToolbarEntry{0, 0, 0},
+    ToolbarEntry{1, 0, menu_id::kDisconnectAll},
+    ToolbarEntry{2, 12, menu_id::kOpenConnexionFile},
+    ToolbarEntry{3, 13, menu_id::kSaveConnexionFile},
+    ToolbarEntry{4, 14, menu_id::kQuit},
 };
 
 constexpr std::string_view kSeparatorEntry = "-";
@@ -239,7 +245,7 @@ std::string frm1_MenuOver(int id, int language, const std::string& connexionPath
     if (found == kHelpTexts.end())
         return "";
     std::string text(language == kLanguageFrench ? found->french : found->english);
-    if (id == kSaveConnexionsId)
+    if (id == menu_id::kSaveConnexionFile)
         text += connexionPath;
     return text;
 }

@@ -31,11 +31,12 @@ std::span<const std::string_view> mainMenuEntries(int language);
 // mistyped table fails the first time it is built rather than showing a broken menu.
 std::vector<MenuItem> buildMenu(std::span<const std::string_view> entries);
 
-// The main window's menu bar in the given language, with items 308, 110 and 111 disabled and the items
-// that carry check marks (201, 202, 205, 206) checkable.
+// The main window's menu bar in the given language, with the special functions and the setups disabled and
+// the items that carry check marks (show all and selected, history, switcher control) checkable.
 std::vector<MenuItem> mainMenu(int language);
 
-// The status-bar help of a menu entry; "" for ids without help. Item 102 names the file it saves to.
+// The status-bar help of a menu entry; "" for ids without help. "Save connexion file" names the file it
+// saves to.
 std::string frm1_MenuOver(int id, int language, const std::string& connexionPath);
 
 // One button of the toolbar `tb1`, by index from 1.

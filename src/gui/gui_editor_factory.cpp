@@ -1,5 +1,6 @@
 #include "gui/gui_editor_factory.h"
 
+#include "engine/menu_ids.h"
 #include "gui/assignment_editor_window.h"
 #include "gui/change_dialog.h"
 #include "gui/gui_window_shot.h"
@@ -20,9 +21,7 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kAssignmentEditor = 401;
-constexpr int kHistory = 205;
-constexpr int kSwitcherControl = 206;
+using namespace menu_id;
 
 constexpr QSize kShotSize{640, 520};
 

@@ -9,7 +9,7 @@
 
 namespace rl4 {
 
-// Adds the maker of the assignment editor window (401). While the editor is open it hides `mainWindow` and
+// Adds the maker of the assignment editor window. While the editor is open it hides `mainWindow` and
 // the switcher control and history windows that are shown; when it closes they come back, and the main
 // window's commands are taken again.
 void addEditorWindow(ToolWindows& tools, Engine& engine, QWidget& mainWindow);

@@ -1,5 +1,6 @@
 #include "gui/gui_tool_window_factories.h"
 
+#include "engine/menu_ids.h"
 #include "gui/config_dialog.h"
 #include "gui/gui_window_place.h"
 #include "gui/gui_window_shot.h"
@@ -17,11 +18,7 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kSetUp = 107;
-constexpr int kReadStatus = 104;
-constexpr int kHistory = 205;
-constexpr int kSwitcherControl = 206;
-constexpr int kMatrixInfo = 502;
+using namespace menu_id;
 
 } // namespace
 

@@ -10,8 +10,8 @@ namespace rl4 {
 
 class MainWindow;
 
-// Adds the makers of the switcher control (206), history (205), configuration (107) and matrix information
-// (502) windows. The switcher control's pointer hints go to `mainWindow`'s status bar.
+// Adds the makers of the switcher control, history, configuration and matrix information windows. The
+// switcher control's pointer hints go to `mainWindow`'s status bar.
 void addToolWindows(ToolWindows& tools, Engine& engine, MainCommands& commands, MainWindow& mainWindow);
 
 // Opens those four windows through the main window's commands, with rows in the history from a reading of

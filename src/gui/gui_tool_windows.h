@@ -9,11 +9,11 @@
 
 namespace rl4 {
 
-// The windows that the main window's commands ask for by menu id (EngineListener::windowRequested): the
-// switcher control 206, the history 205, the configuration 107, the debug window 307, the assignment editor
-// 401, the matrix information 502. Each is made by the factory added for its id the first time it is asked
-// for, and shown and raised every time; a window that listens to the engine joins the hub while it exists.
-// An id without a factory asks for nothing.
+// The windows that the main window's commands ask for by menu id (EngineListener::windowRequested,
+// engine/menu_ids.h): the switcher control, the history, the configuration, the debug window, the
+// assignment editor, the matrix information. Each is made by the factory added for its id the first time it
+// is asked for, and shown and raised every time; a window that listens to the engine joins the hub while it
+// exists. An id without a factory asks for nothing.
 class ToolWindows : public EngineListener {
 public:
     using Factory = std::function<std::unique_ptr<QWidget>()>;

@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include "engine/menu_ids.h"
 #include "gui/gui_twips.h"
 #include "gui/gui_window_place.h"
 #include "gui/sheet_view.h"
@@ -21,8 +22,6 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kStoreStatus = 109;
-constexpr int kSwitcherControl = 206;
 constexpr int kPanelWidth = 150;
 constexpr int kOnLineHeight = 28;
 constexpr int kMargin = 4;
@@ -111,7 +110,7 @@ MainWindow::MainWindow(Engine& engine, MainCommands& commands)
     connect(lvcom_, &SheetView::keyDown, this, [this](int code) { engine_.switcher().lvcom_KeyDown(code); });
     connect(lvcom_, &SheetView::keyPress, this,
             [this](int code) { engine_.switcher().lvcom_KeyPress(code); });
-    connect(cmddemstore_, &QPushButton::clicked, this, [this] { command(kStoreStatus); });
+    connect(cmddemstore_, &QPushButton::clicked, this, [this] { command(menu_id::kStoreStatus); });
 
     // The sheet model does not announce its first state: draw it as it stands.
     lvcom_->rebuildColumns();

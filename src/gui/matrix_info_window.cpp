@@ -1,5 +1,7 @@
 #include "gui/matrix_info_window.h"
 
+#include "engine/menu_ids.h"
+
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -12,8 +14,6 @@ namespace rl4 {
 
 namespace {
 
-// The main window's "Matrix Info" command.
-constexpr int kMatrixInfoMenu = 502;
 constexpr int kMinimumWidth = 460;
 constexpr int kLineSpacing = 6;
 
@@ -63,7 +63,7 @@ MatrixInfoWindow::MatrixInfoWindow(const MatrixInfo& info, MessageTable& message
 }
 
 void MatrixInfoWindow::windowRequested(int menuId) {
-    if (menuId == kMatrixInfoMenu)
+    if (menuId == menu_id::kMatrixInfo)
         redraw();
 }
 
