@@ -31,22 +31,6 @@ constexpr int kNumberColumnCharacters = 13;
 constexpr int kBoxCharacters = 40;
 constexpr int kPressedDarker = 120;
 
-// The dialog's own captions; everything about the object comes from the model.
-struct Captions {
-    const char* keyboard;
-    const char* admitAll;
-    const char* admitNone;
-    const char* ok;
-    const char* cancel;
-};
-
-constexpr Captions kEnglish{"Keyboard", "Admit all", "Admit none", "OK", "Cancel"};
-constexpr Captions kFrench{"Clavier", "Tout admettre", "Ne rien admettre", "OK", "Annuler"};
-
-const Captions& captions(int language) {
-    return language == kLanguageFrench ? kFrench : kEnglish;
-}
-
 // The four layer lists in layer order, with the layer names the editor's columns use.
 struct LayerBox {
     const char* name;
@@ -84,6 +68,10 @@ QString text(const std::string& value) {
     return QString::fromStdString(value);
 }
 
+QString caption(MessageTable& messages, int number) {
+    return text(messages.text(number));
+}
+
 QColor qtColour(const RgbColour& colour) {
     return QColor(colour.red, colour.green, colour.blue);
 }
@@ -113,13 +101,6 @@ QLabel* makeLabel(const char* name, QWidget* parent) {
     return label;
 }
 
-QPushButton* makeButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 // A list is refilled only when its entries changed, so that an open drop-down is not emptied under the
 // pointer; the box shows the model's text whatever the entry chosen last.
 void drawBox(QComboBox* combo, const ListBox& box) {
@@ -141,7 +122,7 @@ void drawBox(QComboBox* combo, const ListBox& box) {
 } // namespace
 
 ChangeDialog::ChangeDialog(ChangeDialogModel& model, MessageTable& messages, QWidget* parent)
-    : QDialog(parent), model_(model), lblobjet_(makeLabel("lblobjet", this)),
+    : ModelDialog("frmchangeagn", parent), model_(model), lblobjet_(makeLabel("lblobjet", this)),
       lblnomagn_(makeLabel("lblnomagn", this)), cbnomagn_(makeBox("cbnomagn", this)),
       frchangeagn_(new QGroupBox(this)), lblfiche_(makeLabel("lblfiche", frchangeagn_)),
       lblusedvary_(makeLabel("lblusedvary", frchangeagn_)), layerLabels_{}, layerBoxes_{},
@@ -149,8 +130,6 @@ ChangeDialog::ChangeDialog(ChangeDialogModel& model, MessageTable& messages, QWi
       lblusedk_(makeLabel("lblusedk", keyboard_)), cbkeyagn_(makeBox("cbkeyagn", keyboard_)), key_{},
       frinputadmittance_(new QGroupBox(this)), lvinputadmittance_(new QTableWidget(frinputadmittance_)),
       cmdenadmit_(nullptr), cmddisadmit_(nullptr), validchangeagn_(nullptr), cancelchangeagn_(nullptr) {
-    setObjectName("frmchangeagn");
-    setModal(true);
     frchangeagn_->setObjectName("frchangeagn");
     frinputadmittance_->setObjectName("frinputadmittance");
     lvinputadmittance_->setObjectName("lvinputadmittance");
@@ -167,13 +146,12 @@ ChangeDialog::ChangeDialog(ChangeDialogModel& model, MessageTable& messages, QWi
         button->setAutoDefault(false);
         key_[static_cast<std::size_t>(touch - 1)] = button;
     }
-    buildLayout(messages.language());
+    buildLayout(messages);
     connectControls();
     redraw();
 }
 
-void ChangeDialog::buildLayout(int language) {
-    const Captions& words = captions(language);
+void ChangeDialog::buildLayout(MessageTable& messages) {
     QFont bold = lblobjet_->font();
     bold.setBold(true);
     lblobjet_->setFont(bold);
@@ -201,7 +179,7 @@ void ChangeDialog::buildLayout(int language) {
     }
     connectors->setColumnStretch(1, 1);
 
-    keyboard_->setTitle(words.keyboard);
+    keyboard_->setTitle(caption(messages, kCaptionKeyboard));
     auto* touches = new QVBoxLayout(keyboard_);
     auto* touchHeads = new QHBoxLayout;
     lbltouche_->setMinimumWidth(numberColumn);
@@ -215,8 +193,8 @@ void ChangeDialog::buildLayout(int language) {
         map->addWidget(key_[static_cast<std::size_t>(t)], t / kTouchMapColumns, t % kTouchMapColumns);
     touches->addLayout(map);
 
-    cmdenadmit_ = makeButton("cmdenadmit", words.admitAll, frinputadmittance_);
-    cmddisadmit_ = makeButton("cmddisadmit", words.admitNone, frinputadmittance_);
+    cmdenadmit_ = makeButton("cmdenadmit", caption(messages, kCaptionAdmitAll), frinputadmittance_);
+    cmddisadmit_ = makeButton("cmddisadmit", caption(messages, kCaptionAdmitNone), frinputadmittance_);
     lvinputadmittance_->setColumnCount(1);
     lvinputadmittance_->verticalHeader()->hide();
     lvinputadmittance_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -246,10 +224,10 @@ void ChangeDialog::buildLayout(int language) {
     body->addLayout(object);
     body->addWidget(frinputadmittance_);
 
-    validchangeagn_ = makeButton("validchangeagn", words.ok, this);
+    validchangeagn_ = makeButton("validchangeagn", caption(messages, kCaptionOk), this);
     // Return confirms wherever the focus is, as it does in the boxes; the touch keys take only Space.
     validchangeagn_->setDefault(true);
-    cancelchangeagn_ = makeButton("cancelchangeagn", words.cancel, this);
+    cancelchangeagn_ = makeButton("cancelchangeagn", caption(messages, kCaptionCancel), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(validchangeagn_);
@@ -300,15 +278,6 @@ void ChangeDialog::connectControls() {
             [this] { forward([this] { model_.cancelchangeagn_Click(); }); });
 }
 
-// Once OK or Cancel closed the model the editor closes the dialog: there is nothing more to draw here.
-template <typename Call>
-void ChangeDialog::forward(Call call) {
-    call();
-    if (model_.isOpen())
-        redraw();
-    emit forwarded();
-}
-
 void ChangeDialog::redraw() {
     setWindowTitle(text(model_.caption));
     lblobjet_->setText(text(model_.lblobjet));
@@ -354,13 +323,6 @@ void ChangeDialog::redrawAdmittance() {
         cell->setText(text(model.name));
         cell->setCheckState(model.checked ? Qt::Checked : Qt::Unchecked);
     }
-}
-
-void ChangeDialog::reject() {
-    if (model_.isOpen())
-        forward([this] { model_.cancelchangeagn_Click(); });
-    else
-        QDialog::reject();
 }
 
 // Enter in any of the boxes is OK.

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "assign/change_dialog_model.h"
+#include "gui/model_dialog.h"
 #include "text/message_table.h"
 
-#include <QDialog>
 #include <array>
 
 class QComboBox;
@@ -19,29 +19,22 @@ namespace rl4 {
 // with the 4 x 16 touch map `key`, the admittance list `lvinputadmittance` of a destination in the frame
 // `frinputadmittance`, OK `validchangeagn` and Cancel `cancelchangeagn`. It draws the ChangeDialogModel,
 // writes back what the operator types and forwards every choice; the model closes it, through the editor.
-class ChangeDialog : public QDialog {
+class ChangeDialog : public ModelDialog {
     Q_OBJECT
 
 public:
     ChangeDialog(ChangeDialogModel& model, MessageTable& messages, QWidget* parent);
 
-signals:
-    // An operator action went to the model: what it changed outside the dialog (the editor's list, once the
-    // dialog closes) is to be drawn again.
-    void forwarded();
-
 protected:
-    // Escape and the window's close button are Cancel.
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    template <typename Call>
-    void forward(Call call);
+    bool modelOpen() const override { return model_.isOpen(); }
+    void cancel() override { model_.cancelchangeagn_Click(); }
+    void redraw() override;
 
-    void buildLayout(int language);
+    void buildLayout(MessageTable& messages);
     void connectControls();
-    void redraw();
     void redrawAdmittance();
 
     ChangeDialogModel& model_;

@@ -18,44 +18,6 @@ namespace rl4 {
 
 namespace {
 
-// The dialog's own captions; what the program computes (the port frame, the slope) comes from the model.
-struct Captions {
-    const char* title;
-    const char* protocol;
-    const char* fourBytes;
-    const char* fiveBytes;
-    const char* language;
-    const char* vca;
-    const char* powerOn;
-    const char* minimum;
-    const char* maximum;
-    const char* memory;
-    const char* slope;
-    const char* ok;
-    const char* cancel;
-};
-
-constexpr Captions kEnglish{"SetUp",      "Protocol",     "4 bytes", "5 bytes", "Language",
-                            "Matrix VCA", "At power-on:", "Minimum", "Maximum", "Memory",
-                            "Slope:",     "OK",           "Cancel"};
-constexpr Captions kFrench{"Paramètres",
-                           "Protocole",
-                           "4 octets",
-                           "5 octets",
-                           "Langue",
-                           "VCA de la matrice",
-                           "A la mise sous tension :",
-                           "Minimum",
-                           "Maximum",
-                           "Mémoire",
-                           "Pente :",
-                           "OK",
-                           "Annuler"};
-
-const Captions& captions(int language) {
-    return language == kLanguageFrench ? kFrench : kEnglish;
-}
-
 QRadioButton* makeOption(const char* name, QButtonGroup* group, int id, QWidget* parent) {
     auto* option = new QRadioButton(parent);
     option->setObjectName(name);
@@ -161,27 +123,30 @@ void ConfigDialog::reject() {
     model_.confcncl_Click();
 }
 
-void ConfigDialog::drawCaptions(int language) {
-    const Captions& text = captions(language);
-    setWindowTitle(text.title);
-    protocolFrame_->setTitle(text.protocol);
-    opt4oct_->setText(text.fourBytes);
-    opt5oct_->setText(text.fiveBytes);
-    languageFrame_->setTitle(text.language);
+// In the language in force: the dialog follows a change of language made by its own OK. What the program
+// computes (the port frame, the slope) comes from the model.
+void ConfigDialog::drawCaptions() {
+    auto caption = [this](int number) { return QString::fromStdString(messages_.text(number)); };
+    setWindowTitle(caption(kCaptionSetUp));
+    protocolFrame_->setTitle(caption(kCaptionProtocol));
+    opt4oct_->setText(caption(kCaptionFourBytes));
+    opt5oct_->setText(caption(kCaptionFiveBytes));
+    languageFrame_->setTitle(caption(kCaptionLanguage));
+    // Each language names itself.
     optenglish_->setText("English");
     optfrancais_->setText("Français");
-    vcaFrame_->setTitle(text.vca);
-    powerOnLabel_->setText(text.powerOn);
-    optvcamin_->setText(text.minimum);
-    optvcamax_->setText(text.maximum);
-    optvcamem_->setText(text.memory);
-    slopeLabel_->setText(text.slope);
-    confok_->setText(text.ok);
-    confcncl_->setText(text.cancel);
+    vcaFrame_->setTitle(caption(kCaptionMatrixVca));
+    powerOnLabel_->setText(caption(kCaptionAtPowerOn));
+    optvcamin_->setText(caption(kCaptionMinimum));
+    optvcamax_->setText(caption(kCaptionMaximum));
+    optvcamem_->setText(caption(kCaptionMemory));
+    slopeLabel_->setText(caption(kCaptionSlope));
+    confok_->setText(caption(kCaptionOk));
+    confcncl_->setText(caption(kCaptionCancel));
 }
 
 void ConfigDialog::redraw() {
-    drawCaptions(messages_.language());
+    drawCaptions();
     {
         const QSignalBlocker quiet(lbcom_);
         QStringList ports;

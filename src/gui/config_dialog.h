@@ -33,7 +33,7 @@ public:
 
 private:
     void redraw();
-    void drawCaptions(int language);
+    void drawCaptions();
 
     ConfigDialogModel& model_;
     MessageTable& messages_;

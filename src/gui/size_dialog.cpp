@@ -23,57 +23,6 @@ constexpr int kSectionSpacing = 10;
 // The question asking for a layer's number of inputs, Video first.
 constexpr int kMessageInputsHint = 63;
 
-// The dialog's own captions; what the program computes (the sizes, the colours) comes from the model.
-struct Captions {
-    const char* title;
-    const char* inputs;
-    const char* outputs;
-    const char* inputNames;
-    const char* outputNames;
-    const char* allLayers;
-    const char* naming;
-    const char* global;
-    const char* separate;
-    const char* options;
-    std::array<const char*, 4> checks; // chkorigin, chkdisconnect, chkalldest, chkclavier
-    const char* create;
-    const char* cancel;
-};
-
-constexpr Captions kEnglish{"Matrix size",
-                            "Inputs",
-                            "Outputs",
-                            "Input names",
-                            "Output names",
-                            "All layers",
-                            "Naming",
-                            "One object per number, for all layers",
-                            "One object per number and per layer",
-                            "Options",
-                            {"Numbers start at 1", "Add a \"Disconnect\" source",
-                             "Add an \"All Dest\" destination", "Give consecutive keyboard touches"},
-                            "Create",
-                            "Cancel"};
-constexpr Captions kFrench{"Dimensions de la matrice",
-                           "Entrées",
-                           "Sorties",
-                           "Noms des entrées",
-                           "Noms des sorties",
-                           "Tous les plans",
-                           "Nommage",
-                           "Un objet par numéro, pour tous les plans",
-                           "Un objet par numéro et par plan",
-                           "Options",
-                           {"Numérotation à partir de 1", "Ajouter une source \"Disconnect\"",
-                            "Ajouter une destination \"All Dest\"",
-                            "Attribuer des touches de clavier consécutives"},
-                           "Créer",
-                           "Annuler"};
-
-const Captions& captions(int language) {
-    return language == kLanguageFrench ? kFrench : kEnglish;
-}
-
 using Field = std::string SizeDialogModel::*;
 
 // One row of the dialog per layer: its label, which chooses the separate naming, and its four fields.
@@ -133,12 +82,18 @@ constexpr std::array<Field, 2> kGlobalFields{&SizeDialogModel::edsizeinglobal,
                                              &SizeDialogModel::edsizeoutglobal};
 
 constexpr std::array<const char*, 4> kCheckNames{"chkorigin", "chkdisconnect", "chkalldest", "chkclavier"};
+constexpr std::array kCheckCaptions{kCaptionNumbersFromOne, kCaptionAddDisconnect, kCaptionAddAllDest,
+                                    kCaptionConsecutiveTouches};
 constexpr std::array<bool SizeDialogModel::*, 4> kChecks{
     &SizeDialogModel::chkorigin, &SizeDialogModel::chkdisconnect, &SizeDialogModel::chkalldest,
     &SizeDialogModel::chkclavier};
 
 QString text(const std::string& value) {
     return QString::fromStdString(value);
+}
+
+QString caption(MessageTable& messages, int number) {
+    return text(messages.text(number));
 }
 
 QLineEdit* makeField(const char* name, bool number, QWidget* parent) {
@@ -153,7 +108,7 @@ QLineEdit* makeField(const char* name, bool number, QWidget* parent) {
     return field;
 }
 
-QLabel* makeLayerLabel(const char* name, const char* caption, QWidget* parent) {
+QLabel* makeLayerLabel(const char* name, const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     label->setAutoFillBackground(true);
@@ -180,18 +135,13 @@ void showText(QLineEdit* field, const std::string& value) {
 } // namespace
 
 SizeDialog::SizeDialog(SizeDialogModel& model, MessageTable& messages, QWidget* parent)
-    : QDialog(parent), model_(model), layerFields_{}, globalFields_{}, layerLabels_{},
+    : ModelDialog("frmsize", parent), model_(model), layerFields_{}, globalFields_{}, layerLabels_{},
       lblsizeglobal_(nullptr), optradixglobal_(new QRadioButton(this)),
-      optradixseparate_(new QRadioButton(this)), checks_{}, cmdsizecreate_(new QPushButton(this)),
-      cmdsizecancel_(new QPushButton(this)) {
-    setObjectName("frmsize");
-    setModal(true);
+      optradixseparate_(new QRadioButton(this)), checks_{},
+      cmdsizecreate_(makeButton("cmdsizecreate", caption(messages, kCaptionCreate), this)),
+      cmdsizecancel_(makeButton("cmdsizecancel", caption(messages, kCaptionCancel), this)) {
     optradixglobal_->setObjectName("optradixglobal");
     optradixseparate_->setObjectName("optradixseparate");
-    cmdsizecreate_->setObjectName("cmdsizecreate");
-    cmdsizecancel_->setObjectName("cmdsizecancel");
-    cmdsizecreate_->setAutoDefault(false);
-    cmdsizecancel_->setAutoDefault(false);
     buildLayout(messages);
 
     for (std::size_t layer = 0; layer < kLayerRows.size(); ++layer) {
@@ -224,15 +174,14 @@ SizeDialog::SizeDialog(SizeDialogModel& model, MessageTable& messages, QWidget* 
 }
 
 void SizeDialog::buildLayout(MessageTable& messages) {
-    const Captions& words = captions(messages.language());
-    setWindowTitle(words.title);
+    setWindowTitle(caption(messages, kCaptionSize));
 
     auto* sizes = new QGridLayout;
-    const std::array<const char*, kFieldColumns> heads{words.inputs, words.outputs, words.inputNames,
-                                                       words.outputNames};
+    const std::array<int, kFieldColumns> heads{kCaptionInputs, kCaptionOutputs, kCaptionInputNames,
+                                               kCaptionOutputNames};
     for (int column = 0; column < kFieldColumns; ++column) {
         // The numbers stand right-aligned under a centred heading, the prefixes under a heading of their own.
-        auto* head = new QLabel(heads[static_cast<std::size_t>(column)], this);
+        auto* head = new QLabel(caption(messages, heads[static_cast<std::size_t>(column)]), this);
         head->setAlignment(column < kFirstPrefix ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
         sizes->addWidget(head, 0, column + 1);
     }
@@ -250,7 +199,7 @@ void SizeDialog::buildLayout(MessageTable& messages) {
         layerFields_[layer][0]->setToolTip(text(messages.text(kMessageInputsHint + static_cast<int>(layer))));
     }
     const int globalLine = static_cast<int>(kLayerRows.size()) + 1;
-    lblsizeglobal_ = makeLayerLabel("lblsizeglobal", words.allLayers, this);
+    lblsizeglobal_ = makeLayerLabel("lblsizeglobal", caption(messages, kCaptionAllLayers), this);
     lblsizeglobal_->installEventFilter(this);
     sizes->addWidget(lblsizeglobal_, globalLine, 0);
     for (std::size_t i = 0; i < kGlobalNames.size(); ++i) {
@@ -258,18 +207,18 @@ void SizeDialog::buildLayout(MessageTable& messages) {
         sizes->addWidget(globalFields_[i], globalLine, kFirstPrefix + static_cast<int>(i) + 1);
     }
 
-    optradixglobal_->setText(words.global);
-    optradixseparate_->setText(words.separate);
-    auto* naming = new QGroupBox(words.naming, this);
+    optradixglobal_->setText(caption(messages, kCaptionNamingGlobal));
+    optradixseparate_->setText(caption(messages, kCaptionNamingSeparate));
+    auto* naming = new QGroupBox(caption(messages, kCaptionNaming), this);
     auto* namingColumn = new QVBoxLayout(naming);
     namingColumn->addWidget(optradixglobal_);
     namingColumn->addWidget(optradixseparate_);
     namingColumn->addStretch(1);
 
-    auto* options = new QGroupBox(words.options, this);
+    auto* options = new QGroupBox(caption(messages, kCaptionOptions), this);
     auto* optionsColumn = new QVBoxLayout(options);
     for (std::size_t i = 0; i < kCheckNames.size(); ++i) {
-        checks_[i] = new QCheckBox(words.checks[i], options);
+        checks_[i] = new QCheckBox(caption(messages, kCheckCaptions[i]), options);
         checks_[i]->setObjectName(kCheckNames[i]);
         optionsColumn->addWidget(checks_[i]);
     }
@@ -278,8 +227,6 @@ void SizeDialog::buildLayout(MessageTable& messages) {
     choices->addWidget(naming, 1);
     choices->addWidget(options, 1);
 
-    cmdsizecreate_->setText(words.create);
-    cmdsizecancel_->setText(words.cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdsizecreate_);
@@ -291,15 +238,6 @@ void SizeDialog::buildLayout(MessageTable& messages) {
     page->addLayout(choices);
     page->addLayout(buttons);
     page->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-// Once Create or Cancel closed the model the editor closes the dialog: there is nothing more to draw.
-template <typename Call>
-void SizeDialog::forward(Call call) {
-    call();
-    if (model_.isOpen())
-        redraw();
-    emit forwarded();
 }
 
 void SizeDialog::redraw() {
@@ -329,13 +267,6 @@ void SizeDialog::redraw() {
         const QSignalBlocker quiet(checks_[i]);
         checks_[i]->setChecked(model_.*kChecks[i]);
     }
-}
-
-void SizeDialog::reject() {
-    if (model_.isOpen())
-        forward([this] { model_.cmdsizecancel_Click(); });
-    else
-        QDialog::reject();
 }
 
 bool SizeDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "assign/size_dialog_model.h"
+#include "gui/model_dialog.h"
 #include "text/message_table.h"
 
-#include <QDialog>
 #include <array>
 
 class QCheckBox;
@@ -19,31 +19,24 @@ namespace rl4 {
 // on `lblsizeglobal`), the check boxes `chkorigin`, `chkdisconnect`, `chkalldest`, `chkclavier`, and
 // `cmdsizecreate` / `cmdsizecancel`. It draws the SizeDialogModel, writes back what the operator types and
 // forwards every click; the model closes it, through the editor.
-class SizeDialog : public QDialog {
+class SizeDialog : public ModelDialog {
     Q_OBJECT
 
 public:
     SizeDialog(SizeDialogModel& model, MessageTable& messages, QWidget* parent);
 
-signals:
-    // An operator action went to the model: what it changed outside the dialog (the editor's list, once the
-    // dialog closes) is to be drawn again.
-    void forwarded();
-
 protected:
-    // Escape and the window's close button are Cancel.
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static constexpr int kLayers = 4;
     static constexpr int kFieldColumns = 4;
 
-    template <typename Call>
-    void forward(Call call);
+    bool modelOpen() const override { return model_.isOpen(); }
+    void cancel() override { model_.cmdsizecancel_Click(); }
+    void redraw() override;
 
     void buildLayout(MessageTable& messages);
-    void redraw();
 
     SizeDialogModel& model_;
     // Inputs, outputs, input prefix and output prefix of each layer.
