@@ -1,7 +1,6 @@
 #pragma once
 
 #include "assign/assignment_editor.h"
-#include "assign/editor_listener.h"
 #include "engine/engine_listener.h"
 #include "text/message_table.h"
 
@@ -32,7 +31,7 @@ class SizeDialog;
 //
 // Showing the window opens the editor on the active table; its close button closes the editor as menu
 // "&Quit" does. What the editor asks of the other windows goes on to `surroundings`.
-class AssignmentEditorWindow : public QMainWindow, public EditorListener, public EngineListener {
+class AssignmentEditorWindow : public QMainWindow, public EngineListener {
     Q_OBJECT
 
 public:
