@@ -1,5 +1,5 @@
-#include "ctl/ctl_new_assignment.h"
 #include "assign/editor_rig.h"
+#include "ctl/ctl_new_assignment.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -2,7 +2,6 @@
 
 #include "engine/engine.h"
 #include "engine/main_commands.h"
-#include "support/scratch_folder.h"
 #include "gui/assignment_editor_window.h"
 #include "gui/change_dialog.h"
 #include "gui/gui_listener_hub.h"
@@ -11,6 +10,7 @@
 #include "gui/size_dialog.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <QPalette>

@@ -2,12 +2,12 @@
 
 #include "engine/engine.h"
 #include "engine/main_commands.h"
-#include "support/scratch_folder.h"
 #include "gui/gui_listener_hub.h"
 #include "gui/gui_tool_windows.h"
 #include "gui/main_window.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <QWidget>
