@@ -3,7 +3,7 @@
 // reads the whole matrix status as the program does at start-up, on a 16x16 video, 16x16 audio, 8x8 RGB and
 // 8x8 Y/C matrix.
 
-#include "link/engine.h"
+#include "engine/engine.h"
 #include "link/link.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
@@ -41,9 +41,9 @@ Measure drive(Link& link, int count, Fill fill) {
     const double cpuStart = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        fill(link.cmd, i);
-        link.SendCommand();
-        if (link.replyError)
+        CommandParams params;
+        fill(params, i);
+        if (link.SendCommand(params).replyError)
             ++m.failures;
     }
     m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -82,8 +82,7 @@ public:
 void routeAllToInputZero(Link& link) {
     for (Layer layer : kLayers) {
         const LayerCodes codes = layerCodes(layer);
-        link.cmd = {codes.switchLetter, codes.switchCode, codes.switchMachine, 0, 0};
-        link.SendCommand();
+        link.SendCommand({codes.switchLetter, codes.switchCode, codes.switchMachine, 0, 0});
     }
 }
 
@@ -91,26 +90,26 @@ void routeAllToInputZero(Link& link) {
 // first output past the size, which the matrix refuses: a 5-byte NAK is one byte, a 4-byte error report
 // four. The wire time counts what was actually exchanged: every request, every answer and every refusal.
 void benchReadMatrixStatus(Engine& engine, int form, int runs) {
-    Link& link = engine.link;
-    link.protocolLength = form;
+    Link& link = engine.link();
+    link.setProtocolLength(form);
     routeAllToInputZero(link);
 
-    const long shotsBefore = link.shotCount;
-    const long failedBefore = link.failedCommands;
+    const long shotsBefore = link.shotCount();
+    const long failedBefore = link.failedCommands();
     const double cpuStart = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < runs; ++i)
-        engine.statusReader.ReadMatrixStatus();
+        engine.statusReader().ReadMatrixStatus();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = cpuSeconds() - cpuStart;
 
-    const long requests = link.shotCount - shotsBefore;
-    const long refused = link.failedCommands - failedBefore;
+    const long requests = link.shotCount() - shotsBefore;
+    const long refused = link.failedCommands() - failedBefore;
     const long answered = requests - refused;
     const int refusalBytes = form == 5 ? 1 : 4;
     const long bytes = requests * form + answered * form + refused * refusalBytes;
     const double wire = static_cast<double>(bytes) * kBitsPerByte / kBaud;
-    const MatrixSizes& sizes = engine.assignments.sizes;
+    const MatrixSizes& sizes = engine.assignments().sizes;
     std::printf("ReadMatrixStatus %d-byte  runs=%d  sizes %d/%d/%d/%d  per run: %ld requests, %ld answers, "
                 "%ld refused, %ld bytes\n",
                 form, runs, sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut, requests / runs,
@@ -143,16 +142,16 @@ int run(int count) {
     map.set(1, device);
     MappedPortOpener opener(map);
     Link link(clock, opener);
-    link.portNumber = 1;
+    link.setPortNumber(1);
     link.OpenPort();
-    if (link.portError) {
+    if (link.portError()) {
         std::fprintf(stderr, "cannot open %s\n", device.c_str());
         return 1;
     }
 
     std::printf("link against matrixsim at %d baud, %d exchanges each\n", kBaud, count);
     for (int form : {5, 4}) {
-        link.protocolLength = form;
+        link.setProtocolLength(form);
         report("switch", form, count, drive(link, count, [](CommandParams& c, int i) {
                    c.cmdLetter = 'V';
                    c.cmdCode = 1;
@@ -173,12 +172,12 @@ int run(int count) {
     SilentPrompt prompt;
     EngineListener listener;
     Engine engine(folder.string(), clock, opener, prompt, listener);
-    engine.link.portNumber = 1;
-    engine.link.OpenPort();
+    engine.link().setPortNumber(1);
+    engine.link().OpenPort();
     constexpr int kStatusRuns = 3;
     for (int form : {5, 4})
         benchReadMatrixStatus(engine, form, kStatusRuns);
-    engine.link.closePort();
+    engine.link().closePort();
 
     std::filesystem::remove_all(folder);
     return 0;

@@ -125,11 +125,10 @@ int* destinationField(Destination& destination, int column) {
 } // namespace
 
 AssignmentEditor::AssignmentEditor(Assignments& assignments, MessageTable& messages, Prompt& prompt,
-                                   Link& link, StatusReader& statusReader, RoutingCommands& routingCommands,
-                                   SwitchingSheet& sheet, std::string programFolder)
-    : levels(link, assignments, messages, prompt, menu, currentRow), assignments_(assignments),
-      messages_(messages), prompt_(prompt), link_(link), statusReader_(statusReader),
-      routingCommands_(routingCommands), sheet_(sheet), programFolder_(std::move(programFolder)) {}
+                                   Link& link, EditorHost& host, std::string programFolder)
+    : assignments_(assignments), messages_(messages), prompt_(prompt), host_(host),
+      levels_(link, assignments, messages, prompt, menu_, currentRow_),
+      programFolder_(std::move(programFolder)) {}
 
 std::string AssignmentEditor::tbagnHint(int button) const {
     if (button < 1 || button > static_cast<int>(toolbarHints_.size()))
@@ -157,7 +156,7 @@ void AssignmentEditor::frmagn_Load() {
 
     const int language = messages_.language();
     menuEntries_ = editorMenuEntries(language);
-    menu = EditorMenu{};
+    menu_ = EditorMenu{};
     toolbarHints_ = {"", messages_.text(kMessageSaveHint), messages_.text(kMessageQuit)};
     columns_ = {{language == kLanguageFrench ? "N°" : "Nr", 400},
                 {messages_.text(kMessageName), 2000},
@@ -168,9 +167,8 @@ void AssignmentEditor::frmagn_Load() {
                 {messages_.text(kMessageKey), 800}};
 
     copyActiveToEdit();
-    assignments_.assignmentsChanged = false;
-    levels.audioMonitorDest = NotAssigned;
-    levels.audioMonitorVisible = false;
+    assignments_.setAssignmentsChanged(false);
+    levels_.clearAudioMonitor();
     refill();
 }
 
@@ -195,20 +193,10 @@ void AssignmentEditor::frmagn_Close() {
     askToSave();
     if (listener_)
         listener_->editorUnloaded();
-    refreshRouting();
-    // Without a matrix the download only replayed what the sheet already held.
-    if (link_.portNumber == 0)
-        sheet_.connexionsChanged = false;
+    host_.editorClosed();
     if (listener_)
         listener_->otherWindowsShown(true);
-    sheet_.FillSheet();
-}
-
-void AssignmentEditor::refreshRouting() {
-    if (link_.portNumber != 0)
-        statusReader_.ReadMatrixStatus();
-    else
-        routingCommands_.DownloadRouting();
+    host_.refillSheet();
 }
 
 void AssignmentEditor::setTitle(const std::string& fileName) {
@@ -218,24 +206,24 @@ void AssignmentEditor::setTitle(const std::string& fileName) {
 // The list --------------------------------------------------------------------------------------------------
 
 void AssignmentEditor::refill() {
-    levels.lockAndHide();
-    menu.setEnabled(editor_menu::kSpecialView,
-                    assignments_.editTable.destinationCount <= kMostDestinationsWithSpecials);
+    levels_.lockAndHide();
+    menu_.setEnabled(editor_menu::kSpecialView,
+                     assignments_.editTable.destinationCount <= kMostDestinationsWithSpecials);
     rows_.clear();
 
-    const ViewLook look = viewLook(editorView);
-    lbldirection = messages_.language() == kLanguageFrench ? look.french : look.english;
-    lbldirectionColour = look.rows;
-    if (editorView == kSourcesView)
+    const ViewLook look = viewLook(editorView_);
+    lbldirection_ = messages_.language() == kLanguageFrench ? look.french : look.english;
+    lbldirectionColour_ = look.rows;
+    if (editorView_ == kSourcesView)
         fillSources();
-    else if (editorView == kDestinationsView)
+    else if (editorView_ == kDestinationsView)
         fillDestinations();
     else
         fillSpecials();
 
-    currentRow = 0;
+    currentRow_ = 0;
     for (int id = editor_menu::kCut; id <= editor_menu::kChange; ++id)
-        menu.setEnabled(id, false);
+        menu_.setEnabled(id, false);
 }
 
 // An empty view still shows one record to click on, so that there is a row to insert at.
@@ -284,16 +272,16 @@ void AssignmentEditor::fillSpecials() {
 void AssignmentEditor::lvagn_ItemClick(int row) {
     if (!open_ || row < 0 || row >= static_cast<int>(rows_.size()))
         return;
-    currentRow = rows_[static_cast<std::size_t>(row)].number;
-    const ViewLook look = viewLook(editorView);
+    currentRow_ = rows_[static_cast<std::size_t>(row)].number;
+    const ViewLook look = viewLook(editorView_);
     for (EditorRow& each : rows_)
-        each.background = each.number == currentRow ? look.selected : look.rows;
+        each.background = each.number == currentRow_ ? look.selected : look.rows;
     for (int id = editor_menu::kCut; id <= editor_menu::kChange; ++id)
-        menu.setEnabled(id, true);
-    if (editorView == kSourcesView)
-        levels.sourceRowClicked();
+        menu_.setEnabled(id, true);
+    if (editorView_ == kSourcesView)
+        levels_.sourceRowClicked();
     else
-        levels.otherRowClicked(editorView == kDestinationsView);
+        levels_.otherRowClicked(editorView_ == kDestinationsView);
 }
 
 void AssignmentEditor::lvagn_DblClick() {
@@ -317,7 +305,7 @@ void AssignmentEditor::lvagn_KeyUp(int keyCode, int shift) {
 }
 
 void AssignmentEditor::lbldirection_Click() {
-    frmagn_MenuEvent(editorView == kSourcesView ? editor_menu::kDestinationView : editor_menu::kSourceView);
+    frmagn_MenuEvent(editorView_ == kSourcesView ? editor_menu::kDestinationView : editor_menu::kSourceView);
 }
 
 void AssignmentEditor::tbagn_ButtonClick(int button) {
@@ -330,11 +318,11 @@ void AssignmentEditor::tbagn_ButtonClick(int button) {
 // Commands ------------------------------------------------------------------------------------------------
 
 void AssignmentEditor::frmagn_MenuOver(int id) {
-    sbagn = editorMenuHelp(id, messages_.language(), assignments_.activeFileName);
+    sbagn_ = editorMenuHelp(id, messages_.language(), assignments_.activeFileName);
 }
 
 void AssignmentEditor::frmagn_MenuEvent(int id) {
-    if (!open_ || !menu.enabled(id))
+    if (!open_ || !menu_.enabled(id))
         return;
     switch (id) {
     case editor_menu::kOpen:
@@ -359,13 +347,13 @@ void AssignmentEditor::frmagn_MenuEvent(int id) {
         paste();
         break;
     case editor_menu::kInsertAbove:
-        insertAt(currentRow);
+        insertAt(currentRow_);
         break;
     case editor_menu::kInsertBelow:
-        insertAt(currentRow + 1);
+        insertAt(currentRow_ + 1);
         break;
     case editor_menu::kDelete:
-        remove(currentRow);
+        remove(currentRow_);
         break;
     case editor_menu::kChange:
         changeObject();
@@ -373,25 +361,25 @@ void AssignmentEditor::frmagn_MenuEvent(int id) {
     case editor_menu::kSourceView:
     case editor_menu::kDestinationView:
     case editor_menu::kSpecialView:
-        editorView = id - editor_menu::kView;
+        editorView_ = id - editor_menu::kView;
         refill();
         break;
     case editor_menu::kAdjustmentsEnable:
-        levels.toggleAdjustments();
+        levels_.toggleAdjustments();
         break;
     case editor_menu::kBalanced:
     case editor_menu::kUnbalanced:
-        levels.setMode(id == editor_menu::kBalanced);
+        levels_.setMode(id == editor_menu::kBalanced);
         break;
     case editor_menu::kAllBalanced:
     case editor_menu::kAllUnbalanced:
-        levels.setAllModes(id == editor_menu::kAllBalanced);
+        levels_.setAllModes(id == editor_menu::kAllBalanced);
         break;
     case editor_menu::kAdjustAll:
-        levels.adjustAll();
+        levels_.adjustAll();
         break;
     case editor_menu::kAudioMonitor:
-        levels.selectAudioMonitor();
+        levels_.selectAudioMonitor();
         break;
     case editor_menu::kUploadEeprom:
         uploadToEeprom();
@@ -402,38 +390,38 @@ void AssignmentEditor::frmagn_MenuEvent(int id) {
 }
 
 void AssignmentEditor::changed() {
-    assignments_.assignmentsChanged = true;
+    assignments_.setAssignmentsChanged(true);
 }
 
 bool AssignmentEditor::rowSelected() const {
-    return ChangeDialogModel::canEdit(assignments_.editTable, editorView, currentRow);
+    return ChangeDialogModel::canEdit(assignments_.editTable, editorView_, currentRow_);
 }
 
 void AssignmentEditor::cut() {
     if (rowSelected()) {
-        const auto row = static_cast<std::size_t>(currentRow);
-        if (editorView == kSourcesView)
-            sourceClip = assignments_.editTable.sources[row];
-        else if (editorView == kDestinationsView)
-            destinationClip = assignments_.editTable.destinations[row];
+        const auto row = static_cast<std::size_t>(currentRow_);
+        if (editorView_ == kSourcesView)
+            sourceClip_ = assignments_.editTable.sources[row];
+        else if (editorView_ == kDestinationsView)
+            destinationClip_ = assignments_.editTable.destinations[row];
     }
-    remove(currentRow);
+    remove(currentRow_);
 }
 
 void AssignmentEditor::paste() {
     AssignmentTable& edit = assignments_.editTable;
-    const auto row = static_cast<std::size_t>(currentRow);
+    const auto row = static_cast<std::size_t>(currentRow_);
     if (refusedAsFull()) {
         refill();
         return;
     }
-    if (editorView == kSourcesView && rowSelected() &&
-        insertRecord(edit.sources, edit.sourceCount, currentRow)) {
-        moveContent(sourceClip, edit.sources[row]);
+    if (editorView_ == kSourcesView && rowSelected() &&
+        insertRecord(edit.sources, edit.sourceCount, currentRow_)) {
+        moveContent(sourceClip_, edit.sources[row]);
         changed();
-    } else if (editorView == kDestinationsView && rowSelected() &&
-               insertRecord(edit.destinations, edit.destinationCount, currentRow)) {
-        moveContent(destinationClip, edit.destinations[row]);
+    } else if (editorView_ == kDestinationsView && rowSelected() &&
+               insertRecord(edit.destinations, edit.destinationCount, currentRow_)) {
+        moveContent(destinationClip_, edit.destinations[row]);
         changed();
     }
     refill();
@@ -447,9 +435,9 @@ void AssignmentEditor::insertAt(int position) {
         return;
     }
     bool inserted = false;
-    if (rowSelected() && editorView == kSourcesView)
+    if (rowSelected() && editorView_ == kSourcesView)
         inserted = insertRecord(edit.sources, edit.sourceCount, position);
-    else if (rowSelected() && editorView == kDestinationsView)
+    else if (rowSelected() && editorView_ == kDestinationsView)
         inserted = insertRecord(edit.destinations, edit.destinationCount, position);
     if (inserted)
         changed();
@@ -458,9 +446,9 @@ void AssignmentEditor::insertAt(int position) {
 
 bool AssignmentEditor::refusedAsFull() {
     const AssignmentTable& edit = assignments_.editTable;
-    const int count = editorView == kSourcesView        ? edit.sourceCount
-                      : editorView == kDestinationsView ? edit.destinationCount
-                                                        : 0;
+    const int count = editorView_ == kSourcesView        ? edit.sourceCount
+                      : editorView_ == kDestinationsView ? edit.destinationCount
+                                                         : 0;
     if (!rowSelected() || count < kMaxObjects)
         return false;
     prompt_.messageBox(messages_.text(kMessageTableFull), PromptButtons::Ok, kQuestionTitle,
@@ -471,9 +459,9 @@ bool AssignmentEditor::refusedAsFull() {
 void AssignmentEditor::remove(int position) {
     AssignmentTable& edit = assignments_.editTable;
     bool removed = false;
-    if (rowSelected() && editorView == kSourcesView)
+    if (rowSelected() && editorView_ == kSourcesView)
         removed = removeRecord(edit.sources, edit.sourceCount, position);
-    else if (rowSelected() && editorView == kDestinationsView)
+    else if (rowSelected() && editorView_ == kDestinationsView)
         removed = removeRecord(edit.destinations, edit.destinationCount, position);
     if (removed)
         changed();
@@ -499,12 +487,12 @@ void AssignmentEditor::columnAction(int column) {
         return;
 
     AssignmentTable& edit = assignments_.editTable;
-    if (editorView == kSourcesView) {
+    if (editorView_ == kSourcesView) {
         for (int s = 1; s <= usableCount(edit.sourceCount); ++s) {
             if (int* field = sourceField(edit.sources[static_cast<std::size_t>(s)], column))
                 *field = erase ? NotAssigned : s;
         }
-    } else if (editorView == kDestinationsView) {
+    } else if (editorView_ == kDestinationsView) {
         for (int d = 1; d <= usableCount(edit.destinationCount); ++d) {
             if (int* field = destinationField(edit.destinations[static_cast<std::size_t>(d)], column))
                 *field = erase ? NotAssigned : d;
@@ -520,7 +508,7 @@ void AssignmentEditor::columnAction(int column) {
 void AssignmentEditor::changeObject() {
     if (!rowSelected())
         return;
-    changeDialog_.emplace(assignments_, messages_, prompt_, editorView, currentRow,
+    changeDialog_.emplace(assignments_, messages_, prompt_, editorView_, currentRow_,
                           [this](bool accepted) { changeDialogClosed(accepted); });
     if (listener_)
         listener_->changeDialogShown(true);
@@ -538,7 +526,7 @@ void AssignmentEditor::changeDialogClosed(bool accepted) {
 // Files -----------------------------------------------------------------------------------------------------
 
 void AssignmentEditor::askToSave() {
-    if (assignments_.assignmentsChanged &&
+    if (assignments_.assignmentsChanged() &&
         prompt_.messageBox(messages_.text(kMessageAskToSave), PromptButtons::YesNo, kQuestionTitle,
                            PromptIcon::Question) == kAnswerYes)
         saveAs();
@@ -583,7 +571,7 @@ void AssignmentEditor::createNew() {
     assignments_.ClearEditTable();
     for (Layer layer : kLayers)
         assignments_.sizes.out(layer) = 0;
-    refreshRouting();
+    host_.refreshRouting();
     sizeDialog_.emplace(assignments_, messages_, prompt_, programFolder_,
                         [this](bool created) { sizeDialogClosed(created); });
     if (listener_)
@@ -601,8 +589,8 @@ void AssignmentEditor::sizeDialogClosed(bool created) {
 
 void AssignmentEditor::uploadToEeprom() {
     askToSave();
-    if (uploadEeprom)
-        uploadEeprom();
+    if (uploadEeprom_)
+        uploadEeprom_();
 }
 
 } // namespace rl4

@@ -2,17 +2,15 @@
 
 #include "assign/assignments.h"
 #include "assign/change_dialog_model.h"
+#include "assign/editor_host.h"
 #include "assign/editor_listener.h"
 #include "assign/editor_menu.h"
 #include "assign/input_levels.h"
 #include "assign/size_dialog_model.h"
 #include "link/link.h"
-#include "link/status_reader.h"
-#include "sheet/rgb_colour.h"
-#include "sheet/routing_commands.h"
-#include "sheet/switching_sheet.h"
 #include "text/message_table.h"
 #include "text/prompt.h"
+#include "text/rgb_colour.h"
 
 #include <array>
 #include <functional>
@@ -61,19 +59,18 @@ struct EditorRow {
 // dialog and the audio input levels. The active table changes only when a file is opened or saved.
 //
 // The window forwards its events to the handlers below and draws the state. The engine hands the matrix's
-// gain and mode answers to `levels`. While the change
-// dialog or the size dialog is open, changeDialog() or sizeDialog() gives its model.
+// gain and mode answers to levels(). While the change dialog or the size dialog is open, changeDialog() or
+// sizeDialog() gives its model.
 class AssignmentEditor {
 public:
     AssignmentEditor(Assignments& assignments, MessageTable& messages, Prompt& prompt, Link& link,
-                     StatusReader& statusReader, RoutingCommands& routingCommands, SwitchingSheet& sheet,
-                     std::string programFolder);
+                     EditorHost& host, std::string programFolder);
     AssignmentEditor(const AssignmentEditor&) = delete;
     AssignmentEditor& operator=(const AssignmentEditor&) = delete;
 
     void setListener(EditorListener* listener) { listener_ = listener; }
-    // Runs the EEPROM upload, after the editor offered to save.
-    std::function<void()> uploadEeprom;
+    // What runs the EEPROM upload, after the editor offered to save.
+    void setUploadEeprom(std::function<void()> upload) { uploadEeprom_ = std::move(upload); }
 
     // Opens the editor on a copy of the active table.
     void frmagn_Load();
@@ -91,8 +88,8 @@ public:
     void lvagn_KeyUp(int keyCode, int shift);
     void lvagn_ColumnClick(int column);
     void lbldirection_Click();
-    void sliagn_Change(int value) { levels.sliagn_Change(value); }
-    void cmdbal_Click() { levels.cmdbal_Click(); }
+    void sliagn_Change(int value) { levels_.sliagn_Change(value); }
+    void cmdbal_Click() { levels_.cmdbal_Click(); }
 
     bool isOpen() const { return open_; }
     const std::string& title() const { return title_; }
@@ -105,18 +102,15 @@ public:
     SizeDialogModel* sizeDialog();
 
     // 1 sources, 2 destinations, 3 special functions; kept from one opening to the next.
-    int editorView = kSourcesView;
+    int editorView() const { return editorView_; }
     // The selected record of the view, 0 for none: every refill clears it.
-    int currentRow = 0;
-    // The last records cut; a paste before any cut gives a record of zeros.
-    Source sourceClip{"", 0, 0, 0, 0, 0};
-    Destination destinationClip{"", 0, 0, 0, 0, 0, 0, {0, 0, 0, 0, 0, 0}};
-
-    std::string lbldirection;
-    RgbColour lbldirectionColour = kSourceRowColour;
-    std::string sbagn;
-    EditorMenu menu;
-    InputLevels levels;
+    int currentRow() const { return currentRow_; }
+    const std::string& lbldirection() const { return lbldirection_; }
+    RgbColour lbldirectionColour() const { return lbldirectionColour_; }
+    const std::string& sbagn() const { return sbagn_; }
+    const EditorMenu& menu() const { return menu_; }
+    InputLevels& levels() { return levels_; }
+    const InputLevels& levels() const { return levels_; }
 
 private:
     void refill();
@@ -142,9 +136,6 @@ private:
     void remove(int position);
     void columnAction(int column);
 
-    // Gives the sheet its routing back after the editor or before a new assignment: read from the matrix,
-    // or, without one, sent again from the wanted routing, which the echo confirms.
-    void refreshRouting();
     void setTitle(const std::string& fileName);
     void changed();
     void changeDialogClosed(bool accepted);
@@ -153,10 +144,19 @@ private:
     Assignments& assignments_;
     MessageTable& messages_;
     Prompt& prompt_;
-    Link& link_;
-    StatusReader& statusReader_;
-    RoutingCommands& routingCommands_;
-    SwitchingSheet& sheet_;
+    EditorHost& host_;
+    std::function<void()> uploadEeprom_;
+
+    int editorView_ = kSourcesView;
+    int currentRow_ = 0;
+    // The last records cut; a paste before any cut gives a record of zeros.
+    Source sourceClip_{"", 0, 0, 0, 0, 0};
+    Destination destinationClip_{"", 0, 0, 0, 0, 0, 0, {0, 0, 0, 0, 0, 0}};
+    std::string lbldirection_;
+    RgbColour lbldirectionColour_ = kSourceRowColour;
+    std::string sbagn_;
+    EditorMenu menu_;
+    InputLevels levels_;
     std::string programFolder_;
     EditorListener* listener_ = nullptr;
 

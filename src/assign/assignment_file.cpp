@@ -316,7 +316,7 @@ bool WriteAssignmentFile(Assignments& assignments, MessageTable& messages, Promp
                           PromptButtons::Ok, "", PromptIcon::Critical);
         return false;
     }
-    assignments.assignmentsChanged = false;
+    assignments.setAssignmentsChanged(false);
     // Saved over on purpose: the file now holds an assignment of ours.
     if (assignments.protectedFileName == assignments.activeFileName)
         assignments.protectedFileName.clear();

@@ -22,7 +22,8 @@ std::string defaultDestinationName(int number);
 // The objects wired to the matrix, kept three times: the active table drives the sheet, the commands, the
 // file and the EEPROM; the edit table is what the file reader fills and the editor changes, and it reaches
 // the rest of the program only through ApplyEditTable; the dialog table is the change dialog's scratch copy.
-struct Assignments {
+class Assignments {
+public:
     AssignmentTable activeTable;
     AssignmentTable editTable;
     AssignmentTable dialogTable;
@@ -37,7 +38,6 @@ struct Assignments {
     // A path whose file was there but could not be taken as an assignment: the operator's file, which only
     // an explicit save may write over.
     std::string protectedFileName;
-    bool assignmentsChanged = false;
     // Called once the active table has changed, so that the sheet is rebuilt from it.
     std::function<void()> rebuildSheet;
 
@@ -48,6 +48,13 @@ struct Assignments {
     void setFixedSpecialNames();
     // Whether the active table may be written to its file without the operator asking for it.
     bool mayWriteUnasked() const { return protectedFileName.empty() || activeFileName != protectedFileName; }
+
+    // Some table changed since the assignment was last read or written.
+    bool assignmentsChanged() const { return assignmentsChanged_; }
+    void setAssignmentsChanged(bool changed) { assignmentsChanged_ = changed; }
+
+private:
+    bool assignmentsChanged_ = false;
 };
 
 // A record count that is safe to walk the tables with.

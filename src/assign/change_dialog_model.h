@@ -2,9 +2,9 @@
 
 #include "assign/assignments.h"
 #include "link/layer.h"
-#include "sheet/rgb_colour.h"
 #include "text/message_table.h"
 #include "text/prompt.h"
+#include "text/rgb_colour.h"
 
 #include <array>
 #include <functional>

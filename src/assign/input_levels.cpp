@@ -1,11 +1,14 @@
 #include "assign/input_levels.h"
 
 #include "link/layer.h"
-#include "link/reply_decoder.h"
+#include "text/number_text.h"
 
 namespace rl4 {
 
 namespace {
+
+constexpr int kGainUnityLevel = 26;
+constexpr int kDecibelsPerStep = 3;
 
 constexpr int kMessageLocked = 36;
 constexpr int kMessageAdjustment = 44;
@@ -49,6 +52,12 @@ bool validRecord(int row, int count) {
 
 } // namespace
 
+std::string inputGainText(int level) {
+    if (level == 0)
+        return "-oo dB";
+    return numberText((level - kGainUnityLevel) * kDecibelsPerStep) + " dB";
+}
+
 InputLevels::InputLevels(Link& link, Assignments& assignments, MessageTable& messages, Prompt& prompt,
                          EditorMenu& menu, const int& currentRow)
     : link_(link), assignments_(assignments), messages_(messages), prompt_(prompt), menu_(menu),
@@ -56,10 +65,9 @@ InputLevels::InputLevels(Link& link, Assignments& assignments, MessageTable& mes
 
 void InputLevels::sendForInput(const Instruction& instruction, int audioInput) {
     if (fiveByte())
-        link_.cmd = {instruction.letter, 0, 0, audioInput, instruction.fiveByteValue};
+        link_.SendCommand({instruction.letter, 0, 0, audioInput, instruction.fiveByteValue});
     else
-        link_.cmd = {0, instruction.code, kAudioMachine, instruction.first, audioInput};
-    link_.SendCommand();
+        link_.SendCommand({0, instruction.code, kAudioMachine, instruction.first, audioInput});
 }
 
 void InputLevels::sendGain(int level, int audioInput) {
@@ -78,21 +86,21 @@ std::string InputLevels::modeCaption(bool balanced) const {
 
 void InputLevels::lockAndHide() {
     selectedInput_ = NotAssigned;
-    controlsVisible = false;
-    controlsEnabled = false;
+    controlsVisible_ = false;
+    controlsEnabled_ = false;
     for (int id = editor_menu::kBalanced; id <= editor_menu::kAdjustAll; ++id)
         menu_.setEnabled(id, false);
     menu_.setChecked(editor_menu::kBalanced, false);
     menu_.setChecked(editor_menu::kUnbalanced, false);
     menu_.setChecked(editor_menu::kAdjustmentsEnable, false);
-    lblvolagnHint = messages_.text(kMessageLocked);
+    lblvolagnHint_ = messages_.text(kMessageLocked);
 }
 
 void InputLevels::setLocked(bool locked) {
     menu_.setChecked(editor_menu::kAdjustmentsEnable, !locked);
-    lblvolagnHint = messages_.text(locked ? kMessageLocked : kMessageAdjustment);
-    sliagnHint = lblvolagnHint;
-    controlsEnabled = !locked;
+    lblvolagnHint_ = messages_.text(locked ? kMessageLocked : kMessageAdjustment);
+    sliagnHint_ = lblvolagnHint_;
+    controlsEnabled_ = !locked;
     for (int id : {editor_menu::kBalanced, editor_menu::kUnbalanced, editor_menu::kAllBalanced,
                    editor_menu::kAllUnbalanced, editor_menu::kAdjustAll})
         menu_.setEnabled(id, !locked);
@@ -112,27 +120,26 @@ void InputLevels::sourceRowClicked() {
                           : NotAssigned;
     // Input 0 is the matrix's no-source input: it has no gain or mode to set, but it can feed the monitor.
     selectedInput_ = input == 0 ? NotAssigned : input;
-    controlsVisible = selectedInput_ != NotAssigned;
-    if (controlsVisible) {
-        sliagn = kGainMinimum;
+    controlsVisible_ = selectedInput_ != NotAssigned;
+    if (controlsVisible_) {
+        sliagn_ = kGainMinimum;
         menu_.setChecked(editor_menu::kBalanced, false);
         menu_.setChecked(editor_menu::kUnbalanced, false);
-        cmdbal = caption(kNoAdjustment, messages_);
+        cmdbal_ = caption(kNoAdjustment, messages_);
         sendForInput({'l', 0, kGainReadCode, kGainReadSelector}, input);
         // The 4-byte gain answer carries the mode; the 4-byte form has no mode read.
         if (fiveByte())
             sendForInput({'g', 0, 0, 0}, input);
     }
 
-    if (input == NotAssigned || audioMonitorDest < 1 || audioMonitorDest > kMaxObjects)
+    if (input == NotAssigned || audioMonitorDest_ < 1 || audioMonitorDest_ > kMaxObjects)
         return;
-    const auto monitor = static_cast<std::size_t>(audioMonitorDest);
+    const auto monitor = static_cast<std::size_t>(audioMonitorDest_);
     const int monitorOutput = edit.destinations[monitor].Aou;
     if (assignments_.activeTable.destinations[monitor].Aou == NotAssigned || monitorOutput == NotAssigned)
         return;
     const LayerCodes audio = layerCodes(Layer::Audio);
-    link_.cmd = {audio.switchLetter, audio.switchCode, audio.switchMachine, monitorOutput, input};
-    link_.SendCommand();
+    link_.SendCommand({audio.switchLetter, audio.switchCode, audio.switchMachine, monitorOutput, input});
 }
 
 void InputLevels::otherRowClicked(bool destinationsView) {
@@ -141,8 +148,8 @@ void InputLevels::otherRowClicked(bool destinationsView) {
     for (int id : {editor_menu::kAdjustmentsEnable, editor_menu::kBalanced, editor_menu::kUnbalanced,
                    editor_menu::kAdjustAll})
         menu_.setEnabled(id, false);
-    controlsEnabled = false;
-    controlsVisible = false;
+    controlsEnabled_ = false;
+    controlsVisible_ = false;
     if (!destinationsView)
         return;
     const AssignmentTable& active = assignments_.activeTable;
@@ -153,9 +160,9 @@ void InputLevels::otherRowClicked(bool destinationsView) {
 
 // The slider goes back to its bottom until the matrix confirms the level it took.
 void InputLevels::sliagn_Change(int value) {
-    if (!controlsEnabled || value < kGainMinimum || value > kGainMaximum)
+    if (!controlsEnabled_ || value < kGainMinimum || value > kGainMaximum)
         return;
-    sliagn = kGainMinimum;
+    sliagn_ = kGainMinimum;
     if (selectedInput_ != NotAssigned)
         sendGain(value, selectedInput_);
 }
@@ -168,7 +175,7 @@ void InputLevels::setMode(bool balanced) {
 }
 
 void InputLevels::cmdbal_Click() {
-    if (!controlsEnabled)
+    if (!controlsEnabled_)
         return;
     if (menu_.checked(editor_menu::kBalanced))
         setMode(false);
@@ -198,7 +205,7 @@ void InputLevels::adjustAll() {
     if (button < 1 || button > kGainChoiceCount)
         return;
     const int level = kGainMaximum + 1 - button;
-    sliagn = level;
+    sliagn_ = level;
     const AssignmentTable& active = assignments_.activeTable;
     for (int s = 1; s <= usableCount(active.sourceCount); ++s) {
         const int input = active.sources[static_cast<std::size_t>(s)].Ain;
@@ -207,26 +214,31 @@ void InputLevels::adjustAll() {
     }
 }
 
+void InputLevels::clearAudioMonitor() {
+    audioMonitorDest_ = NotAssigned;
+    audioMonitorVisible_ = false;
+}
+
 void InputLevels::selectAudioMonitor() {
     if (currentRow_ < 1 || currentRow_ > kMaxObjects)
         return;
-    audioMonitorDest = currentRow_;
-    lblaudiomonitor = caption(kMonitorLabel, messages_) +
-                      assignments_.activeTable.destinations[static_cast<std::size_t>(currentRow_)].name;
-    audioMonitorVisible = true;
+    audioMonitorDest_ = currentRow_;
+    lblaudiomonitor_ = caption(kMonitorLabel, messages_) +
+                       assignments_.activeTable.destinations[static_cast<std::size_t>(currentRow_)].name;
+    audioMonitorVisible_ = true;
 }
 
 void InputLevels::gainReported(int level) {
     if (level < kGainMinimum || level > kGainMaximum)
         return;
-    sliagn = level;
-    lblvolagn = inputGainText(level);
+    sliagn_ = level;
+    lblvolagn_ = inputGainText(level);
 }
 
 void InputLevels::modeReported(bool balanced) {
     menu_.setChecked(editor_menu::kBalanced, balanced);
     menu_.setChecked(editor_menu::kUnbalanced, !balanced);
-    cmdbal = modeCaption(balanced);
+    cmdbal_ = modeCaption(balanced);
 }
 
 } // namespace rl4

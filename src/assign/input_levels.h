@@ -13,6 +13,9 @@ namespace rl4 {
 inline constexpr int kGainMinimum = 0;
 inline constexpr int kGainMaximum = 31;
 
+// The label of an input gain 0..31: "-oo dB" for 0, else 3 dB a step from 0 dB at 26.
+std::string inputGainText(int level);
+
 // The audio input controls of the assignment editor: gain slider `sliagn` with its label `lblvolagn`, the
 // mode button `cmdbal`, the level menu entries 401..407 and the audio monitor label `lblaudiomonitor`.
 // Gain and mode live in the matrix only: every action sends an instruction, and the controls show what
@@ -44,19 +47,21 @@ public:
     void gainReported(int level);
     void modeReported(bool balanced);
 
-    // Destination whose audio output monitors the selected source; NotAssigned for none.
-    int audioMonitorDest = NotAssigned;
+    // No destination monitors the sources any more, as when the editor opens.
+    void clearAudioMonitor();
 
+    // Destination whose audio output monitors the selected source; NotAssigned for none.
+    int audioMonitorDest() const { return audioMonitorDest_; }
     // sliagn, lblvolagn and cmdbal are shown, and enabled, together.
-    bool controlsVisible = false;
-    bool controlsEnabled = false;
-    int sliagn = kGainMinimum;
-    std::string lblvolagn;
-    std::string cmdbal;
-    std::string lblvolagnHint;
-    std::string sliagnHint;
-    bool audioMonitorVisible = false;
-    std::string lblaudiomonitor;
+    bool controlsVisible() const { return controlsVisible_; }
+    bool controlsEnabled() const { return controlsEnabled_; }
+    int sliagn() const { return sliagn_; }
+    const std::string& lblvolagn() const { return lblvolagn_; }
+    const std::string& cmdbal() const { return cmdbal_; }
+    const std::string& lblvolagnHint() const { return lblvolagnHint_; }
+    const std::string& sliagnHint() const { return sliagnHint_; }
+    bool audioMonitorVisible() const { return audioMonitorVisible_; }
+    const std::string& lblaudiomonitor() const { return lblaudiomonitor_; }
 
 private:
     struct Instruction {
@@ -71,7 +76,7 @@ private:
     void sendMode(bool balanced, int audioInput);
     void setLocked(bool locked);
     std::string modeCaption(bool balanced) const;
-    bool fiveByte() const { return link_.protocolLength == 5; }
+    bool fiveByte() const { return link_.protocolLength() == 5; }
 
     Link& link_;
     Assignments& assignments_;
@@ -83,6 +88,17 @@ private:
     // click or refill: after an unsaved insert the same record number in the active table is another
     // source. NotAssigned when the row has none.
     int selectedInput_ = NotAssigned;
+
+    int audioMonitorDest_ = NotAssigned;
+    bool controlsVisible_ = false;
+    bool controlsEnabled_ = false;
+    int sliagn_ = kGainMinimum;
+    std::string lblvolagn_;
+    std::string cmdbal_;
+    std::string lblvolagnHint_;
+    std::string sliagnHint_;
+    bool audioMonitorVisible_ = false;
+    std::string lblaudiomonitor_;
 };
 
 } // namespace rl4

@@ -84,7 +84,7 @@ void SizeDialogModel::cmdsizecreate_Click() {
     if (notes.connectorZeroShared)
         prompt_.messageBox(messages_.text(kMessageConnectorZeroShared), PromptButtons::Ok, kQuestionTitle,
                            PromptIcon::Exclamation);
-    assignments_.assignmentsChanged = true;
+    assignments_.setAssignmentsChanged(true);
     assignments_.editFileName = programFolder_ + "/" + kNewAssignmentFileName;
     close(true);
 }

@@ -1,6 +1,5 @@
 #include "diag/matrix_info.h"
 
-#include "link/engine.h"
 #include "text/number_text.h"
 
 #include <array>
@@ -31,25 +30,24 @@ std::string sizePair(const char* opening, int in, int out) {
 
 } // namespace
 
-MatrixInfo frmmatrixinfo_Load(Engine& engine) {
-    MessageTable& messages = engine.messages;
-    const Link& link = engine.link;
+MatrixInfo frmmatrixinfo_Load(MessageTable& messages, const Link& link, const std::string& matrixLabel,
+                              const Assignments& assignments, const std::string& connexionPath) {
     MatrixInfo info;
 
     messages.MessageText(kMessageProtocol);
     info.lblinfoprotocol =
-        messages.part(TextPart::A) + numberText(link.protocolLength) + messages.part(TextPart::B);
+        messages.part(TextPart::A) + numberText(link.protocolLength()) + messages.part(TextPart::B);
 
-    if (link.portNumber == 0) {
-        info.lblinfoserial = engine.matrixLabel();
+    if (link.portNumber() == 0) {
+        info.lblinfoserial = matrixLabel;
         info.lblinfoport = messages.text(kMessageNoPort);
         info.lblinfolink = messages.text(kMessageLinkBroken);
     } else {
-        info.lblinfoserial = messages.text(kMessageSerialNumber) + link.matrixIdentity;
+        info.lblinfoserial = messages.text(kMessageSerialNumber) + link.matrixIdentity();
         messages.MessageText(kMessagePortOpen);
         // The port number is written plainly, as the operator chose it from the port list.
         info.lblinfoport =
-            messages.part(TextPart::A) + std::to_string(link.portNumber) + messages.part(TextPart::B);
+            messages.part(TextPart::A) + std::to_string(link.portNumber()) + messages.part(TextPart::B);
         info.lblinfolink = messages.text(kMessageLinkUp);
     }
 
@@ -57,18 +55,18 @@ MatrixInfo frmmatrixinfo_Load(Engine& engine) {
     std::string unused;
     for (Layer layer : kLayers) {
         const auto i = static_cast<std::size_t>(layerIndex(layer));
-        (engine.assignments.layerUsed[i] ? used : unused) += kLayerNames[i];
+        (assignments.layerUsed[i] ? used : unused) += kLayerNames[i];
     }
     messages.MessageText(kMessageLayers);
     info.lblinfoplan = messages.part(TextPart::A) + used + messages.part(TextPart::B) + unused;
 
-    const MatrixSizes& sizes = engine.assignments.sizes;
+    const MatrixSizes& sizes = assignments.sizes;
     info.lblinfosize = messages.text(kMessageSize) + sizePair("(V:", sizes.videoIn, sizes.videoOut) +
                        sizePair(") (A:", sizes.audioIn, sizes.audioOut) +
                        sizePair(") (R:", sizes.rgbIn, sizes.rgbOut) +
                        sizePair(") (Y:", sizes.ycIn, sizes.ycOut) + ")";
-    info.lblinfoagn = messages.text(kMessageAssignmentFile) + engine.assignments.activeFileName;
-    info.lblinfocnx = messages.text(kMessageConnexionFile) + engine.settings.connexionPath;
+    info.lblinfoagn = messages.text(kMessageAssignmentFile) + assignments.activeFileName;
+    info.lblinfocnx = messages.text(kMessageConnexionFile) + connexionPath;
     info.lblinfoupdate = kUpdateText;
     return info;
 }

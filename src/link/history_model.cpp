@@ -1,7 +1,5 @@
 #include "link/history_model.h"
 
-#include "link/engine.h"
-
 #include <cstdio>
 
 namespace rl4 {
@@ -27,12 +25,13 @@ std::string rowsLeftText(int rowsLeft) {
 
 } // namespace
 
-HistoryModel::HistoryModel(Engine& engine) : engine_(engine) {}
+HistoryModel::HistoryModel(Link& link, MessageTable& messages, PlaceKeeper& place, LinkListener& listener)
+    : link_(link), messages_(messages), keptPlace_(place), listener_(listener) {}
 
 void HistoryModel::frmhisto_Load() {
-    MessageTable& messages = engine_.messages;
-    const bool portOpen = engine_.link.portNumber != 0;
-    place_ = engine_.settings.historyWindow;
+    MessageTable& messages = messages_;
+    const bool portOpen = link_.portNumber() != 0;
+    place_ = keptPlace_.keptPlace();
     columns_ = {
         {messages.text(kMessageSent) + kHexMark, 1300},
         {messages.text(portOpen ? kMessageReceived : kMessageSimulated) + kHexMark, 1300},
@@ -46,17 +45,17 @@ void HistoryModel::frmhisto_Load() {
     };
     caption_ = messages.text(portOpen ? kMessageCaption : kMessageCaptionNoMatrix);
     open_ = true;
-    engine_.link.historyOpen = true;
+    link_.setHistoryOpen(true);
     changed();
-    engine_.listener().menuChecksChanged();
+    listener_.menuChecksChanged();
 }
 
 void HistoryModel::frmhisto_Close() {
     open_ = false;
-    engine_.link.historyOpen = false;
+    link_.setHistoryOpen(false);
     rows_.clear();
     changed();
-    engine_.listener().menuChecksChanged();
+    listener_.menuChecksChanged();
 }
 
 void HistoryModel::frmhisto_Move(WindowPlace place) {
@@ -65,7 +64,7 @@ void HistoryModel::frmhisto_Move(WindowPlace place) {
 
 void HistoryModel::frmhisto_Placed(WindowPlace place) {
     place_ = place;
-    engine_.toolWindowPlaced(&Settings::historyWindow, place);
+    keptPlace_.placed(place);
 }
 
 void HistoryModel::AddHistoryRow(const HistoryRow& row) {
@@ -95,7 +94,7 @@ void HistoryModel::cmdclrhisto_Click() {
 }
 
 void HistoryModel::changed() {
-    engine_.listener().historyModelChanged();
+    listener_.historyModelChanged();
 }
 
 } // namespace rl4

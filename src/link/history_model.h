@@ -1,8 +1,11 @@
 #pragma once
 
 #include "link/history_row.h"
-#include "sheet/rgb_colour.h"
-#include "sheet/settings.h"
+#include "link/link.h"
+#include "link/link_listener.h"
+#include "text/message_table.h"
+#include "text/rgb_colour.h"
+#include "text/window_place.h"
 
 #include <array>
 #include <cstdint>
@@ -11,8 +14,6 @@
 #include <vector>
 
 namespace rl4 {
-
-class Engine;
 
 // Rows share a background while they come close together, so one exchange reads as one block.
 inline constexpr RgbColour kHistoryColourOne{255, 220, 220};
@@ -36,13 +37,13 @@ struct HistoryLine {
 };
 
 // The history window `frmhisto`: the last frames exchanged with the matrix, newest first. The window feeds
-// it the link's rows (EngineListener::historyRowAdded) and draws what it holds; the link records rows only
+// it the link's rows (LinkListener::historyRowAdded) and draws what it holds; the link records rows only
 // while the window is open.
 class HistoryModel {
 public:
-    explicit HistoryModel(Engine& engine);
+    HistoryModel(Link& link, MessageTable& messages, PlaceKeeper& place, LinkListener& listener);
 
-    // Opens at the place kept in the settings, with the columns and caption of the link as it stands.
+    // Opens at the kept place, with the columns and caption of the link as it stands.
     void frmhisto_Load();
     // Closing discards the rows.
     void frmhisto_Close();
@@ -64,7 +65,10 @@ public:
 private:
     void changed();
 
-    Engine& engine_;
+    Link& link_;
+    MessageTable& messages_;
+    PlaceKeeper& keptPlace_;
+    LinkListener& listener_;
     bool open_ = false;
     WindowPlace place_;
     std::string caption_;

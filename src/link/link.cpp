@@ -1,5 +1,6 @@
 #include "link/link.h"
 
+#include "link/frame_tables.h"
 #include "text/number_text.h"
 
 #include <cmath>
@@ -21,30 +22,31 @@ constexpr int kReadCode = 25;
 constexpr int kVcaSetCode = 21;
 constexpr int kGainSetCode = 22;
 
-struct ErrorWords {
-    const char* in;
-    const char* out;
+// Gains run 0..31.
+constexpr int kGainLevels = 32;
+
+// Where no reply rules were given, answers change nothing outside the link.
+class IgnoredReplies : public ReplyRules {
+public:
+    void routingReport(Layer, int, int) override {}
+    void vcaReport(int, int) override {}
+    void gainReport(int, std::optional<bool>) override {}
+    void inputModeReport(bool) override {}
+    void vcaSetupReport(int) override {}
+    void storeReport() override {}
 };
 
-ErrorWords errorReportWords(int code) {
-    switch (code) {
-    case 0:
-        return {"bad", "instr"};
-    case 1:
-    case 3:
-    case 5:
-    case 7:
-        return {"no", "card"};
-    case 2:
-    case 6:
-        return {"bad", "adres"};
-    case 4:
-        return {"bad", "data"};
-    case 8:
-        return {"mach", "busy"};
-    default:
-        return {" - ", " - "};
-    }
+bool machineFits(int rowMachine, int machine) {
+    return rowMachine == kAnyMachine || rowMachine == machine;
+}
+
+// The mode a 4-byte gain answer carries in bits 5 and 6 of its value: 01 balanced, 11 unbalanced.
+std::optional<bool> inputMode(int value) {
+    if ((value & 0x60) == 0x20)
+        return true;
+    if ((value & 0x60) == 0x60)
+        return false;
+    return std::nullopt;
 }
 
 std::string twoDigits(int value) {
@@ -62,13 +64,13 @@ Link::~Link() = default;
 // Port -----------------------------------------------------------------------------------------------------
 
 void Link::OpenPort() {
-    portError = true;
+    portError_ = true;
     channel_.reset();
-    if (portNumber == 0)
+    if (portNumber_ == 0)
         return;
-    channel_ = opener_.openPort(portNumber);
+    channel_ = opener_.openPort(portNumber_);
     if (channel_)
-        portError = false;
+        portError_ = false;
 }
 
 void Link::closePort() {
@@ -89,75 +91,77 @@ std::size_t Link::readBytes(std::uint8_t* buffer, std::size_t n) {
 
 // Sending --------------------------------------------------------------------------------------------------
 
-void Link::SendCommand() {
-    if (!wireCarries(cmd.cmdData1) || !wireCarries(cmd.cmdData2)) {
+SendResult Link::SendCommand(const CommandParams& params) {
+    cmd_ = params;
+    if (!wireCarries(cmd_.cmdData1) || !wireCarries(cmd_.cmdData2)) {
         refuseUncarriedValue();
-        return;
+        return result();
     }
     // Frames that came in since the last pass (an answer that came late, a switch made at the matrix's
     // panel) are taken first, so that none of them is mistaken for the answer to this instruction.
     for (int pass = 0; pass < kMaxPasses && !simulating() && bytesWaiting() > 0; ++pass)
         ProcessReply();
-    sendTime = clock_.nowMicros();
-    ++shotCount;
+    sendTime_ = clock_.nowMicros();
+    ++shotCount_;
     // 257, the not-assigned mark, goes out as 255.
-    if (cmd.cmdData1 > 256)
-        cmd.cmdData1 = 255;
-    if (cmd.cmdData2 > 256)
-        cmd.cmdData2 = 255;
+    if (cmd_.cmdData1 > 256)
+        cmd_.cmdData1 = 255;
+    if (cmd_.cmdData2 > 256)
+        cmd_.cmdData2 = 255;
     writeFrame();
     for (int pass = 0; pass < kMaxPasses; ++pass) {
-        awaitingReply = true;
+        awaitingReply_ = true;
         ProcessReply();
-        if (replyMatched)
+        if (replyMatched_)
             break;
     }
-    if (replyError)
-        ++failedCommands;
+    if (replyError_)
+        ++failedCommands_;
+    return result();
 }
 
 void Link::refuseUncarriedValue() {
     // Nothing goes out, and the history says so with the matrix's own words for bad data.
-    sendTime = clock_.nowMicros();
-    replyError = true;
-    replyMatched = true;
-    ++failedCommands;
+    sendTime_ = clock_.nowMicros();
+    replyError_ = true;
+    replyMatched_ = true;
+    ++failedCommands_;
     setObjectWord();
-    logInstr = "Error";
-    logIn = "bad";
-    logOut = "data";
-    sentText.clear();
+    logInstr_ = "Error";
+    logIn_ = "bad";
+    logOut_ = "data";
+    sentText_.clear();
     receivedCount_ = 0;
-    firstByte = 0xFF;
-    if (historyOpen && listener_) {
+    firstByte_ = 0xFF;
+    if (historyOpen_ && listener_) {
         listener_->historyRowAdded(lastRow());
-        sentText = "External";
+        sentText_ = "External";
     }
 }
 
 void Link::writeFrame() {
     std::vector<std::uint8_t> frame;
-    if (protocolLength == 5) {
-        frame = {kStx, static_cast<std::uint8_t>(cmd.cmdLetter), static_cast<std::uint8_t>(cmd.cmdData1),
-                 static_cast<std::uint8_t>(cmd.cmdData2), kEtx};
+    if (protocolLength_ == 5) {
+        frame = {kStx, static_cast<std::uint8_t>(cmd_.cmdLetter), static_cast<std::uint8_t>(cmd_.cmdData1),
+                 static_cast<std::uint8_t>(cmd_.cmdData2), kEtx};
     } else {
-        answerCode = cmd.cmdCode & 0x7F;
-        if (answerCode == kReadCode)
-            answerCode = cmd.cmdData1 == 0 ? kVcaSetCode : kGainSetCode;
-        fourthByte = cmd.cmdMachine;
-        if (cmd.cmdData2 > 127)
-            fourthByte += 0x20;
-        if (cmd.cmdData1 > 127)
-            fourthByte += 0x40;
+        answerCode_ = cmd_.cmdCode & 0x7F;
+        if (answerCode_ == kReadCode)
+            answerCode_ = cmd_.cmdData1 == 0 ? kVcaSetCode : kGainSetCode;
+        fourthByte_ = cmd_.cmdMachine;
+        if (cmd_.cmdData2 > 127)
+            fourthByte_ += 0x20;
+        if (cmd_.cmdData1 > 127)
+            fourthByte_ += 0x40;
         frame = {
-            static_cast<std::uint8_t>(cmd.cmdCode & 0x7F), static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
-            static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
+            static_cast<std::uint8_t>(cmd_.cmdCode & 0x7F), static_cast<std::uint8_t>(cmd_.cmdData2 | 0x80),
+            static_cast<std::uint8_t>(cmd_.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte_ | 0x80)};
     }
-    sentText.clear();
+    sentText_.clear();
     for (std::uint8_t byte : frame) {
-        if (!sentText.empty())
-            sentText += '.';
-        sentText += hex2(byte);
+        if (!sentText_.empty())
+            sentText_ += '.';
+        sentText_ += hex2(byte);
     }
     if (simulating() || !channelOpen())
         return;
@@ -166,153 +170,51 @@ void Link::writeFrame() {
 }
 
 void Link::lblonline_Click() {
-    if (portNumber == 0)
+    if (portNumber_ == 0)
         return;
-    cmd.cmdCode = 33;
-    cmd.cmdMachine = 1;
-    cmd.cmdData2 = 0;
-    if (matrixOnLine) {
-        cmd.cmdLetter = 'E';
-        cmd.cmdData1 = 0;
-    } else {
-        cmd.cmdLetter = 'D';
-        cmd.cmdData1 = 1;
-    }
-    SendCommand();
+    if (matrixOnLine_)
+        SendCommand({'E', 33, 1, 0, 0});
+    else
+        SendCommand({'D', 33, 1, 1, 0});
 }
 
 // Reading and decoding -------------------------------------------------------------------------------------
 
 void Link::ProcessReply() {
-    replyError = true;
-    logIn = "no";
-    logOut = "reply";
-    logInstr = "Error";
+    replyError_ = true;
+    logIn_ = "no";
+    logOut_ = "reply";
+    logInstr_ = "Error";
     receivedCount_ = 0;
-    replyMatched = true;
+    replyMatched_ = true;
     setObjectWord();
 
-    if (protocolLength == 5)
+    if (protocolLength_ == 5)
         processFiveByte();
     else
         processFourByte();
     historyStep();
 }
 
+// The object word of the instruction sent stays in the history when the answer is not recognised.
 void Link::setObjectWord() {
-    if (protocolLength == 5) {
-        switch (cmd.cmdLetter) {
-        case 'A':
-        case 'a':
-            logObject = "audio";
-            break;
-        case 'D':
-            logObject = "Line";
-            break;
-        case 'x':
-            logObject = "ser";
-            break;
-        case 'P':
-        case 'p':
-            logObject = "POR";
-            break;
-        case 'V':
-        case 'v':
-            logObject = "video";
-            break;
-        case 'R':
-        case 'r':
-            logObject = "RGB";
-            break;
-        case 'Y':
-        case 'y':
-            logObject = "YC";
-            break;
-        case 'N':
-        case 'n':
-            logObject = "VCA";
-            break;
-        case 'L':
-        case 'l':
-            logObject = "Gain";
-            break;
-        case 'G':
-        case 'g':
-            logObject = "Bal";
-            break;
-        case 'S':
-            logObject = "Store";
-            break;
-        case 'T':
-            logObject = "text";
-            break;
-        case '[':
-            logObject = "adres";
-            break;
-        case '\\':
-            logObject = "close";
-            break;
-        default:
-            break;
+    const char* word = nullptr;
+    if (protocolLength_ == 5) {
+        if (const FiveByteRow* row = fiveByteRow(cmd_.cmdLetter))
+            word = row->sentObject;
+    } else if (cmd_.cmdCode == kReadCode) {
+        // The read's first value says what it reads.
+        word = cmd_.cmdData1 == 0 ? "VCA" : "Gain";
+    } else {
+        for (const FourByteRow& row : fourByteRows()) {
+            if (row.code == cmd_.cmdCode && machineFits(row.machine, cmd_.cmdMachine)) {
+                word = row.sentObject;
+                break;
+            }
         }
-        return;
     }
-    switch (cmd.cmdCode) {
-    case 1:
-    case 5:
-        switch (cmd.cmdMachine) {
-        case 1:
-            logObject = "video";
-            break;
-        case 2:
-            logObject = "YC";
-            break;
-        case 3:
-            logObject = "YUV";
-            break;
-        case 5:
-            logObject = "RGB";
-            break;
-        default:
-            break;
-        }
-        break;
-    case 2:
-    case 6:
-        logObject = "audio";
-        break;
-    case 3:
-    case 4:
-    case 19:
-        logObject = "Pge";
-        break;
-    case 21:
-        logObject = "VCA";
-        break;
-    case 22:
-        logObject = "Gain";
-        break;
-    case 25:
-        logObject = cmd.cmdData1 == 0 ? "VCA" : "Gain";
-        break;
-    case 33:
-        logObject = "Line";
-        break;
-    case 57:
-        logObject = "Store";
-        break;
-    case 61:
-        logObject = "ser";
-        break;
-    case 67:
-    case 68:
-    case 83:
-    case 84:
-        logObject = "Stat";
-        break;
-    default:
-        break;
-    }
+    if (word != nullptr)
+        logObject_ = word;
 }
 
 void Link::processFiveByte() {
@@ -321,7 +223,7 @@ void Link::processFiveByte() {
         first = kStx;
     else
         readBytes(&first, 1);
-    firstByte = first;
+    firstByte_ = first;
     if (first != kStx)
         return;
     receivedTexts_[0] = "02";
@@ -329,22 +231,22 @@ void Link::processFiveByte() {
 
     std::array<std::uint8_t, 4> rest{0xFF, 0xFF, 0xFF, 0xFF};
     if (simulating())
-        rest = {static_cast<std::uint8_t>(cmd.cmdLetter), static_cast<std::uint8_t>(cmd.cmdData1),
-                static_cast<std::uint8_t>(cmd.cmdData2), kEtx};
+        rest = {static_cast<std::uint8_t>(cmd_.cmdLetter), static_cast<std::uint8_t>(cmd_.cmdData1),
+                static_cast<std::uint8_t>(cmd_.cmdData2), kEtx};
     else
         readBytes(rest.data(), rest.size());
     if (rest[3] != kEtx)
         return;
 
-    replyOut = rest[1];
-    replyIn = rest[2];
+    replyOut_ = rest[1];
+    replyIn_ = rest[2];
     receivedTexts_[1] = hex2(rest[0]);
     receivedTexts_[2] = hex2(rest[1]);
     receivedTexts_[3] = hex2(rest[2]);
     receivedTexts_[4] = "03";
     receivedCount_ = 5;
     if (dispatchFiveByte(rest[0]))
-        replyError = false;
+        replyError_ = false;
 }
 
 std::uint8_t Link::readFirstByteWaiting() {
@@ -363,27 +265,28 @@ std::uint8_t Link::readFirstByteWaiting() {
 void Link::processFourByte() {
     std::uint8_t first = 0xFF;
     if (simulating())
-        first = static_cast<std::uint8_t>(answerCode | 0x40);
-    else if (awaitingReply)
+        first = static_cast<std::uint8_t>(answerCode_ | 0x40);
+    else if (awaitingReply_)
         first = readFirstByteWaiting();
     else
         readBytes(&first, 1);
-    firstByte = first;
+    firstByte_ = first;
     if ((first & 0xC0) != 0x40)
         return;
-    if ((first & 0xBF) != answerCode)
-        replyMatched = false; // an answer to another instruction: decoded all the same
+    if ((first & 0xBF) != answerCode_)
+        replyMatched_ = false; // an answer to another instruction: decoded all the same
     receivedTexts_[0] = hex2(first);
     receivedCount_ = 1;
 
     std::array<std::uint8_t, 3> rest{0xFF, 0xFF, 0xFF};
     if (simulating())
-        rest = {static_cast<std::uint8_t>(cmd.cmdData2 | 0x80),
-                static_cast<std::uint8_t>(cmd.cmdData1 | 0x80), static_cast<std::uint8_t>(fourthByte | 0x80)};
+        rest = {static_cast<std::uint8_t>(cmd_.cmdData2 | 0x80),
+                static_cast<std::uint8_t>(cmd_.cmdData1 | 0x80),
+                static_cast<std::uint8_t>(fourthByte_ | 0x80)};
     else
         readBytes(rest.data(), rest.size());
-    replyIn = rest[0];
-    replyOut = rest[1];
+    replyIn_ = rest[0];
+    replyOut_ = rest[1];
     const int machineByte = rest[2];
     for (std::size_t i = 0; i < rest.size(); ++i)
         receivedTexts_[1 + i] = hex2(rest[i]);
@@ -392,245 +295,163 @@ void Link::processFourByte() {
         return;
 
     if (!(machineByte & 0x20))
-        replyIn &= 0x7F;
+        replyIn_ &= 0x7F;
     if (!(machineByte & 0x40))
-        replyOut &= 0x7F;
-    replyMachine = machineByte & 0x1F;
+        replyOut_ &= 0x7F;
+    replyMachine_ = machineByte & 0x1F;
     if (dispatchFourByte())
-        replyError = false;
+        replyError_ = false;
 }
 
 bool Link::dispatchFiveByte(int letter) {
-    const bool isRead = letter >= 'a' && letter <= 'z';
-    auto words = [this](const char* instr, const char* object) {
-        logInstr = instr;
-        logObject = object;
-    };
-    switch (letter) {
-    case 'D':
-        words("Set", "ON");
-        setOnLine(true);
-        return true;
-    case 'E':
-        words("Set", "OFF");
-        setOnLine(false);
-        return true;
-    case 'x':
-        words("read", "ser");
-        // An echo is no matrix: without a port the identity keeps the no-matrix mark.
-        matrixIdentity = simulating() ? kNoMatrixIdentity : hex2(replyOut & 0x7F) + hex2(replyIn);
-        return true;
-    case 'P':
-    case 'p':
-        words(isRead ? "read" : "write", "POR");
-        if (rules_)
-            rules_->vcaSetupReport(replyIn);
-        return true;
-    case 'V':
-    case 'v':
-        words(isRead ? "read" : "Swch", "video");
-        routing(Layer::Video, replyOut, replyIn);
-        return true;
-    case 'A':
-    case 'a':
-        words(isRead ? "read" : "Swch", "audio");
-        routing(Layer::Audio, replyOut, replyIn);
-        return true;
-    case 'R':
-    case 'r':
-        words(isRead ? "read" : "Swch", "RGB");
-        routing(Layer::Rgb, replyOut, replyIn);
-        return true;
-    case 'Y':
-    case 'y':
-        words(isRead ? "read" : "Swch", "YC");
-        routing(Layer::Yc, replyOut, replyIn);
-        return true;
-    case 'N':
-    case 'n':
-        words(isRead ? "read" : "level", "VCA");
-        if (rules_)
-            rules_->vcaReport(replyOut, replyIn);
-        return true;
-    case 'L':
-    case 'l':
-        words(isRead ? "read" : "level", "Gain");
-        if (rules_ && replyIn < 32)
-            rules_->gainReport(replyIn, std::nullopt);
-        return true;
-    case 'G':
-    case 'g':
-        words(isRead ? "read" : "set", "Bal");
-        if (rules_)
-            rules_->inputModeReport(replyIn == 0);
-        return true;
-    case 'S':
-        words("Mem", "eepr");
-        if (rules_)
-            rules_->storeReport();
-        return true;
-    case 'T':
-        words("Text", "eepr");
-        return true;
-    case '[':
-        words("adres", "eepr");
-        return true;
-    case '\\':
-        words("close", "eepr");
-        return true;
-    default:
+    const FiveByteRow* row = fiveByteRow(letter);
+    if (row == nullptr)
         return false;
+    logInstr_ = row->instr;
+    logObject_ = row->object;
+    applyEffect(row->effect, row->layer);
+    return true;
+}
+
+bool Link::asked(Asked request) const {
+    switch (request) {
+    case Asked::WhileAwaiting:
+        return awaitingReply_;
+    case Asked::SerialNumber:
+        return cmd_.cmdData2 == 0 && cmd_.cmdData1 == 0;
+    case Asked::VcaSetup:
+        return cmd_.cmdData2 == 0 && cmd_.cmdData1 == 1;
+    case Asked::Anything:
+        break;
     }
+    return true;
 }
 
 bool Link::dispatchFourByte() {
-    auto words = [this](const char* instr, const std::string& object) {
-        logInstr = instr;
-        logObject = object;
-    };
-    auto switchedLayer = [this](Layer& layer, const char*& word) {
-        switch (replyMachine) {
-        case 1:
-            layer = Layer::Video;
-            word = "video";
-            return true;
-        case 5:
-            layer = Layer::Rgb;
-            word = "RGB";
-            return true;
-        case 2:
-            layer = Layer::Yc;
-            word = "Y/C";
-            return true;
-        default:
+    const int code = firstByte_ & 0x3F;
+    for (const FourByteRow& row : fourByteRows()) {
+        if (row.code != code || !machineFits(row.machine, replyMachine_) || !asked(row.asked))
+            continue;
+        if (row.effect == ReplyEffect::ErrorReport) {
+            const ErrorWords error = errorReportWords(replyOut_);
+            logIn_ = error.in;
+            logOut_ = error.out;
+            replyMatched_ = true;
             return false;
         }
-    };
-    Layer layer = Layer::Video;
-    const char* layerWord = "";
+        if (row.instr == nullptr)
+            return false;
+        setFourByteWords(row);
+        applyEffect(row.effect, row.layer);
+        return true;
+    }
+    return false;
+}
 
-    switch (firstByte) {
-    case 0x41:
-        if (!switchedLayer(layer, layerWord))
-            return false;
-        words("Swch", layerWord);
-        routing(layer, replyOut, replyIn);
-        return true;
-    case 0x42:
-        if (replyMachine != 1)
-            return false;
-        words("Swch", "audio");
-        routing(Layer::Audio, replyOut, replyIn);
-        return true;
-    case 0x43:
-        words(replyOut == 0 ? "Store" : "Del", "M" + numberText(replyIn));
-        if (rules_)
-            rules_->storeReport();
-        return true;
-    case 0x44:
-        words("Call", "M" + numberText(replyIn));
-        return true;
-    case 0x45:
-        // A status answer carries the input in its third byte; the output is the one asked for.
-        if (!awaitingReply || !switchedLayer(layer, layerWord))
-            return false;
-        words("read", layerWord);
-        routing(layer, cmd.cmdData1, replyOut);
-        return true;
-    case 0x46:
-        if (!awaitingReply || replyMachine != 1)
-            return false;
-        words("read", "audio");
-        routing(Layer::Audio, cmd.cmdData1, replyOut);
-        return true;
-    case 0x50: {
-        const ErrorWords error = errorReportWords(replyOut);
-        logIn = error.in;
-        logOut = error.out;
-        replyMatched = true;
-        return false;
-    }
-    case 0x53:
-        words(replyOut == 0 ? "Store" : "Del", "audio");
-        return true;
-    case 0x54:
-        words("Call", "audio");
-        return true;
-    case 0x55:
-        if (replyMachine != 1)
-            return false;
-        words(sentText.starts_with("19") ? "read" : "set", "VCA");
-        replyMatched = true;
-        if (rules_)
-            rules_->vcaReport(replyIn, replyOut);
-        return true;
-    case 0x56: {
-        if (replyMachine != 1)
-            return false;
-        words(sentText.starts_with("19") ? "read" : "set", "Gain");
-        std::optional<bool> balanced;
-        if ((replyOut & 0x60) == 0x20)
-            balanced = true;
-        else if ((replyOut & 0x60) == 0x60)
-            balanced = false;
-        if (rules_)
-            rules_->gainReport(replyOut & 31, balanced);
-        return true;
-    }
-    case 0x60:
-        words("Trans", "eepr");
-        return true;
-    case 0x61:
-        words("Line", replyOut == 0 ? "OFF" : "ON");
-        setOnLine(replyOut != 0);
-        return true;
-    case 0x62:
-        words("Keyb", replyMachine < 16 ? "LED" : "LCD");
-        return true;
-    case 0x63:
-        logInstr = "write";
-        if (replyMachine == 2)
-            logObject = "Test";
-        return true;
-    case 0x79:
-        if (replyMachine == 2) {
-            words("Refr", "OSD");
-            return true;
-        }
-        if (replyMachine == 3) {
-            words("write", "POR");
-            if (rules_)
-                rules_->vcaSetupReport(replyIn);
-            return true;
-        }
-        return false;
-    case 0x7D:
-        if (cmd.cmdData2 != 0 || replyMachine != 1)
-            return false;
-        if (cmd.cmdData1 == 0) {
-            words("read", "SN");
-            matrixIdentity = simulating() ? kNoMatrixIdentity : twoDigits(replyOut) + twoDigits(replyIn);
-            return true;
-        }
-        if (cmd.cmdData1 == 1) {
-            words("read", "POR");
-            if (rules_)
-                rules_->vcaSetupReport(replyOut);
-            return true;
-        }
-        return false;
-    default:
-        return false;
+void Link::setFourByteWords(const FourByteRow& row) {
+    logInstr_ = row.instr;
+    const std::string setup = "M" + numberText(replyIn_);
+    switch (row.words) {
+    case Words::AsListed:
+        logObject_ = row.object;
+        break;
+    case Words::StoreOrDelete:
+        logInstr_ = replyOut_ == 0 ? row.instr : "Del";
+        logObject_ = row.object;
+        break;
+    case Words::SetupStoreOrDelete:
+        logInstr_ = replyOut_ == 0 ? row.instr : "Del";
+        logObject_ = setup;
+        break;
+    case Words::Setup:
+        logObject_ = setup;
+        break;
+    case Words::ReadOrSet:
+        // A read (code 25) is answered with the code of the matching set.
+        logInstr_ = sentText_.starts_with("19") ? "read" : row.instr;
+        logObject_ = row.object;
+        break;
+    case Words::LineState:
+        logObject_ = replyOut_ == 0 ? "OFF" : row.object;
+        break;
+    case Words::KeyboardKind:
+        logObject_ = replyMachine_ < 16 ? row.object : "LCD";
+        break;
+    case Words::TestOnMachine2:
+        if (replyMachine_ == 2)
+            logObject_ = row.object;
+        break;
     }
 }
 
-void Link::routing(Layer layer, int output, int input) {
-    if (rules_)
-        rules_->routingReport(layer, output, input);
+void Link::applyEffect(ReplyEffect effect, Layer layer) {
+    switch (effect) {
+    case ReplyEffect::None:
+    case ReplyEffect::ErrorReport:
+        break;
+    case ReplyEffect::OnLine:
+        setOnLine(true);
+        break;
+    case ReplyEffect::OffLine:
+        setOnLine(false);
+        break;
+    case ReplyEffect::LineFromOut:
+        setOnLine(replyOut_ != 0);
+        break;
+    case ReplyEffect::SerialHex:
+        setIdentity(hex2(replyOut_ & 0x7F) + hex2(replyIn_));
+        break;
+    case ReplyEffect::SerialDecimal:
+        setIdentity(twoDigits(replyOut_) + twoDigits(replyIn_));
+        break;
+    case ReplyEffect::Routing:
+        rules().routingReport(layer, replyOut_, replyIn_);
+        break;
+    case ReplyEffect::StatusRouting:
+        // A status answer carries the input in its third byte; the output is the one asked for.
+        rules().routingReport(layer, cmd_.cmdData1, replyOut_);
+        break;
+    case ReplyEffect::VcaOutIn:
+        rules().vcaReport(replyOut_, replyIn_);
+        break;
+    case ReplyEffect::VcaInOut:
+        replyMatched_ = true;
+        rules().vcaReport(replyIn_, replyOut_);
+        break;
+    case ReplyEffect::GainIn:
+        if (replyIn_ < kGainLevels)
+            rules().gainReport(replyIn_, std::nullopt);
+        break;
+    case ReplyEffect::GainAndModeOut:
+        rules().gainReport(replyOut_ & (kGainLevels - 1), inputMode(replyOut_));
+        break;
+    case ReplyEffect::ModeIn:
+        rules().inputModeReport(replyIn_ == 0);
+        break;
+    case ReplyEffect::VcaSetupIn:
+        rules().vcaSetupReport(replyIn_);
+        break;
+    case ReplyEffect::VcaSetupOut:
+        rules().vcaSetupReport(replyOut_);
+        break;
+    case ReplyEffect::Store:
+        rules().storeReport();
+        break;
+    }
+}
+
+// An echo is no matrix: without a port the identity keeps the no-matrix mark.
+void Link::setIdentity(const std::string& identity) {
+    matrixIdentity_ = simulating() ? kNoMatrixIdentity : identity;
+}
+
+ReplyRules& Link::rules() {
+    static IgnoredReplies ignored;
+    return rules_ != nullptr ? *rules_ : ignored;
 }
 
 void Link::setOnLine(bool onLine) {
-    matrixOnLine = onLine;
+    matrixOnLine_ = onLine;
     if (listener_)
         listener_->onLineChanged(onLine);
 }
@@ -639,31 +460,31 @@ void Link::setOnLine(bool onLine) {
 
 HistoryRow Link::lastRow() const {
     HistoryRow row;
-    row.sent = sentText;
+    row.sent = sentText_;
     for (std::size_t i = 0; i < receivedCount_; ++i) {
         if (i > 0)
             row.received += '.';
         row.received += receivedTexts_[i];
     }
-    row.instr = logInstr;
-    row.object = logObject;
-    row.recognised = !replyError;
-    row.in = replyError ? logIn : numberText(replyIn);
-    row.out = replyError ? logOut : numberText(replyOut);
+    row.instr = logInstr_;
+    row.object = logObject_;
+    row.recognised = !replyError_;
+    row.in = replyError_ ? logIn_ : numberText(replyIn_);
+    row.out = replyError_ ? logOut_ : numberText(replyOut_);
     row.atMicros = clock_.nowMicros();
     row.timeOfDay = clock_.timeOfDay();
-    row.responseMs = std::lround(static_cast<double>(row.atMicros - sendTime) / 1000.0);
-    row.simulated = portNumber == 0;
+    row.responseMs = std::lround(static_cast<double>(row.atMicros - sendTime_) / 1000.0);
+    row.simulated = portNumber_ == 0;
     return row;
 }
 
 void Link::historyStep() {
-    if (historyOpen && firstByte != 0xFF) {
+    if (historyOpen_ && firstByte_ != 0xFF) {
         if (listener_)
             listener_->historyRowAdded(lastRow());
-        sentText = "External";
+        sentText_ = "External";
     }
-    awaitingReply = false;
+    awaitingReply_ = false;
 }
 
 } // namespace rl4

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/frame_tables.h"
 #include "link/history_row.h"
 #include "link/link_listener.h"
 #include "link/reply_rules.h"
@@ -20,13 +21,21 @@ inline constexpr std::uint8_t kNak = 0x15;
 // The identity that no matrix has: what the program shows while none answered.
 inline constexpr const char* kNoMatrixIdentity = "7878";
 
-// The parameters of the next instruction. Callers fill them, then call Link::SendCommand.
+// The parameters of one instruction, as its caller fills them for Link::SendCommand.
 struct CommandParams {
     int cmdLetter = 0;  // 5-byte form: instruction letter
     int cmdCode = 0;    // 4-byte form: instruction code 0..127
     int cmdMachine = 0; // 4-byte form: machine code 0..31
     int cmdData1 = 0;   // first data value (switching: the output connector)
     int cmdData2 = 0;   // second data value (switching: the input connector; otherwise the value)
+};
+
+// What one SendCommand produced: whether a recognised answer came, and the values it carried.
+struct SendResult {
+    bool replyError = true;
+    int replyIn = 0;
+    int replyOut = 0;
+    int replyMachine = 0;
 };
 
 // The serial link to the matrix: the port, the frames of both forms, the send operation and the
@@ -50,45 +59,59 @@ public:
     // Bytes waiting on an open channel, without blocking.
     std::size_t bytesWaiting();
 
-    int portNumber = 1; // 0: no port, the matrix is simulated
-    bool portError = true;
-    int protocolLength = 5; // 4 or 5
+    // 0: no port, the matrix is simulated. Takes effect at the next OpenPort.
+    int portNumber() const { return portNumber_; }
+    void setPortNumber(int port) { portNumber_ = port; }
+    bool portError() const { return portError_; }
+    // 4 or 5.
+    int protocolLength() const { return protocolLength_; }
+    void setProtocolLength(int length) { protocolLength_ = length; }
 
     // Protocol ---------------------------------------------------------------------------------------
     // Whether a data value fits its byte: 0..255, or 257 and above, which go out as 255 (257 is the
     // not-assigned mark). 256 and negative values would wrap round to another output or value.
     static bool wireCarries(int value) { return value >= 0 && value != 256; }
 
-    CommandParams cmd;
-    void SendCommand();
+    // Sends one instruction in the protocol length in force and returns once its answer has been decoded
+    // or the wait is over.
+    SendResult SendCommand(const CommandParams& params);
+    // One read-and-decode pass; the main loop runs it for what the matrix sends unasked.
     void ProcessReply();
     // Asks the matrix to go off line when it is on line, else on line. Nothing without a port.
     void lblonline_Click();
 
-    // Link state, readable by the callers of SendCommand.
-    bool replyError = true;
-    bool replyMatched = true;
-    bool awaitingReply = false;
-    long shotCount = 0;
+    // Link state -------------------------------------------------------------------------------------
+    // True when the last answer was missing, malformed, an error report, or not recognised.
+    bool replyError() const { return replyError_; }
+    // True when the answer seen belongs to the instruction last sent.
+    bool replyMatched() const { return replyMatched_; }
+    // True while SendCommand runs the read-and-decode pass.
+    bool awaitingReply() const { return awaitingReply_; }
+    long shotCount() const { return shotCount_; }
     // Commands whose answer was missing, refused or not understood, for callers that check a whole run.
-    long failedCommands = 0;
-    std::int64_t sendTime = 0;
-    std::string sentText;
-    int fourthByte = 0;
-    // The 4-byte code that answers the frame last written: its own code, but the matrix answers a read (25)
-    // with the code of the matching set (21 VCA, 22 gain).
-    int answerCode = 0;
-    int firstByte = 0xFF;
-    int replyOut = 0;
-    int replyIn = 0;
-    int replyMachine = 0;
-    std::string logInstr, logObject, logIn, logOut;
+    long failedCommands() const { return failedCommands_; }
+    std::int64_t sendTime() const { return sendTime_; }
+    // The last frame sent as the history shows it; "External" once a history row has taken it.
+    const std::string& sentText() const { return sentText_; }
+    // The parameters of the instruction last sent: the main loop's passes decode against them.
+    const CommandParams& commandParams() const { return cmd_; }
+    // The first byte the last pass read: 0xFF for nothing, 0xFE for nothing within the 4-byte wait.
+    int firstByte() const { return firstByte_; }
+    // The last 4-byte fourth byte built, before its top bit is set.
+    int fourthByte() const { return fourthByte_; }
+    const std::string& logInstr() const { return logInstr_; }
+    const std::string& logObject() const { return logObject_; }
 
-    bool matrixOnLine = false;
-    std::string matrixIdentity = kNoMatrixIdentity;
+    bool matrixOnLine() const { return matrixOnLine_; }
+    const std::string& matrixIdentity() const { return matrixIdentity_; }
+    // Before a search: no matrix has answered yet.
+    void forgetIdentity() { matrixIdentity_ = kNoMatrixIdentity; }
+    // Takes the matrix as off line without telling anyone, so that lblonline_Click asks it to go on line.
+    void markOffLine() { matrixOnLine_ = false; }
 
     // The history step runs only while the history is shown (the window, or a command-line caller).
-    bool historyOpen = false;
+    bool historyOpen() const { return historyOpen_; }
+    void setHistoryOpen(bool open) { historyOpen_ = open; }
     // The row of the last pass, whether or not it reached the history.
     HistoryRow lastRow() const;
 
@@ -98,22 +121,53 @@ private:
     void processFourByte();
     bool dispatchFiveByte(int letter);
     bool dispatchFourByte();
+    bool asked(Asked request) const;
+    void setFourByteWords(const FourByteRow& row);
+    void applyEffect(ReplyEffect effect, Layer layer);
+    void setIdentity(const std::string& identity);
+    ReplyRules& rules();
     void setObjectWord();
     void historyStep();
     std::size_t readBytes(std::uint8_t* buffer, std::size_t n);
     std::uint8_t readFirstByteWaiting();
     void refuseUncarriedValue();
     void setOnLine(bool onLine);
-    void routing(Layer layer, int output, int input);
-    bool simulating() const { return portNumber == 0; }
+    bool simulating() const { return portNumber_ == 0; }
+    SendResult result() const { return {replyError_, replyIn_, replyOut_, replyMachine_}; }
 
     Clock& clock_;
     PortOpener& opener_;
     std::unique_ptr<ByteChannel> channel_;
     ReplyRules* rules_ = nullptr;
     LinkListener* listener_ = nullptr;
+
+    int portNumber_ = 1;
+    bool portError_ = true;
+    int protocolLength_ = 5;
+    CommandParams cmd_;
+
+    bool replyError_ = true;
+    bool replyMatched_ = true;
+    bool awaitingReply_ = false;
+    long shotCount_ = 0;
+    long failedCommands_ = 0;
+    std::int64_t sendTime_ = 0;
+    std::string sentText_;
+    int fourthByte_ = 0;
+    // The 4-byte code that answers the frame last written: its own code, but the matrix answers a read (25)
+    // with the code of the matching set (21 VCA, 22 gain).
+    int answerCode_ = 0;
+    int firstByte_ = 0xFF;
+    int replyOut_ = 0;
+    int replyIn_ = 0;
+    int replyMachine_ = 0;
+    std::string logInstr_, logObject_, logIn_, logOut_;
     std::array<std::string, 5> receivedTexts_;
     std::size_t receivedCount_ = 0;
+
+    bool matrixOnLine_ = false;
+    std::string matrixIdentity_ = kNoMatrixIdentity;
+    bool historyOpen_ = false;
 };
 
 } // namespace rl4

@@ -4,7 +4,8 @@
 
 namespace rl4 {
 
-// What the link tells the windows (or a test's recorder). Every notice has an empty default.
+// What the link and the history model tell the windows (or a test's recorder). Every notice has an empty
+// default.
 class LinkListener {
 public:
     virtual ~LinkListener() = default;
@@ -16,6 +17,10 @@ public:
     virtual void portSearchStarted() {}
     virtual void portSearchProgress(int) {}
     virtual void portSearchFinished() {}
+    // A tool window opened or closed: the main menu's check marks follow (MainCommands::menuChecked).
+    virtual void menuChecksChanged() {}
+    // The history model changed (rows, columns, caption, open state): redraw from it.
+    virtual void historyModelChanged() {}
 };
 
 } // namespace rl4

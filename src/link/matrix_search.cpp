@@ -7,18 +7,13 @@ namespace {
 constexpr int kLastSearchedPort = 8;
 
 void sendRequest(Link& link, int letter, int data1, int data2) {
-    link.cmd.cmdLetter = letter;
-    link.cmd.cmdCode = 61;
-    link.cmd.cmdMachine = 1;
-    link.cmd.cmdData1 = data1;
-    link.cmd.cmdData2 = data2;
-    link.SendCommand();
+    link.SendCommand({letter, 61, 1, data1, data2});
 }
 
 } // namespace
 
 void requestIdentity(Link& link) {
-    sendRequest(link, 'x', link.protocolLength == 5 ? 120 : 0, link.protocolLength == 5 ? 120 : 0);
+    sendRequest(link, 'x', link.protocolLength() == 5 ? 120 : 0, link.protocolLength() == 5 ? 120 : 0);
 }
 
 void requestVcaSetup(Link& link) {
@@ -26,11 +21,11 @@ void requestVcaSetup(Link& link) {
 }
 
 bool matrixAnswered(const Link& link) {
-    return link.matrixIdentity != kNoMatrixIdentity;
+    return link.matrixIdentity() != kNoMatrixIdentity;
 }
 
 SearchOutcome identifyMatrix(Link& link, LinkListener* listener) {
-    link.matrixIdentity = kNoMatrixIdentity;
+    link.forgetIdentity();
     requestIdentity(link);
     if (!matrixAnswered(link)) {
         if (listener)
@@ -39,10 +34,10 @@ SearchOutcome identifyMatrix(Link& link, LinkListener* listener) {
             if (listener)
                 listener->portSearchProgress(port);
             link.closePort();
-            link.portNumber = port;
+            link.setPortNumber(port);
             link.OpenPort();
             for (int length : {4, 5}) {
-                link.protocolLength = length;
+                link.setProtocolLength(length);
                 requestIdentity(link);
                 if (matrixAnswered(link))
                     break;
@@ -54,15 +49,15 @@ SearchOutcome identifyMatrix(Link& link, LinkListener* listener) {
 
     SearchOutcome outcome;
     outcome.found = matrixAnswered(link);
-    outcome.noPortAvailable = link.portError && link.portNumber != 0;
-    link.matrixOnLine = false;
+    outcome.noPortAvailable = link.portError() && link.portNumber() != 0;
+    link.markOffLine();
     if (outcome.found) {
         link.lblonline_Click();
         requestVcaSetup(link);
     } else {
         link.closePort();
-        link.portNumber = 0;
-        link.protocolLength = 4;
+        link.setPortNumber(0);
+        link.setProtocolLength(4);
     }
     return outcome;
 }

@@ -61,71 +61,69 @@ ConfigDialogModel::ConfigDialogModel(Link& link, Settings& settings, MessageTabl
     : link_(link), settings_(settings), messages_(messages), storeStatus_(std::move(storeStatus)) {}
 
 void ConfigDialogModel::frmconfig_Load() {
-    lbcom.clear();
+    lbcom_.clear();
     for (int port = 1; port <= kHighestPort; ++port)
-        lbcom.push_back("COM" + numberText(port));
-    const int port = link_.portNumber;
+        lbcom_.push_back("COM" + numberText(port));
+    const int port = link_.portNumber();
     const bool listed = port >= 1 && port <= kHighestPort;
-    lbcomIndex = listed ? port - 1 : -1;
+    lbcomIndex_ = listed ? port - 1 : -1;
     if (port > 0)
         showPort(port);
 
-    if (link_.protocolLength == 4 || link_.protocolLength == 5)
-        protocolChoice = link_.protocolLength;
+    if (link_.protocolLength() == 4 || link_.protocolLength() == 5)
+        protocolChoice_ = link_.protocolLength();
     if (settings_.language == kLanguageEnglish || settings_.language == kLanguageFrench)
-        languageChoice = settings_.language;
+        languageChoice_ = settings_.language;
 
     // The answer, if one comes, lands in settings_.vcaSetup through the reply rules.
-    link_.cmd = {kReadSetupLetter, kReadSetupCode, kSetupMachine, kReadSetupSelector, 0};
-    link_.SendCommand();
+    link_.SendCommand({kReadSetupLetter, kReadSetupCode, kSetupMachine, kReadSetupSelector, 0});
     slislope_Change(settings_.vcaSetup & kSlopeMaximum);
-    powerOn = powerOnOf(settings_.vcaSetup);
-    visible = true;
+    powerOn_ = powerOnOf(settings_.vcaSetup);
+    visible_ = true;
     changed();
 }
 
 void ConfigDialogModel::lbcom_Click(int index) {
     if (index < 0 || index >= kHighestPort)
         return;
-    lbcomIndex = index;
+    lbcomIndex_ = index;
     showPort(index + 1);
     link_.closePort();
-    link_.portNumber = index + 1;
+    link_.setPortNumber(index + 1);
     link_.OpenPort();
     changed();
 }
 
 void ConfigDialogModel::slislope_Change(int value) {
-    slislope = std::clamp(value, 0, kSlopeMaximum);
-    lblslope = slopeText(slislope);
+    slislope_ = std::clamp(value, 0, kSlopeMaximum);
+    lblslope_ = slopeText(slislope_);
     changed();
 }
 
 void ConfigDialogModel::confok_Click() {
-    link_.protocolLength = protocolChoice == 5 ? 5 : 4;
-    settings_.language = languageChoice == kLanguageFrench ? kLanguageFrench : kLanguageEnglish;
+    link_.setProtocolLength(protocolChoice_ == 5 ? 5 : 4);
+    settings_.language = languageChoice_ == kLanguageFrench ? kLanguageFrench : kLanguageEnglish;
     settings_.languageChosen = true;
     messages_.setLanguage(settings_.language);
-    settings_.vcaSetup = (slislope & kSlopeMaximum) + powerOnBits(powerOn);
+    settings_.vcaSetup = (slislope_ & kSlopeMaximum) + powerOnBits(powerOn_);
 
-    const bool fiveByte = link_.protocolLength == 5;
-    link_.cmd = {kWriteSetupLetter, kWriteSetupCode, kSetupMachine, fiveByte ? 0 : kWriteSetupSelector,
-                 settings_.vcaSetup};
-    link_.SendCommand();
+    const bool fiveByte = link_.protocolLength() == 5;
+    link_.SendCommand({kWriteSetupLetter, kWriteSetupCode, kSetupMachine, fiveByte ? 0 : kWriteSetupSelector,
+                       settings_.vcaSetup});
     if (storeStatus_)
         storeStatus_();
-    visible = false;
+    visible_ = false;
     changed();
 }
 
 void ConfigDialogModel::confcncl_Click() {
-    visible = false;
+    visible_ = false;
     changed();
 }
 
 void ConfigDialogModel::showPort(int port) {
     messages_.MessageText(kPortSelectedMessage);
-    frcom = messages_.part(TextPart::A) + numberText(port) + messages_.part(TextPart::B);
+    frcom_ = messages_.part(TextPart::A) + numberText(port) + messages_.part(TextPart::B);
 }
 
 void ConfigDialogModel::changed() {

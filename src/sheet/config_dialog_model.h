@@ -1,8 +1,8 @@
 #pragma once
 
-#include "link/engine_listener.h"
 #include "link/link.h"
 #include "sheet/settings.h"
+#include "sheet/sheet_listener.h"
 #include "text/message_table.h"
 
 #include <functional>
@@ -29,7 +29,7 @@ public:
     ConfigDialogModel(Link& link, Settings& settings, MessageTable& messages,
                       std::function<void()> storeStatus);
 
-    void setListener(EngineListener* listener) { listener_ = listener; }
+    void setListener(SheetListener* listener) { listener_ = listener; }
 
     // Fills the dialog from the program and asks the matrix for its VCA setup.
     void frmconfig_Load();
@@ -39,15 +39,20 @@ public:
     void confok_Click();
     void confcncl_Click();
 
-    std::vector<std::string> lbcom;        // "COM 1" .. "COM 16"
-    int lbcomIndex = -1;                   // the port's entry, -1 for no port
-    std::string frcom;                     // caption of the port frame
-    int protocolChoice = 5;                // opt4oct / opt5oct
-    int languageChoice = kLanguageEnglish; // optenglish / optfrancais
-    VcaPowerOn powerOn = VcaPowerOn::Max;
-    int slislope = 0;
-    std::string lblslope;
-    bool visible = false;
+    // The option groups, as the operator picks them; they take effect at confok_Click.
+    void setProtocolChoice(int length) { protocolChoice_ = length; }
+    void setLanguageChoice(int language) { languageChoice_ = language; }
+    void setPowerOn(VcaPowerOn powerOn) { powerOn_ = powerOn; }
+
+    const std::vector<std::string>& lbcom() const { return lbcom_; } // "COM 1" .. "COM 16"
+    int lbcomIndex() const { return lbcomIndex_; }                   // the port's entry, -1 for no port
+    const std::string& frcom() const { return frcom_; }              // caption of the port frame
+    int protocolChoice() const { return protocolChoice_; }           // opt4oct / opt5oct
+    int languageChoice() const { return languageChoice_; }           // optenglish / optfrancais
+    VcaPowerOn powerOn() const { return powerOn_; }
+    int slislope() const { return slislope_; }
+    const std::string& lblslope() const { return lblslope_; }
+    bool visible() const { return visible_; }
 
 private:
     void showPort(int port);
@@ -57,7 +62,17 @@ private:
     Settings& settings_;
     MessageTable& messages_;
     std::function<void()> storeStatus_;
-    EngineListener* listener_ = nullptr;
+    SheetListener* listener_ = nullptr;
+
+    std::vector<std::string> lbcom_;
+    int lbcomIndex_ = -1;
+    std::string frcom_;
+    int protocolChoice_ = 5;
+    int languageChoice_ = kLanguageEnglish;
+    VcaPowerOn powerOn_ = VcaPowerOn::Max;
+    int slislope_ = 0;
+    std::string lblslope_;
+    bool visible_ = false;
 };
 
 } // namespace rl4

@@ -37,10 +37,9 @@ int usableSource(int source) {
 
 } // namespace
 
-ConnexionFile::ConnexionFile(RoutingTable& routing, Assignments& assignments, bool& connexionsChanged,
-                             MessageTable& messages, Prompt& prompt)
-    : routing_(routing), assignments_(assignments), connexionsChanged_(connexionsChanged),
-      messages_(messages), prompt_(prompt) {}
+ConnexionFile::ConnexionFile(RoutingTable& routing, Assignments& assignments, MessageTable& messages,
+                             Prompt& prompt)
+    : routing_(routing), assignments_(assignments), messages_(messages), prompt_(prompt) {}
 
 bool ConnexionFile::WriteConnexionFile(const std::string& path) {
     std::vector<std::string> lines{"Matrix Routing Switcher", "Switching file", "dst|nsv|nsa|nsr|nsy|vca"};
@@ -54,7 +53,7 @@ bool ConnexionFile::WriteConnexionFile(const std::string& path) {
                            PromptIcon::Critical);
         return false;
     }
-    connexionsChanged_ = false;
+    routing_.setConnexionsChanged(false);
     return true;
 }
 

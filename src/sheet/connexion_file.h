@@ -13,8 +13,7 @@ namespace rl4 {
 // fixed-column line per destination after three header lines.
 class ConnexionFile {
 public:
-    ConnexionFile(RoutingTable& routing, Assignments& assignments, bool& connexionsChanged,
-                  MessageTable& messages, Prompt& prompt);
+    ConnexionFile(RoutingTable& routing, Assignments& assignments, MessageTable& messages, Prompt& prompt);
 
     // Writes destinations 1..count of the active table. The old file stays whole until the new one is
     // complete; a failure is shown to the operator, leaves connexionsChanged set and returns false.
@@ -31,7 +30,6 @@ private:
 
     RoutingTable& routing_;
     Assignments& assignments_;
-    bool& connexionsChanged_;
     MessageTable& messages_;
     Prompt& prompt_;
 };

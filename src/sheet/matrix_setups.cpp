@@ -23,7 +23,7 @@ constexpr int kAnswerDelete = 2;
 constexpr const char* kProgramTitle = "Routelane4";
 
 bool fourByteForm(const Link& link) {
-    return link.protocolLength == 4;
+    return link.protocolLength() == 4;
 }
 
 } // namespace
@@ -34,13 +34,9 @@ MatrixSetups::MatrixSetups(Link& link, StoreButton& storeButton, StatusReader& s
       prompt_(prompt) {}
 
 void MatrixSetups::StoreStatus() {
-    const bool fiveByte = link_.protocolLength == 5;
-    link_.cmd.cmdLetter = kStoreLetter;
-    link_.cmd.cmdCode = kStoreCode;
-    link_.cmd.cmdMachine = kSetupMachine;
-    link_.cmd.cmdData1 = fiveByte ? kStoreFiveByteData : kStoreData;
-    link_.cmd.cmdData2 = fiveByte ? kStoreFiveByteData : kStoreData;
-    link_.SendCommand();
+    const bool fiveByte = link_.protocolLength() == 5;
+    const int data = fiveByte ? kStoreFiveByteData : kStoreData;
+    link_.SendCommand({kStoreLetter, kStoreCode, kSetupMachine, data, data});
 }
 
 int MatrixSetups::askSetup(const char* promptText) {
@@ -52,12 +48,9 @@ int MatrixSetups::askSetup(const char* promptText) {
     return answer > 0 && answer <= kSetups ? answer : 0;
 }
 
+// The 4-byte form only: the letter of the instruction before stays, as it was never the setup's.
 void MatrixSetups::sendSetupCommand(int code, int data1, int setup) {
-    link_.cmd.cmdCode = code;
-    link_.cmd.cmdMachine = kSetupMachine;
-    link_.cmd.cmdData1 = data1;
-    link_.cmd.cmdData2 = setup;
-    link_.SendCommand();
+    link_.SendCommand({link_.commandParams().cmdLetter, code, kSetupMachine, data1, setup});
 }
 
 void MatrixSetups::storeToSetup() {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/link.h"
-#include "link/status_reader.h"
+#include "sheet/status_reader.h"
 #include "sheet/store_button.h"
 #include "text/message_table.h"
 #include "text/prompt.h"

@@ -12,20 +12,14 @@ constexpr const char* kProgramTitle = "Routelane4";
 } // namespace
 
 RoutingCommands::RoutingCommands(Link& link, const AssignmentTable& activeTable, RoutingTable& routing,
-                                 MatrixSizes& sizes, bool& connexionsChanged, StoreButton& storeButton,
-                                 StatusReader& statusReader, MessageTable& messages, Prompt& prompt)
-    : link_(link), table_(activeTable), routing_(routing), sizes_(sizes),
-      connexionsChanged_(connexionsChanged), storeButton_(storeButton), statusReader_(statusReader),
-      messages_(messages), prompt_(prompt) {}
+                                 MatrixSizes& sizes, StoreButton& storeButton, StatusReader& statusReader,
+                                 MessageTable& messages, Prompt& prompt)
+    : link_(link), table_(activeTable), routing_(routing), sizes_(sizes), storeButton_(storeButton),
+      statusReader_(statusReader), messages_(messages), prompt_(prompt) {}
 
 void RoutingCommands::sendSwitch(Layer layer, int output, int input) {
     const LayerCodes codes = layerCodes(layer);
-    link_.cmd.cmdLetter = codes.switchLetter;
-    link_.cmd.cmdCode = codes.switchCode;
-    link_.cmd.cmdMachine = codes.switchMachine;
-    link_.cmd.cmdData1 = output;
-    link_.cmd.cmdData2 = input;
-    link_.SendCommand();
+    link_.SendCommand({codes.switchLetter, codes.switchCode, codes.switchMachine, output, input});
 }
 
 // Source 0 (no source) and the unknown mark have no input connector, so they are never sent: a route to
@@ -45,7 +39,7 @@ void RoutingCommands::DownloadRouting() {
                 continue;
             routing_.held(layer, d) = NotAssigned;
             routing_.wanted(layer, d) = NotAssigned;
-            connexionsChanged_ = true;
+            routing_.setConnexionsChanged(true);
             sent = true;
             sendSwitch(layer, output, input);
         }

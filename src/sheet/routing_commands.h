@@ -2,8 +2,8 @@
 
 #include "assign/assignment_model.h"
 #include "link/link.h"
-#include "link/status_reader.h"
 #include "sheet/routing_table.h"
+#include "sheet/status_reader.h"
 #include "sheet/store_button.h"
 #include "text/message_table.h"
 #include "text/prompt.h"
@@ -16,8 +16,8 @@ namespace rl4 {
 class RoutingCommands {
 public:
     RoutingCommands(Link& link, const AssignmentTable& activeTable, RoutingTable& routing, MatrixSizes& sizes,
-                    bool& connexionsChanged, StoreButton& storeButton, StatusReader& statusReader,
-                    MessageTable& messages, Prompt& prompt);
+                    StoreButton& storeButton, StatusReader& statusReader, MessageTable& messages,
+                    Prompt& prompt);
 
     // Sends every wanted source the matrix is not known to hold. Each entry sent becomes unknown until the
     // matrix reports the source it now routes.
@@ -33,7 +33,6 @@ private:
     const AssignmentTable& table_;
     RoutingTable& routing_;
     MatrixSizes& sizes_;
-    bool& connexionsChanged_;
     StoreButton& storeButton_;
     StatusReader& statusReader_;
     MessageTable& messages_;

@@ -10,7 +10,8 @@ namespace rl4 {
 // The routing behind the sheet, per destination object number 0..256 (0 is never shown). Source numbers are
 // object numbers of the active assignment: 0 = no source, NotAssigned (257) = unknown, a command is under
 // way.
-struct RoutingTable {
+class RoutingTable {
+public:
     using PerDestination = std::array<int, kMaxObjects + 1>;
 
     std::array<PerDestination, 4> wantedSource{}; // what the operator wants, by layer
@@ -42,6 +43,13 @@ struct RoutingTable {
         vcaLevel.fill(0);
         matrixVca.fill(NotAssigned);
     }
+
+    // A switch command was sent since the connexion file was last read or written.
+    bool connexionsChanged() const { return connexionsChanged_; }
+    void setConnexionsChanged(bool changed) { connexionsChanged_ = changed; }
+
+private:
+    bool connexionsChanged_ = false;
 };
 
 } // namespace rl4

@@ -152,7 +152,7 @@ void ReadSettings(const std::string& path, Settings& settings, Prompt& prompt) {
 
 std::string WriteSettings(const std::string& path, const Settings& settings, const Link& link) {
     std::vector<std::string> lines{
-        std::to_string(link.protocolLength),
+        std::to_string(link.protocolLength()),
         flagText(settings.showAll),
         std::to_string(settings.mainWindow.left),
         std::to_string(settings.mainWindow.top),
@@ -170,7 +170,7 @@ std::string WriteSettings(const std::string& path, const Settings& settings, con
     lines.push_back(settings.connexionPath);
     lines.push_back(settings.assignmentPath);
     appendZeros(lines, kReservedBeforePort);
-    lines.push_back(std::to_string(link.portNumber != 0 ? link.portNumber : settings.port));
+    lines.push_back(std::to_string(link.portNumber() != 0 ? link.portNumber() : settings.port));
     appendZeros(lines, kReservedAtEnd);
     return writeTextLines(path, lines);
 }

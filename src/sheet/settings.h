@@ -3,6 +3,7 @@
 #include "link/link.h"
 #include "text/message_table.h"
 #include "text/prompt.h"
+#include "text/window_place.h"
 
 #include <cstdint>
 #include <string>
@@ -10,13 +11,6 @@
 namespace rl4 {
 
 inline constexpr int kHighestPort = 16;
-
-struct WindowPlace {
-    std::int16_t left = 0;
-    std::int16_t top = 0;
-
-    bool operator==(const WindowPlace&) const = default;
-};
 
 // What the program keeps between runs in routelane4.set, with the values it starts from when the file
 // lacks them. Positions and sizes are twips.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/engine_listener.h"
+#include "sheet/sheet_listener.h"
 
 namespace rl4 {
 
@@ -9,7 +9,7 @@ namespace rl4 {
 // a store disables it.
 class StoreButton {
 public:
-    explicit StoreButton(EngineListener& listener) : listener_(listener) {}
+    explicit StoreButton(SheetListener& listener) : listener_(listener) {}
 
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled) {
@@ -20,7 +20,7 @@ public:
     }
 
 private:
-    EngineListener& listener_;
+    SheetListener& listener_;
     bool enabled_ = true;
 };
 

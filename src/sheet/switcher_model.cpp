@@ -1,6 +1,5 @@
 #include "sheet/switcher_model.h"
 
-#include "link/engine.h"
 #include "text/number_text.h"
 
 #include <algorithm>
@@ -63,19 +62,23 @@ LayerColours usableLayerColours(Layer layer) {
 
 } // namespace
 
-SwitcherModel::SwitcherModel(Engine& engine) : engine_(engine) {}
+SwitcherModel::SwitcherModel(SwitchingSheet& sheet, const AssignmentTable& activeTable, RoutingTable& routing,
+                             RoutingCommands& routingCommands, MessageTable& messages, PlaceKeeper& place,
+                             SheetListener& listener)
+    : sheet_(sheet), table_(activeTable), routing_(routing), routingCommands_(routingCommands),
+      messages_(messages), keptPlace_(place), listener_(listener) {}
 
 void SwitcherModel::frmcommutation_Load() {
-    place_ = engine_.settings.switcherWindow;
+    place_ = keptPlace_.keptPlace();
     open_ = true;
     RefreshSwitcher();
-    engine_.listener().menuChecksChanged();
+    listener_.menuChecksChanged();
 }
 
 void SwitcherModel::frmcommutation_Close() {
     open_ = false;
     changed();
-    engine_.listener().menuChecksChanged();
+    listener_.menuChecksChanged();
 }
 
 void SwitcherModel::frmcommutation_Move(WindowPlace place) {
@@ -84,17 +87,17 @@ void SwitcherModel::frmcommutation_Move(WindowPlace place) {
 
 void SwitcherModel::frmcommutation_Placed(WindowPlace place) {
     place_ = place;
-    engine_.toolWindowPlaced(&Settings::switcherWindow, place);
+    keptPlace_.placed(place);
 }
 
 void SwitcherModel::RefreshSwitcher() {
-    const int d = engine_.sheet.currentDestination;
+    const int d = sheet_.currentDestination();
     lblcommutation_ = destinationName(d);
     all_ = SwitcherList{};
     layers_.fill(SwitcherList{});
     labels_.fill(kUnusableLayerLabel);
     if (inTable(d)) {
-        const AssignmentTable& table = engine_.assignments.activeTable;
+        const AssignmentTable& table = table_;
         const Destination& destination = table.destinations[static_cast<std::size_t>(d)];
         for (int s = 1; s <= usableCount(table.sourceCount); ++s) {
             const Source& source = table.sources[static_cast<std::size_t>(s)];
@@ -103,7 +106,7 @@ void SwitcherModel::RefreshSwitcher() {
                 if (destination.output(layer) == NotAssigned || source.input(layer) == NotAssigned)
                     continue;
                 const SwitcherEntry entry{s, field3(s) + kEntryGap + source.name};
-                const bool wanted = engine_.routing.wanted(layer, d) == s;
+                const bool wanted = routing_.wanted(layer, d) == s;
                 SwitcherList& list = layers_[index(layer)];
                 const LayerColours colours = usableLayerColours(layer);
                 list.enabled = true;
@@ -188,30 +191,30 @@ void SwitcherModel::switchAllLayers() {
 }
 
 void SwitcherModel::switchTo(int source, std::span<const Layer> layers) {
-    const int d = engine_.sheet.currentDestination;
+    const int d = sheet_.currentDestination();
     if (!validDestination(d) || !inTable(source))
         return;
-    const AssignmentTable& table = engine_.assignments.activeTable;
+    const AssignmentTable& table = table_;
     const Destination& destination = table.destinations[static_cast<std::size_t>(d)];
     const Source& picked = table.sources[static_cast<std::size_t>(source)];
     for (Layer layer : layers) {
         if (destination.output(layer) != NotAssigned && picked.input(layer) != NotAssigned)
-            engine_.routing.wanted(layer, d) = source;
+            routing_.wanted(layer, d) = source;
     }
-    engine_.routingCommands.DownloadRouting();
+    routingCommands_.DownloadRouting();
 }
 
 void SwitcherModel::switcherFollowReport(int d, int source) {
-    if (!open_ || d != engine_.sheet.currentDestination || !inTable(d))
+    if (!open_ || d != sheet_.currentDestination() || !inTable(d))
         return;
     for (Layer layer : kLayers)
-        selectIfPresent(layers_[index(layer)], engine_.routing.held(layer, d));
+        selectIfPresent(layers_[index(layer)], routing_.held(layer, d));
     selectIfPresent(all_, source);
     changed();
 }
 
 void SwitcherModel::lvcom_KeyDown(int keyCode) {
-    switch (engine_.sheet.lvcom_KeyDown(keyCode)) {
+    switch (sheet_.lvcom_KeyDown(keyCode)) {
     case SourceStep::Previous:
         cmdcommutdec_Click();
         break;
@@ -225,7 +228,7 @@ void SwitcherModel::lvcom_KeyDown(int keyCode) {
 
 void SwitcherModel::lvcom_KeyPress(int charCode) {
     const AllLayersList list{open_, all_.index, static_cast<int>(all_.entries.size())};
-    const std::optional<int> position = engine_.sheet.lvcom_KeyPress(charCode, list);
+    const std::optional<int> position = sheet_.lvcom_KeyPress(charCode, list);
     if (!position)
         return;
     all_.index = *position;
@@ -234,12 +237,12 @@ void SwitcherModel::lvcom_KeyPress(int charCode) {
 }
 
 std::string SwitcherModel::frmcommutation_MouseMove(SwitcherControl control) {
-    MessageTable& messages = engine_.messages;
+    MessageTable& messages = messages_;
     switch (control) {
     case SwitcherControl::Background:
         return "";
     case SwitcherControl::lblcommutation:
-        return messages.text(kMessageSwitchHere) + destinationName(engine_.sheet.currentDestination) + ".";
+        return messages.text(kMessageSwitchHere) + destinationName(sheet_.currentDestination()) + ".";
     case SwitcherControl::cbcommutation:
         return messages.text(kMessageAllLayers);
     case SwitcherControl::cbcommutvideo:
@@ -259,15 +262,15 @@ std::string SwitcherModel::frmcommutation_MouseMove(SwitcherControl control) {
 }
 
 bool SwitcherModel::validDestination(int d) const {
-    return d >= 1 && d <= usableCount(engine_.assignments.activeTable.destinationCount);
+    return d >= 1 && d <= usableCount(table_.destinationCount);
 }
 
 std::string SwitcherModel::destinationName(int d) const {
-    return inTable(d) ? engine_.assignments.activeTable.destinations[static_cast<std::size_t>(d)].name : "";
+    return inTable(d) ? table_.destinations[static_cast<std::size_t>(d)].name : "";
 }
 
 void SwitcherModel::changed() {
-    engine_.listener().switcherModelChanged();
+    listener_.switcherModelChanged();
 }
 
 } // namespace rl4

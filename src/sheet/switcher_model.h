@@ -1,8 +1,14 @@
 #pragma once
 
+#include "assign/assignments.h"
 #include "link/layer.h"
-#include "sheet/rgb_colour.h"
-#include "sheet/settings.h"
+#include "sheet/routing_commands.h"
+#include "sheet/routing_table.h"
+#include "sheet/sheet_listener.h"
+#include "sheet/switching_sheet.h"
+#include "text/message_table.h"
+#include "text/rgb_colour.h"
+#include "text/window_place.h"
 
 #include <array>
 #include <span>
@@ -10,8 +16,6 @@
 #include <vector>
 
 namespace rl4 {
-
-class Engine;
 
 // A layer label of the switcher control window when the current destination cannot use that layer.
 inline constexpr RgbColour kUnusableLayerLabel{220, 192, 127};
@@ -49,9 +53,11 @@ enum class SwitcherControl {
 // selecting an entry from here never counts as a pick.
 class SwitcherModel {
 public:
-    explicit SwitcherModel(Engine& engine);
+    SwitcherModel(SwitchingSheet& sheet, const AssignmentTable& activeTable, RoutingTable& routing,
+                  RoutingCommands& routingCommands, MessageTable& messages, PlaceKeeper& place,
+                  SheetListener& listener);
 
-    // Opens at the place kept in the settings, then shows the current destination.
+    // Opens at the kept place, then shows the current destination.
     void frmcommutation_Load();
     void frmcommutation_Close();
     // The window stands at `place` now (twips); the workspace keeps it while the window is open.
@@ -100,7 +106,13 @@ private:
     std::string destinationName(int d) const;
     void changed();
 
-    Engine& engine_;
+    SwitchingSheet& sheet_;
+    const AssignmentTable& table_;
+    RoutingTable& routing_;
+    RoutingCommands& routingCommands_;
+    MessageTable& messages_;
+    PlaceKeeper& keptPlace_;
+    SheetListener& listener_;
     bool open_ = false;
     WindowPlace place_;
     std::string lblcommutation_;

@@ -44,11 +44,8 @@ int selFlag(bool checked) {
 
 } // namespace
 
-SwitchingSheet::SwitchingSheet(AssignmentTable& activeTable, const RoutingTable& routing,
-                               const std::array<bool, 4>& layerUsed, bool& assignmentsChanged,
-                               EngineListener& listener)
-    : table_(activeTable), routing_(routing), layerUsed_(layerUsed), assignmentsChanged_(assignmentsChanged),
-      listener_(listener) {}
+SwitchingSheet::SwitchingSheet(Assignments& assignments, const RoutingTable& routing, SheetListener& listener)
+    : assignments_(assignments), table_(assignments.activeTable), routing_(routing), listener_(listener) {}
 
 int SwitchingSheet::destinationCount() const {
     return std::clamp(table_.destinationCount, 0, kMaxObjects);
@@ -59,7 +56,7 @@ void SwitchingSheet::BuildSheetColumns() {
     columns_.push_back({"Sel", kSelWidth, std::nullopt});
     columns_.push_back({"Destination", kColumnWidth, std::nullopt});
     for (Layer layer : kLayers) {
-        if (layerUsed_[layerIndex(layer)])
+        if (assignments_.layerUsed[layerIndex(layer)])
             columns_.push_back({sourceHeader(layer), kColumnWidth, layer});
     }
     listener_.sheetColumnsChanged();
@@ -93,18 +90,18 @@ SwitchingSheet::cells(int d, const std::array<RoutingTable::PerDestination, 4>& 
 }
 
 void SwitchingSheet::FillSheet() {
-    showAllChecked_ = showAll;
-    sheetResized = false;
+    showAllChecked_ = showAll_;
+    sheetResized_ = false;
     rows_.clear();
     for (int d = 1; d <= destinationCount(); ++d) {
         const int sel = table_.destinations[static_cast<std::size_t>(d)].Shw;
-        if (!showAll && sel == 0)
+        if (!showAll_ && sel == 0)
             continue;
         SheetRow row;
         row.destination = d;
         row.cells = cells(d, routing_.wantedSource);
         row.checked = sel != 0;
-        if (d == currentDestination)
+        if (d == currentDestination_)
             row.background = kCurrentRowBackground;
         rows_.push_back(std::move(row));
     }
@@ -120,7 +117,7 @@ void SwitchingSheet::FillSheet() {
 void SwitchingSheet::HighlightCurrentRow() {
     for (SheetRow& row : rows_) {
         row.text = kBlack;
-        row.background = row.destination == currentDestination ? kCurrentRowBackground : kWhite;
+        row.background = row.destination == currentDestination_ ? kCurrentRowBackground : kWhite;
     }
     listener_.currentRowChanged();
 }
@@ -133,12 +130,12 @@ void SwitchingSheet::UpdateSheetRow(int d, int s) {
     found->cells = cells(d, routing_.matrixSource);
     found->text = kReportedRowText;
     listener_.sheetRowChanged(d);
-    if (d == currentDestination)
+    if (d == currentDestination_)
         listener_.switcherFollowReport(d, s);
 }
 
 void SwitchingSheet::setShowAll(bool all) {
-    showAll = all;
+    showAll_ = all;
     FillSheet();
 }
 
@@ -147,7 +144,7 @@ void SwitchingSheet::SelectAllRows(bool flag) {
         table_.destinations[static_cast<std::size_t>(row.destination)].Shw = selFlag(flag);
         row.checked = flag;
     }
-    assignmentsChanged_ = true;
+    assignments_.setAssignmentsChanged(true);
     listener_.sheetChecksChanged();
 }
 
@@ -155,9 +152,9 @@ bool SwitchingSheet::lvcom_ItemClick(int row) {
     if (!validRow(row))
         return false;
     const int d = rows_[static_cast<std::size_t>(row)].destination;
-    if (d == currentDestination)
+    if (d == currentDestination_)
         return false;
-    currentDestination = d;
+    currentDestination_ = d;
     HighlightCurrentRow();
     return true;
 }
@@ -168,12 +165,12 @@ void SwitchingSheet::setRowChecked(int row, bool checked) {
 }
 
 void SwitchingSheet::SyncChecks() {
-    sheetClicked = false;
+    sheetClicked_ = false;
     for (const SheetRow& row : rows_) {
         int& sel = table_.destinations[static_cast<std::size_t>(row.destination)].Shw;
         if (sel != selFlag(row.checked)) {
             sel = selFlag(row.checked);
-            assignmentsChanged_ = true;
+            assignments_.setAssignmentsChanged(true);
         }
     }
 }
@@ -206,7 +203,7 @@ std::optional<int> SwitchingSheet::lvcom_KeyPress(int charCode, const AllLayersL
 
 void SwitchingSheet::frm1_ReSize(int windowHeightTwips) {
     windowHeightTwips_ = windowHeightTwips;
-    sheetResized = true;
+    sheetResized_ = true;
 }
 
 } // namespace rl4

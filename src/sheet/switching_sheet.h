@@ -1,9 +1,9 @@
 #pragma once
 
-#include "assign/assignment_model.h"
-#include "link/engine_listener.h"
-#include "sheet/rgb_colour.h"
+#include "assign/assignments.h"
 #include "sheet/routing_table.h"
+#include "sheet/sheet_listener.h"
+#include "text/rgb_colour.h"
 
 #include <array>
 #include <optional>
@@ -57,17 +57,18 @@ enum class SourceStep { None, Previous, Next };
 // window are positions in rows(); any other number is ignored.
 class SwitchingSheet {
 public:
-    SwitchingSheet(AssignmentTable& activeTable, const RoutingTable& routing,
-                   const std::array<bool, 4>& layerUsed, bool& assignmentsChanged, EngineListener& listener);
+    SwitchingSheet(Assignments& assignments, const RoutingTable& routing, SheetListener& listener);
 
-    int currentDestination = 1;
-    bool showAll = true;
+    int currentDestination() const { return currentDestination_; }
+    // Makes d current without redrawing, as at start-up.
+    void setCurrentDestination(int d) { currentDestination_ = d; }
+    bool showAll() const { return showAll_; }
+    // Show all or selected as the settings kept it, before the sheet is first filled.
+    void restoreShowAll(bool all) { showAll_ = all; }
     // A check box may have changed: the main loop runs SyncChecks.
-    bool sheetClicked = false;
+    bool sheetClicked() const { return sheetClicked_; }
     // The main window was resized: the main loop runs FillSheet.
-    bool sheetResized = false;
-    // A switch command was sent since the connexion file was last read or written.
-    bool connexionsChanged = false;
+    bool sheetResized() const { return sheetResized_; }
 
     void BuildSheetColumns();
     void FillSheet();
@@ -83,7 +84,7 @@ public:
     // A row was clicked. True when it made another destination current: the switcher control window and the
     // VCA panel then follow it.
     bool lvcom_ItemClick(int row);
-    void lvcom_Click() { sheetClicked = true; }
+    void lvcom_Click() { sheetClicked_ = true; }
     // The list shows the box of a row checked or not; SyncChecks takes it into the Sel flags.
     void setRowChecked(int row, bool checked);
     void SyncChecks();
@@ -106,11 +107,15 @@ private:
     std::vector<std::string> cells(int d, const std::array<RoutingTable::PerDestination, 4>& sources) const;
     int destinationCount() const;
 
+    Assignments& assignments_;
     AssignmentTable& table_;
     const RoutingTable& routing_;
-    const std::array<bool, 4>& layerUsed_;
-    bool& assignmentsChanged_;
-    EngineListener& listener_;
+    SheetListener& listener_;
+
+    int currentDestination_ = 1;
+    bool showAll_ = true;
+    bool sheetClicked_ = false;
+    bool sheetResized_ = false;
 
     std::vector<SheetColumn> columns_;
     std::vector<SheetRow> rows_;

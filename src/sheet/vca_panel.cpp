@@ -20,9 +20,8 @@ constexpr int kVcaMachine = 1;
 // The two forms carry the pair in opposite orders: the output first in the 5-byte form, the level (or the
 // read selector) first in the 4-byte one.
 void sendVcaInstruction(Link& link, int letter, int code, int output, int value) {
-    const bool fiveByte = link.protocolLength == 5;
-    link.cmd = {letter, code, kVcaMachine, fiveByte ? output : value, fiveByte ? value : output};
-    link.SendCommand();
+    const bool fiveByte = link.protocolLength() == 5;
+    link.SendCommand({letter, code, kVcaMachine, fiveByte ? output : value, fiveByte ? value : output});
 }
 
 } // namespace

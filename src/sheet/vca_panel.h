@@ -1,8 +1,8 @@
 #pragma once
 
 #include "assign/assignments.h"
-#include "link/engine_listener.h"
 #include "link/link.h"
+#include "sheet/sheet_listener.h"
 
 #include <string>
 
@@ -21,7 +21,7 @@ class VcaPanel {
 public:
     VcaPanel(Link& link, const Assignments& assignments);
 
-    void setListener(EngineListener* listener) { listener_ = listener; }
+    void setListener(SheetListener* listener) { listener_ = listener; }
 
     // Shows destination d and, when it has an audio output, asks the matrix for its level; without one the
     // slider stands empty.
@@ -57,7 +57,7 @@ private:
 
     Link& link_;
     const Assignments& assignments_;
-    EngineListener* listener_ = nullptr;
+    SheetListener* listener_ = nullptr;
     int destination_ = 0; // 0 until a destination is shown
     int output_ = NotAssigned;
     std::string volsrc_;

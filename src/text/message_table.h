@@ -30,6 +30,38 @@ inline constexpr int kMessageDestinationTouch = 241;
 // question at the next start whether to load them.
 inline constexpr int kMessageConnexionsKept = 220;
 inline constexpr int kMessageLoadKeptConnexions = 221;
+// Captions of the dialogs: their buttons, frames and fields.
+inline constexpr int kCaptionOk = 260;
+inline constexpr int kCaptionCancel = 261;
+inline constexpr int kCaptionSetUp = 262; // the configuration dialog
+inline constexpr int kCaptionProtocol = 263;
+inline constexpr int kCaptionFourBytes = 264;
+inline constexpr int kCaptionFiveBytes = 265;
+inline constexpr int kCaptionLanguage = 266;
+inline constexpr int kCaptionMatrixVca = 267;
+inline constexpr int kCaptionAtPowerOn = 268;
+inline constexpr int kCaptionMinimum = 269;
+inline constexpr int kCaptionMaximum = 270;
+inline constexpr int kCaptionMemory = 271;
+inline constexpr int kCaptionSlope = 272;
+inline constexpr int kCaptionKeyboard = 275; // the change dialog
+inline constexpr int kCaptionAdmitAll = 276;
+inline constexpr int kCaptionAdmitNone = 277;
+inline constexpr int kCaptionSize = 280; // the size dialog
+inline constexpr int kCaptionInputs = 281;
+inline constexpr int kCaptionOutputs = 282;
+inline constexpr int kCaptionInputNames = 283;
+inline constexpr int kCaptionOutputNames = 284;
+inline constexpr int kCaptionAllLayers = 285;
+inline constexpr int kCaptionNaming = 286;
+inline constexpr int kCaptionNamingGlobal = 287;
+inline constexpr int kCaptionNamingSeparate = 288;
+inline constexpr int kCaptionOptions = 289;
+inline constexpr int kCaptionNumbersFromOne = 290; // chkorigin, chkdisconnect, chkalldest, chkclavier
+inline constexpr int kCaptionAddDisconnect = 291;
+inline constexpr int kCaptionAddAllDest = 292;
+inline constexpr int kCaptionConsecutiveTouches = 293;
+inline constexpr int kCaptionCreate = 294;
 
 // Every text the operator reads, numbered, in English and French. A caller asks for a number and then
 // joins the parts that number filled with its own values in between; parts the number does not list keep

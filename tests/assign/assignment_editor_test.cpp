@@ -26,59 +26,59 @@ TEST(AssignmentEditorTest, OpensOnACopyOfTheActiveTableAndSelectsARow) {
     EXPECT_EQ(rig.editor.rows()[1].cells, (Cells{"2", "Source 2", "2", "2", "", "0", "2"}));
     EXPECT_EQ(rig.destination(1).Shw, -1);
     EXPECT_EQ(rig.destination(2).Shw, 0);
-    EXPECT_FALSE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_FALSE(rig.engine.assignments().assignmentsChanged());
     for (int id : {201, 206, 401, 403, 405, 406, 407})
-        EXPECT_FALSE(rig.editor.menu.enabled(id)) << id;
-    EXPECT_TRUE(rig.editor.menu.enabled(303));
+        EXPECT_FALSE(rig.editor.menu().enabled(id)) << id;
+    EXPECT_TRUE(rig.editor.menu().enabled(303));
 
     rig.editor.lvagn_ItemClick(1);
-    EXPECT_EQ(rig.editor.currentRow, 2);
+    EXPECT_EQ(rig.editor.currentRow(), 2);
     EXPECT_EQ(rig.editor.rows()[0].background, kSourceRowColour);
     EXPECT_EQ(rig.editor.rows()[1].background, kSourceSelectedColour);
     for (int id = 201; id <= 206; ++id)
-        EXPECT_TRUE(rig.editor.menu.enabled(id)) << id;
+        EXPECT_TRUE(rig.editor.menu().enabled(id)) << id;
 
     rig.editor.lvagn_ItemClick(3);
     rig.editor.lvagn_ItemClick(-1);
-    EXPECT_EQ(rig.editor.currentRow, 2) << "a row the list does not have is ignored";
+    EXPECT_EQ(rig.editor.currentRow(), 2) << "a row the list does not have is ignored";
 }
 
 TEST(AssignmentEditorTest, TheLabelSwitchesViews) {
     EditorRig rig;
     rig.numberedObjects(2, 2);
-    rig.engine.messages.setLanguage(kLanguageFrench);
+    rig.engine.messages().setLanguage(kLanguageFrench);
     rig.editor.frmagn_Load();
     EXPECT_EQ(rig.editor.columns()[6].header, "Touche");
 
     rig.editor.lbldirection_Click();
-    EXPECT_EQ(rig.editor.lbldirectionColour, kDestinationRowColour);
+    EXPECT_EQ(rig.editor.lbldirectionColour(), kDestinationRowColour);
     EXPECT_EQ(rig.editor.rows()[0].cells, (Cells{"1", "Dest 1", "1", "1", "", "", "21"}));
     rig.editor.lvagn_ItemClick(0);
     EXPECT_EQ(rig.editor.rows()[0].background, kDestinationSelectedColour);
 
     rig.editor.frmagn_MenuEvent(303);
-    EXPECT_EQ(rig.editor.lbldirection, "Fonctions : Spéciales");
+    EXPECT_EQ(rig.editor.lbldirection(), "Fonctions : Spéciales");
     ASSERT_EQ(rig.editor.rows().size(), 18u);
     EXPECT_EQ(rig.editor.rows()[17].cells, (Cells{"18", "VCA+", "", "", "", "", ""}));
     rig.editor.lbldirection_Click();
-    EXPECT_EQ(rig.editor.editorView, kSourcesView);
+    EXPECT_EQ(rig.editor.editorView(), kSourcesView);
 }
 
 TEST(AssignmentEditorTest, SpecialViewIsRefusedWithMoreThan111Destinations) {
     EditorRig rig;
     rig.numberedObjects(1, 112);
     rig.editor.frmagn_Load();
-    EXPECT_FALSE(rig.editor.menu.enabled(303));
+    EXPECT_FALSE(rig.editor.menu().enabled(303));
     rig.editor.frmagn_MenuEvent(303);
-    EXPECT_EQ(rig.editor.editorView, kSourcesView);
+    EXPECT_EQ(rig.editor.editorView(), kSourcesView);
 
     rig.editor.lbldirection_Click();
     rig.editor.lvagn_ItemClick(111);
     rig.editor.frmagn_MenuEvent(205);
     EXPECT_EQ(rig.edit().destinationCount, 111);
-    EXPECT_TRUE(rig.editor.menu.enabled(303));
+    EXPECT_TRUE(rig.editor.menu().enabled(303));
     rig.editor.frmagn_MenuEvent(303);
-    EXPECT_EQ(rig.editor.editorView, kSpecialsView);
+    EXPECT_EQ(rig.editor.editorView(), kSpecialsView);
 }
 
 TEST(AssignmentEditorTest, PasteBeforeAnyCutInsertsARecordOfZeros) {
@@ -89,9 +89,9 @@ TEST(AssignmentEditorTest, PasteBeforeAnyCutInsertsARecordOfZeros) {
     EXPECT_EQ(rig.edit().sourceCount, 4);
     EXPECT_EQ(rig.source(2), (Source{"", 0, 0, 0, 0, 0}));
     EXPECT_EQ(rig.source(3).name, "Source 2");
-    EXPECT_TRUE(rig.engine.assignments.assignmentsChanged);
-    EXPECT_EQ(rig.editor.currentRow, 0);
-    EXPECT_FALSE(rig.editor.menu.enabled(202)) << "every command needs a new click";
+    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
+    EXPECT_EQ(rig.editor.currentRow(), 0);
+    EXPECT_FALSE(rig.editor.menu().enabled(202)) << "every command needs a new click";
 
     rig.editor.lbldirection_Click();
     rig.editor.lvagn_ItemClick(0);
@@ -133,7 +133,7 @@ TEST(AssignmentEditorTest, DeletingTheOnlySourceLeavesOneEmptyRecord) {
     EXPECT_EQ(rig.source(1), Source{});
     ASSERT_EQ(rig.editor.rows().size(), 1u);
     EXPECT_EQ(rig.editor.rows()[0].cells, (Cells{"1", "", "", "", "", "", ""}));
-    EXPECT_TRUE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
 }
 
 TEST(AssignmentEditorTest, InsertShiftsRecordsButLeavesTheSelectionMarksAtTheirNumbers) {
@@ -176,7 +176,7 @@ TEST(AssignmentEditorTest, EditCommandsNeverGrowATableBeyond256OrActWithoutARow)
     }
     EXPECT_EQ(rig.edit().sourceCount, 256);
     EXPECT_EQ(rig.source(1).name, "Source 1");
-    EXPECT_FALSE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_FALSE(rig.engine.assignments().assignmentsChanged());
     ASSERT_EQ(rig.prompt.questions.size(), 3u);
     EXPECT_EQ(
         rig.prompt.questions[0].text,
@@ -187,8 +187,8 @@ TEST(AssignmentEditorTest, ColumnsAreErasedOrFilledAfterTwoQuestionsWithoutConfl
     EditorRig rig;
     rig.numberedObjects(2, 10);
     rig.activeDestination(4).Aou = 1;
-    rig.editor.editorView = kDestinationsView;
     rig.editor.frmagn_Load();
+    rig.editor.frmagn_MenuEvent(editor_menu::kDestinationView);
 
     rig.prompt.answer(2);
     rig.prompt.answer(kAnswerYes);
@@ -199,7 +199,7 @@ TEST(AssignmentEditorTest, ColumnsAreErasedOrFilledAfterTwoQuestionsWithoutConfl
     EXPECT_EQ(rig.prompt.questions[0].text, "Audio|Erase this column|Fill with 1,2,3...|cancel");
     EXPECT_EQ(rig.prompt.questions[1].text, "Fill?");
     EXPECT_EQ(rig.prompt.questions[1].title, "Routelane Assignments");
-    EXPECT_TRUE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
 
     rig.prompt.answer(1);
     rig.prompt.answer(kAnswerNo);
@@ -230,7 +230,7 @@ TEST(AssignmentEditorTest, ColumnsAreErasedOrFilledAfterTwoQuestionsWithoutConfl
 
 TEST(AssignmentEditorTest, SavingANeverSavedTableAsksForANameAndWritesTheFileByTheRules) {
     EditorRig rig;
-    AssignmentTable& active = rig.engine.assignments.activeTable;
+    AssignmentTable& active = rig.engine.assignments().activeTable;
     active.sourceCount = 2;
     active.destinationCount = 1;
     rig.activeSource(1) = {.name = "Caméra", .Kin = 1, .Vin = 1, .Ain = 1};
@@ -238,7 +238,7 @@ TEST(AssignmentEditorTest, SavingANeverSavedTableAsksForANameAndWritesTheFileByT
     rig.activeDestination(1) = {
         .name = "Monitor", .Kou = 17, .Vou = 1, .Aou = 1, .Shw = -1, .ad = {127, 0, 15, 127, 127, 127}};
     active.specials[1].Ksp = 33;
-    rig.engine.assignments.sizes = {.videoIn = 2, .videoOut = 1, .audioIn = 2, .audioOut = 1};
+    rig.engine.assignments().sizes = {.videoIn = 2, .videoOut = 1, .audioIn = 2, .audioOut = 1};
     rig.editor.frmagn_Load();
 
     const std::string path = rig.folder.path("studio.agn");
@@ -261,18 +261,18 @@ TEST(AssignmentEditorTest, SavingANeverSavedTableAsksForANameAndWritesTheFileByT
         "Monitor             | 17|  1|  1|   |   | -1| -1|127|  0| 15|127|127|127|\r\n" + specialsPart(" 33");
     EXPECT_EQ(ScratchFolder::bytes(path), expected);
     EXPECT_FALSE(fileExists(rig.folder.path("studio.txt")));
-    EXPECT_EQ(rig.engine.assignments.activeFileName, path);
+    EXPECT_EQ(rig.engine.assignments().activeFileName, path);
     EXPECT_EQ(rig.editor.title(), "Assignments Editor for " + path);
     rig.editor.frmagn_MenuOver(102);
-    EXPECT_EQ(rig.editor.sbagn, "Saves the assignments in the file called: " + path);
+    EXPECT_EQ(rig.editor.sbagn(), "Saves the assignments in the file called: " + path);
 
     // Now the file exists: saving writes it without a question.
     rig.openAt(kSourcesView, 2);
     rig.editor.frmagn_MenuEvent(205);
     rig.editor.frmagn_MenuEvent(102);
     EXPECT_EQ(rig.prompt.questions.size(), 3u);
-    EXPECT_EQ(rig.engine.assignments.activeTable.sourceCount, 1);
-    EXPECT_FALSE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_EQ(rig.engine.assignments().activeTable.sourceCount, 1);
+    EXPECT_FALSE(rig.engine.assignments().assignmentsChanged());
     EXPECT_EQ(ScratchFolder::bytes(path).find("Disconnect"), std::string::npos);
 }
 
@@ -297,12 +297,12 @@ TEST(AssignmentEditorTest, OpenTakesOnlyAssignmentFilesAndOffersToSaveFirst) {
     rig.prompt.answerPath(path);
     rig.editor.frmagn_MenuEvent(101);
     EXPECT_EQ(rig.editor.rows()[0].cells, (Cells{"1", "Tape", "7", "", "", "", ""}));
-    EXPECT_EQ(rig.engine.assignments.activeTable.sources[1].name, "Tape");
-    EXPECT_EQ(rig.engine.assignments.activeFileName, path);
+    EXPECT_EQ(rig.engine.assignments().activeTable.sources[1].name, "Tape");
+    EXPECT_EQ(rig.engine.assignments().activeFileName, path);
     EXPECT_EQ(rig.editor.title(), "Assignments Editor for " + path);
 
     int uploads = 0;
-    rig.editor.uploadEeprom = [&uploads] { ++uploads; };
+    rig.editor.setUploadEeprom([&uploads] { ++uploads; });
     rig.prompt.answer(kAnswerNo);
     rig.editor.frmagn_MenuEvent(501);
     EXPECT_EQ(rig.prompt.questions.back().text, "The assignments have change. Do you want to save?");
@@ -323,18 +323,18 @@ TEST(AssignmentEditorTest, ClosingGivesTheSheetBackAndReadsTheMatrixWhenAPortIsO
 
     // Without a matrix: the wanted routing is sent again to the echo, and nothing is left to save.
     EditorRig offLine;
-    offLine.engine.link.closePort();
-    offLine.engine.link.portNumber = 0;
+    offLine.engine.link().closePort();
+    offLine.engine.link().setPortNumber(0);
     offLine.numberedObjects(1, 1);
     offLine.openAt(kSourcesView, 1);
     offLine.editor.frmagn_MenuEvent(203);
-    offLine.engine.sheet.connexionsChanged = true;
+    offLine.engine.routing().setConnexionsChanged(true);
     offLine.prompt.answer(kAnswerYes);
     offLine.prompt.answerPath(offLine.folder.path("kept.agn"));
     offLine.editor.tbagn_ButtonClick(3);
     EXPECT_EQ(offLine.prompt.questions[0].text, "The assignments have change. Do you want to save?");
     EXPECT_TRUE(fileExists(offLine.folder.path("kept.agn")));
-    EXPECT_FALSE(offLine.engine.sheet.connexionsChanged);
+    EXPECT_FALSE(offLine.engine.routing().connexionsChanged());
     offLine.editor.frmagn_MenuEvent(101);
     EXPECT_EQ(offLine.prompt.questions.size(), 2u) << "a closed editor takes no command";
 }
@@ -349,14 +349,14 @@ TEST(AssignmentEditorTest, ChangeDialogReachesTheEditTableOnlyWithOk) {
     rig.editor.changeDialog()->cancelchangeagn_Click();
     EXPECT_EQ(rig.editor.changeDialog(), nullptr);
     EXPECT_EQ(rig.source(1).name, "Source 1");
-    EXPECT_FALSE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_FALSE(rig.engine.assignments().assignmentsChanged());
 
     rig.editor.lvagn_ItemClick(0);
     rig.editor.lvagn_KeyUp(kKeyEnter, kShiftNone);
     rig.editor.changeDialog()->cbnomagn.text = "Camera";
     rig.editor.changeDialog()->boxKeyPress(kKeyEnter);
     EXPECT_EQ(rig.editor.rows()[0].cells[1], "Camera");
-    EXPECT_TRUE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
     EXPECT_EQ(rig.notices.events, (std::vector<std::string>{"windows hidden", "change shown", "change closed",
                                                             "change shown", "change closed"}));
 }
@@ -381,13 +381,13 @@ TEST(AssignmentEditorTest, NewAssignmentTakesTheMatrixOutputSizesAndReplacesTheE
     dialog->cmdsizecreate_Click();
     EXPECT_EQ(rig.editor.sizeDialog(), nullptr);
     const std::string path = rig.folder.path("newassign.agn");
-    EXPECT_EQ(rig.engine.assignments.editFileName, path);
+    EXPECT_EQ(rig.engine.assignments().editFileName, path);
     EXPECT_EQ(rig.editor.title(), "Assignments Editor for " + path);
     EXPECT_EQ(rig.editor.rows()[2].cells, (Cells{"3", "Disconnect", "0", "", "", "", ""}));
-    EXPECT_EQ(rig.engine.assignments.sizes.videoOut, 4);
-    EXPECT_TRUE(rig.engine.assignments.assignmentsChanged);
+    EXPECT_EQ(rig.engine.assignments().sizes.videoOut, 4);
+    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
     EXPECT_FALSE(fileExists(path)) << "nothing is written until the operator saves";
-    EXPECT_EQ(rig.engine.assignments.activeTable.sources[1].name, "Source 1");
+    EXPECT_EQ(rig.engine.assignments().activeTable.sources[1].name, "Source 1");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "assign/assignment_file.h"
-#include "files/scratch_folder.h"
 #include "platform/text_file.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <algorithm>
@@ -71,10 +71,10 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     table.specials[1].Ksp = 5;
     table.specials[18].Ksp = 0;
     assignments.sizes = {16, 8, 4, 2, 0, 0, 1, 1};
-    assignments.assignmentsChanged = true;
+    assignments.setAssignmentsChanged(true);
 
     ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
-    EXPECT_FALSE(assignments.assignmentsChanged);
+    EXPECT_FALSE(assignments.assignmentsChanged());
     std::string expected = "Video In = 16\r\nVideo Out = 8\r\nAudio In = 4\r\nAudio Out = 2\r\n"
                            "RVB In = 0\r\nRVB Out = 0\r\nYW In = 1\r\nYW Out = 1\r\n" +
                            kSeparatorLine + "SOURCES             |Kin|Vin|Ain|Rin|YWi|\r\n";
@@ -271,7 +271,7 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
         EXPECT_EQ(edit.sources[1].Vin, NotAssigned);
 
         assignments.ApplyEditTable();
-        assignments.assignmentsChanged = true;
+        assignments.setAssignmentsChanged(true);
         EXPECT_FALSE(assignments.mayWriteUnasked());
         if (c.path == path) {
             EXPECT_EQ(fileBytes(), c.bytes);
@@ -361,7 +361,7 @@ TEST_F(AssignmentFileTest, NamesThatLookLikeASectionEndAreWrittenSoThatTheyReadB
 
 TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
     writeFile({"old"});
-    assignments.assignmentsChanged = true;
+    assignments.setAssignmentsChanged(true);
     // A file size limit stands in for a full disk.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -374,7 +374,7 @@ TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(written);
-    EXPECT_TRUE(assignments.assignmentsChanged);
+    EXPECT_TRUE(assignments.assignmentsChanged());
     EXPECT_EQ(fileBytes(), "old\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     ASSERT_EQ(prompt.questions.size(), 1u);
@@ -384,7 +384,7 @@ TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
     EXPECT_FALSE(WriteAssignmentFile(assignments, messages, prompt));
     ASSERT_EQ(prompt.questions.size(), 2u);
     EXPECT_NE(prompt.questions[1].text.find(assignments.activeFileName), std::string::npos);
-    EXPECT_TRUE(assignments.assignmentsChanged);
+    EXPECT_TRUE(assignments.assignmentsChanged());
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "assign/assignment_editor.h"
-#include "files/scratch_folder.h"
-#include "link/engine.h"
-#include "platform/fake_clock.h"
+#include "engine/engine.h"
 #include "platform/text_file.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
 
 #include <cstdint>
@@ -67,14 +67,14 @@ public:
 struct EditorRig {
     explicit EditorRig(int protocolLength = 5) {
         editor.setListener(&notices);
-        engine.assignments.activeFileName = folder.path("routelane4.agn");
-        Link& link = engine.link;
-        link.portNumber = 1;
-        link.protocolLength = protocolLength;
+        engine.assignments().activeFileName = folder.path("routelane4.agn");
+        Link& link = engine.link();
+        link.setPortNumber(1);
+        link.setProtocolLength(protocolLength);
         MemoryChannel& channel = opener.channel(1);
         channel.onWrite = [this, &channel](std::uint8_t byte) {
             pending_.push_back(byte);
-            if (pending_.size() < static_cast<std::size_t>(engine.link.protocolLength))
+            if (pending_.size() < static_cast<std::size_t>(engine.link().protocolLength()))
                 return;
             if (answers(pending_))
                 channel.deliver(pending_);
@@ -86,23 +86,23 @@ struct EditorRig {
     Bytes sent() { return opener.channel(1).takeWritten(); }
 
     Source& activeSource(int s) {
-        return engine.assignments.activeTable.sources[static_cast<std::size_t>(s)];
+        return engine.assignments().activeTable.sources[static_cast<std::size_t>(s)];
     }
     Destination& activeDestination(int d) {
-        return engine.assignments.activeTable.destinations[static_cast<std::size_t>(d)];
+        return engine.assignments().activeTable.destinations[static_cast<std::size_t>(d)];
     }
     const Source& source(int s) const {
-        return engine.assignments.editTable.sources[static_cast<std::size_t>(s)];
+        return engine.assignments().editTable.sources[static_cast<std::size_t>(s)];
     }
     const Destination& destination(int d) const {
-        return engine.assignments.editTable.destinations[static_cast<std::size_t>(d)];
+        return engine.assignments().editTable.destinations[static_cast<std::size_t>(d)];
     }
-    AssignmentTable& edit() { return engine.assignments.editTable; }
+    AssignmentTable& edit() { return engine.assignments().editTable; }
 
     // Sources "Source 1".. with video, audio and touch equal to their number; destinations "Dest 1"..
     // likewise, with the odd ones selected on the sheet.
     void numberedObjects(int sources, int destinations) {
-        AssignmentTable& active = engine.assignments.activeTable;
+        AssignmentTable& active = engine.assignments().activeTable;
         active.sourceCount = sources;
         active.destinationCount = destinations;
         for (int s = 1; s <= sources; ++s)
@@ -117,8 +117,8 @@ struct EditorRig {
 
     // Opens the editor in a view and clicks record `row` (from 1).
     void openAt(int view, int row) {
-        editor.editorView = view;
         editor.frmagn_Load();
+        editor.frmagn_MenuEvent(editor_menu::kView + view);
         editor.lvagn_ItemClick(row - 1);
     }
 
@@ -129,7 +129,7 @@ struct EditorRig {
     EngineListener listener;
     EditorNotices notices;
     Engine engine{folder.folder(), clock, opener, prompt, listener};
-    AssignmentEditor& editor = engine.editor;
+    AssignmentEditor& editor = engine.editor();
     // Whether the matrix answers a frame; it answers with the frame as this leaves it.
     std::function<bool(Bytes&)> answers = [](Bytes&) { return true; };
 

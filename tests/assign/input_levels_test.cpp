@@ -31,15 +31,15 @@ protected:
     }
 
     void clickSource(int s) {
-        if (rig.editor.editorView != kSourcesView)
+        if (rig.editor.editorView() != kSourcesView)
             rig.editor.lbldirection_Click();
         rig.editor.lvagn_ItemClick(s - 1);
     }
     void unlock() { rig.editor.frmagn_MenuEvent(406); }
 
     EditorRig rig;
-    InputLevels& levels = rig.editor.levels;
-    EditorMenu& menu = rig.editor.menu;
+    InputLevels& levels = rig.editor.levels();
+    const EditorMenu& menu = rig.editor.menu();
 };
 
 TEST_F(InputLevelsTest, SelectingASourceAsksForItsGainAndModeAndFeedsTheAudioMonitor) {
@@ -50,28 +50,28 @@ TEST_F(InputLevelsTest, SelectingASourceAsksForItsGainAndModeAndFeedsTheAudioMon
     EXPECT_TRUE(menu.enabled(405));
     EXPECT_FALSE(menu.enabled(406));
     rig.editor.frmagn_MenuEvent(405);
-    EXPECT_EQ(levels.audioMonitorDest, 2);
-    EXPECT_TRUE(levels.audioMonitorVisible);
-    EXPECT_EQ(levels.lblaudiomonitor, "Audio Monitoring = Dest 2");
+    EXPECT_EQ(levels.audioMonitorDest(), 2);
+    EXPECT_TRUE(levels.audioMonitorVisible());
+    EXPECT_EQ(levels.lblaudiomonitor(), "Audio Monitoring = Dest 2");
 
     clickSource(3);
     EXPECT_EQ(rig.sent(), frames({five('l', 5, 0), five('g', 5, 0), five('A', 2, 5)}));
-    EXPECT_TRUE(levels.controlsVisible);
+    EXPECT_TRUE(levels.controlsVisible());
     EXPECT_TRUE(menu.enabled(406));
     EXPECT_FALSE(menu.enabled(405));
     // The matrix's answers (here its echo) set the controls.
-    EXPECT_EQ(levels.sliagn, 0);
-    EXPECT_EQ(levels.lblvolagn, "-oo dB");
+    EXPECT_EQ(levels.sliagn(), 0);
+    EXPECT_EQ(levels.lblvolagn(), "-oo dB");
     EXPECT_TRUE(menu.checked(401));
-    EXPECT_EQ(levels.cmdbal, "Balanced");
+    EXPECT_EQ(levels.cmdbal(), "Balanced");
 
     rig.editor.lvagn_ItemClick(1);
     EXPECT_TRUE(rig.sent().empty()) << "no audio input: no reading and nothing to monitor";
-    EXPECT_FALSE(levels.controlsVisible);
+    EXPECT_FALSE(levels.controlsVisible());
 
     rig.answers = [](const Bytes&) { return false; };
     clickSource(1);
-    EXPECT_EQ(levels.cmdbal, "no adjustment");
+    EXPECT_EQ(levels.cmdbal(), "no adjustment");
     EXPECT_FALSE(menu.checked(401));
     EXPECT_FALSE(menu.checked(402));
     unlock();
@@ -89,7 +89,7 @@ TEST_F(InputLevelsTest, LevelsChangeOnlyWhileUnlockedAndShowWhatTheMatrixConfirm
 
     unlock();
     EXPECT_TRUE(menu.checked(406));
-    EXPECT_EQ(levels.sliagnHint, "Input Level Adjustment");
+    EXPECT_EQ(levels.sliagnHint(), "Input Level Adjustment");
     for (int id : {401, 402, 403, 404, 407})
         EXPECT_TRUE(menu.enabled(id)) << id;
     // The matrix takes 19 where 20 was asked: the slider shows what it took.
@@ -100,22 +100,22 @@ TEST_F(InputLevelsTest, LevelsChangeOnlyWhileUnlockedAndShowWhatTheMatrixConfirm
     rig.editor.sliagn_Change(20);
     rig.editor.sliagn_Change(32);
     EXPECT_EQ(rig.sent(), five('L', 1, 20));
-    EXPECT_EQ(levels.sliagn, 19);
-    EXPECT_EQ(levels.lblvolagn, "-21 dB");
+    EXPECT_EQ(levels.sliagn(), 19);
+    EXPECT_EQ(levels.lblvolagn(), "-21 dB");
 
     rig.answers = [](const Bytes&) { return false; };
     rig.editor.sliagn_Change(31);
-    EXPECT_EQ(levels.sliagn, 0) << "without an answer the slider stays at its bottom";
+    EXPECT_EQ(levels.sliagn(), 0) << "without an answer the slider stays at its bottom";
     rig.sent();
 
     rig.answers = [](const Bytes&) { return true; };
     rig.editor.cmdbal_Click();
     EXPECT_EQ(rig.sent(), five('G', 1, 1)) << "balanced, so the button asks for unbalanced";
     EXPECT_TRUE(menu.checked(402));
-    EXPECT_EQ(levels.cmdbal, "Unbalanced");
+    EXPECT_EQ(levels.cmdbal(), "Unbalanced");
 
     unlock();
-    EXPECT_EQ(levels.lblvolagnHint,
+    EXPECT_EQ(levels.lblvolagnHint(),
               "This level is locked. (to unlock, please enable the menu : Levels/Adjustments)");
     EXPECT_FALSE(menu.enabled(401));
     rig.editor.frmagn_MenuEvent(401);
@@ -195,14 +195,14 @@ TEST_F(InputLevelsTest, OtherViewsLockAndHideTheLevelControls) {
     EXPECT_FALSE(menu.checked(406));
     for (int id : {401, 402, 406, 407})
         EXPECT_FALSE(menu.enabled(id)) << id;
-    EXPECT_FALSE(levels.controlsVisible);
-    EXPECT_FALSE(levels.controlsEnabled);
+    EXPECT_FALSE(levels.controlsVisible());
+    EXPECT_FALSE(levels.controlsEnabled());
     rig.editor.sliagn_Change(10);
     EXPECT_TRUE(rig.sent().empty());
 
     levels.gainReported(32);
     levels.gainReported(-1);
-    EXPECT_EQ(levels.sliagn, 0) << "a level outside 0..31 changes nothing";
+    EXPECT_EQ(levels.sliagn(), 0) << "a level outside 0..31 changes nothing";
 }
 
 class FourByteInputLevelsTest : public InputLevelsTest {

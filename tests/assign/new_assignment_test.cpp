@@ -193,7 +193,7 @@ TEST(SizeDialogTest, NamingModesAndTheFieldsAsTyped) {
     EXPECT_EQ(edit.destinations[2].Vou, N);
     EXPECT_EQ(edit.specials[1].Ksp, N);
     EXPECT_EQ(assignments.editFileName, "/data/newassign.agn");
-    EXPECT_TRUE(assignments.assignmentsChanged);
+    EXPECT_TRUE(assignments.assignmentsChanged());
 
     Assignments untouched;
     SizeDialogModel cancelled(untouched, messages, prompt, "/data",
@@ -201,7 +201,7 @@ TEST(SizeDialogTest, NamingModesAndTheFieldsAsTyped) {
     cancelled.cmdsizecancel_Click();
     EXPECT_EQ(created, false);
     EXPECT_EQ(untouched.editTable.sourceCount, 4);
-    EXPECT_FALSE(untouched.assignmentsChanged);
+    EXPECT_FALSE(untouched.assignmentsChanged());
     EXPECT_TRUE(prompt.questions.empty());
 }
 
@@ -251,7 +251,7 @@ TEST(SizeDialogTest, RefusesPrefixesThatEndASectionAndTellsWhatItCut) {
         EXPECT_EQ(told, expected);
         const bool refused = c.messages == std::vector<int>{kMessageNameEndsSection};
         EXPECT_EQ(dialog.isOpen(), refused);
-        EXPECT_EQ(assignments.assignmentsChanged, !refused);
+        EXPECT_EQ(assignments.assignmentsChanged(), !refused);
         EXPECT_EQ(assignments.editFileName, refused ? "" : "/data/newassign.agn");
     }
 }

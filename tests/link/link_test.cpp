@@ -1,5 +1,5 @@
 #include "link/link.h"
-#include "platform/fake_clock.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/recorders.h"
 
@@ -26,38 +26,38 @@ protected:
     LinkTest() {
         link.setRules(&rules);
         link.setListener(&listener);
-        link.historyOpen = true;
+        link.setHistoryOpen(true);
     }
 
     // Opens a port in the given frame form and returns the matrix's end of it.
     MemoryChannel& openPort(int length, int number = 1) {
-        link.protocolLength = length;
-        link.portNumber = number;
+        link.setProtocolLength(length);
+        link.setPortNumber(number);
         link.OpenPort();
         return opener.channel(number);
     }
 
     void simulate(int length) {
-        link.protocolLength = length;
-        link.portNumber = 0;
+        link.setProtocolLength(length);
+        link.setPortNumber(0);
         link.OpenPort();
     }
 
     void send5(int letter, int data1, int data2) {
-        link.cmd = {};
-        link.cmd.cmdLetter = letter;
-        link.cmd.cmdData1 = data1;
-        link.cmd.cmdData2 = data2;
-        link.SendCommand();
+        link.SendCommand({.cmdLetter = letter, .cmdData1 = data1, .cmdData2 = data2});
     }
 
     void send4(int code, int machine, int data1, int data2) {
-        link.cmd = {};
-        link.cmd.cmdCode = code;
-        link.cmd.cmdMachine = machine;
-        link.cmd.cmdData1 = data1;
-        link.cmd.cmdData2 = data2;
-        link.SendCommand();
+        link.SendCommand({.cmdCode = code, .cmdMachine = machine, .cmdData1 = data1, .cmdData2 = data2});
+    }
+
+    // A matrix on port 9 gives its identity, 1234, which the link keeps when the port is let go.
+    void identifyMatrix1234() {
+        MemoryChannel& port = openPort(5, 9);
+        port.deliver({0x02, 'x', 0x92, 0x34, 0x03});
+        send5('x', 120, 120);
+        ASSERT_EQ(link.matrixIdentity(), "1234");
+        link.closePort();
     }
 
     // Effects handed to the rules since the last call.
@@ -77,38 +77,38 @@ protected:
 // Port ---------------------------------------------------------------------------------------------------
 
 TEST_F(LinkTest, OpenPortUsesThePortNumberAndPortZeroOpensNothing) {
-    EXPECT_TRUE(link.portError) << "no open has succeeded yet";
+    EXPECT_TRUE(link.portError()) << "no open has succeeded yet";
 
-    link.portNumber = 5;
+    link.setPortNumber(5);
     link.OpenPort();
     EXPECT_EQ(opener.requests, std::vector<int>{5});
     EXPECT_EQ(opener.channel(5).openedTarget, "com5");
-    EXPECT_FALSE(link.portError);
+    EXPECT_FALSE(link.portError());
     EXPECT_TRUE(link.channelOpen());
 
     // A reopen of the same port closes the old channel first and leaves the new one open.
     link.OpenPort();
     EXPECT_TRUE(opener.channel(5).isOpen());
-    EXPECT_FALSE(link.portError);
+    EXPECT_FALSE(link.portError());
 
     link.closePort();
     EXPECT_FALSE(opener.channel(5).isOpen());
     EXPECT_FALSE(link.channelOpen());
 
-    link.portNumber = 0;
+    link.setPortNumber(0);
     link.OpenPort();
     EXPECT_EQ(opener.requests, (std::vector<int>{5, 5})) << "port 0 asks for no device";
-    EXPECT_TRUE(link.portError);
+    EXPECT_TRUE(link.portError());
     EXPECT_FALSE(link.channelOpen());
 
     // A port that cannot be opened sets the error again after an earlier success.
-    link.portNumber = 5;
+    link.setPortNumber(5);
     link.OpenPort();
-    EXPECT_FALSE(link.portError);
+    EXPECT_FALSE(link.portError());
     opener.refuse(3);
-    link.portNumber = 3;
+    link.setPortNumber(3);
     link.OpenPort();
-    EXPECT_TRUE(link.portError);
+    EXPECT_TRUE(link.portError());
     EXPECT_FALSE(link.channelOpen());
     EXPECT_FALSE(opener.channel(5).isOpen()) << "opening another port lets the old one go";
 }
@@ -128,14 +128,14 @@ TEST_F(LinkTest, OnlyThePortWithAMatrixAnswers) {
     };
     openPort(5, 2);
     send5('x', 120, 120);
-    EXPECT_TRUE(link.replyError);
-    EXPECT_EQ(link.matrixIdentity, kNoMatrixIdentity);
+    EXPECT_TRUE(link.replyError());
+    EXPECT_EQ(link.matrixIdentity(), kNoMatrixIdentity);
 
     link.closePort();
     openPort(5, 3);
     send5('x', 0x92, 0x34);
-    EXPECT_FALSE(link.replyError);
-    EXPECT_EQ(link.matrixIdentity, "1234");
+    EXPECT_FALSE(link.replyError());
+    EXPECT_EQ(link.matrixIdentity(), "1234");
     EXPECT_EQ(opener.requests, (std::vector<int>{2, 3}));
     EXPECT_EQ(opener.lastOpened, &opener.channel(3));
 }
@@ -143,22 +143,22 @@ TEST_F(LinkTest, OnlyThePortWithAMatrixAnswers) {
 TEST_F(LinkTest, SendsToAPortThatFailedToOpenAreIgnored) {
     opener.refuse(2);
     MemoryChannel& port = openPort(5, 2);
-    ASSERT_TRUE(link.portError);
+    ASSERT_TRUE(link.portError());
 
     send5('V', 3, 1);
     EXPECT_TRUE(port.takeWritten().empty());
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_TRUE(listener.rows.empty()) << "nothing was read";
-    EXPECT_EQ(link.shotCount, 1);
+    EXPECT_EQ(link.shotCount(), 1);
 
     // The 4-byte first-byte wait gives up at once on a channel that is not open, and the missing answer is
     // an error row.
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     const std::int64_t start = clock.nowMicros();
     send4(1, 1, 3, 1);
     EXPECT_EQ(clock.nowMicros(), start);
     EXPECT_TRUE(port.takeWritten().empty());
-    EXPECT_EQ(link.firstByte, 0xFE);
+    EXPECT_EQ(link.firstByte(), 0xFE);
     ASSERT_EQ(listener.rows.size(), 1u);
     EXPECT_EQ(cells(listener.rows[0]), (Strings{"01.81.83.81", "", "Error", "video", "no", "reply"}));
 }
@@ -168,8 +168,8 @@ TEST_F(LinkTest, OnLineLabelClick) {
     simulate(5);
     link.lblonline_Click();
     EXPECT_TRUE(opener.requests.empty());
-    EXPECT_EQ(link.shotCount, 0);
-    EXPECT_FALSE(link.matrixOnLine);
+    EXPECT_EQ(link.shotCount(), 0);
+    EXPECT_FALSE(link.matrixOnLine());
     EXPECT_TRUE(listener.onLineChanges.empty());
     EXPECT_TRUE(listener.rows.empty());
 
@@ -178,33 +178,33 @@ TEST_F(LinkTest, OnLineLabelClick) {
     port.deliver({0x02, 0x44, 0x01, 0x00, 0x03}, 10 * kMs);
     link.lblonline_Click();
     EXPECT_EQ(port.takeWritten(), (Bytes{0x02, 0x44, 0x01, 0x00, 0x03}));
-    EXPECT_TRUE(link.matrixOnLine);
+    EXPECT_TRUE(link.matrixOnLine());
     EXPECT_EQ(listener.onLineChanges, std::vector<bool>{true});
 
     // On line: 'E' (0x45) with data 0, 0.
     port.deliver({0x02, 0x45, 0x00, 0x00, 0x03}, 10 * kMs);
     link.lblonline_Click();
     EXPECT_EQ(port.takeWritten(), (Bytes{0x02, 0x45, 0x00, 0x00, 0x03}));
-    EXPECT_FALSE(link.matrixOnLine);
+    EXPECT_FALSE(link.matrixOnLine());
     EXPECT_EQ(listener.onLineChanges, (std::vector<bool>{true, false}));
 
     // A matrix that does not answer leaves the label as it was.
     link.lblonline_Click();
     EXPECT_EQ(port.takeWritten(), (Bytes{0x02, 0x44, 0x01, 0x00, 0x03}));
-    EXPECT_FALSE(link.matrixOnLine);
+    EXPECT_FALSE(link.matrixOnLine());
     EXPECT_EQ(listener.onLineChanges.size(), 2u);
 
     // 4-byte form: code pair 33 (0x21), 1; data 1, 0 to go on line, 0, 0 to go off line. The answer 0x61
     // carries the first value in its third byte.
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     port.deliver({0x61, 0x80, 0x81, 0x81}, 10 * kMs);
     link.lblonline_Click();
     EXPECT_EQ(port.takeWritten(), (Bytes{0x21, 0x80, 0x81, 0x81}));
-    EXPECT_TRUE(link.matrixOnLine);
+    EXPECT_TRUE(link.matrixOnLine());
     port.deliver({0x61, 0x80, 0x80, 0x81}, 10 * kMs);
     link.lblonline_Click();
     EXPECT_EQ(port.takeWritten(), (Bytes{0x21, 0x80, 0x80, 0x81}));
-    EXPECT_FALSE(link.matrixOnLine);
+    EXPECT_FALSE(link.matrixOnLine());
     EXPECT_EQ(listener.onLineChanges, (std::vector<bool>{true, false, true, false}));
 }
 
@@ -223,7 +223,7 @@ TEST_F(LinkTest, FiveByteFrameAndItsHistoryText) {
     // Letters and values go out raw, in upper-case hexadecimal in the text.
     send5('l', 200, 0);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x02, 0x6C, 0xC8, 0x00, 0x03}));
-    EXPECT_EQ(link.sentText, "02.6C.C8.00.03") << "no answer, no row: the text stays";
+    EXPECT_EQ(link.sentText(), "02.6C.C8.00.03") << "no answer, no row: the text stays";
 }
 
 TEST_F(LinkTest, FourByteFrameLayout) {
@@ -235,17 +235,17 @@ TEST_F(LinkTest, FourByteFrameLayout) {
     // Input 200 to output 3: byte 2 keeps the low 7 bits of 200 (0x48), byte 4 flags bit 7 of data 2.
     send4(1, 1, 3, 200);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x01, 0xC8, 0x83, 0xA1}));
-    EXPECT_EQ(link.fourthByte, 0x21);
+    EXPECT_EQ(link.fourthByte(), 0x21);
 
     // Output 200 on RGB (machine 5): bit 6 of byte 4 flags bit 7 of data 1.
     send4(1, 5, 200, 1);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x01, 0x81, 0xC8, 0xC5}));
-    EXPECT_EQ(link.fourthByte, 0x45);
+    EXPECT_EQ(link.fourthByte(), 0x45);
 
     // Both above 127, audio switch: 131 -> 0x83, 200 -> 0xC8, flags 0x60 on machine 1.
     send4(2, 1, 131, 200);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x02, 0xC8, 0x83, 0xE1}));
-    EXPECT_EQ(link.fourthByte, 0x61);
+    EXPECT_EQ(link.fourthByte(), 0x61);
     EXPECT_EQ(listener.rows.back().sent, "02.C8.83.E1");
 }
 
@@ -254,7 +254,7 @@ TEST_F(LinkTest, ValuesTheWireCannotCarryAreRefused) {
     // 257, the not-assigned mark, and anything above go out as 255.
     send5('V', 257, 300);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x02, 0x56, 0xFF, 0xFF, 0x03}));
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     send4(1, 1, 257, 255);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x01, 0xFF, 0xFF, 0xE1}));
 
@@ -266,19 +266,19 @@ TEST_F(LinkTest, ValuesTheWireCannotCarryAreRefused) {
     for (const Refused& c : {Refused{5, 256, 7}, Refused{5, 3, -1}, Refused{4, 3, 256}, Refused{4, -2, 1}}) {
         SCOPED_TRACE(std::to_string(c.length) + "-byte " + std::to_string(c.data1) + ", " +
                      std::to_string(c.data2));
-        link.protocolLength = c.length;
+        link.setProtocolLength(c.length);
         listener.rows.clear();
-        const long failed = link.failedCommands;
-        const long sent = link.shotCount;
+        const long failed = link.failedCommands();
+        const long sent = link.shotCount();
         const std::int64_t start = clock.nowMicros();
         if (c.length == 5)
             send5('V', c.data1, c.data2);
         else
             send4(1, 1, c.data1, c.data2);
         EXPECT_TRUE(port.takeWritten().empty());
-        EXPECT_TRUE(link.replyError);
-        EXPECT_EQ(link.failedCommands, failed + 1);
-        EXPECT_EQ(link.shotCount, sent) << "nothing was sent";
+        EXPECT_TRUE(link.replyError());
+        EXPECT_EQ(link.failedCommands(), failed + 1);
+        EXPECT_EQ(link.shotCount(), sent) << "nothing was sent";
         EXPECT_EQ(clock.nowMicros(), start) << "and no answer is waited for";
         ASSERT_EQ(listener.rows.size(), 1u);
         EXPECT_EQ(cells(listener.rows[0]), (Strings{"", "", "Error", "video", "bad", "data"}));
@@ -326,16 +326,16 @@ TEST_F(LinkTest, FiveByteAnswerTable) {
     };
 
     MemoryChannel& port = openPort(5);
-    link.cmd.cmdLetter = 'V'; // the instruction last sent: its object word stands when nothing replaces it
+    send5('V', 0, 0); // the instruction last sent: its object word stands when nothing replaces it
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("letter ") + static_cast<char>(c.frame[1]) + " in " +
                      std::to_string(c.frame[3]));
         listener.rows.clear();
         port.deliver(c.frame);
         link.ProcessReply();
-        EXPECT_EQ(link.replyError, !c.recognised);
-        EXPECT_EQ(link.logInstr, c.instr);
-        EXPECT_EQ(link.logObject, c.object);
+        EXPECT_EQ(link.replyError(), !c.recognised);
+        EXPECT_EQ(link.logInstr(), c.instr);
+        EXPECT_EQ(link.logObject(), c.object);
         EXPECT_EQ(takeEffects(), c.effects);
         ASSERT_EQ(listener.rows.size(), 1u);
         const HistoryRow& row = listener.rows[0];
@@ -347,7 +347,7 @@ TEST_F(LinkTest, FiveByteAnswerTable) {
     // Identity: hexadecimal of the output value without its top bit, then of the input value.
     port.deliver({0x02, 'x', 0xAB, 0xCD, 3});
     link.ProcessReply();
-    EXPECT_EQ(link.matrixIdentity, "2BCD");
+    EXPECT_EQ(link.matrixIdentity(), "2BCD");
     EXPECT_EQ(listener.rows.back().received, "02.78.AB.CD.03");
     EXPECT_TRUE(rules.effects.empty());
 }
@@ -358,7 +358,7 @@ TEST_F(LinkTest, FiveByteRefusalsAndBrokenFrames) {
     // NAK: nothing applied, the row shows only the error words.
     port.deliver({0x15}, 10 * kMs);
     send5('V', 3, 1);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_TRUE(rules.effects.empty());
     ASSERT_EQ(listener.rows.size(), 1u);
     EXPECT_EQ(cells(listener.rows[0]), (Strings{"02.56.03.01.03", "", "Error", "video", "no", "reply"}));
@@ -367,7 +367,7 @@ TEST_F(LinkTest, FiveByteRefusalsAndBrokenFrames) {
     // Any other first byte is refused the same way.
     port.deliver({0x56, 0x03, 0x01, 0x03}, 10 * kMs);
     send5('A', 3, 1);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_EQ(cells(listener.rows.at(1)), (Strings{"02.41.03.01.03", "", "Error", "audio", "no", "reply"}));
     while (port.bytesWaiting() > 0)
         link.ProcessReply(); // drain what the refused frame left
@@ -376,14 +376,14 @@ TEST_F(LinkTest, FiveByteRefusalsAndBrokenFrames) {
     // No ETX in fifth place: only the STX text.
     port.deliver({0x02, 0x56, 0x03, 0x01, 0x04}, 10 * kMs);
     send5('V', 3, 1);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_TRUE(rules.effects.empty());
     EXPECT_EQ(cells(listener.rows.at(0)), (Strings{"02.56.03.01.03", "02", "Error", "video", "no", "reply"}));
 
     // Two of the four bytes after STX: the missing ones read as 0xFF, which is no ETX.
     port.deliver({0x02, 0x56, 0x03}, 10 * kMs);
     send5('V', 3, 1);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_TRUE(rules.effects.empty());
     EXPECT_EQ(listener.rows.at(1).received, "02");
 
@@ -392,11 +392,11 @@ TEST_F(LinkTest, FiveByteRefusalsAndBrokenFrames) {
     port.deliver({0x02, 0x56, 0x03, 0x01}, 10 * kMs);
     port.deliver({0x03}, 80 * kMs);
     send5('V', 3, 1);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_EQ(listener.rows.at(2).received, "02");
     link.ProcessReply();
-    EXPECT_TRUE(link.replyError);
-    EXPECT_EQ(link.firstByte, 0x03);
+    EXPECT_TRUE(link.replyError());
+    EXPECT_EQ(link.firstByte(), 0x03);
     EXPECT_EQ(cells(listener.rows.at(3)), (Strings{"External", "", "Error", "video", "no", "reply"}));
     EXPECT_TRUE(rules.effects.empty());
 }
@@ -407,7 +407,7 @@ TEST_F(LinkTest, FiveByteNoAnswerLogsNothingAndWaitsOneReadTimeout) {
     send5('V', 3, 1);
     // One read of one byte: 50 + 1 ms total time-out.
     EXPECT_EQ(clock.nowMicros() - start, 51 * kMs);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_TRUE(listener.rows.empty());
     EXPECT_EQ(port.takeWritten().size(), 5u);
 }
@@ -418,11 +418,11 @@ TEST_F(LinkTest, ALateAnswerIsNotTakenForTheNextOne) {
     // for its own: it is applied as a frame from outside, then the real answer is read.
     port.deliver({0x02, 'v', 3, 7, 0x03}, 80 * kMs);
     send5('v', 3, 0);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     clock.advance(100 * kMs);
     port.deliver({0x02, 'v', 4, 9, 0x03}, 5 * kMs);
     send5('v', 4, 0);
-    EXPECT_FALSE(link.replyError);
+    EXPECT_FALSE(link.replyError());
     EXPECT_EQ(takeEffects(), (Strings{"route video 3 7", "route video 4 9"}));
     ASSERT_EQ(listener.rows.size(), 2u);
     EXPECT_EQ(cells(listener.rows[0]),
@@ -451,7 +451,7 @@ TEST_F(LinkTest, FourByteAnswerValuesAndTopBits) {
         SCOPED_TRACE(c.effect);
         port.deliver(c.frame);
         link.ProcessReply();
-        EXPECT_FALSE(link.replyError);
+        EXPECT_FALSE(link.replyError());
         EXPECT_EQ(takeEffects(), Strings{c.effect});
     }
 }
@@ -506,17 +506,17 @@ TEST_F(LinkTest, FourByteAnswerTable) {
 
     MemoryChannel& port = openPort(4);
     // The instruction last sent: video switch of output 3 (object word "video").
-    link.cmd = {0, 1, 1, 3, 0};
+    send4(1, 1, 3, 0);
     for (const Case& c : cases) {
         SCOPED_TRACE("first byte " + std::to_string(c.frame[0]) + " machine byte " +
                      std::to_string(c.frame[3]));
         listener.rows.clear();
         port.deliver(c.frame);
         link.ProcessReply();
-        EXPECT_FALSE(link.awaitingReply);
-        EXPECT_EQ(link.replyError, !c.recognised);
-        EXPECT_EQ(link.logInstr, c.instr);
-        EXPECT_EQ(link.logObject, c.object);
+        EXPECT_FALSE(link.awaitingReply());
+        EXPECT_EQ(link.replyError(), !c.recognised);
+        EXPECT_EQ(link.logInstr(), c.instr);
+        EXPECT_EQ(link.logObject(), c.object);
         EXPECT_EQ(takeEffects(), c.effects);
         ASSERT_EQ(listener.rows.size(), 1u);
         const HistoryRow& row = listener.rows[0];
@@ -528,14 +528,14 @@ TEST_F(LinkTest, FourByteAnswerTable) {
     // The line answer: off for a first value of 0, on for any other.
     port.deliver({0x61, 0x80, 0x85, 0x81});
     link.ProcessReply();
-    EXPECT_EQ(link.logInstr, "Line");
-    EXPECT_EQ(link.logObject, "ON");
-    EXPECT_TRUE(link.matrixOnLine);
+    EXPECT_EQ(link.logInstr(), "Line");
+    EXPECT_EQ(link.logObject(), "ON");
+    EXPECT_TRUE(link.matrixOnLine());
     port.deliver({0x61, 0x81, 0x80, 0x81});
     link.ProcessReply();
-    EXPECT_EQ(link.logInstr, "Line");
-    EXPECT_EQ(link.logObject, "OFF");
-    EXPECT_FALSE(link.matrixOnLine);
+    EXPECT_EQ(link.logInstr(), "Line");
+    EXPECT_EQ(link.logObject(), "OFF");
+    EXPECT_FALSE(link.matrixOnLine());
     EXPECT_EQ(listener.onLineChanges, (std::vector<bool>{true, false}));
 }
 
@@ -565,9 +565,9 @@ TEST_F(LinkTest, FourByteStatusAnswersTakeTheOutputFromTheRequest) {
         port.deliver(c.answer, 10 * kMs);
         send4(c.code, c.machine, 9, 0);
         EXPECT_EQ(port.takeWritten(), c.request);
-        EXPECT_EQ(link.replyError, !c.recognised);
-        EXPECT_EQ(link.logInstr, c.recognised ? "read" : "Error");
-        EXPECT_EQ(link.logObject, c.object);
+        EXPECT_EQ(link.replyError(), !c.recognised);
+        EXPECT_EQ(link.logInstr(), c.recognised ? "read" : "Error");
+        EXPECT_EQ(link.logObject(), c.object);
         EXPECT_EQ(takeEffects(), c.effect ? Strings{c.effect} : Strings{});
         ASSERT_EQ(listener.rows.size(), 1u);
         EXPECT_EQ(listener.rows[0].out, c.recognised ? " 12" : "reply");
@@ -582,35 +582,35 @@ TEST_F(LinkTest, FourByteIdentityAndVcaSetupRequests) {
     port.deliver({0x7D, 0xA2, 0x8C, 0x81}, 10 * kMs);
     send4(61, 1, 0, 0);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x3D, 0x80, 0x80, 0x81}));
-    EXPECT_FALSE(link.replyError);
-    EXPECT_EQ(link.matrixIdentity, "1234");
+    EXPECT_FALSE(link.replyError());
+    EXPECT_EQ(link.matrixIdentity(), "1234");
     port.deliver({0x7D, 0x87, 0x85, 0x81}, 10 * kMs);
     send4(61, 1, 0, 0);
-    EXPECT_EQ(link.matrixIdentity, "0507");
+    EXPECT_EQ(link.matrixIdentity(), "0507");
     port.takeWritten();
 
     // VCA setup: data 1, 0; the setup is the output value.
     port.deliver({0x7D, 0x80, 0xA0, 0x81}, 10 * kMs);
     send4(61, 1, 1, 0);
     EXPECT_EQ(port.takeWritten(), (Bytes{0x3D, 0x80, 0x81, 0x81}));
-    EXPECT_FALSE(link.replyError);
+    EXPECT_FALSE(link.replyError());
     EXPECT_EQ(takeEffects(), Strings{"vcasetup 32"});
 
     // Not recognised: a request whose second value is not 0, a first value other than 0 or 1, an answer
     // for another machine.
-    link.matrixIdentity = kNoMatrixIdentity;
+    link.forgetIdentity();
     port.deliver({0x7D, 0xA2, 0x8C, 0x81}, 10 * kMs);
     send4(61, 1, 0, 5);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     port.deliver({0x7D, 0xA2, 0x8C, 0x81}, 10 * kMs);
     send4(61, 1, 2, 0);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     port.deliver({0x7D, 0xA2, 0x8C, 0x82}, 10 * kMs);
     send4(61, 1, 0, 0);
-    EXPECT_TRUE(link.replyError);
-    EXPECT_EQ(link.logInstr, "Error");
-    EXPECT_EQ(link.logObject, "ser");
-    EXPECT_EQ(link.matrixIdentity, kNoMatrixIdentity);
+    EXPECT_TRUE(link.replyError());
+    EXPECT_EQ(link.logInstr(), "Error");
+    EXPECT_EQ(link.logObject(), "ser");
+    EXPECT_EQ(link.matrixIdentity(), kNoMatrixIdentity);
     EXPECT_TRUE(rules.effects.empty());
 }
 
@@ -631,8 +631,8 @@ TEST_F(LinkTest, FourByteErrorReportWords) {
         listener.rows.clear();
         port.deliver({0x50, 0x80, static_cast<std::uint8_t>(0x80 | c.code), 0x81}, 10 * kMs);
         send4(2, 1, 3, 1);
-        EXPECT_TRUE(link.replyError);
-        EXPECT_TRUE(link.replyMatched);
+        EXPECT_TRUE(link.replyError());
+        EXPECT_TRUE(link.replyMatched());
         ASSERT_EQ(listener.rows.size(), 1u);
         const HistoryRow& row = listener.rows[0];
         EXPECT_EQ((Strings{row.sent, row.instr, row.object, row.in, row.out}),
@@ -664,7 +664,7 @@ TEST_F(LinkTest, FourByteRefusalsAndBrokenFrames) {
         listener.rows.clear();
         port.deliver(c.frame, 10 * kMs);
         send4(1, 1, 3, 1);
-        EXPECT_TRUE(link.replyError);
+        EXPECT_TRUE(link.replyError());
         EXPECT_TRUE(rules.effects.empty());
         ASSERT_EQ(listener.rows.size(), 1u) << "one pass: nothing asked to wait longer";
         EXPECT_EQ(cells(listener.rows[0]),
@@ -682,7 +682,7 @@ TEST_F(LinkTest, FourByteFirstByteWait) {
     std::int64_t start = clock.nowMicros();
     port.deliver({0x41, 0x81, 0x83, 0x81}, 250 * kMs);
     send4(1, 1, 3, 1);
-    EXPECT_FALSE(link.replyError);
+    EXPECT_FALSE(link.replyError());
     EXPECT_EQ(takeEffects(), Strings{"route video 3 1"});
     EXPECT_EQ(clock.nowMicros() - start, 250 * kMs);
     ASSERT_EQ(listener.rows.size(), 1u);
@@ -696,8 +696,8 @@ TEST_F(LinkTest, FourByteFirstByteWait) {
     const std::int64_t waited = clock.nowMicros() - start;
     EXPECT_GT(waited, 300 * kMs);
     EXPECT_LE(waited, 351 * kMs);
-    EXPECT_TRUE(link.replyError);
-    EXPECT_EQ(link.firstByte, 0xFE);
+    EXPECT_TRUE(link.replyError());
+    EXPECT_EQ(link.firstByte(), 0xFE);
     ASSERT_EQ(listener.rows.size(), 1u);
     EXPECT_EQ(cells(listener.rows[0]), (Strings{"01.81.83.81", "", "Error", "video", "no", "reply"}));
     EXPECT_FALSE(listener.rows[0].recognised);
@@ -708,11 +708,11 @@ TEST_F(LinkTest, FourByteFirstByteWait) {
     start = clock.nowMicros();
     port.deliver({0x41, 0x82, 0x84, 0x81}, 400 * kMs);
     send4(1, 1, 4, 2);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_TRUE(rules.effects.empty());
     clock.waitUntil(start + 400 * kMs);
     link.ProcessReply();
-    EXPECT_FALSE(link.replyError);
+    EXPECT_FALSE(link.replyError());
     EXPECT_EQ(takeEffects(), Strings{"route video 4 2"});
     ASSERT_EQ(listener.rows.size(), 2u);
     EXPECT_EQ(cells(listener.rows[1]), (Strings{"External", "41.82.84.81", "Swch", "video", " 2", " 4"}));
@@ -725,20 +725,20 @@ TEST_F(LinkTest, FourByteWaitLoop) {
     // An answer to another instruction is applied and the wait goes on to the answer of this one.
     port.deliver({0x42, 0x82, 0x84, 0x81, 0x41, 0x81, 0x83, 0x81}, 10 * kMs);
     send4(1, 1, 3, 1);
-    EXPECT_FALSE(link.replyError);
-    EXPECT_TRUE(link.replyMatched);
+    EXPECT_FALSE(link.replyError());
+    EXPECT_TRUE(link.replyMatched());
     EXPECT_EQ(takeEffects(), (Strings{"route audio 4 2", "route video 3 1"}));
     ASSERT_EQ(listener.rows.size(), 2u);
     EXPECT_EQ(cells(listener.rows[0]), (Strings{"01.81.83.81", "42.82.84.81", "Swch", "audio", " 2", " 4"}));
     EXPECT_EQ(cells(listener.rows[1]), (Strings{"External", "41.81.83.81", "Swch", "video", " 1", " 3"}));
-    EXPECT_EQ(link.shotCount, 1);
+    EXPECT_EQ(link.shotCount(), 1);
 
     // At most ten passes: two of twelve foreign answers stay unread.
     listener.rows.clear();
     for (int i = 0; i < 12; ++i)
         port.deliver({0x61, 0x80, 0x81, 0x81}, 10 * kMs);
     send4(1, 1, 3, 1);
-    EXPECT_FALSE(link.replyMatched);
+    EXPECT_FALSE(link.replyMatched());
     EXPECT_EQ(listener.rows.size(), 10u);
     EXPECT_EQ(listener.onLineChanges.size(), 10u);
     EXPECT_EQ(port.bytesWaiting(), 8u);
@@ -750,7 +750,7 @@ TEST_F(LinkTest, FourByteWaitLoop) {
     listener.rows.clear();
     port.deliver({0x61, 0x80, 0x81, 0x81, 0x50, 0x80, 0x88, 0x81, 0x41, 0x81, 0x83, 0x81}, 10 * kMs);
     send4(1, 1, 3, 1);
-    EXPECT_TRUE(link.replyError);
+    EXPECT_TRUE(link.replyError());
     EXPECT_EQ(listener.rows.size(), 2u);
     EXPECT_EQ(port.bytesWaiting(), 4u);
     EXPECT_TRUE(rules.effects.empty());
@@ -761,7 +761,7 @@ TEST_F(LinkTest, FourByteWaitLoop) {
     listener.rows.clear();
     port.deliver({0x55, 0x83, 0x8A, 0x81, 0x41, 0x81, 0x83, 0x81}, 10 * kMs);
     send4(1, 1, 3, 1);
-    EXPECT_FALSE(link.replyError);
+    EXPECT_FALSE(link.replyError());
     EXPECT_EQ(takeEffects(), Strings{"vca 3 10"});
     EXPECT_EQ(listener.rows.size(), 1u);
     EXPECT_EQ(port.bytesWaiting(), 4u);
@@ -813,9 +813,8 @@ TEST_F(LinkTest, Code25ReadsGoOutAsReadsAndAreMatchedByTheSetCode) {
             port.deliver(answers, 10 * kMs);
             send4(25, 1, c.data1, c.data2);
             EXPECT_EQ(port.takeWritten(), c.sent);
-            EXPECT_EQ(link.cmd.cmdCode, 25);
-            EXPECT_FALSE(link.replyError);
-            EXPECT_TRUE(link.replyMatched);
+            EXPECT_FALSE(link.replyError());
+            EXPECT_TRUE(link.replyMatched());
             Strings effects = c.effects;
             if (panelSwitchWaiting)
                 effects.insert(effects.begin(), "route audio 6 2");
@@ -843,11 +842,11 @@ TEST_F(LinkTest, ObjectWordOfTheInstructionSent) {
         {'X', "close"}, {'d', "close"}};
     for (const auto& [letter, word] : letters) {
         send5(letter, 1, 0);
-        EXPECT_EQ(link.logObject, word) << "letter " << static_cast<char>(letter);
-        EXPECT_EQ(link.logInstr, "Error");
+        EXPECT_EQ(link.logObject(), word) << "letter " << static_cast<char>(letter);
+        EXPECT_EQ(link.logInstr(), "Error");
     }
 
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     struct Code {
         int code, machine, data1;
         const char* word;
@@ -862,8 +861,8 @@ TEST_F(LinkTest, ObjectWordOfTheInstructionSent) {
         {1, 4, 3, "Stat"},  {5, 0, 3, "Stat"},  {32, 16, 0, "Stat"}, {35, 2, 2, "Stat"},  {0, 0, 0, "Stat"}};
     for (const Code& c : codes) {
         send4(c.code, c.machine, c.data1, 0);
-        EXPECT_EQ(link.logObject, c.word) << "code " << c.code << " machine " << c.machine;
-        EXPECT_EQ(link.logInstr, "Error");
+        EXPECT_EQ(link.logObject(), c.word) << "code " << c.code << " machine " << c.machine;
+        EXPECT_EQ(link.logInstr(), "Error");
     }
 }
 
@@ -897,25 +896,26 @@ TEST_F(LinkTest, NoPortFiveByteEchoForEveryInstruction) {
         SCOPED_TRACE(std::string("letter ") + static_cast<char>(c.letter));
         listener.rows.clear();
         send5(c.letter, c.data1, c.data2);
-        EXPECT_EQ(link.replyError, !c.recognised);
-        EXPECT_EQ(link.logInstr, c.instr);
-        EXPECT_EQ(link.logObject, c.object);
+        EXPECT_EQ(link.replyError(), !c.recognised);
+        EXPECT_EQ(link.logInstr(), c.instr);
+        EXPECT_EQ(link.logObject(), c.object);
         EXPECT_EQ(takeEffects(), c.effects);
         ASSERT_EQ(listener.rows.size(), 1u);
         EXPECT_TRUE(listener.rows[0].simulated);
         EXPECT_EQ(listener.rows[0].received, listener.rows[0].sent) << "the echo of the frame sent";
     }
     EXPECT_TRUE(opener.requests.empty());
-    EXPECT_EQ(link.shotCount, static_cast<long>(cases.size()));
+    EXPECT_EQ(link.shotCount(), static_cast<long>(cases.size()));
     EXPECT_EQ(listener.onLineChanges, (std::vector<bool>{true, false}));
 
     EXPECT_EQ(cells(listener.rows.at(0)),
               (Strings{"02.5C.00.00.03", "02.5C.00.00.03", "close", "eepr", " 0", " 0"}));
 
     // The echo of the identity request is no matrix, whatever the identity was before.
-    link.matrixIdentity = "1234";
+    identifyMatrix1234();
+    simulate(5);
     send5('x', 120, 120);
-    EXPECT_EQ(link.matrixIdentity, kNoMatrixIdentity);
+    EXPECT_EQ(link.matrixIdentity(), kNoMatrixIdentity);
 }
 
 TEST_F(LinkTest, NoPortFourByteEchoForEveryInstruction) {
@@ -958,9 +958,9 @@ TEST_F(LinkTest, NoPortFourByteEchoForEveryInstruction) {
                      std::to_string(c.data1) + "," + std::to_string(c.data2));
         listener.rows.clear();
         send4(c.code, c.machine, c.data1, c.data2);
-        EXPECT_EQ(link.replyError, !c.recognised);
-        EXPECT_EQ(link.logInstr, c.instr);
-        EXPECT_EQ(link.logObject, c.object);
+        EXPECT_EQ(link.replyError(), !c.recognised);
+        EXPECT_EQ(link.logInstr(), c.instr);
+        EXPECT_EQ(link.logObject(), c.object);
         EXPECT_EQ(takeEffects(), c.effects);
         EXPECT_EQ(listener.rows.size(), 1u) << "the echo answers the instruction: one pass";
     }
@@ -974,10 +974,11 @@ TEST_F(LinkTest, NoPortFourByteEchoForEveryInstruction) {
     EXPECT_EQ(cells(listener.rows[0]), (Strings{"01.81.83.81", "41.81.83.81", "Swch", "video", " 1", " 3"}));
     EXPECT_TRUE(listener.rows[0].simulated);
 
-    link.matrixIdentity = "1234";
+    identifyMatrix1234();
+    simulate(4);
     send4(61, 1, 0, 0);
-    EXPECT_FALSE(link.replyError);
-    EXPECT_EQ(link.matrixIdentity, kNoMatrixIdentity) << "an echo is no matrix";
+    EXPECT_FALSE(link.replyError());
+    EXPECT_EQ(link.matrixIdentity(), kNoMatrixIdentity) << "an echo is no matrix";
 }
 
 // History -----------------------------------------------------------------------------------------------
@@ -986,24 +987,24 @@ TEST_F(LinkTest, HistoryRows) {
     MemoryChannel& port = openPort(5);
 
     // Closed: no row, and the sent text stays.
-    link.historyOpen = false;
+    link.setHistoryOpen(false);
     port.deliver({0x02, 0x56, 0x03, 0x01, 0x03}, 10 * kMs);
     send5('V', 3, 1);
-    EXPECT_FALSE(link.replyError);
+    EXPECT_FALSE(link.replyError());
     EXPECT_TRUE(listener.rows.empty());
-    EXPECT_EQ(link.sentText, "02.56.03.01.03");
+    EXPECT_EQ(link.sentText(), "02.56.03.01.03");
 
     // Open: the response time is counted from the send, rounded to whole milliseconds.
-    link.historyOpen = true;
+    link.setHistoryOpen(true);
     port.deliver({0x02, 0x41, 0x04, 0x02, 0x03}, 20'400);
     send5('A', 4, 2);
     ASSERT_EQ(listener.rows.size(), 1u);
     EXPECT_EQ(cells(listener.rows[0]),
               (Strings{"02.41.04.02.03", "02.41.04.02.03", "Swch", "audio", " 2", " 4"}));
     EXPECT_EQ(listener.rows[0].responseMs, 20);
-    EXPECT_EQ(listener.rows[0].atMicros - link.sendTime, 20'400) << "the reception time";
+    EXPECT_EQ(listener.rows[0].atMicros - link.sendTime(), 20'400) << "the reception time";
     EXPECT_TRUE(listener.rows[0].recognised);
-    EXPECT_EQ(link.sentText, "External");
+    EXPECT_EQ(link.sentText(), "External");
 
     port.deliver({0x02, 0x41, 0x04, 0x02, 0x03}, 20'600);
     send5('A', 4, 2);
@@ -1021,7 +1022,7 @@ TEST_F(LinkTest, HistoryRows) {
     // Nothing read, no row.
     link.ProcessReply();
     EXPECT_EQ(listener.rows.size(), 3u);
-    link.protocolLength = 4;
+    link.setProtocolLength(4);
     link.ProcessReply();
     EXPECT_EQ(listener.rows.size(), 3u);
 
@@ -1037,20 +1038,20 @@ TEST_F(LinkTest, ShotCount) {
     simulate(5);
     send5('V', 3, 1);
     send5('V', 3, 2);
-    EXPECT_EQ(link.shotCount, 2);
+    EXPECT_EQ(link.shotCount(), 2);
     link.lblonline_Click(); // no port: no send
-    EXPECT_EQ(link.shotCount, 2);
+    EXPECT_EQ(link.shotCount(), 2);
 
     MemoryChannel& port = openPort(4);
     send4(1, 1, 3, 1); // unanswered
-    EXPECT_EQ(link.shotCount, 3);
+    EXPECT_EQ(link.shotCount(), 3);
     port.deliver({0x42, 0x82, 0x84, 0x81, 0x41, 0x81, 0x83, 0x81}, 10 * kMs);
     send4(1, 1, 3, 1); // two passes, one send
-    EXPECT_EQ(link.shotCount, 4);
+    EXPECT_EQ(link.shotCount(), 4);
     link.ProcessReply(); // reading is no send
-    EXPECT_EQ(link.shotCount, 4);
+    EXPECT_EQ(link.shotCount(), 4);
     link.lblonline_Click();
-    EXPECT_EQ(link.shotCount, 5);
+    EXPECT_EQ(link.shotCount(), 5);
 }
 
 TEST_F(LinkTest, UnaskedFramesFromTheMainLoop) {
@@ -1059,7 +1060,7 @@ TEST_F(LinkTest, UnaskedFramesFromTheMainLoop) {
     MemoryChannel& port = openPort(4);
     port.deliver({0x42, 0x82, 0x86, 0x81});
     link.ProcessReply();
-    EXPECT_FALSE(link.replyError);
+    EXPECT_FALSE(link.replyError());
     EXPECT_EQ(takeEffects(), Strings{"route audio 6 2"});
     Strings row = cells(listener.rows.at(0));
     row.erase(row.begin()); // nothing was sent: no sent text
@@ -1069,7 +1070,7 @@ TEST_F(LinkTest, UnaskedFramesFromTheMainLoop) {
     link.ProcessReply();
     EXPECT_EQ(clock.nowMicros() - start, 51 * kMs);
     EXPECT_EQ(listener.rows.size(), 1u);
-    EXPECT_FALSE(link.awaitingReply);
+    EXPECT_FALSE(link.awaitingReply());
 }
 
 } // namespace

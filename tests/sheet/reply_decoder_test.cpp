@@ -1,3 +1,4 @@
+#include "assign/input_levels.h"
 #include "sheet_rig.h"
 
 #include <gtest/gtest.h>
@@ -92,9 +93,11 @@ TEST_F(ReplyDecoderTest, FourByteStatusAnswersTakeTheOutputFromTheRequest) {
     rig.connect(4);
     for (const Case& c : cases) {
         rig.matrix = [&c](const Frame&) { return c.answer; };
-        rig.link.cmd = {'v', c.code, c.machine, c.output, 0};
-        expectRoute([&] { rig.link.SendCommand(); }, c.route,
-                    std::to_string(c.code) + "/" + std::to_string(c.machine));
+        expectRoute(
+            [&] {
+                rig.link.SendCommand({'v', c.code, c.machine, c.output, 0});
+            },
+            c.route, std::to_string(c.code) + "/" + std::to_string(c.machine));
     }
 }
 
@@ -123,7 +126,7 @@ TEST_F(ReplyDecoderTest, VcaLevelReachesThePanelForTheCurrentDestinationOnly) {
     rig.unsolicited(fiveByte('n', 4, 17)); // audio output of destination 1, the current one
     rig.unsolicited(fiveByte('N', 5, 20)); // destination 2
     rig.unsolicited(fiveByte('n', 9, 20)); // no destination
-    rig.sheet.currentDestination = 2;
+    rig.sheet.setCurrentDestination(2);
     rig.unsolicited(fiveByte('N', 5, 21));
     rig.link.closePort();
     rig.connect(4);

@@ -18,7 +18,7 @@ TEST_P(RoutingCommandsTest, DownloadSendsExactlyTheDifferences) {
     rig.routing.held(Layer::Rgb, 2) = 3;
     rig.commands.DownloadRouting();
     EXPECT_TRUE(rig.written.empty());
-    EXPECT_FALSE(rig.sheet.connexionsChanged);
+    EXPECT_FALSE(rig.routing.connexionsChanged());
     EXPECT_FALSE(rig.storeButton.enabled());
 
     const std::tuple<Layer, int, int, int> entries[] = {
@@ -56,7 +56,7 @@ TEST_P(RoutingCommandsTest, DownloadSendsExactlyTheDifferences) {
     EXPECT_EQ(rig.written, frames);
     EXPECT_EQ(rig.routing.wantedSource, expected.wantedSource);
     EXPECT_EQ(rig.routing.matrixSource, expected.matrixSource);
-    EXPECT_TRUE(rig.sheet.connexionsChanged);
+    EXPECT_TRUE(rig.routing.connexionsChanged());
     EXPECT_TRUE(rig.storeButton.enabled());
 }
 

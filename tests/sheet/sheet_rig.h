@@ -1,14 +1,14 @@
 #pragma once
 
-#include "link/engine_listener.h"
+#include "engine/engine_listener.h"
 #include "link/link.h"
-#include "link/reply_decoder.h"
-#include "link/status_reader.h"
-#include "platform/fake_clock.h"
 #include "sheet/matrix_setups.h"
+#include "sheet/reply_decoder.h"
 #include "sheet/routing_commands.h"
+#include "sheet/status_reader.h"
 #include "sheet/store_button.h"
 #include "sheet/switching_sheet.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
 #include "text/message_table.h"
@@ -59,22 +59,21 @@ struct SheetRig {
     ScriptedPrompt prompt;
     RecordingEngineListener listener;
 
-    AssignmentTable table;
+    Assignments assignments;
+    AssignmentTable& table = assignments.activeTable;
+    std::array<bool, 4>& layerUsed = assignments.layerUsed;
     RoutingTable routing;
     MatrixSizes sizes;
-    std::array<bool, 4> layerUsed{true, true, true, true};
-    bool assignmentsChanged = false;
     int vcaSetup = 32;
     std::vector<int> shownVcaLevels;
     std::vector<int> shownGains;
     std::vector<bool> shownModes;
 
-    SwitchingSheet sheet{table, routing, layerUsed, assignmentsChanged, listener};
+    SwitchingSheet sheet{assignments, routing, listener};
     StoreButton storeButton{listener};
     ReplyDecoder decoder{table, routing, sheet, storeButton, vcaSetup, listener};
-    StatusReader reader{link, routing, sizes, sheet.connexionsChanged, messages, listener};
-    RoutingCommands commands{link,        table,  routing,  sizes, sheet.connexionsChanged,
-                             storeButton, reader, messages, prompt};
+    StatusReader reader{link, routing, sizes, messages, listener};
+    RoutingCommands commands{link, table, routing, sizes, storeButton, reader, messages, prompt};
     MatrixSetups setups{link, storeButton, reader, messages, prompt};
 
     // The matrix: its answer to each complete frame written (empty: it stays silent).
@@ -83,6 +82,7 @@ struct SheetRig {
     std::vector<Frame> written;
 
     SheetRig() {
+        layerUsed = {true, true, true, true};
         link.setRules(&decoder);
         link.setListener(&listener);
         decoder.showVcaLevel = [this](int level) { shownVcaLevels.push_back(level); };
@@ -117,12 +117,12 @@ struct SheetRig {
 
     // A matrix on port 1 speaking the given frame form.
     void connect(int protocolLength) {
-        link.protocolLength = protocolLength;
-        link.portNumber = 1;
+        link.setProtocolLength(protocolLength);
+        link.setPortNumber(1);
         MemoryChannel& channel = opener.channel(1);
         channel.onWrite = [this, &channel](std::uint8_t byte) {
             pending_.push_back(byte);
-            if (pending_.size() < static_cast<std::size_t>(link.protocolLength))
+            if (pending_.size() < static_cast<std::size_t>(link.protocolLength()))
                 return;
             written.push_back(pending_);
             const Frame answer = matrix ? matrix(pending_) : Frame{};
@@ -135,8 +135,8 @@ struct SheetRig {
 
     // No port: every frame is answered by its own echo.
     void simulate(int protocolLength) {
-        link.protocolLength = protocolLength;
-        link.portNumber = 0;
+        link.setProtocolLength(protocolLength);
+        link.setPortNumber(0);
         link.OpenPort();
     }
 

@@ -17,7 +17,7 @@ protected:
         rig.table.sourceCount = 4;
         rig.table.destinationCount = 20;
         rig.sizes = {8, 8, 8, 8, 8, 8, 8, 8};
-        rig.sheet.connexionsChanged = true;
+        rig.routing.setConnexionsChanged(true);
         rig.routing.held(Layer::Yc, 18) = 3;
         rig.routing.vcaLevel[18] = 5;
     }
@@ -60,7 +60,7 @@ TEST_P(StatusReaderFormTest, LayerSizesAreWhereTheMatrixStoppedAnswering) {
     EXPECT_EQ((std::vector<int>{rig.sizes.videoOut, rig.sizes.audioOut, rig.sizes.rgbOut, rig.sizes.ycOut}),
               (std::vector<int>{16, 1, 0, 0}));
     EXPECT_EQ(rig.sizes.videoIn, 8);
-    EXPECT_FALSE(rig.sheet.connexionsChanged);
+    EXPECT_FALSE(rig.routing.connexionsChanged());
     for (int d = 1; d <= 20; ++d) {
         const int expected = d <= 16 ? inputFor(d) : NotAssigned;
         EXPECT_EQ(rig.wanted(Layer::Video, d), expected) << d;
@@ -73,7 +73,7 @@ TEST_P(StatusReaderFormTest, LayerSizesAreWhereTheMatrixStoppedAnswering) {
 
     // Video outputs 0..17, audio 0..2, RGB and YC 0..1; the last output asked stays in cmdData1.
     ASSERT_EQ(rig.written.size(), 18u + 3u + 2u + 2u);
-    EXPECT_EQ(rig.link.cmd.cmdData1, 1);
+    EXPECT_EQ(rig.link.commandParams().cmdData1, 1);
     const std::vector<Frame> expected = GetParam() == 5 ? std::vector<Frame>{{0x02, 0x76, 0x00, 0x00, 0x03},
                                                                              {0x02, 0x76, 0x11, 0x00, 0x03},
                                                                              {0x02, 0x61, 0x00, 0x00, 0x03},
@@ -118,7 +118,7 @@ TEST_F(StatusReaderTest, AMatrixAnsweringEveryOutputIsReadUpTo130) {
     rig.reader.ReadMatrixStatus();
     EXPECT_EQ((std::vector<int>{rig.sizes.videoOut, rig.sizes.audioOut, rig.sizes.rgbOut, rig.sizes.ycOut}),
               (std::vector<int>{129, 129, 129, 129}));
-    EXPECT_EQ(rig.link.shotCount, 4 * 131);
+    EXPECT_EQ(rig.link.shotCount(), 4 * 131);
     EXPECT_TRUE(rig.listener.saw("text mode= 121 adr= 130"));
 }
 

@@ -76,9 +76,9 @@ TEST_F(SwitchingSheetTest, ListHeightStopsAtTheRowsTheWindowHasRoomFor) {
                                          {1500, 4},           {1000, 0},       {8000, 17 * 4 + 21}};
     for (auto [windowTwips, pixels] : cases) {
         rig.sheet.frm1_ReSize(windowTwips);
-        EXPECT_TRUE(rig.sheet.sheetResized);
+        EXPECT_TRUE(rig.sheet.sheetResized());
         rig.sheet.FillSheet();
-        EXPECT_FALSE(rig.sheet.sheetResized);
+        EXPECT_FALSE(rig.sheet.sheetResized());
         EXPECT_EQ(rig.sheet.listHeightPixels(), pixels) << windowTwips;
     }
 }
@@ -107,7 +107,7 @@ TEST_F(SwitchingSheetTest, ReportedRowShowsMatrixSourcesInRedUntilARowClick) {
     EXPECT_TRUE(rig.listener.events.empty());
 
     EXPECT_TRUE(rig.sheet.lvcom_ItemClick(2));
-    EXPECT_EQ(rig.sheet.currentDestination, 3);
+    EXPECT_EQ(rig.sheet.currentDestination(), 3);
     EXPECT_EQ(rig.listener.events, (std::vector<std::string>{"current"}));
     EXPECT_EQ(row(1).text, kBlack);
     EXPECT_EQ(row(2).background, (RgbColour{96, 192, 255}));
@@ -118,7 +118,7 @@ TEST_F(SwitchingSheetTest, ReportedRowShowsMatrixSourcesInRedUntilARowClick) {
     rig.sheet.UpdateSheetRow(2, 3);
     EXPECT_EQ(row(1).text, kBlack);
     EXPECT_TRUE(rig.sheet.lvcom_ItemClick(0));
-    EXPECT_EQ(rig.sheet.currentDestination, 1);
+    EXPECT_EQ(rig.sheet.currentDestination(), 1);
 }
 
 TEST_F(SwitchingSheetTest, CheckBoxesReachTheSelFlagsOnlyThroughTheRowsShown) {
@@ -126,13 +126,13 @@ TEST_F(SwitchingSheetTest, CheckBoxesReachTheSelFlagsOnlyThroughTheRowsShown) {
     rig.sheet.FillSheet();
     rig.sheet.lvcom_Click();
     rig.sheet.SyncChecks(); // boxes untouched: only the odd flag 1 becomes a proper -1
-    EXPECT_FALSE(rig.sheet.sheetClicked);
+    EXPECT_FALSE(rig.sheet.sheetClicked());
     EXPECT_EQ(sel(4), -1);
-    EXPECT_TRUE(rig.assignmentsChanged);
+    EXPECT_TRUE(rig.assignments.assignmentsChanged());
 
-    rig.assignmentsChanged = false;
+    rig.assignments.setAssignmentsChanged(false);
     rig.sheet.SyncChecks();
-    EXPECT_FALSE(rig.assignmentsChanged);
+    EXPECT_FALSE(rig.assignments.assignmentsChanged());
 
     rig.sheet.setRowChecked(0, false);
     rig.sheet.setRowChecked(1, true);
@@ -140,16 +140,16 @@ TEST_F(SwitchingSheetTest, CheckBoxesReachTheSelFlagsOnlyThroughTheRowsShown) {
     rig.sheet.setRowChecked(-3, false);
     rig.sheet.SyncChecks();
     EXPECT_EQ((std::vector<int>{sel(1), sel(2), sel(3), sel(4)}), (std::vector<int>{0, -1, -1, -1}));
-    EXPECT_TRUE(rig.assignmentsChanged);
+    EXPECT_TRUE(rig.assignments.assignmentsChanged());
 
     // Rows for 2, 3, 4: "Deselect all" leaves them listed, then "Select all" leaves destination 1 alone.
     rig.sheet.setShowAll(false);
-    rig.assignmentsChanged = false;
+    rig.assignments.setAssignmentsChanged(false);
     rig.sheet.SelectAllRows(false);
     EXPECT_EQ(shown(), (std::vector<int>{2, 3, 4}));
     EXPECT_FALSE(row(0).checked);
     EXPECT_EQ((std::vector<int>{sel(2), sel(3), sel(4)}), (std::vector<int>{0, 0, 0}));
-    EXPECT_TRUE(rig.assignmentsChanged);
+    EXPECT_TRUE(rig.assignments.assignmentsChanged());
     rig.sheet.SelectAllRows(true);
     EXPECT_EQ((std::vector<int>{sel(1), sel(2), sel(4)}), (std::vector<int>{0, -1, -1}));
     EXPECT_TRUE(rig.listener.saw("checks"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/memory_channel.h"
 #include "platform/port_opener.h"
+#include "support/memory_channel.h"
 
 #include <functional>
 #include <map>

@@ -1,5 +1,5 @@
-#include "platform/fake_clock.h"
 #include "platform/text_file.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/temp_folder.h"
 #include "tester/protocol_tool.h"

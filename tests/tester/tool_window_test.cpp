@@ -1,9 +1,9 @@
 // The window offscreen, and the protocol program itself against the software matrix.
 
-#include "platform/fake_clock.h"
 #include "platform/port_map.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
+#include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"

@@ -1,0 +1,118 @@
+#include "gui/gui_program.h"
+
+#include "gui/gui_demo.h"
+#include "gui/gui_session.h"
+#include "gui/gui_signals.h"
+#include "gui/qt_prompt.h"
+#include "platform/program_folder.h"
+
+#include <QApplication>
+#include <iostream>
+#include <optional>
+#include <string_view>
+
+namespace rl4 {
+namespace {
+
+constexpr const char* kProgram = "routelane4";
+
+constexpr const char* kUsage = R"(Usage: routelane4 [--data DIR | --demo]
+Controls a matrix routing switcher over a serial line or a serial device server.
+
+Options:
+  --data DIR   program folder (routelane4.set, routelane4.agn, routelane4.cnx, routelane4.ports);
+               default: the executable's folder when writable, else ~/.local/share/routelane4
+  --demo       runs against the software matrix (matrixsim, found beside the program or named by
+               $ROUTELANE4_MATRIXSIM) in a folder of its own, removed at the end; your files are left alone
+  --help       show this text
+
+SIGINT and SIGTERM close the program as its Quit command does, without asking anything: connexions
+changed since the last save go to NAME.recovered.cnx beside the connexion file (said on the standard
+error), and the next start offers to load them.
+Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used, 69 the demo cannot start.
+)";
+
+enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66, kDemoError = 69 };
+
+struct Options {
+    std::optional<std::string> data;
+    bool demo = false;
+};
+
+std::optional<Options> parseOptions(const QStringList& args, std::string& error) {
+    Options options;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--data" && i + 1 < args.size()) {
+            options.data = args[++i].toStdString();
+        } else {
+            error = arg == "--data" ? "--data needs a folder" : "unknown option '" + arg.toStdString() + "'";
+            return std::nullopt;
+        }
+    }
+    if (options.demo && options.data) {
+        error = "--demo makes a folder of its own: give it no --data";
+        return std::nullopt;
+    }
+    return options;
+}
+
+int run(QApplication& app) {
+    std::string error;
+    const std::optional<Options> options = parseOptions(QApplication::arguments(), error);
+    if (!options) {
+        std::cerr << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
+        return kUsageError;
+    }
+
+    const std::string executable = executablePath();
+    std::unique_ptr<DemoMatrix> demo;
+    std::string folder;
+    if (options->demo) {
+        demo = DemoMatrix::start(executable, kLanguageEnglish, error);
+        if (!demo) {
+            std::cerr << kProgram << ": " << error << '\n';
+            return kDemoError;
+        }
+        folder = demo->folder();
+    } else {
+        const FolderChoice choice = programFolder(options->data, executable);
+        if (!choice.error.empty()) {
+            std::cerr << kProgram << ": " << choice.error << '\n';
+            return kFileError;
+        }
+        folder = choice.folder;
+    }
+
+    QtPrompt prompt;
+    GuiSession session(folder, prompt);
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &session,
+                     &GuiSession::requestQuit);
+    QObject::connect(&session, &GuiSession::finished, &app, &QApplication::quit);
+    session.start();
+    return app.exec();
+}
+
+} // namespace
+
+int runRoutelane4(int argc, char** argv) {
+    // Help needs no window system: a terminal without a display gets it too.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << kUsage;
+            return kDone;
+        }
+    }
+    // Before any thread starts, so that every thread leaves these signals to the event loop.
+    blockTerminationSignals();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kProgram);
+    // The main window's close ends the program, after its shutdown; a tool window's close does not.
+    QApplication::setQuitOnLastWindowClosed(false);
+    return run(app);
+}
+
+} // namespace rl4
