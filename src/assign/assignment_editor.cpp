@@ -589,8 +589,11 @@ void AssignmentEditor::sizeDialogClosed(bool created) {
 
 void AssignmentEditor::uploadToEeprom() {
     askToSave();
-    if (uploadEeprom_)
-        uploadEeprom_();
+    if (!uploadEeprom_)
+        return;
+    uploading_ = true;
+    uploadEeprom_();
+    uploading_ = false;
 }
 
 } // namespace rl4

@@ -92,6 +92,8 @@ public:
     void cmdbal_Click() { levels_.cmdbal_Click(); }
 
     bool isOpen() const { return open_; }
+    // While the EEPROM upload runs the editor may not close: its close reads the matrix again.
+    bool uploading() const { return uploading_; }
     const std::string& title() const { return title_; }
     const std::vector<MenuEntry>& menuEntries() const { return menuEntries_; }
     const std::vector<EditorColumn>& columns() const { return columns_; }
@@ -161,6 +163,7 @@ private:
     EditorListener* listener_ = nullptr;
 
     bool open_ = false;
+    bool uploading_ = false;
     std::string title_;
     std::vector<MenuEntry> menuEntries_;
     std::vector<EditorColumn> columns_;

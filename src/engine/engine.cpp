@@ -48,8 +48,10 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
       folder_(std::move(programFolder)), prompt_(prompt), listener_(listener),
       switcher_(sheet_, assignments_.activeTable, routing_, routingCommands_, messages_, switcherPlace_,
                 listener),
-      history_(link_, messages_, historyPlace_, listener) {
+      history_(link_, messages_, historyPlace_, listener),
+      eeprom_(assignments_, link_, messages_, prompt, history_, listener) {
     link_.setRules(&decoder_);
+    editor_.setUploadEeprom([this] { uploadEeprom(); });
     link_.setListener(&listener);
     decoder_.showVcaLevel = [this](int level) { vca_.levelReported(level); };
     decoder_.showInputGain = [this](int level) { editor_.levels().gainReported(level); };
@@ -304,6 +306,13 @@ void Engine::editorClosed() {
 
 void Engine::refillSheet() {
     sheet_.FillSheet();
+}
+
+UploadOutcome Engine::uploadEeprom() {
+    if (busy())
+        return UploadOutcome::Refused;
+    const LongOperation::Guard hold = holdLink();
+    return eeprom_.UploadEeprom();
 }
 
 // Title ----------------------------------------------------------------------------------------------------

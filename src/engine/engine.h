@@ -3,7 +3,9 @@
 #include "assign/assignment_editor.h"
 #include "assign/assignments.h"
 #include "assign/editor_host.h"
+#include "eeprom/eeprom_uploader.h"
 #include "engine/engine_listener.h"
+#include "engine/long_operation.h"
 #include "link/history_model.h"
 #include "link/link.h"
 #include "platform/clock.h"
@@ -138,6 +140,14 @@ public:
     bool assignmentEditorOpen() const { return assignmentEditorOpen_; }
     void assignmentEditorOpened() { assignmentEditorOpen_ = true; }
 
+    // True while a long operation holds the link (see LongOperation): commands that send are refused and
+    // the program's close waits.
+    bool busy() const { return longOperation_.running(); }
+    [[nodiscard]] LongOperation::Guard holdLink() { return LongOperation::Guard(longOperation_); }
+    // The assignment editor's "Upload EEPROM", after its ask-to-save; refused while the link is held.
+    UploadOutcome uploadEeprom();
+    EepromUploader& eeprom() { return eeprom_; }
+
 private:
     void refreshRouting() override;
     void editorClosed() override;
@@ -180,6 +190,8 @@ private:
     SettingsPlace historyPlace_{*this, &Settings::historyWindow};
     SwitcherModel switcher_;
     HistoryModel history_;
+    EepromUploader eeprom_;
+    LongOperation longOperation_;
 };
 
 } // namespace rl4

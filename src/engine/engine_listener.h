@@ -1,17 +1,19 @@
 #pragma once
 
 #include "assign/editor_listener.h"
+#include "eeprom/eeprom_listener.h"
 #include "sheet/sheet_listener.h"
 
 #include <string>
 
 namespace rl4 {
 
-// Everything the engine tells the windows: the notices of the link, the sheet and the assignment editor,
-// and those of the engine's top. The windows implement this one interface and redraw from the engine's
-// state; tests implement it with a recorder. Every notice has an empty default so that a listener takes
-// only what it shows. The editor's notices go to the editor's window alone, which the editor is given.
-class EngineListener : public SheetListener, public EditorListener {
+// Everything the engine tells the windows: the notices of the link, the sheet, the assignment editor and
+// the EEPROM upload, and those of the engine's top. The windows implement this one interface and redraw from
+// the engine's state; tests implement it with a recorder. Every notice has an empty default so that a
+// listener takes only what it shows. The editor's notices go to the editor's window alone, which the editor
+// is given.
+class EngineListener : public SheetListener, public EditorListener, public EepromListener {
 public:
     // The switcher control window must follow the current destination's routing.
     virtual void switcherChanged() {}

@@ -20,6 +20,9 @@ MainCommands::MainCommands(Engine& engine, std::function<MainWindowGeometry()> m
     : engine_(engine), mainWindowGeometry_(std::move(mainWindowGeometry)) {}
 
 void MainCommands::frm1_MenuEvent(int id) {
+    // A long operation lets the windows paint while it runs; no command may cut in.
+    if (engine_.busy())
+        return;
     if (engine_.assignmentEditorOpen()) {
         engine_.prompt().messageBox(engine_.messages().text(kMessageCloseEditor), PromptButtons::Ok, "",
                                     PromptIcon::None);

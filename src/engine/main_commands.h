@@ -25,7 +25,8 @@ public:
     // `mainWindowGeometry` tells where the main window stands, for the workspace kept in the settings.
     MainCommands(Engine& engine, std::function<MainWindowGeometry()> mainWindowGeometry);
 
-    // Refused with a message while the assignment editor is open, whatever the id; unknown ids do nothing.
+    // Refused with a message while the assignment editor is open, whatever the id, and without one while a
+    // long operation holds the link (Engine::busy); unknown ids do nothing.
     void frm1_MenuEvent(int id);
     // Button index from 1; the separator does nothing.
     void tb1_ButtonClick(int index);

@@ -452,6 +452,11 @@ void AssignmentEditorWindow::showEvent(QShowEvent* event) {
 }
 
 void AssignmentEditorWindow::closeEvent(QCloseEvent* event) {
+    // The window system still delivers a close while the upload lets the windows paint.
+    if (editor_.uploading()) {
+        event->ignore();
+        return;
+    }
     if (editor_.isOpen())
         editor_.frmagn_Close();
     event->accept();

@@ -49,6 +49,9 @@ public:
     void menuChecksChanged() override { each(&EngineListener::menuChecksChanged); }
     void switcherModelChanged() override { each(&EngineListener::switcherModelChanged); }
     void historyModelChanged() override { each(&EngineListener::historyModelChanged); }
+    void eepromWindowShown() override { each(&EngineListener::eepromWindowShown); }
+    void eepromWindowChanged() override { each(&EngineListener::eepromWindowChanged); }
+    void eepromUploadRunning(bool running) override { each(&EngineListener::eepromUploadRunning, running); }
 
 private:
     // A window may close (and leave) or open (and join) while another is being told: the round goes over

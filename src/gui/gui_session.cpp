@@ -1,5 +1,6 @@
 #include "gui/gui_session.h"
 
+#include "gui/eeprom_window.h"
 #include "gui/gui_editor_factory.h"
 #include "gui/gui_tool_window_factories.h"
 #include "gui/main_window.h"
@@ -15,7 +16,8 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
       engine_(programFolder, clock_, opener_, prompt, hub_), translation_(engine_.messages()),
       commands_(engine_, [this] { return mainWindow_->geometryTwips(); }),
       mainWindow_(std::make_unique<MainWindow>(engine_, commands_)),
-      progress_(new ProgressWindow(mainWindow_.get())), tools_(hub_) {
+      progress_(new ProgressWindow(mainWindow_.get())), eeprom_(new EepromWindow(engine_, mainWindow_.get())),
+      tools_(hub_) {
     // The tool windows register their makers with tools_ by menu id (see ToolWindows) here, beside the
     // main window that asks for them.
     addEditorWindow(tools_, engine_, *mainWindow_);
@@ -23,6 +25,7 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
     hub_.join(&translation_);
     hub_.join(mainWindow_.get());
     hub_.join(progress_);
+    hub_.join(eeprom_);
     hub_.join(&tools_);
     mainWindow_->installEventFilter(this);
     connect(mainWindow_.get(), &MainWindow::closed, this, &GuiSession::shutDown);
@@ -32,6 +35,7 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
 
 GuiSession::~GuiSession() {
     hub_.leave(&tools_);
+    hub_.leave(eeprom_);
     hub_.leave(progress_);
     hub_.leave(mainWindow_.get());
     hub_.leave(&translation_);
@@ -57,7 +61,7 @@ void GuiSession::startUp() {
 }
 
 bool GuiSession::engineBusy() const {
-    return !startedUp_ || progress_->busy() || QApplication::activeModalWidget() != nullptr;
+    return !startedUp_ || progress_->busy() || engine_.busy() || QApplication::activeModalWidget() != nullptr;
 }
 
 void GuiSession::mainLoopPass() {
@@ -77,13 +81,16 @@ void GuiSession::requestQuit() {
 }
 
 // Nobody may be there to answer: a question on the screen is closed as its window's close button would,
-// an open assignment editor closes first (its own close asks about its changes and reads the matrix again,
-// which needs the engine still running), and the main window closes once the engine is free.
+// a long operation (the EEPROM upload) runs to its end, an open assignment editor closes first (its own close
+// asks about its changes and reads the matrix again, which needs the engine still running), and the main
+// window closes once the engine is free.
 void GuiSession::quitWhenFree() {
     if (QWidget* question = QApplication::activeModalWidget()) {
         question->close();
         return;
     }
+    if (engine_.busy())
+        return;
     if (QWidget* editor = shownEditorWindow(tools_)) {
         editor->close();
         return;
@@ -96,7 +103,7 @@ void GuiSession::quitWhenFree() {
 // the event loop: the shutdown then waits until the engine is free.
 bool GuiSession::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mainWindow_.get() && event->type() == QEvent::Close &&
-        (!startedUp_ || progress_->busy())) {
+        (!startedUp_ || progress_->busy() || engine_.busy())) {
         quitPending_ = true;
         event->ignore();
         return true;
@@ -108,6 +115,7 @@ void GuiSession::shutDown() {
     loop_.stop();
     tools_.closeAll();
     progress_->hide();
+    eeprom_->hide();
     emit finished();
 }
 

@@ -14,6 +14,7 @@
 
 namespace rl4 {
 
+class EepromWindow;
 class MainWindow;
 class ProgressWindow;
 
@@ -23,7 +24,7 @@ class ProgressWindow;
 // The main loop is a timer: every pass lets the engine read what the matrix sent unasked and run the
 // sheet's deferred work, then the event loop sleeps until the next pass or the operator's next move.
 // Nothing enters the engine from the loop while a long operation holds it (the port search, the status
-// reading) or while a dialog waits for the operator.
+// reading, the EEPROM upload) or while a dialog waits for the operator.
 class GuiSession : public QObject {
     Q_OBJECT
 
@@ -72,6 +73,7 @@ private:
     MainCommands commands_;
     std::unique_ptr<MainWindow> mainWindow_;
     ProgressWindow* progress_;
+    EepromWindow* eeprom_;
     ToolWindows tools_;
     QTimer loop_;
     bool startedUp_ = false;
