@@ -3,6 +3,7 @@
 #include "ctl/console_prompt.h"
 #include "ctl/ctl_new_assignment.h"
 #include "ctl/ctl_options.h"
+#include "ctl/ctl_upload_eeprom.h"
 #include "engine/engine.h"
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
@@ -42,6 +43,11 @@ Commands:
   new-assignment [OPTIONS] FILE.agn
                                  writes a new assignment for a matrix of the given sizes, as the
                                  assignment editor's size dialog builds it (see new-assignment --help)
+  upload-eeprom [--yes] [--image FILE]
+                                 writes the assignment into the matrix's EEPROM, showing the
+                                 percentage written; both questions are answered Yes only with --yes.
+                                 --image writes the image the upload would send to FILE (one line of
+                                 32 bytes in hexadecimal per EEPROM line) and sends nothing
 
 DEST and SOURCE are object numbers of the assignment (routelane4.agn).
 
@@ -53,8 +59,8 @@ Options:
   --target TARGET   device path or socket://HOST:PORT for the port, bypassing the port map
   --help            show this text
 
-Exit status: 0 done, 1 no matrix found or no such object, 2 the matrix refused or did not answer,
-64 wrong usage, 66 a file or folder cannot be used.
+Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not uploaded, or with
+errors), 2 the matrix refused or did not answer, 64 wrong usage, 66 a file or folder cannot be used.
 )";
 
 enum ExitCode { kDone = 0, kNotFound = 1, kNoAnswer = 2, kUsageError = 64, kFileError = 66 };
@@ -78,8 +84,18 @@ public:
         if (statusReadingStarts)
             statusReadingStarts();
     }
+    void eepromWindowChanged() override {
+        if (eepromChanged)
+            eepromChanged();
+    }
+    void eepromUploadRunning(bool running) override {
+        if (eepromRunning)
+            eepromRunning(running);
+    }
     std::optional<HistoryRow> last;
     std::function<void()> statusReadingStarts;
+    std::function<void()> eepromChanged;
+    std::function<void(bool)> eepromRunning;
 };
 
 const char* layerName(Layer layer) {
@@ -150,6 +166,8 @@ public:
             return setup(args);
         if (command == "disconnect-all")
             return args.empty() ? disconnectAll() : usageError("disconnect-all takes no arguments");
+        if (command == "upload-eeprom")
+            return uploadEeprom(args);
         return usageError("unknown command '" + command + "'");
     }
 
@@ -415,6 +433,45 @@ private:
         const long failedBefore = engine_.link().failedCommands();
         engine_.routingCommands().DisconnectAll();
         return answered(failedBefore, "disconnect-all", "all outputs disconnected on" + layers);
+    }
+
+    // The window program's upload, with its questions answered beforehand and its percentage on one line.
+    int uploadEeprom(const std::vector<std::string>& args) {
+        const UploadEepromRequest request = parseUploadEeprom(args);
+        if (!request.error.empty())
+            return usageError(request.error);
+        if (request.image) {
+            engine_.readSettingsAndOpenPort([this](Link& link) {
+                link.setPortNumber(0);
+                if (options_.protocol)
+                    link.setProtocolLength(*options_.protocol);
+            });
+            engine_.loadAssignment();
+            const std::string reason = writeUploadImage(engine_, *request.image);
+            if (!reason.empty())
+                return failure(kFileError, "cannot write " + *request.image + ": " + reason);
+            std::cout << "wrote " << *request.image << '\n';
+            return kDone;
+        }
+        openWithAssignment();
+        // Every message would wait its whole time-out: thousands of them, for nothing.
+        if (engine_.link().portError() && engine_.link().portNumber() != 0)
+            return failure(kNotFound, "upload-eeprom: no port, nothing sent");
+        prompt_.yesNoAnswer = request.yes ? kAnswerYes : kAnswerNo;
+        UploadProgressLine progress(std::cout);
+        listener_.eepromRunning = [&progress](bool running) { progress.running(running); };
+        listener_.eepromChanged = [this, &progress] {
+            progress.show(engine_.eeprom().window().pourcenteeprom);
+        };
+        const UploadOutcome outcome = engine_.uploadEeprom();
+        if (outcome == UploadOutcome::Succeeded)
+            return kDone;
+        if (outcome == UploadOutcome::Refused)
+            return failure(kNotFound, "upload-eeprom: nothing sent" +
+                                          std::string(request.yes ? "" : " (--yes answers the questions)"));
+        return failure(kNotFound, "upload-eeprom: " + std::to_string(engine_.eeprom().messagesFailed()) +
+                                      " of " + std::to_string(engine_.eeprom().messagesSent()) +
+                                      " messages got no recognised answer");
     }
 
     const CtlOptions& options_;

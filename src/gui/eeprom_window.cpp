@@ -85,21 +85,43 @@ void EepromWindow::eepromWindowShown() {
     activateWindow();
 }
 
-// The upload holds the event loop until its end report: the windows paint what changed, and nothing else
-// happens meanwhile.
+// The upload holds the event loop until its end report: the windows paint what changed and the window
+// system is served between two messages, while the operator's input is dropped (see eventFilter).
 void EepromWindow::eepromWindowChanged() {
     redraw();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
 }
 
 void EepromWindow::eepromUploadRunning(bool running) {
     if (running == running_)
         return;
     running_ = running;
-    if (running)
+    if (running) {
+        qApp->installEventFilter(this);
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
+    } else {
         QApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(this);
+    }
+}
+
+// Input held back until the end of the run would only then start what the operator clicked meanwhile, a
+// second upload among others: it is dropped instead. A question of the run itself (the warning about
+// touches) takes its answer as usual; the window system keeps other windows away from it.
+bool EepromWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        return QApplication::activeModalWidget() == nullptr;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
 }
 
 // There is no cancel: a half-written EEPROM would leave the matrix's own panel with a broken table.

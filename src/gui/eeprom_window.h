@@ -26,6 +26,7 @@ public:
     void eepromUploadRunning(bool running) override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

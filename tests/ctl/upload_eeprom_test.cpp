@@ -1,0 +1,97 @@
+// routelane4ctl upload-eeprom against matrixsim on a pseudo-terminal: the matrix's EEPROM file after the
+// upload holds exactly the image that --image writes.
+
+#include "ctl/ctl_program.h"
+#include "support/sample_assignment.h"
+#include "support/sim_process.h"
+#include "support/temp_folder.h"
+
+#include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace rl4::test {
+namespace {
+
+struct CtlRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CtlRun runCtl(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    std::streambuf* coutWas = std::cout.rdbuf(out.rdbuf());
+    std::streambuf* cerrWas = std::cerr.rdbuf(err.rdbuf());
+    const int status = runRoutelane4ctl(args);
+    std::cout.rdbuf(coutWas);
+    std::cerr.rdbuf(cerrWas);
+    return {status, out.str(), err.str()};
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeCrLf(const std::string& path, const std::vector<std::string>& lines) {
+    std::ofstream out(path, std::ios::binary);
+    for (const std::string& line : lines)
+        out << line << "\r\n";
+}
+
+// The image file's bytes, read back from its hexadecimal text.
+std::string imageBytes(const std::string& path) {
+    std::istringstream text(fileBytes(path));
+    std::string bytes;
+    for (std::string byte; text >> byte;)
+        bytes += static_cast<char>(std::stoi(byte, nullptr, 16));
+    return bytes;
+}
+
+TEST(CtlUploadEeprom, TheMatrixHoldsTheImage) {
+    TempFolder dir;
+    writeCrLf(dir.path("routelane4.agn"), sampleAssignmentLines());
+    writeCrLf(dir.path("routelane4.ports"), {"1=" + dir.path("matrix"), "2=" + dir.path("nothing")});
+    SimProcess matrix({"--pty", dir.path("matrix"), "--baud", "0", "--eeprom", dir.path("eeprom.bin")});
+    ASSERT_TRUE(matrix.waitReady());
+
+    const std::string image4 = dir.path("image4.txt"), image5 = dir.path("image5.txt");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string outEnd;
+        std::string errPart;
+    } runs[] = {
+        {{"--protocol", "4", "upload-eeprom"}, 1, "", "nothing sent (--yes answers the questions)"},
+        {{"--port", "2", "upload-eeprom", "--yes"}, 1, "", "no port, nothing sent"},
+        {{"--protocol", "4", "upload-eeprom", "--yes"}, 0, "\r100% EEprom written\n", "Upload successful"},
+        {{"--protocol", "4", "upload-eeprom", "--image", image4}, 0, "wrote " + image4 + "\n", ""},
+        {{"--protocol", "5", "upload-eeprom", "--image", image5}, 0, "wrote " + image5 + "\n", ""},
+        {{"upload-eeprom", "--image"}, 64, "", "--image needs a file name"},
+        {{"upload-eeprom", "--no"}, 64, "", "upload-eeprom takes only --yes and --image FILE"},
+    };
+    for (const auto& run : runs) {
+        std::vector<std::string> args{"--data", dir.folder(), "--port", "1"};
+        args.insert(args.end(), run.args.begin(), run.args.end());
+        const CtlRun result = runCtl(args);
+        SCOPED_TRACE(run.args.back() + "\n" + result.err);
+        EXPECT_EQ(result.status, run.status);
+        EXPECT_TRUE(result.out.ends_with(run.outEnd)) << result.out.substr(0, 100);
+        EXPECT_NE(result.err.find(run.errPart), std::string::npos);
+    }
+    const std::string lines5 = fileBytes(image5);
+    EXPECT_EQ(std::count(lines5.begin(), lines5.end(), '\n'), 128);
+
+    matrix.writeLine("quit");
+    ASSERT_EQ(matrix.wait(), 0);
+    const std::string image = imageBytes(image4);
+    ASSERT_EQ(image.size(), 328u * 32u);
+    EXPECT_EQ(fileBytes(dir.path("eeprom.bin")).substr(0, image.size()), image);
+}
+
+} // namespace
+} // namespace rl4::test

@@ -1,0 +1,180 @@
+// The upload through the engine and the link, against the software matrix held in memory: what it leaves
+// in the matrix's EEPROM, what the operator sees meanwhile and at the end.
+
+#include "eeprom/eeprom_image.h"
+#include "engine/engine.h"
+#include "engine/main_commands.h"
+#include "engine/menu_ids.h"
+#include "sim/matrix_core.h"
+#include "support/fake_clock.h"
+#include "support/memory_port_opener.h"
+#include "support/scratch_folder.h"
+#include "support/scripted_prompt.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+namespace rl4::test {
+namespace {
+
+// The presence test, an address and a kind byte per touch, the rest of the three objects' lines, the close.
+constexpr int kFiveByteMessages = 1 + 128 * 2 + 3 * 22 + 1;
+
+// An engine on port 1, where a software matrix answers as the line carries the bytes; the rig listens
+// to the upload's notices.
+class UploadRig : public EngineListener {
+public:
+    explicit UploadRig(int protocol, sim::MatrixConfig config = {}) : matrix(config) {
+        MemoryChannel& channel = opener.channel(1);
+        channel.onWrite = [this, &channel](std::uint8_t byte) {
+            ++bytesWritten;
+            for (const sim::SimEvent& event : matrix.feed({&byte, 1}, clock.nowMicros()))
+                if (event.kind == sim::SimEvent::Kind::Sent)
+                    channel.deliver(event.bytes);
+        };
+        engine.link().setProtocolLength(protocol);
+        engine.link().setPortNumber(1);
+        engine.link().OpenPort();
+        AssignmentTable& table = engine.assignments().editTable;
+        table.sourceCount = 2;
+        table.sources[1] = {.name = "Caméra", .Kin = 5, .Vin = 1, .Ain = 1};
+        table.sources[2] = {.name = "Tape", .Kin = 6, .Ain = 2};
+        table.destinationCount = 3;
+        table.destinations[1] = {.name = "Monitor", .Kou = 7, .Vou = 1, .Aou = 1};
+        table.destinations[3] = {.name = "Studio", .Kou = 5, .Vou = 3, .Rou = 3};
+        engine.assignments().ApplyEditTable();
+    }
+
+    void eepromWindowChanged() override {
+        ++notices;
+        heldThroughout = heldThroughout && engine.busy();
+        const std::string& percent = engine.eeprom().window().pourcenteeprom;
+        if (const auto end = percent.find('%'); end != std::string::npos)
+            percentages.push_back(std::stoi(percent.substr(0, end)));
+    }
+
+    std::vector<std::uint8_t> expectedImage() {
+        return eepromImage(
+            buildEepromUpload(engine.assignments(), engine.link().protocolLength(), engine.messages()));
+    }
+
+    sim::MatrixCore matrix;
+    ScratchFolder folder;
+    FakeClock clock;
+    MemoryPortOpener opener{clock};
+    ScriptedPrompt prompt;
+    Engine engine{folder.folder(), clock, opener, prompt, *this};
+    long bytesWritten = 0;
+    int notices = 0;
+    bool heldThroughout = true;
+    std::vector<int> percentages;
+};
+
+TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
+    for (const int protocol : {4, 5}) {
+        SCOPED_TRACE(protocol);
+        UploadRig rig(protocol);
+        rig.prompt.answer(kAnswerYes);
+        rig.prompt.answer(kAnswerYes);
+        EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Succeeded);
+
+        const std::vector<std::uint8_t> image = rig.expectedImage();
+        const sim::Bytes& memory = rig.matrix.state().eeprom.bytes();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()));
+        EXPECT_EQ(rig.engine.eeprom().messagesSent(), protocol == 4 ? 6984 : kFiveByteMessages);
+        EXPECT_EQ(rig.engine.eeprom().messagesFailed(), 0);
+
+        // One notice per message and one for the end report, each while the link is held; the percentage
+        // never goes back and passes through every value but those of lines 178..255, which the smaller
+        // 4-byte layout leaves out.
+        EXPECT_EQ(rig.notices, rig.engine.eeprom().messagesSent() + 1);
+        EXPECT_TRUE(rig.heldThroughout);
+        EXPECT_FALSE(rig.engine.busy());
+        EXPECT_TRUE(std::is_sorted(rig.percentages.begin(), rig.percentages.end()));
+        EXPECT_EQ(std::set(rig.percentages.begin(), rig.percentages.end()).size(),
+                  protocol == 4 ? 78u : 101u);
+        const EepromWindowState& window = rig.engine.eeprom().window();
+        EXPECT_EQ(window.lblloadeeprom, "Load Complete");
+        EXPECT_EQ(window.pourcenteeprom, "100% EEprom written");
+
+        ASSERT_EQ(rig.prompt.questions.size(), 3u);
+        EXPECT_EQ(rig.prompt.questions[0].title, "Load 3 destinations to matrix EEPROM");
+        EXPECT_EQ(rig.prompt.questions[1].text, "Start EEPROM loading now?");
+        EXPECT_EQ(rig.prompt.questions[2].text, "Upload successful");
+    }
+}
+
+// A refused instruction leaves the rest to write: the failure is told at the end. A matrix without the
+// 5-byte form does not answer the presence test: nothing more is sent.
+TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
+    const struct {
+        int protocol;
+        sim::ProtocolChoice speaks;
+        int refuseEvery;
+        int sent;
+        int failed;
+    } cases[] = {
+        {4, sim::ProtocolChoice::Both, 1000, 6984, 6},
+        {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50},
+        {5, sim::ProtocolChoice::Four, 0, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent);
+        UploadRig rig(c.protocol, {.protocol = c.speaks});
+        int instructions = 0;
+        if (c.refuseEvery != 0)
+            rig.matrix.setRefusals([&] { return ++instructions % c.refuseEvery == 0; });
+        rig.prompt.answer(kAnswerYes);
+        rig.prompt.answer(kAnswerYes);
+        rig.prompt.answer(1);
+        EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Failed);
+        EXPECT_EQ(rig.engine.eeprom().messagesSent(), c.sent);
+        EXPECT_EQ(rig.engine.eeprom().messagesFailed(), c.failed);
+        const EepromWindowState& window = rig.engine.eeprom().window();
+        EXPECT_EQ(window.pourcenteeprom + " | " + window.lblloadeeprom + " | " + window.lblproeeprom,
+                  "EEPROM error | Load Error | EEPROM failure!");
+        EXPECT_EQ(rig.prompt.questions.back().text, "ERROR on Upload procedure|Quit");
+        if (c.sent == 1) {
+            EXPECT_EQ(rig.prompt.questions[2].text,
+                      "Warning! There is no EEPROM in the matrix. Please, verify");
+        }
+    }
+}
+
+// Nothing is sent unless both questions are answered Yes and the link is free; while the link is held the
+// main window's commands are refused too.
+TEST(EepromUploadRun, RefusalsSendNothing) {
+    const struct {
+        bool held;
+        std::vector<int> answers;
+        std::size_t questions;
+        bool windowOpen;
+    } cases[] = {
+        {true, {}, 0, false},
+        {false, {kAnswerNo}, 1, false},
+        {false, {kAnswerYes, kAnswerNo}, 2, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.questions);
+        UploadRig rig(4);
+        for (int answer : c.answers)
+            rig.prompt.answer(answer);
+        MainCommands commands(rig.engine, [] { return MainWindowGeometry{}; });
+        const auto attempt = [&] {
+            EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Refused);
+            commands.frm1_MenuEvent(menu_id::kStoreStatus);
+        };
+        if (c.held) {
+            const LongOperation::Guard hold = rig.engine.holdLink();
+            attempt();
+        } else {
+            attempt();
+        }
+        EXPECT_EQ(rig.bytesWritten, c.held ? 0 : 4);
+        EXPECT_EQ(rig.prompt.questions.size(), c.questions);
+        EXPECT_EQ(rig.engine.eeprom().window().open, c.windowOpen);
+    }
+}
+
+} // namespace
+} // namespace rl4::test
