@@ -3,7 +3,9 @@
 #include "assign/assignment_editor.h"
 #include "assign/assignments.h"
 #include "assign/editor_host.h"
+#include "diag/debug_model.h"
 #include "engine/engine_listener.h"
+#include "engine/long_operation.h"
 #include "link/history_model.h"
 #include "link/link.h"
 #include "platform/clock.h"
@@ -132,11 +134,18 @@ public:
     AssignmentEditor& editor() { return editor_; }
     SwitcherModel& switcher() { return switcher_; }
     HistoryModel& history() { return history_; }
+    const DebugModel& debug() const { return debug_; }
+    DebugModel& debug() { return debug_; }
 
     // True while the assignment editor is open: the main window's commands are refused meanwhile. The
     // editor's closing clears it.
     bool assignmentEditorOpen() const { return assignmentEditorOpen_; }
     void assignmentEditorOpened() { assignmentEditorOpen_ = true; }
+
+    // True while a long operation holds the link (see LongOperation): commands that send are refused and
+    // the program's close waits.
+    bool busy() const { return longOperation_.running(); }
+    [[nodiscard]] LongOperation::Guard holdLink() { return LongOperation::Guard(longOperation_); }
 
 private:
     void refreshRouting() override;
@@ -180,6 +189,8 @@ private:
     SettingsPlace historyPlace_{*this, &Settings::historyWindow};
     SwitcherModel switcher_;
     HistoryModel history_;
+    DebugModel debug_;
+    LongOperation longOperation_;
 };
 
 } // namespace rl4

@@ -20,6 +20,9 @@ MainCommands::MainCommands(Engine& engine, std::function<MainWindowGeometry()> m
     : engine_(engine), mainWindowGeometry_(std::move(mainWindowGeometry)) {}
 
 void MainCommands::frm1_MenuEvent(int id) {
+    // A long operation lets the windows paint while it runs; no command may cut in.
+    if (engine_.busy())
+        return;
     if (engine_.assignmentEditorOpen()) {
         engine_.prompt().messageBox(engine_.messages().text(kMessageCloseEditor), PromptButtons::Ok, "",
                                     PromptIcon::None);
@@ -93,6 +96,10 @@ void MainCommands::frm1_MenuEvent(int id) {
         engine_.vca().SetAllVca(kVcaMaximum);
         break;
     case menu_id::kDebug:
+        if (!engine_.debug().isOpen())
+            engine_.debug().frmdebug_Load();
+        requestWindow(id);
+        break;
     case menu_id::kSpecialFunctions:
         requestWindow(id);
         break;
