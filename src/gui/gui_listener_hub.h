@@ -49,6 +49,9 @@ public:
     void menuChecksChanged() override { each(&EngineListener::menuChecksChanged); }
     void switcherModelChanged() override { each(&EngineListener::switcherModelChanged); }
     void historyModelChanged() override { each(&EngineListener::historyModelChanged); }
+    void debugModelChanged() override { each(&EngineListener::debugModelChanged); }
+    void debugStepDone() override { each(&EngineListener::debugStepDone); }
+    void debugLetEventsRun() override { each(&EngineListener::debugLetEventsRun); }
 
 private:
     // A window may close (and leave) or open (and join) while another is being told: the round goes over

@@ -57,7 +57,7 @@ void GuiSession::startUp() {
 }
 
 bool GuiSession::engineBusy() const {
-    return !startedUp_ || progress_->busy() || QApplication::activeModalWidget() != nullptr;
+    return !startedUp_ || progress_->busy() || engine_.busy() || QApplication::activeModalWidget() != nullptr;
 }
 
 void GuiSession::mainLoopPass() {
@@ -84,6 +84,11 @@ void GuiSession::quitWhenFree() {
         question->close();
         return;
     }
+    // A debug loop ends after its step; a later pass finds the engine free.
+    if (engine_.debug().looping())
+        engine_.debug().requestStop();
+    if (engine_.busy())
+        return;
     if (QWidget* editor = shownEditorWindow(tools_)) {
         editor->close();
         return;
@@ -96,7 +101,7 @@ void GuiSession::quitWhenFree() {
 // the event loop: the shutdown then waits until the engine is free.
 bool GuiSession::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mainWindow_.get() && event->type() == QEvent::Close &&
-        (!startedUp_ || progress_->busy())) {
+        (!startedUp_ || progress_->busy() || engine_.busy())) {
         quitPending_ = true;
         event->ignore();
         return true;
