@@ -1,6 +1,7 @@
 #include "ctl/ctl_program.h"
 
 #include "ctl/console_prompt.h"
+#include "ctl/ctl_debug.h"
 #include "ctl/ctl_new_assignment.h"
 #include "ctl/ctl_options.h"
 #include "engine/engine.h"
@@ -13,6 +14,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 namespace rl4 {
 namespace {
@@ -42,6 +44,13 @@ Commands:
   new-assignment [OPTIONS] FILE.agn
                                  writes a new assignment for a matrix of the given sizes, as the
                                  assignment editor's size dialog builds it (see new-assignment --help)
+  debug write|read|read-v1|read-v12 [--sources A-B] [--destinations A-B] [--layers vary]
+        [--pause MS] [--cycles N]
+                                 the debug window's test loops: switches sources A-B to destinations A-B
+                                 (write), reads them back (read), or reads video output 1, or 1 and 2, in
+                                 a loop; layers by letter (v video, a audio, r rgb, y yc); one line per
+                                 step with the error and command counts, until N cycles are done or
+                                 Ctrl-C; exit status 2 when some answer was missing or refused
 
 DEST and SOURCE are object numbers of the assignment (routelane4.agn).
 
@@ -150,6 +159,8 @@ public:
             return setup(args);
         if (command == "disconnect-all")
             return args.empty() ? disconnectAll() : usageError("disconnect-all takes no arguments");
+        if (command == "debug")
+            return debug(args);
         return usageError("unknown command '" + command + "'");
     }
 
@@ -415,6 +426,14 @@ private:
         const long failedBefore = engine_.link().failedCommands();
         engine_.routingCommands().DisconnectAll();
         return answered(failedBefore, "disconnect-all", "all outputs disconnected on" + layers);
+    }
+
+    int debug(const std::vector<std::string>& args) {
+        const DebugParse parse = parseDebugCommand(args);
+        if (!parse.error.empty())
+            return usageError(parse.error);
+        openWithAssignment();
+        return runDebugCommand(engine_, parse.command, std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1);
     }
 
     const CtlOptions& options_;
