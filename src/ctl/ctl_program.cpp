@@ -1,6 +1,7 @@
 #include "ctl/ctl_program.h"
 
 #include "ctl/console_prompt.h"
+#include "ctl/ctl_debug.h"
 #include "ctl/ctl_new_assignment.h"
 #include "ctl/ctl_options.h"
 #include "ctl/ctl_upload_eeprom.h"
@@ -14,6 +15,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 namespace rl4 {
 namespace {
@@ -48,6 +50,13 @@ Commands:
                                  percentage written; both questions are answered Yes only with --yes.
                                  --image writes the image the upload would send to FILE (one line of
                                  32 bytes in hexadecimal per EEPROM line) and sends nothing
+  debug write|read|read-v1|read-v12 [--sources A-B] [--destinations A-B] [--layers vary]
+        [--pause MS] [--cycles N]
+                                 the debug window's test loops: switches sources A-B to destinations A-B
+                                 (write), reads them back (read), or reads video output 1, or 1 and 2, in
+                                 a loop; layers by letter (v video, a audio, r rgb, y yc); one line per
+                                 step with the error and command counts, until N cycles are done or
+                                 Ctrl-C; exit status 2 when some answer was missing or refused
 
 DEST and SOURCE are object numbers of the assignment (routelane4.agn).
 
@@ -168,6 +177,8 @@ public:
             return args.empty() ? disconnectAll() : usageError("disconnect-all takes no arguments");
         if (command == "upload-eeprom")
             return uploadEeprom(args);
+        if (command == "debug")
+            return debug(args);
         return usageError("unknown command '" + command + "'");
     }
 
@@ -472,6 +483,14 @@ private:
         return failure(kNotFound, "upload-eeprom: " + std::to_string(engine_.eeprom().messagesFailed()) +
                                       " of " + std::to_string(engine_.eeprom().messagesSent()) +
                                       " messages got no recognised answer");
+    }
+
+    int debug(const std::vector<std::string>& args) {
+        const DebugParse parse = parseDebugCommand(args);
+        if (!parse.error.empty())
+            return usageError(parse.error);
+        openWithAssignment();
+        return runDebugCommand(engine_, parse.command, std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1);
     }
 
     const CtlOptions& options_;

@@ -49,10 +49,18 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
       switcher_(sheet_, assignments_.activeTable, routing_, routingCommands_, messages_, switcherPlace_,
                 listener),
       history_(link_, messages_, historyPlace_, listener),
-      eeprom_(assignments_, link_, messages_, prompt, history_, listener) {
+      eeprom_(assignments_, link_, messages_, prompt, history_, listener),
+      debug_(link_, routing_, routingCommands_, statusReader_, assignments_, prompt, clock, listener) {
     link_.setRules(&decoder_);
     editor_.setUploadEeprom([this] { uploadEeprom(); });
     link_.setListener(&listener);
+    debug_.setLinkHolder([this](const std::function<void()>& sending) {
+        if (busy())
+            return false;
+        const LongOperation::Guard held = holdLink();
+        sending();
+        return true;
+    });
     decoder_.showVcaLevel = [this](int level) { vca_.levelReported(level); };
     decoder_.showInputGain = [this](int level) { editor_.levels().gainReported(level); };
     decoder_.showInputMode = [this](bool balanced) { editor_.levels().modeReported(balanced); };

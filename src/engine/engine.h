@@ -3,6 +3,7 @@
 #include "assign/assignment_editor.h"
 #include "assign/assignments.h"
 #include "assign/editor_host.h"
+#include "diag/debug_model.h"
 #include "eeprom/eeprom_uploader.h"
 #include "engine/engine_listener.h"
 #include "engine/long_operation.h"
@@ -134,6 +135,8 @@ public:
     AssignmentEditor& editor() { return editor_; }
     SwitcherModel& switcher() { return switcher_; }
     HistoryModel& history() { return history_; }
+    const DebugModel& debug() const { return debug_; }
+    DebugModel& debug() { return debug_; }
 
     // True while the assignment editor is open: the main window's commands are refused meanwhile. The
     // editor's closing clears it.
@@ -191,6 +194,7 @@ private:
     SwitcherModel switcher_;
     HistoryModel history_;
     EepromUploader eeprom_;
+    DebugModel debug_;
     LongOperation longOperation_;
 };
 

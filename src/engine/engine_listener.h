@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assign/editor_listener.h"
+#include "diag/debug_listener.h"
 #include "eeprom/eeprom_listener.h"
 #include "sheet/sheet_listener.h"
 
@@ -8,12 +9,15 @@
 
 namespace rl4 {
 
-// Everything the engine tells the windows: the notices of the link, the sheet, the assignment editor and
-// the EEPROM upload, and those of the engine's top. The windows implement this one interface and redraw from
-// the engine's state; tests implement it with a recorder. Every notice has an empty default so that a
-// listener takes only what it shows. The editor's notices go to the editor's window alone, which the editor
-// is given.
-class EngineListener : public SheetListener, public EditorListener, public EepromListener {
+// Everything the engine tells the windows: the notices of the link, the sheet, the assignment editor, the
+// EEPROM upload and the debug loops, and those of the engine's top. The windows implement this one
+// interface and redraw from the engine's state; tests implement it with a recorder. Every notice has an
+// empty default so that a listener takes only what it shows. The editor's notices go to the editor's window
+// alone, which the editor is given.
+class EngineListener : public SheetListener,
+                       public EditorListener,
+                       public EepromListener,
+                       public DebugListener {
 public:
     // The switcher control window must follow the current destination's routing.
     virtual void switcherChanged() {}

@@ -96,6 +96,10 @@ void MainCommands::frm1_MenuEvent(int id) {
         engine_.vca().SetAllVca(kVcaMaximum);
         break;
     case menu_id::kDebug:
+        if (!engine_.debug().isOpen())
+            engine_.debug().frmdebug_Load();
+        requestWindow(id);
+        break;
     case menu_id::kSpecialFunctions:
         requestWindow(id);
         break;

@@ -52,6 +52,9 @@ public:
     void eepromWindowShown() override { each(&EngineListener::eepromWindowShown); }
     void eepromWindowChanged() override { each(&EngineListener::eepromWindowChanged); }
     void eepromUploadRunning(bool running) override { each(&EngineListener::eepromUploadRunning, running); }
+    void debugModelChanged() override { each(&EngineListener::debugModelChanged); }
+    void debugStepDone() override { each(&EngineListener::debugStepDone); }
+    void debugLetEventsRun() override { each(&EngineListener::debugLetEventsRun); }
 
 private:
     // A window may close (and leave) or open (and join) while another is being told: the round goes over

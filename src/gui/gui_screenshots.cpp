@@ -1,3 +1,4 @@
+#include "gui/debug_window.h"
 #include "gui/gui_demo.h"
 #include "gui/gui_editor_factory.h"
 #include "gui/gui_program.h"
@@ -56,8 +57,10 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
         saveEditorScreenshots(outputFolder, suffix, session.commands(), session.toolWindows());
     const bool tools =
         saveToolWindowScreenshots(outputFolder, suffix, session.commands(), session.toolWindows());
+    const bool debug = saveDebugWindowScreenshot(outputFolder, suffix, session.commands(),
+                                                 session.toolWindows(), session.engine());
     window.close();
-    return saved && editor && tools;
+    return saved && editor && tools && debug;
 }
 
 } // namespace

@@ -89,6 +89,9 @@ void GuiSession::quitWhenFree() {
         question->close();
         return;
     }
+    // A debug loop ends after its step; a later pass finds the engine free.
+    if (engine_.debug().looping())
+        engine_.debug().requestStop();
     if (engine_.busy())
         return;
     if (QWidget* editor = shownEditorWindow(tools_)) {

@@ -2,6 +2,7 @@
 
 #include "engine/menu_ids.h"
 #include "gui/config_dialog.h"
+#include "gui/debug_window.h"
 #include "gui/gui_window_place.h"
 #include "gui/gui_window_shot.h"
 #include "gui/history_window.h"
@@ -41,6 +42,7 @@ void addToolWindows(ToolWindows& tools, Engine& engine, MainCommands& commands, 
         placeBeside(*window, mainWindow);
         return window;
     });
+    addDebugWindow(tools, engine, mainWindow);
 }
 
 bool saveToolWindowScreenshots(const QString& folder, const QString& suffix, MainCommands& commands,

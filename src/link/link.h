@@ -88,6 +88,8 @@ public:
     // True while SendCommand runs the read-and-decode pass.
     bool awaitingReply() const { return awaitingReply_; }
     long shotCount() const { return shotCount_; }
+    // The debug window's counters start again from nothing.
+    void resetShotCount() { shotCount_ = 0; }
     // Commands whose answer was missing, refused or not understood, for callers that check a whole run.
     long failedCommands() const { return failedCommands_; }
     std::int64_t sendTime() const { return sendTime_; }

@@ -30,6 +30,24 @@ inline constexpr int kMessageDestinationTouch = 241;
 // question at the next start whether to load them.
 inline constexpr int kMessageConnexionsKept = 220;
 inline constexpr int kMessageLoadKeptConnexions = 221;
+// Captions of the debug and test window.
+inline constexpr int kCaptionDebug = 340;
+inline constexpr int kCaptionDebugSources = 341;
+inline constexpr int kCaptionDebugDestinations = 342;
+inline constexpr int kCaptionDebugFrom = 343;
+inline constexpr int kCaptionDebugTo = 344;
+inline constexpr int kCaptionDebugLayers = 345;
+inline constexpr int kCaptionDebugStepByStep = 346;
+inline constexpr int kCaptionDebugPause = 347;
+inline constexpr int kCaptionDebugErrors = 348;
+inline constexpr int kCaptionDebugCommands = 349;
+inline constexpr int kCaptionDebugWrite = 350;
+inline constexpr int kCaptionDebugRead = 351;
+inline constexpr int kCaptionDebugReadVideo1 = 352;
+inline constexpr int kCaptionDebugReadVideo12 = 353;
+inline constexpr int kCaptionDebugTestMode = 354;
+inline constexpr int kCaptionDebugStop = 355;
+inline constexpr int kCaptionDebugReset = 356;
 // Captions of the dialogs: their buttons, frames and fields.
 inline constexpr int kCaptionOk = 260;
 inline constexpr int kCaptionCancel = 261;
