@@ -4,8 +4,9 @@
 #include "gui/gui_session.h"
 #include "gui/gui_signals.h"
 #include "gui/gui_tool_window_factories.h"
+#include "gui/gui_upload_shots.h"
 #include "gui/main_window.h"
-#include "gui/qt_prompt.h"
+#include "gui/script_prompt.h"
 #include "platform/program_folder.h"
 
 #include <QApplication>
@@ -38,7 +39,8 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
         std::cerr << kProgram << ": " << error << '\n';
         return false;
     }
-    QtPrompt prompt;
+    // Nobody is there to answer: a question the pictures do not plan for is reported, not waited on.
+    ScriptPrompt prompt;
     GuiSession session(demo->folder(), prompt);
     session.start();
     waitFor(session, kStartMillis);
@@ -56,8 +58,9 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
         saveEditorScreenshots(outputFolder, suffix, session.commands(), session.toolWindows());
     const bool tools =
         saveToolWindowScreenshots(outputFolder, suffix, session.commands(), session.toolWindows());
+    const bool upload = saveUploadScreenshots(outputFolder, suffix, session, prompt);
     window.close();
-    return saved && editor && tools;
+    return saved && editor && tools && upload && prompt.unscriptedQuestions() == 0;
 }
 
 } // namespace
