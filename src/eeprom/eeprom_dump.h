@@ -16,6 +16,9 @@ public:
         "Lgn Addr Pr  V  A  R  Y  K FF FF d  e  v  i  c  e  s  .  .  n  a  m  "
         "e  30 30 30 30 30 30";
 
+    // A whole line written: "LLL HHLL " and 32 bytes, wider than the header.
+    static constexpr int kLongestEntry = 9 + 3 * kEepromLineBytes;
+
     void record(int code, int machine, int data1, int data2);
 
     // The entry being written.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assign/assignment_model.h"
+#include "eeprom/eeprom_upload.h"
 #include "link/layer.h"
 
 #include <array>
@@ -27,7 +28,7 @@ struct EepromTable {
     bool keyboard;
     bool destinations;
     Layer layer;
-    std::string_view caption;
+    EepromWords caption;
 };
 
 inline constexpr int kTableEntries = 128;
@@ -38,22 +39,43 @@ inline constexpr int kFirstKeyboardMapLine = 320;
 
 // In line order from kFirstTableLine.
 inline constexpr std::array<EepromTable, 16> kEepromTables{{
-    {false, false, Layer::Video, "as sync for video source"},
-    {false, true, Layer::Video, "as sync for video destination"},
-    {false, false, Layer::Audio, "as sync for audio source"},
-    {false, true, Layer::Audio, "as sync for audio destination"},
-    {false, false, Layer::Rgb, "as sync for RGB source"},
-    {false, true, Layer::Rgb, "as sync for RGB destination"},
-    {false, false, Layer::Yc, "as sync for Y/C source"},
-    {false, true, Layer::Yc, "as sync for Y/C destination"},
-    {true, false, Layer::Video, "as Keyboard touch for video source"},
-    {true, true, Layer::Video, "as Keyboard touch for video destination"},
-    {true, false, Layer::Audio, "as Keyboard touch for audio source"},
-    {true, true, Layer::Audio, "as Keyboard touch for audio destination"},
-    {true, false, Layer::Rgb, "as Keyboard touch for RGB source"},
-    {true, true, Layer::Rgb, "as Keyboard touch for RGB destination"},
-    {true, false, Layer::Yc, "as Keyboard touch for Y/C source"},
-    {true, true, Layer::Yc, "as Keyboard touch for Y/C destination"},
+    {false, false, Layer::Video, {"as sync for video source", "comme synchro pour source vidéo"}},
+    {false, true, Layer::Video, {"as sync for video destination", "comme synchro pour destination vidéo"}},
+    {false, false, Layer::Audio, {"as sync for audio source", "comme synchro pour source audio"}},
+    {false, true, Layer::Audio, {"as sync for audio destination", "comme synchro pour destination audio"}},
+    {false, false, Layer::Rgb, {"as sync for RGB source", "comme synchro pour source RGB"}},
+    {false, true, Layer::Rgb, {"as sync for RGB destination", "comme synchro pour destination RGB"}},
+    {false, false, Layer::Yc, {"as sync for Y/C source", "comme synchro pour source Y/C"}},
+    {false, true, Layer::Yc, {"as sync for Y/C destination", "comme synchro pour destination Y/C"}},
+    {true,
+     false,
+     Layer::Video,
+     {"as Keyboard touch for video source", "comme touche du clavier pour source vidéo"}},
+    {true,
+     true,
+     Layer::Video,
+     {"as Keyboard touch for video destination", "comme touche du clavier pour destination vidéo"}},
+    {true,
+     false,
+     Layer::Audio,
+     {"as Keyboard touch for audio source", "comme touche du clavier pour source audio"}},
+    {true,
+     true,
+     Layer::Audio,
+     {"as Keyboard touch for audio destination", "comme touche du clavier pour destination audio"}},
+    {true,
+     false,
+     Layer::Rgb,
+     {"as Keyboard touch for RGB source", "comme touche du clavier pour source RGB"}},
+    {true,
+     true,
+     Layer::Rgb,
+     {"as Keyboard touch for RGB destination", "comme touche du clavier pour destination RGB"}},
+    {true, false, Layer::Yc, {"as Keyboard touch for Y/C source", "comme touche du clavier pour source Y/C"}},
+    {true,
+     true,
+     Layer::Yc,
+     {"as Keyboard touch for Y/C destination", "comme touche du clavier pour destination Y/C"}},
 }};
 
 // The first object of the image (lowest number) wins a connector or a touch; 0xFF where none has it.

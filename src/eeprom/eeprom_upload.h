@@ -23,6 +23,14 @@ inline constexpr int kEepromLineBytes = 32;
 // Lines of the image in each form: 328 for the 4-byte layouts, one per touch 0..127 for the 5-byte one.
 int eepromImageLines(EepromLayout layout);
 
+// A text of the upload that has no number in the message table, in the operator's language.
+struct EepromWords {
+    std::string_view english;
+    std::string_view french;
+
+    std::string_view in(int language) const { return language == kLanguageFrench ? french : english; }
+};
+
 enum class EepromAction : std::uint8_t { PresenceTest, SetAddress, WriteByte, Close, OsdRefresh };
 
 // The texts of a run, end to end in one buffer: a run shows a few thousand labels, and one allocation

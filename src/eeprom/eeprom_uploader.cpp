@@ -16,9 +16,12 @@ constexpr int kMessageEepromFailure = 85;
 constexpr int kMessageClosing = 86;
 constexpr int kMessageUploadError = 87;
 
-constexpr const char* kWriteProtected = "write protected";
-constexpr const char* kCloseCode = "for EEPROM close code";
-constexpr const char* kQuitButton = "Quit";
+constexpr EepromWords kTitle{"Load ", "Chargement de "};
+constexpr EepromWords kTitleEnd{" destinations to matrix EEPROM",
+                                " destinations dans l'EEPROM de la matrice"};
+constexpr EepromWords kWriteProtected{"write protected", "protégée en écriture"};
+constexpr EepromWords kCloseCode{"for EEPROM close code", "pour le code de fermeture de l'EEPROM"};
+constexpr EepromWords kQuitButton{"Quit", "Quitter"};
 
 } // namespace
 
@@ -41,8 +44,10 @@ UploadOutcome EepromUploader::UploadEeprom() {
 }
 
 bool EepromUploader::ask(int message) {
-    const std::string title = "Load " + std::to_string(assignments_.activeTable.destinationCount) +
-                              " destinations to matrix EEPROM";
+    const int language = messages_.language();
+    const std::string title = std::string(kTitle.in(language)) +
+                              std::to_string(assignments_.activeTable.destinationCount) +
+                              std::string(kTitleEnd.in(language));
     return prompt_.messageBox(messages_.text(message), PromptButtons::YesNo, title, PromptIcon::Question) ==
            kAnswerYes;
 }
@@ -117,8 +122,8 @@ void EepromUploader::endReport() {
         window_.protexte = window_.protexteMax;
         window_.pourcenteeprom = "100" + messages_.text(kMessagePercentWritten);
         window_.lblloadeeprom = messages_.text(kMessageLoadComplete);
-        window_.lblprotexte = kWriteProtected;
-        window_.lblproeeprom = kCloseCode;
+        window_.lblprotexte = kWriteProtected.in(messages_.language());
+        window_.lblproeeprom = kCloseCode.in(messages_.language());
         listener_.eepromWindowChanged();
         prompt_.messageBox(messages_.text(kMessageUploadSuccessful), PromptButtons::Ok, "",
                            PromptIcon::Information);
@@ -129,7 +134,9 @@ void EepromUploader::endReport() {
     window_.lblproeeprom = messages_.text(kMessageEepromFailure);
     window_.lblprotexte = messages_.text(kMessageClosing);
     listener_.eepromWindowChanged();
-    prompt_.choiceBox(messages_.text(kMessageUploadError) + "|" + kQuitButton, "", 1, PromptIcon::Critical);
+    prompt_.choiceBox(messages_.text(kMessageUploadError) + "|" +
+                          std::string(kQuitButton.in(messages_.language())),
+                      "", 1, PromptIcon::Critical);
 }
 
 } // namespace rl4

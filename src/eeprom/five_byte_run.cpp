@@ -26,8 +26,9 @@ constexpr int kMessageWritingNothing = 75;
 constexpr int kMessageSearching = 76;
 constexpr int kMessageWritingEmptyArea = 77;
 constexpr int kMessageClosing = 78;
-constexpr const char* kTouchWarning =
-    "The number of touches is more than 127. The only 127 first will be used.";
+constexpr EepromWords kTouchWarning{
+    "The number of touches is more than 127. The only 127 first will be used.",
+    "Le nombre de touches dépasse 127. Seules les 127 premières seront utilisées."};
 
 // The object a touch selects, with the bytes its line carries after the kind.
 struct TouchObject {
@@ -90,7 +91,7 @@ public:
         run_.setSectionRange(0, kLineBarSteps);
         run_.sendFive(EepromAction::PresenceTest, kAddressLetter, 0, 0);
         if (objects_.someBeyondLines())
-            run_.warnBeforeNext(kTouchWarning);
+            run_.warnBeforeNext(run_.words(kTouchWarning));
         for (int touch = 0; touch < kTouches; ++touch)
             touchLine(touch);
         run_.setSectionLabel(run_.messageText(kMessageWritingEmptyArea));

@@ -28,16 +28,20 @@ constexpr int kRecordTailBytes = 6;
 
 // What the progress window says of the objects of one kind.
 struct ObjectCaptions {
-    const char* number;
-    const char* emptyName;
-    const char* emptyNumber;
+    EepromWords number;
+    EepromWords emptyName;
+    EepromWords emptyNumber;
 };
 
-constexpr ObjectCaptions kSourceCaptions{"as source N°", "Empty source", "no source at"};
-constexpr ObjectCaptions kDestinationCaptions{"as destination N°", "Empty destination", "no dest at"};
-constexpr const char* kSpecialCaption = "as special function N°";
-constexpr const char* kKeyboardMapCaption = "as sync for keyboard";
-constexpr const char* kEntryJoin = " correspond to ";
+constexpr ObjectCaptions kSourceCaptions{{"as source N°", "comme source N°"},
+                                         {"Empty source", "Source vide"},
+                                         {"no source at", "aucune source au N°"}};
+constexpr ObjectCaptions kDestinationCaptions{{"as destination N°", "comme destination N°"},
+                                              {"Empty destination", "Destination vide"},
+                                              {"no dest at", "aucune destination au N°"}};
+constexpr EepromWords kSpecialCaption{"as special function N°", "comme fonction spéciale N°"};
+constexpr EepromWords kKeyboardMapCaption{"as sync for keyboard", "comme synchro du clavier"};
+constexpr EepromWords kEntryJoin{" correspond to ", " correspond à "};
 
 // The fields of a source or a destination that its record carries, connectors in layer order.
 struct ObjectFields {
@@ -131,15 +135,15 @@ private:
             objectRecord(object, captions, number, kObjectMark, 0);
             return;
         }
-        run_.setObjectLabel({captions.emptyName});
-        run_.setSectionLabel({captions.emptyNumber, numberText(number)});
+        run_.setObjectLabel({run_.words(captions.emptyName)});
+        run_.setSectionLabel({run_.words(captions.emptyNumber), numberText(number)});
         write(0);
     }
 
     void objectRecord(const ObjectFields& object, const ObjectCaptions& captions, int number,
                       std::uint8_t mark, int markData2) {
         run_.setObjectLabel({shownName(object.name)});
-        run_.setSectionLabel({captions.number, numberText(number)});
+        run_.setSectionLabel({run_.words(captions.number), numberText(number)});
         write(mark, markData2);
         for (int connector : object.connectors)
             write(wireByte(connector));
@@ -154,7 +158,7 @@ private:
 
     void specialRecord(int k) {
         run_.setObjectLabel({specialNames_[static_cast<std::size_t>(k)]});
-        run_.setSectionLabel({kSpecialCaption, numberText(k)});
+        run_.setSectionLabel({run_.words(kSpecialCaption), numberText(k)});
         write(0, kRecordStartMark);
         write(static_cast<std::uint8_t>(k - 1));
         write(kUnused);
@@ -168,7 +172,7 @@ private:
         int line = kFirstTableLine;
         for (const EepromTable& kind : kEepromTables) {
             const auto entries = tableEntries(table_, kind, geometry_);
-            const int caption = run_.addText({kind.caption});
+            const int caption = run_.addText({run_.words(kind.caption)});
             for (int part = 0; part < kLinesPerTable; ++part, ++line) {
                 startLine(line);
                 run_.setSectionLabel(caption);
@@ -179,7 +183,7 @@ private:
 
     void keyboardMapLines() {
         run_.setSectionRange(kFirstKeyboardMapLine, kLastLine);
-        run_.setSectionLabel({kKeyboardMapCaption});
+        run_.setSectionLabel({run_.words(kKeyboardMapCaption)});
         const auto entries = keyboardMap(table_, geometry_);
         for (int line = kFirstKeyboardMapLine; line <= kLastLine; ++line) {
             startLine(line);
@@ -188,9 +192,10 @@ private:
     }
 
     void writeEntries(const std::uint8_t* entries, int first) {
+        const std::string_view join = run_.words(kEntryJoin);
         for (int j = first; j < first + kEepromLineBytes; ++j) {
             const std::uint8_t entry = entries[j];
-            run_.setObjectLabel({Digits(j), kEntryJoin, Digits(entry)});
+            run_.setObjectLabel({Digits(j), join, Digits(entry)});
             write(entry);
         }
     }

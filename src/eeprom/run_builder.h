@@ -20,6 +20,7 @@ public:
     // A numbered message in the operator's language, made once per run.
     int messageText(int number);
     std::string_view text(int index) const { return upload_.text(index); }
+    std::string_view words(const EepromWords& words) const { return words.in(messages_.language()); }
 
     void setSectionRange(int min, int max);
     void setSectionBar(int value) { progress_.protexte = static_cast<std::int16_t>(value); }

@@ -58,8 +58,9 @@ EepromWindow::EepromWindow(Engine& engine, QWidget* parent)
     // The entries are columns of hexadecimal bytes under a header: they line up only in a fixed font.
     lbloadeeprom_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     lbloadeeprom_->setSelectionMode(QAbstractItemView::NoSelection);
+    // Wide enough for a table line, the longest entry: the bytes are what the list is read for.
     const QFontMetrics list(lbloadeeprom_->font());
-    lbloadeeprom_->setMinimumSize(list.horizontalAdvance(QString(EepromDump::kHeader)) +
+    lbloadeeprom_->setMinimumSize(list.horizontalAdvance(QString(EepromDump::kLongestEntry, '0')) +
                                       lbloadeeprom_->verticalScrollBar()->sizeHint().width() +
                                       2 * lbloadeeprom_->frameWidth() + list.averageCharWidth(),
                                   list.lineSpacing() * kListLines);

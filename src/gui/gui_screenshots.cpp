@@ -5,8 +5,9 @@
 #include "gui/gui_session.h"
 #include "gui/gui_signals.h"
 #include "gui/gui_tool_window_factories.h"
+#include "gui/gui_upload_shots.h"
 #include "gui/main_window.h"
-#include "gui/qt_prompt.h"
+#include "gui/script_prompt.h"
 #include "platform/program_folder.h"
 
 #include <QApplication>
@@ -39,7 +40,8 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
         std::cerr << kProgram << ": " << error << '\n';
         return false;
     }
-    QtPrompt prompt;
+    // Nobody is there to answer: a question the pictures do not plan for is reported, not waited on.
+    ScriptPrompt prompt;
     GuiSession session(demo->folder(), prompt);
     session.start();
     waitFor(session, kStartMillis);
@@ -59,8 +61,9 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
         saveToolWindowScreenshots(outputFolder, suffix, session.commands(), session.toolWindows());
     const bool debug = saveDebugWindowScreenshot(outputFolder, suffix, session.commands(),
                                                  session.toolWindows(), session.engine());
+    const bool upload = saveUploadScreenshots(outputFolder, suffix, session, prompt);
     window.close();
-    return saved && editor && tools && debug;
+    return saved && editor && tools && debug && upload && prompt.unscriptedQuestions() == 0;
 }
 
 } // namespace

@@ -137,8 +137,13 @@ TEST(EepromFourByte, RecordsOfTheSmallerLayoutAndTheirDump) {
 }
 
 TEST(EepromFourByte, LineStartProgressInBothLanguages) {
-    for (auto [language, percent] : {std::pair{kLanguageEnglish, "30% EEprom written"},
-                                     std::pair{kLanguageFrench, "30% EEprom remplie"}}) {
+    const struct {
+        int language;
+        const char* percent;
+        const char* destination;
+    } languages[] = {{kLanguageEnglish, "30% EEprom written", "as destination N°"},
+                     {kLanguageFrench, "30% EEprom remplie", "comme destination N°"}};
+    for (const auto& [language, percent, destination] : languages) {
         const EepromUpload upload = build(eepromAssignments(3, 3), 4, language);
         const std::size_t at = static_cast<std::size_t>(addressMessages(upload)[100]);
         const EepromProgress& p = upload.messages[at].progress;
@@ -148,21 +153,28 @@ TEST(EepromFourByte, LineStartProgressInBothLanguages) {
             (std::vector<int>{p.proeeprom, p.protexte, p.protexteMin, p.protexteMax, upload.proeepromMax}),
             (std::vector{100, 100, 80, 159, 327}));
         // The labels are those of the line before until the record starts.
-        EXPECT_EQ(upload.text(p.lblproeeprom), "as destination N° 20");
-        EXPECT_EQ(upload.text(upload.messages[at + 1].progress.lblproeeprom), "as destination N° 21");
+        EXPECT_EQ(upload.text(p.lblproeeprom), destination + std::string(" 20"));
+        EXPECT_EQ(upload.text(upload.messages[at + 1].progress.lblproeeprom),
+                  destination + std::string(" 21"));
     }
     const EepromUpload upload = build(eepromAssignments(3, 3), 4);
-    const auto shown = [&upload](int line, int byte) {
+    const EepromUpload french = build(eepromAssignments(3, 3), 4, kLanguageFrench);
+    const auto shownIn = [](const EepromUpload& run, int line, int byte) {
         const EepromProgress& p =
-            upload.messages[static_cast<std::size_t>(addressMessages(upload)[line] + byte)].progress;
-        return labels(upload, p);
+            run.messages[static_cast<std::size_t>(addressMessages(run)[line] + byte)].progress;
+        return labels(run, p);
     };
+    const auto shown = [&](int line, int byte) { return shownIn(upload, line, byte); };
     EXPECT_EQ(shown(0, 1), "as source N° 1 | S 1 | 0% EEprom written");
     EXPECT_EQ(shown(161, 1), "as special function N° 2 | Recall setup 1 | 49% EEprom written");
     EXPECT_EQ(shown(256, 3), "as sync for video source | 2 correspond to 1 | 78% EEprom written");
     EXPECT_EQ(shown(287, 32), "as sync for Y/C destination | 127 correspond to 255 | 87% EEprom written");
     EXPECT_EQ(shown(320, 1), "as sync for keyboard | 0 correspond to 0 | 97% EEprom written");
     EXPECT_EQ(shown(327, 32), "as sync for keyboard | 255 correspond to 255 | 100% EEprom written");
+    EXPECT_EQ(shownIn(french, 161, 1), "comme fonction spéciale N° 2 | Recall setup 1 | 49% EEprom remplie");
+    EXPECT_EQ(shownIn(french, 256, 3),
+              "comme synchro pour source vidéo | 2 correspond à 1 | 78% EEprom remplie");
+    EXPECT_EQ(shownIn(french, 320, 1), "comme synchro du clavier | 0 correspond à 0 | 97% EEprom remplie");
 }
 
 TEST(EepromFourByte, TablesNameTheFirstObject) {
@@ -261,7 +273,7 @@ TEST(EepromFiveByte, ProgressAndTouchWarning) {
     a.ApplyEditTable();
     const EepromUpload upload = build(a, 5, kLanguageFrench);
     EXPECT_EQ(upload.text(upload.messages[1].warning),
-              "The number of touches is more than 127. The only 127 first will be used.");
+              "Le nombre de touches dépasse 127. Seules les 127 premières seront utilisées.");
     for (std::size_t i = 2; i < upload.messages.size(); ++i)
         ASSERT_EQ(upload.messages[i].warning, 0) << i;
 

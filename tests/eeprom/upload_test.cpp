@@ -104,8 +104,8 @@ TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
     }
 }
 
-// A refused instruction leaves the rest to write: the failure is told at the end. A matrix without the
-// 5-byte form does not answer the presence test: nothing more is sent.
+// A refused instruction leaves the rest to write: the failure is told at the end, in the operator's
+// language. A matrix without the 5-byte form does not answer the presence test: nothing more is sent.
 TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
     const struct {
         int protocol;
@@ -113,14 +113,25 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
         int refuseEvery;
         int sent;
         int failed;
+        int language;
+        const char* title;
+        const char* labels;
+        const char* report;
     } cases[] = {
-        {4, sim::ProtocolChoice::Both, 1000, 6984, 6},
-        {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50},
-        {5, sim::ProtocolChoice::Four, 0, 1, 1},
+        {4, sim::ProtocolChoice::Both, 1000, 6984, 6, kLanguageEnglish,
+         "Load 3 destinations to matrix EEPROM",
+         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
+        {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50, kLanguageFrench,
+         "Chargement de 3 destinations dans l'EEPROM de la matrice",
+         "Erreur EEPROM | Erreur lors du téléchargement | EEPROM défectueuse! | Fermeture de l'EEPROM...",
+         "ERREUR dans la procedure de téléchargement|Quitter"},
+        {5, sim::ProtocolChoice::Four, 0, 1, 1, kLanguageEnglish, "Load 3 destinations to matrix EEPROM",
+         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sent);
         UploadRig rig(c.protocol, {.protocol = c.speaks});
+        rig.engine.messages().setLanguage(c.language);
         int instructions = 0;
         if (c.refuseEvery != 0)
             rig.matrix.setRefusals([&] { return ++instructions % c.refuseEvery == 0; });
@@ -131,9 +142,11 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
         EXPECT_EQ(rig.engine.eeprom().messagesSent(), c.sent);
         EXPECT_EQ(rig.engine.eeprom().messagesFailed(), c.failed);
         const EepromWindowState& window = rig.engine.eeprom().window();
-        EXPECT_EQ(window.pourcenteeprom + " | " + window.lblloadeeprom + " | " + window.lblproeeprom,
-                  "EEPROM error | Load Error | EEPROM failure!");
-        EXPECT_EQ(rig.prompt.questions.back().text, "ERROR on Upload procedure|Quit");
+        EXPECT_EQ(window.pourcenteeprom + " | " + window.lblloadeeprom + " | " + window.lblproeeprom + " | " +
+                      window.lblprotexte,
+                  c.labels);
+        EXPECT_EQ(rig.prompt.questions[0].title, c.title);
+        EXPECT_EQ(rig.prompt.questions.back().text, c.report);
         if (c.sent == 1) {
             EXPECT_EQ(rig.prompt.questions[2].text,
                       "Warning! There is no EEPROM in the matrix. Please, verify");
