@@ -10,7 +10,6 @@ namespace {
 
 const Bytes kFiveAnswer{0x02, 0x56, 0x03, 0x01, 0x03};
 const Bytes kFourAnswer{0x41, 0x81, 0x83, 0x81};
-const Bytes kNakOnly{0x15};
 
 // How many bytes differ, and whether each difference is a single flipped bit.
 std::pair<int, bool> differences(const Bytes& a, const Bytes& b) {
