@@ -47,23 +47,17 @@ TEST(SerialChannel, LineIsRawAndPassesControlBytesBothWays) {
     EXPECT_EQ(got, frame);
 }
 
-// What the matrix sends during a read: `bytes` bytes (0, 1, 2 ...), one each `everyMs`, the first at once.
-struct Stream {
-    int bytes = 0;
-    int everyMs = 0;
-};
-
 TEST(SerialTiming, AReadEndsOnItsTotalOrOnAGapAndLeavesTheMissingBytesAsTheyWere) {
     const struct {
         LineTimeouts timeouts;
-        Stream matrix;
+        int bytes, everyMs; // what the matrix sends during the read: 0, 1, 2 ..., one each `everyMs`
         std::size_t got;
         long long shortestMs, longestMs;
     } cases[] = {
-        {{}, {}, 0, 54, 54 + kSlackMs},                                                       // 50 + 4 x 1 ms
-        {{.readTotalConstant = 2000}, {6, 0}, 4, 0, 1000},                                    // ends at once
-        {{.readInterval = 150, .readTotalConstant = 3000}, {2, 10}, 2, 150, 160 + kSlackMs},  // the gap
-        {{.readInterval = 1000, .readTotalConstant = 100}, {4, 150}, 1, 104, 104 + kSlackMs}, // the total
+        {{}, 0, 0, 0, 54, 54 + kSlackMs},                                                   // 50 + 4 x 1 ms
+        {{.readTotalConstant = 2000}, 6, 0, 4, 0, 1000},                                    // ends at once
+        {{.readInterval = 150, .readTotalConstant = 3000}, 2, 10, 2, 150, 160 + kSlackMs},  // the gap
+        {{.readInterval = 1000, .readTotalConstant = 100}, 4, 150, 1, 104, 104 + kSlackMs}, // the total
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
@@ -71,8 +65,8 @@ TEST(SerialTiming, AReadEndsOnItsTotalOrOnAGapAndLeavesTheMissingBytesAsTheyWere
         SerialChannel channel(c.timeouts);
         ASSERT_TRUE(channel.open(pty.slavePath()));
         std::thread matrix([&] {
-            for (int i = 0; i < c.matrix.bytes; ++i) {
-                std::this_thread::sleep_for(milliseconds(i > 0 ? c.matrix.everyMs : 0));
+            for (int i = 0; i < c.bytes; ++i) {
+                std::this_thread::sleep_for(milliseconds(i > 0 ? c.everyMs : 0));
                 pty.send({static_cast<std::uint8_t>(i)});
             }
         });
@@ -108,6 +102,12 @@ TEST(SerialTiming, AStuckLineFailsTheWriteAfterItsTimeOut) {
     EXPECT_FALSE(channel.lineGone()) << "a stuck line is not a gone one";
 }
 
+// Until the channel's descriptor shows `events` (errors and hang-ups always count), at most a second.
+void awaitEvent(const DescriptorChannel& channel, short events) {
+    pollfd p{channel.descriptor(), events, 0};
+    ::poll(&p, 1, 1000);
+}
+
 TEST(SocketChannel, BytesTravelBothWaysWithoutDelay) {
     test::LoopbackListener server;
     SocketChannel channel;
@@ -134,7 +134,18 @@ TEST(SocketChannel, BytesTravelBothWaysWithoutDelay) {
     EXPECT_EQ(channel.read(buffer.data(), 4), 3u);
     late.join();
     EXPECT_EQ(buffer, (Bytes{0x02, 0x56, 0x01, 0xFF}));
+
+    // The last bytes before the far end goes are still read; another open is whole.
+    ASSERT_EQ(::send(peer, frame.data(), 3, 0), 3);
     ::close(peer);
+    awaitEvent(channel, POLLRDHUP);
+    EXPECT_EQ(channel.bytesWaiting(), 3u);
+    EXPECT_FALSE(channel.lineGone());
+    EXPECT_EQ(channel.read(buffer.data(), 4), 3u);
+    EXPECT_TRUE(channel.lineGone());
+    ASSERT_TRUE(channel.open(server.target()));
+    EXPECT_FALSE(channel.lineGone());
+    EXPECT_TRUE(channel.writeByte(0x02));
 }
 
 TEST(SocketTiming, RefusedAndMalformedTargetsFailAtOnceASilentServerAfterItsTimeOut) {
@@ -166,12 +177,6 @@ TEST(SocketTiming, RefusedAndMalformedTargetsFailAtOnceASilentServerAfterItsTime
 // Waits that only noticing the end can cut short.
 constexpr LineTimeouts kPatient{.readInterval = 5000, .readTotalConstant = 5000, .writeTotalConstant = 5000};
 
-// Until the channel's descriptor shows `events` (errors and hang-ups always count), at most a second.
-void awaitEvent(const DescriptorChannel& channel, short events) {
-    pollfd p{channel.descriptor(), events, 0};
-    ::poll(&p, 1, 1000);
-}
-
 enum class FarEnd { PtyMasterClosed, PeerClosed, PeerReset };
 enum class Probe { Read, Write, BytesWaiting };
 
@@ -199,24 +204,18 @@ TEST(LineGoneTiming, EachOperationNoticesTheFarEndGoingAndNothingWaitsAfter) {
             EXPECT_FALSE(channel->lineGone());
             Bytes buffer(4, 0xFF);
             const auto start = Steady::now();
-            if (probe == Probe::Read) {
-                EXPECT_EQ(channel->read(buffer.data(), 4), 0u);
-            }
+            EXPECT_EQ(probe == Probe::Read ? channel->read(buffer.data(), 4) : 0u, 0u);
             for (int i = 0; probe == Probe::Write && i < 100 && channel->writeByte(0x02); ++i)
                 awaitEvent(*channel, 0);
-            if (probe == Probe::BytesWaiting) {
-                EXPECT_EQ(channel->bytesWaiting(), 0u);
-            }
+            EXPECT_EQ(probe == Probe::BytesWaiting ? channel->bytesWaiting() : 0u, 0u);
             EXPECT_LT(msSince(start), 2500);
-            const std::string reason = channel->lineGoneReason();
-            if (end == FarEnd::PtyMasterClosed)
-                EXPECT_EQ(reason, ByteChannel::kHungUp);
             // A byte written to a closed peer gets a reset for answer, which may come before the next write.
-            else if (end == FarEnd::PeerReset ||
-                     (probe == Probe::Write && reason != ByteChannel::kClosedByPeer))
-                EXPECT_EQ(reason, ByteChannel::kConnectionReset);
-            else
-                EXPECT_EQ(reason, ByteChannel::kClosedByPeer);
+            const std::string reason = channel->lineGoneReason();
+            const bool reset =
+                end == FarEnd::PeerReset || (probe == Probe::Write && reason != ByteChannel::kClosedByPeer);
+            EXPECT_EQ(reason, end == FarEnd::PtyMasterClosed ? ByteChannel::kHungUp
+                              : reset                        ? ByteChannel::kConnectionReset
+                                                             : ByteChannel::kClosedByPeer);
 
             // A thousand tries on the dead line cost less than one of its 5-second waits: none waits at all.
             const auto after = Steady::now();
@@ -231,26 +230,6 @@ TEST(LineGoneTiming, EachOperationNoticesTheFarEndGoingAndNothingWaitsAfter) {
             EXPECT_EQ(channel->lineGoneReason(), "");
         }
     }
-}
-
-TEST(LineGone, TheLastBytesBeforeTheEndAreStillReadAndAnotherOpenIsWhole) {
-    test::LoopbackListener server;
-    SocketChannel channel(kPatient);
-    ASSERT_TRUE(channel.open(server.target()));
-    const int peer = server.accept();
-    const std::uint8_t answer[3] = {0x02, 0x44, 0x03};
-    ASSERT_EQ(::send(peer, answer, 3, 0), 3);
-    ::close(peer);
-    awaitEvent(channel, POLLRDHUP);
-    EXPECT_EQ(channel.bytesWaiting(), 3u);
-    EXPECT_FALSE(channel.lineGone());
-    Bytes buffer(4, 0xFF);
-    EXPECT_EQ(channel.read(buffer.data(), 4), 3u);
-    EXPECT_EQ(buffer, (Bytes{0x02, 0x44, 0x03, 0xFF}));
-    EXPECT_TRUE(channel.lineGone());
-    ASSERT_TRUE(channel.open(server.target()));
-    EXPECT_FALSE(channel.lineGone());
-    EXPECT_TRUE(channel.writeByte(0x02));
 }
 
 } // namespace

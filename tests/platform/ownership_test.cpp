@@ -30,10 +30,16 @@ TEST(MappedPortOpener, OpensEachTargetOnItsChannelAndOnlyATerminalAsASerialPort)
     ASSERT_EQ(writeTextLines(dir.path("routelane4.agn"), {"[SOURCES]"}), "");
     ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
     MappedPortOpener opener(PortMap::parse({"3=" + pty.slavePath(), "5=" + server.target()}));
-    const auto serial = opener.openPort(3);
+    auto serial = opener.openPort(3);
     ASSERT_NE(dynamic_cast<SerialChannel*>(serial.get()), nullptr);
+    // One owner per line: a second opener is told the line is in use, and leaves it whole to the first.
+    EXPECT_EQ(opener.openPort(3), nullptr);
+    EXPECT_EQ(opener.lastFailure(), inUseByThisProgram(::getpid()));
     EXPECT_TRUE(serial->writeByte(0x5A));
     EXPECT_EQ(pty.receive(1), std::vector<std::uint8_t>{0x5A});
+    serial.reset();
+    EXPECT_NE(opener.openPort(3), nullptr);
+    EXPECT_EQ(opener.lastFailure(), "");
     EXPECT_NE(dynamic_cast<SocketChannel*>(opener.openPort(5).get()), nullptr);
     EXPECT_EQ(opener.openPort(0), nullptr);
     EXPECT_EQ(opener.openPort(256), nullptr);
@@ -52,23 +58,6 @@ TEST(MappedPortOpener, OpensEachTargetOnItsChannelAndOnlyATerminalAsASerialPort)
         EXPECT_EQ(opener.lastFailure(), reason) << target;
     }
     EXPECT_EQ(readTextLines(dir.path("routelane4.agn")), std::vector<std::string>{"[SOURCES]"});
-}
-
-TEST(OneOwnerPerLine, ASecondOpenerIsToldTheLineIsInUseUntilTheFirstCloses) {
-    test::PtyPair pty;
-    SerialChannel first;
-    ASSERT_TRUE(first.open(pty.slavePath()));
-    MappedPortOpener opener(PortMap::parse({"2=" + pty.slavePath()}));
-    EXPECT_EQ(opener.openPort(2), nullptr);
-    EXPECT_EQ(opener.lastFailure(), inUseByThisProgram(::getpid()));
-    // The refused opener left the line as it was: the first one still has it whole.
-    ASSERT_TRUE(pty.send({0x02, 0x44}));
-    std::uint8_t buffer[2] = {};
-    EXPECT_EQ(first.read(buffer, 2), 2u);
-    EXPECT_EQ(buffer[1], 0x44);
-    first.close();
-    EXPECT_NE(opener.openPort(2), nullptr);
-    EXPECT_EQ(opener.lastFailure(), "");
 }
 
 // Another program that holds a line, the program folder or a file is named, and its crash frees them.

@@ -74,10 +74,10 @@ TEST(PortMapFile, MapsOneNumberAndKeepsEveryOtherLine) {
         {{"6=/dev/a#spare"}, 6, "/dev/b", {"6=/dev/b #spare"}},
         {{"#4=/dev/a"}, 4, "/dev/b", {"#4=/dev/a", "4=/dev/b"}},
         {{}, 16, "/dev/câble€", {"16=/dev/câble€"}},
-        {{"4=/dev/a", "junk", "17=/dev/b", "4=/dev/c # again", "4= # none"},
+        {{"4=/dev/a", "junk", "x=/dev/b", "4=/dev/c # again", "4= # none"},
          4,
          "/d",
-         {"4=/d", "junk", "17=/dev/b"}},
+         {"4=/d", "junk", "x=/dev/b"}},
     };
     for (const auto& [lines, number, target, expected] : cases) {
         const PortMappingEdit edit = mapPortInLines(lines, number, target);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <tuple>
 
 namespace rl4::sim::test {
 namespace {
@@ -23,17 +24,13 @@ ParsedOptions parse(const std::string& line) {
 TEST(Options, DefaultsAndEveryOption) {
     const ParsedOptions none = parse("");
     ASSERT_TRUE(none.options);
-    const SimOptions& defaults = *none.options;
-    EXPECT_EQ(defaults.port.kind, PortChoice::Kind::Pty);
-    EXPECT_TRUE(defaults.port.ptyLink.empty());
-    EXPECT_EQ(defaults.baud, 9600);
-    EXPECT_EQ(defaults.matrix.protocol, ProtocolChoice::Both);
-    EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Audio)], (LayerSize{16, 16}));
-    EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Yc)], (LayerSize{8, 8}));
-    EXPECT_EQ(defaults.matrix.identity, (std::array<std::uint8_t, 2>{0x92, 0x34}));
-    EXPECT_FALSE(defaults.faults.random());
-    EXPECT_EQ(defaults.faults.delayMillis + defaults.faults.refuseEvery, 0);
-    EXPECT_FALSE(defaults.faults.seed);
+    const SimOptions& d = *none.options;
+    EXPECT_EQ(std::tuple(d.port.kind, d.port.ptyLink, d.baud, d.matrix.protocol),
+              std::tuple(PortChoice::Kind::Pty, "", 9600, ProtocolChoice::Both));
+    EXPECT_EQ(d.matrix.sizes[layerIndex(Layer::Audio)], (LayerSize{16, 16}));
+    EXPECT_EQ(d.matrix.sizes[layerIndex(Layer::Yc)], (LayerSize{8, 8}));
+    EXPECT_EQ(d.matrix.identity, (std::array<std::uint8_t, 2>{0x92, 0x34}));
+    EXPECT_FALSE(d.faults.random() || d.faults.delayMillis || d.faults.refuseEvery || d.faults.seed);
 
     const ParsedOptions all =
         parse("--tcp 7001 --protocol 4 --video 256x1 --rgb 0x0 --identity a,FF --baud 0 "
@@ -41,22 +38,15 @@ TEST(Options, DefaultsAndEveryOption) {
               "--split 1e-1 --delay 250 --refuse-every 3 --seed 4294967295");
     ASSERT_TRUE(all.options) << all.error;
     const SimOptions& o = *all.options;
-    EXPECT_EQ(o.port.kind, PortChoice::Kind::Tcp);
-    EXPECT_EQ(o.port.tcpPort, 7001);
-    EXPECT_EQ(o.matrix.protocol, ProtocolChoice::Four);
+    EXPECT_EQ(std::tuple(o.port.kind, o.port.tcpPort, o.matrix.protocol, o.baud, o.logPath, o.eepromPath),
+              std::tuple(PortChoice::Kind::Tcp, 7001, ProtocolChoice::Four, 0, "l.txt", "e.bin"));
     EXPECT_EQ(o.matrix.sizes[layerIndex(Layer::Video)], (LayerSize{256, 1}));
     EXPECT_FALSE(o.matrix.sizes[layerIndex(Layer::Rgb)].present());
     EXPECT_EQ(o.matrix.identity, (std::array<std::uint8_t, 2>{0x0A, 0xFF}));
-    EXPECT_EQ(o.baud, 0);
-    EXPECT_EQ(o.logPath + " " + o.eepromPath, "l.txt e.bin");
     EXPECT_TRUE(o.matrix.silentRefusals);
-    EXPECT_EQ(o.faults.drop, 0.05);
-    EXPECT_EQ(o.faults.nak, 1.0);
-    EXPECT_EQ(o.faults.garble, 0.5);
-    EXPECT_EQ(o.faults.split, 0.1);
-    EXPECT_EQ(o.faults.delayMillis, 250);
-    EXPECT_EQ(o.faults.refuseEvery, 3);
-    EXPECT_EQ(o.faults.seed, 4294967295u);
+    const FaultOptions& f = o.faults;
+    EXPECT_EQ(std::tuple(f.drop, f.nak, f.garble, f.split, f.delayMillis, f.refuseEvery, f.seed),
+              std::tuple(0.05, 1.0, 0.5, 0.1, 250, 3, std::optional(4294967295u)));
     EXPECT_EQ(parse("--pty /tmp/m").options->port.ptyLink, "/tmp/m");
     EXPECT_TRUE(parse("--help").help);
 }
