@@ -187,7 +187,7 @@ TEST(Instructions, FourByte) {
     EXPECT_EQ(memory.back(), 7);
 }
 
-TEST(Instructions, AnotherMatrixAndSilentRefusals) {
+TEST(Instructions, AnotherMatrixSizeAndIdentity) {
     MatrixConfig config;
     config.sizes[layerIndex(Layer::Video)] = {256, 256};
     config.sizes[layerIndex(Layer::Rgb)] = {0, 0};
@@ -206,15 +206,6 @@ TEST(Instructions, AnotherMatrixAndSilentRefusals) {
                      {five('r', 0, 0), kNakOnly},
                  });
     EXPECT_EQ(matrix.core.state().layer(Layer::Video).inputOn(130), 200);
-
-    config.silentRefusals = true;
-    CoreDriver silent(config);
-    play(silent, {{five('R', 1, 1), {}},
-                  {five('Q', 0, 0), {}},
-                  {four(0x7F, 1, 0, 0), {}},
-                  {four(5, 5, 1, 0), {}},
-                  {five('V', 1, 1), five('V', 1, 1)},
-                  {four(5, 1, 1, 0), four(0x45, 1, 1, 0)}});
 }
 
 } // namespace
