@@ -13,27 +13,21 @@ namespace rl4::test {
 class PtyPair {
 public:
     PtyPair() {
-        if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) == 0)
-            slavePath_ = ::ttyname(slave_) != nullptr ? ::ttyname(slave_) : "";
+        if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) == 0 && ::ttyname(slave_))
+            slavePath_ = ::ttyname(slave_);
     }
-    ~PtyPair() {
-        closeMaster();
-        ::close(slave_);
-    }
+    ~PtyPair() { closeMaster(), ::close(slave_); }
     PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
 
     const std::string& slavePath() const { return slavePath_; }
     int slave() const { return slave_; }
-
     bool send(const std::vector<std::uint8_t>& bytes) const {
         return ::write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
-    // What reaches the master within `timeoutMs`, at most `n` bytes.
+    // What reaches the master within `timeoutMs` of each byte, at most `n` bytes.
     std::vector<std::uint8_t> receive(std::size_t n, int timeoutMs = 500) const {
         std::vector<std::uint8_t> bytes;
-        pollfd p{master_, POLLIN, 0};
-        while (bytes.size() < n && ::poll(&p, 1, timeoutMs) == 1) {
+        for (pollfd p{master_, POLLIN, 0}; bytes.size() < n && ::poll(&p, 1, timeoutMs) == 1;) {
             std::uint8_t byte = 0;
             if (::read(master_, &byte, 1) != 1)
                 break;
@@ -42,11 +36,7 @@ public:
         return bytes;
     }
     // The matrix end goes away, as an unplugged adapter does.
-    void closeMaster() {
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
-    }
+    void closeMaster() { ::close(master_), master_ = -1; }
 
 private:
     int master_ = -1;

@@ -3,6 +3,7 @@
 #include "sim/matrix_core.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace rl4::sim::test {
@@ -10,6 +11,18 @@ namespace rl4::sim::test {
 // Request frames built independently of the library's encoder, so that a layout fault there shows.
 Bytes five(char letter, int data1, int data2);
 Bytes four(int code, int machine, int data1, int data2);
+// An error report of the 4-byte form: 0x50, 0, the code, the request's machine.
+inline Bytes refusal(int code, int machine) {
+    return four(0x50, machine, code, 0);
+}
+const Bytes kNakOnly{0x15};
+
+inline std::vector<std::string> logOf(const std::vector<SimEvent>& events) {
+    std::vector<std::string> lines;
+    for (const SimEvent& event : events)
+        lines.push_back(logLine(event));
+    return lines;
+}
 
 // Drives a MatrixCore in memory, one request at a time, with time moving 1 ms per request.
 class CoreDriver {

@@ -7,20 +7,6 @@
 namespace rl4::sim::test {
 namespace {
 
-MatrixConfig speaking(ProtocolChoice protocol) {
-    MatrixConfig config;
-    config.protocol = protocol;
-    return config;
-}
-
-std::vector<std::string> logOf(const std::vector<SimEvent>& events) {
-    std::vector<std::string> lines;
-    for (const SimEvent& event : events) {
-        lines.push_back(logLine(event));
-    }
-    return lines;
-}
-
 using Lines = std::vector<std::string>;
 
 // With both forms, STX followed by a byte with bit 7 set is a 4-byte audio switch, not a 5-byte frame.
@@ -34,12 +20,12 @@ TEST(Framing, BothFormsToldApartBySecondByte) {
 
 // A matrix answers only the form it speaks; the other form's bytes are dropped.
 TEST(Framing, SingleFormMatrixIgnoresTheOtherForm) {
-    CoreDriver fiveOnly(speaking(ProtocolChoice::Five));
+    CoreDriver fiveOnly(MatrixConfig{.protocol = ProtocolChoice::Five});
     EXPECT_TRUE(fiveOnly.sent(Bytes{0x02, 0x81, 0x83, 0x81}).empty());
     EXPECT_TRUE(fiveOnly.sent(Bytes{0x3D, 0x80, 0x80, 0x81}).empty());
     EXPECT_EQ(fiveOnly.ask(five('x', 120, 120)), five('x', 0x92, 0x34));
 
-    CoreDriver fourOnly(speaking(ProtocolChoice::Four));
+    CoreDriver fourOnly(MatrixConfig{.protocol = ProtocolChoice::Four});
     EXPECT_TRUE(fourOnly.sent(five('x', 120, 120)).empty());
     EXPECT_TRUE(fourOnly.sent(five('V', 0x83, 0x81)).empty()) << "data with bit 7 set";
     EXPECT_EQ(fourOnly.ask(four(61, 1, 0, 0)), (Bytes{0x7D, 0xA2, 0x8C, 0x81}));

@@ -1,149 +1,95 @@
 #include "sim/console_command.h"
 #include "sim/eeprom_file.h"
 #include "sim/sim_options.h"
+#include "support/temp_folder.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sstream>
+#include <tuple>
 
 namespace rl4::sim::test {
 namespace {
 
-ParsedOptions parse(std::vector<std::string> args) {
+// The words of a command line; none holds a blank.
+ParsedOptions parse(const std::string& line) {
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;)
+        args.push_back(word);
     return parseSimOptions(args);
 }
 
 TEST(Options, DefaultsAndEveryOption) {
-    const ParsedOptions none = parse({});
+    const ParsedOptions none = parse("");
     ASSERT_TRUE(none.options);
-    const SimOptions& defaults = *none.options;
-    EXPECT_EQ(defaults.port.kind, PortChoice::Kind::Pty);
-    EXPECT_TRUE(defaults.port.ptyLink.empty());
-    EXPECT_EQ(defaults.baud, 9600);
-    EXPECT_EQ(defaults.matrix.protocol, ProtocolChoice::Both);
-    EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Audio)], (LayerSize{16, 16}));
-    EXPECT_EQ(defaults.matrix.sizes[layerIndex(Layer::Yc)], (LayerSize{8, 8}));
-    EXPECT_EQ(defaults.matrix.identity, (std::array<std::uint8_t, 2>{0x92, 0x34}));
-    EXPECT_FALSE(defaults.faults.random());
-    EXPECT_EQ(defaults.faults.delayMillis, 0);
-    EXPECT_EQ(defaults.faults.refuseEvery, 0);
-    EXPECT_FALSE(defaults.faults.seed);
+    const SimOptions& d = *none.options;
+    EXPECT_EQ(std::tuple(d.port.kind, d.port.ptyLink, d.baud, d.matrix.protocol),
+              std::tuple(PortChoice::Kind::Pty, "", 9600, ProtocolChoice::Both));
+    EXPECT_EQ(d.matrix.sizes[layerIndex(Layer::Audio)], (LayerSize{16, 16}));
+    EXPECT_EQ(d.matrix.sizes[layerIndex(Layer::Yc)], (LayerSize{8, 8}));
+    EXPECT_EQ(d.matrix.identity, (std::array<std::uint8_t, 2>{0x92, 0x34}));
+    EXPECT_FALSE(d.faults.random() || d.faults.delayMillis || d.faults.refuseEvery || d.faults.seed);
 
-    const ParsedOptions all = parse({"--tcp",
-                                     "7001",
-                                     "--protocol",
-                                     "4",
-                                     "--video",
-                                     "256x1",
-                                     "--rgb",
-                                     "0x0",
-                                     "--identity",
-                                     "a,FF",
-                                     "--baud",
-                                     "0",
-                                     "--log",
-                                     "l.txt",
-                                     "--eeprom",
-                                     "e.bin",
-                                     "--silent-refusals",
-                                     "--drop",
-                                     "0.05",
-                                     "--nak",
-                                     "1",
-                                     "--garble=0.5",
-                                     "--split",
-                                     "1e-1",
-                                     "--delay",
-                                     "250",
-                                     "--refuse-every",
-                                     "3",
-                                     "--seed",
-                                     "4294967295"});
+    const ParsedOptions all =
+        parse("--tcp 7001 --protocol 4 --video 256x1 --rgb 0x0 --identity a,FF --baud 0 "
+              "--log l.txt --eeprom e.bin --silent-refusals --drop 0.05 --nak 1 --garble=0.5 "
+              "--split 1e-1 --delay 250 --refuse-every 3 --seed 4294967295");
     ASSERT_TRUE(all.options) << all.error;
     const SimOptions& o = *all.options;
-    EXPECT_EQ(o.port.kind, PortChoice::Kind::Tcp);
-    EXPECT_EQ(o.port.tcpPort, 7001);
-    EXPECT_EQ(o.matrix.protocol, ProtocolChoice::Four);
+    EXPECT_EQ(std::tuple(o.port.kind, o.port.tcpPort, o.matrix.protocol, o.baud, o.logPath, o.eepromPath),
+              std::tuple(PortChoice::Kind::Tcp, 7001, ProtocolChoice::Four, 0, "l.txt", "e.bin"));
     EXPECT_EQ(o.matrix.sizes[layerIndex(Layer::Video)], (LayerSize{256, 1}));
     EXPECT_FALSE(o.matrix.sizes[layerIndex(Layer::Rgb)].present());
     EXPECT_EQ(o.matrix.identity, (std::array<std::uint8_t, 2>{0x0A, 0xFF}));
-    EXPECT_EQ(o.baud, 0);
-    EXPECT_EQ(o.logPath, "l.txt");
-    EXPECT_EQ(o.eepromPath, "e.bin");
     EXPECT_TRUE(o.matrix.silentRefusals);
-    EXPECT_EQ(o.faults.drop, 0.05);
-    EXPECT_EQ(o.faults.nak, 1.0);
-    EXPECT_EQ(o.faults.garble, 0.5);
-    EXPECT_EQ(o.faults.split, 0.1);
-    EXPECT_EQ(o.faults.delayMillis, 250);
-    EXPECT_EQ(o.faults.refuseEvery, 3);
-    EXPECT_EQ(o.faults.seed, 4294967295u);
-
-    EXPECT_EQ(parse({"--pty", "/tmp/m"}).options->port.ptyLink, "/tmp/m");
-    EXPECT_TRUE(parse({"--help"}).help);
+    const FaultOptions& f = o.faults;
+    EXPECT_EQ(std::tuple(f.drop, f.nak, f.garble, f.split, f.delayMillis, f.refuseEvery, f.seed),
+              std::tuple(0.05, 1.0, 0.5, 0.1, 250, 3, std::optional(4294967295u)));
+    EXPECT_EQ(parse("--pty /tmp/m").options->port.ptyLink, "/tmp/m");
+    EXPECT_TRUE(parse("--help").help);
 }
 
 TEST(Options, BadOptionsAreRefusedWithAMessage) {
-    const std::vector<std::vector<std::string>> bad{
-        {"--video", "16x0"},
-        {"--video", "257x1"},
-        {"--audio", "16"},
-        {"--yc", "8x8x8"},
-        {"--rgb", "-1x4"},
-        {"--protocol", "3"},
-        {"--identity", "1234"},
-        {"--identity", "92,3G"},
-        {"--identity", "123,4"},
-        {"--baud", "-1"},
-        {"--baud", "9k"},
-        {"--tcp", "65536"},
-        {"--pty", "a", "--tcp", "1"},
-        {"--baud"},
-        {"--frobnicate", "1"},
-        {"stray"},
-        {"--drop", "1.5"},
-        {"--nak", "-0.1"},
-        {"--garble", "nan"},
-        {"--split", "half"},
-        {"--delay", "-1"},
-        {"--delay", "60001"},
-        {"--refuse-every", "-3"},
-        {"--seed", "4294967296"},
-        {"--seed", "-1"},
-        {"--silent-refusals=maybe"},
-    };
-    for (const auto& args : bad) {
-        const ParsedOptions parsed = parse(args);
-        EXPECT_FALSE(parsed.options) << args[0];
-        EXPECT_FALSE(parsed.error.empty()) << args[0];
+    for (const char* bad : {"--video 16x0",      "--video 257x1",
+                            "--audio 16",        "--yc 8x8x8",
+                            "--rgb -1x4",        "--protocol 3",
+                            "--identity 1234",   "--identity 92,3G",
+                            "--identity 123,4",  "--baud -1",
+                            "--baud 9k",         "--tcp 65536",
+                            "--pty a --tcp 1",   "--baud",
+                            "--frobnicate 1",    "stray",
+                            "--drop 1.5",        "--nak -0.1",
+                            "--garble nan",      "--split half",
+                            "--delay -1",        "--delay 60001",
+                            "--refuse-every -3", "--seed 4294967296",
+                            "--seed -1",         "--silent-refusals=maybe"}) {
+        const ParsedOptions parsed = parse(bad);
+        EXPECT_FALSE(parsed.options) << bad;
+        EXPECT_FALSE(parsed.error.empty()) << bad;
     }
-}
-
-// The messages stay in our words, whatever the option library would say.
-TEST(Options, MessagesNameTheMistake) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"--baud"}, "option --baud needs a value"},
-        {{"--video", "16x8", "--log"}, "option --log needs a value"},
-        {{"--frobnicate", "1"}, "unknown option --frobnicate"},
-        {{"-h"}, "unknown option -h"},
-        {{"stray", "--frobnicate"}, "unexpected argument 'stray'"},
-        {{"--pty", "a", "--tcp", "1"}, "choose one of --pty and --tcp, once"},
-        {{"--tcp", "1", "--tcp", "2"}, "choose one of --pty and --tcp, once"},
-        {{"--drop", "2"}, "bad value '2' for --drop (a probability 0..1)"},
-        {{"--video=16x0"}, "bad value '16x0' for --video (OUTPUTSxINPUTS, each 1..256, or 0x0)"},
-        {{"--baud", "x", "--delay", "y"}, "bad value 'x' for --baud (0..1000000)"},
-        {{"--pty", ""}, "bad value '' for --pty"},
-        {{"--silent-refusals=maybe"}, "option --silent-refusals takes no value"},
-        {{"--", "a"}, "unexpected argument 'a'"},
+    // The messages stay in our words, whatever the option library would say.
+    const std::pair<const char*, const char*> messages[] = {
+        {"--baud", "option --baud needs a value"},
+        {"--video 16x8 --log", "option --log needs a value"},
+        {"--frobnicate 1", "unknown option --frobnicate"},
+        {"-h", "unknown option -h"},
+        {"stray --frobnicate", "unexpected argument 'stray'"},
+        {"--pty a --tcp 1", "choose one of --pty and --tcp, once"},
+        {"--tcp 1 --tcp 2", "choose one of --pty and --tcp, once"},
+        {"--drop 2", "bad value '2' for --drop (a probability 0..1)"},
+        {"--video=16x0", "bad value '16x0' for --video (OUTPUTSxINPUTS, each 1..256, or 0x0)"},
+        {"--baud x --delay y", "bad value 'x' for --baud (0..1000000)"},
+        {"--silent-refusals=maybe", "option --silent-refusals takes no value"},
+        {"-- a", "unexpected argument 'a'"},
     };
-    for (const auto& [args, message] : cases) {
-        EXPECT_EQ(parse(args).error, message) << args[0];
-    }
-    EXPECT_TRUE(parse({"--help", "--baud", "x"}).help) << "help comes first when it comes first";
-    EXPECT_FALSE(parse({"--baud", "x", "--help"}).help);
-    EXPECT_EQ(parse({"--baud", "1", "--baud", "2"}).options->baud, 2) << "the last one counts";
+    for (const auto& [line, message] : messages)
+        EXPECT_EQ(parse(line).error, message) << line;
+    EXPECT_EQ(parseSimOptions({"--pty", ""}).error, "bad value '' for --pty");
+    EXPECT_TRUE(parse("--help --baud x").help) << "help comes first when it comes first";
+    EXPECT_FALSE(parse("--baud x --help").help);
+    EXPECT_EQ(parse("--baud 1 --baud 2").options->baud, 2) << "the last one counts";
 }
 
 TEST(ConsoleCommands, ParsedOrExplained) {
@@ -166,10 +112,8 @@ TEST(ConsoleCommands, ParsedOrExplained) {
 }
 
 TEST(EepromFile, LoadSaveAndWrongSize) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("rl4_eeprom_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "image.bin").string();
+    rl4::test::TempFolder folder;
+    const std::string path = folder.path("image.bin");
 
     Eeprom missing;
     EXPECT_FALSE(loadEepromFile(path, missing)) << "a missing file leaves the memory erased";
@@ -189,7 +133,6 @@ TEST(EepromFile, LoadSaveAndWrongSize) {
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("5 bytes"), std::string::npos) << *error;
     EXPECT_EQ(loaded.bytes(), written.bytes()) << "a bad file changes nothing";
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -1,0 +1,236 @@
+#include "lines.h"
+#include "platform/serial_channel.h"
+#include "platform/socket_channel.h"
+
+#include <chrono>
+#include <ctime>
+#include <gtest/gtest.h>
+#include <memory>
+#include <netinet/tcp.h>
+#include <termios.h>
+#include <thread>
+
+namespace rl4 {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Steady = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+long long msSince(Steady::time_point start) {
+    return std::chrono::duration_cast<milliseconds>(Steady::now() - start).count();
+}
+
+// Room for a loaded machine above the times the line rules fix; the tests that use it run alone.
+constexpr long long kSlackMs = 400;
+
+TEST(SerialChannel, LineIsRawAndPassesControlBytesBothWays) {
+    test::PtyPair pty;
+    SerialChannel channel;
+    ASSERT_TRUE(channel.open(pty.slavePath()));
+    termios line{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &line), 0);
+    EXPECT_EQ(::cfgetospeed(&line), B9600);
+    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD),
+              tcflag_t{CS8 | CLOCAL | CREAD});
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY | ICRNL), 0u);
+    EXPECT_EQ(line.c_lflag & (ICANON | ISIG | ECHO), 0u);
+
+    // ETX, XON, XOFF, CR and LF are frame bytes to the matrix, never line controls.
+    const Bytes frame{0x02, 0x11, 0x13, 0x0D, 0x0A, 0x03, 0xFF};
+    for (std::uint8_t byte : frame)
+        ASSERT_TRUE(channel.writeByte(byte));
+    EXPECT_EQ(pty.receive(frame.size()), frame);
+    ASSERT_TRUE(pty.send(frame));
+    Bytes got(frame.size());
+    EXPECT_EQ(channel.read(got.data(), got.size()), frame.size());
+    EXPECT_EQ(got, frame);
+}
+
+TEST(SerialTiming, AReadEndsOnItsTotalOrOnAGapAndLeavesTheMissingBytesAsTheyWere) {
+    const struct {
+        LineTimeouts timeouts;
+        int bytes, everyMs; // what the matrix sends during the read: 0, 1, 2 ..., one each `everyMs`
+        std::size_t got;
+        long long shortestMs, longestMs;
+    } cases[] = {
+        {{}, 0, 0, 0, 54, 54 + kSlackMs},                                                   // 50 + 4 x 1 ms
+        {{.readTotalConstant = 2000}, 6, 0, 4, 0, 1000},                                    // ends at once
+        {{.readInterval = 150, .readTotalConstant = 3000}, 2, 10, 2, 150, 160 + kSlackMs},  // the gap
+        {{.readInterval = 1000, .readTotalConstant = 100}, 4, 150, 1, 104, 104 + kSlackMs}, // the total
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        test::PtyPair pty;
+        SerialChannel channel(c.timeouts);
+        ASSERT_TRUE(channel.open(pty.slavePath()));
+        std::thread matrix([&] {
+            for (int i = 0; i < c.bytes; ++i) {
+                std::this_thread::sleep_for(milliseconds(i > 0 ? c.everyMs : 0));
+                pty.send({static_cast<std::uint8_t>(i)});
+            }
+        });
+        Bytes buffer(4, 0xFF);
+        const std::clock_t cpuBefore = std::clock();
+        const auto start = Steady::now();
+        const std::size_t got = channel.read(buffer.data(), 4);
+        const long long took = msSince(start);
+        // The wait sleeps in poll: a spinning read would burn all of it.
+        EXPECT_LT(std::clock() - cpuBefore, CLOCKS_PER_SEC / 50);
+        matrix.join();
+        EXPECT_EQ(got, c.got);
+        EXPECT_GE(took, c.shortestMs);
+        EXPECT_LT(took, c.longestMs);
+        for (std::size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(buffer[i], i < got ? i : 0xFFu) << i;
+    }
+}
+
+TEST(SerialTiming, AStuckLineFailsTheWriteAfterItsTimeOut) {
+    // Nobody reads the master, so the line's buffer fills and a write must give up after 30 + 1 ms.
+    test::PtyPair pty;
+    SerialChannel channel;
+    ASSERT_TRUE(channel.open(pty.slavePath()));
+    long long failedAfter = -1;
+    for (int i = 0; i < 1 << 20 && failedAfter < 0; ++i) {
+        const auto start = Steady::now();
+        if (!channel.writeByte(0x55))
+            failedAfter = msSince(start);
+    }
+    EXPECT_GE(failedAfter, 31);
+    EXPECT_LT(failedAfter, 31 + kSlackMs);
+    EXPECT_FALSE(channel.lineGone()) << "a stuck line is not a gone one";
+}
+
+// Until the channel's descriptor shows `events` (errors and hang-ups always count), at most a second.
+void awaitEvent(const DescriptorChannel& channel, short events) {
+    pollfd p{channel.descriptor(), events, 0};
+    ::poll(&p, 1, 1000);
+}
+
+TEST(SocketChannel, BytesTravelBothWaysWithoutDelay) {
+    test::LoopbackListener server;
+    SocketChannel channel;
+    ASSERT_TRUE(channel.open("socket://localhost:" + std::to_string(server.port())));
+    const int peer = server.accept();
+    int noDelay = 0;
+    socklen_t length = sizeof noDelay;
+    ASSERT_EQ(::getsockopt(channel.descriptor(), IPPROTO_TCP, TCP_NODELAY, &noDelay, &length), 0);
+    EXPECT_NE(noDelay, 0);
+
+    const Bytes frame{0x02, 0x56, 0x01, 0x02, 0x03};
+    for (std::uint8_t byte : frame)
+        ASSERT_TRUE(channel.writeByte(byte));
+    Bytes received(5);
+    ASSERT_EQ(::recv(peer, received.data(), 5, MSG_WAITALL), 5);
+    EXPECT_EQ(received, frame);
+
+    // 70 ms is beyond a local line's 50 ms wait for the first byte, within a network target's.
+    std::thread late([&] {
+        std::this_thread::sleep_for(milliseconds(70));
+        ::send(peer, frame.data(), 3, 0);
+    });
+    Bytes buffer(4, 0xFF);
+    EXPECT_EQ(channel.read(buffer.data(), 4), 3u);
+    late.join();
+    EXPECT_EQ(buffer, (Bytes{0x02, 0x56, 0x01, 0xFF}));
+
+    // The last bytes before the far end goes are still read; another open is whole.
+    ASSERT_EQ(::send(peer, frame.data(), 3, 0), 3);
+    ::close(peer);
+    awaitEvent(channel, POLLRDHUP);
+    EXPECT_EQ(channel.bytesWaiting(), 3u);
+    EXPECT_FALSE(channel.lineGone());
+    EXPECT_EQ(channel.read(buffer.data(), 4), 3u);
+    EXPECT_TRUE(channel.lineGone());
+    ASSERT_TRUE(channel.open(server.target()));
+    EXPECT_FALSE(channel.lineGone());
+    EXPECT_TRUE(channel.writeByte(0x02));
+}
+
+TEST(SocketTiming, RefusedAndMalformedTargetsFailAtOnceASilentServerAfterItsTimeOut) {
+    const std::string closedPort = test::LoopbackListener().target();
+    for (const std::string& target : std::vector<std::string>{
+             closedPort, "socket://", "socket://127.0.0.1", "socket://127.0.0.1:", "socket://127.0.0.1:0",
+             "socket://127.0.0.1:65536", "socket://127.0.0.1:40x1", "socket://:4001", "socket://[::1:4001",
+             "tcp://127.0.0.1:4001", "/dev/ttyS0"}) {
+        SocketChannel channel;
+        const auto start = Steady::now();
+        EXPECT_FALSE(channel.open(target)) << target;
+        EXPECT_FALSE(channel.isOpen()) << target;
+        EXPECT_LT(msSince(start), SocketChannel::kConnectTimeoutMs / 2) << target;
+    }
+
+    // A listener whose queue is full and that never accepts drops new handshakes, as a dead server does.
+    test::LoopbackListener server(0);
+    std::vector<std::unique_ptr<SocketChannel>> queued;
+    long long failedAfter = -1;
+    for (int i = 0; i < 8 && failedAfter < 0; ++i) {
+        const auto start = Steady::now();
+        if (!queued.emplace_back(std::make_unique<SocketChannel>())->open(server.target()))
+            failedAfter = msSince(start);
+    }
+    EXPECT_GE(failedAfter, SocketChannel::kConnectTimeoutMs);
+    EXPECT_LT(failedAfter, SocketChannel::kConnectTimeoutMs + kSlackMs);
+}
+
+// Waits that only noticing the end can cut short.
+constexpr LineTimeouts kPatient{.readInterval = 5000, .readTotalConstant = 5000, .writeTotalConstant = 5000};
+
+enum class FarEnd { PtyMasterClosed, PeerClosed, PeerReset };
+enum class Probe { Read, Write, BytesWaiting };
+
+TEST(LineGoneTiming, EachOperationNoticesTheFarEndGoingAndNothingWaitsAfter) {
+    for (FarEnd end : {FarEnd::PtyMasterClosed, FarEnd::PeerClosed, FarEnd::PeerReset}) {
+        for (Probe probe : {Probe::Read, Probe::Write, Probe::BytesWaiting}) {
+            SCOPED_TRACE("far end " + std::to_string(int(end)) + ", probe " + std::to_string(int(probe)));
+            test::PtyPair pty;
+            test::LoopbackListener server;
+            std::unique_ptr<DescriptorChannel> channel;
+            if (end == FarEnd::PtyMasterClosed) {
+                channel = std::make_unique<SerialChannel>(kPatient);
+                ASSERT_TRUE(channel->open(pty.slavePath()));
+                pty.closeMaster();
+            } else {
+                channel = std::make_unique<SocketChannel>(kPatient);
+                ASSERT_TRUE(channel->open(server.target()));
+                const int peer = server.accept();
+                const linger abort{1, 0};
+                if (end == FarEnd::PeerReset)
+                    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                ::close(peer);
+                awaitEvent(*channel, POLLRDHUP);
+            }
+            EXPECT_FALSE(channel->lineGone());
+            Bytes buffer(4, 0xFF);
+            const auto start = Steady::now();
+            EXPECT_EQ(probe == Probe::Read ? channel->read(buffer.data(), 4) : 0u, 0u);
+            for (int i = 0; probe == Probe::Write && i < 100 && channel->writeByte(0x02); ++i)
+                awaitEvent(*channel, 0);
+            EXPECT_EQ(probe == Probe::BytesWaiting ? channel->bytesWaiting() : 0u, 0u);
+            EXPECT_LT(msSince(start), 2500);
+            // A byte written to a closed peer gets a reset for answer, which may come before the next write.
+            const std::string reason = channel->lineGoneReason();
+            const bool reset =
+                end == FarEnd::PeerReset || (probe == Probe::Write && reason != ByteChannel::kClosedByPeer);
+            EXPECT_EQ(reason, end == FarEnd::PtyMasterClosed ? ByteChannel::kHungUp
+                              : reset                        ? ByteChannel::kConnectionReset
+                                                             : ByteChannel::kClosedByPeer);
+
+            // A thousand tries on the dead line cost less than one of its 5-second waits: none waits at all.
+            const auto after = Steady::now();
+            for (int i = 0; i < 1000; ++i) {
+                EXPECT_EQ(channel->read(buffer.data(), 4), 0u);
+                EXPECT_FALSE(channel->writeByte(0x02));
+                EXPECT_EQ(channel->bytesWaiting(), 0u);
+            }
+            EXPECT_LT(msSince(after), 2500);
+            EXPECT_EQ(buffer[0], 0xFF);
+            channel->close();
+            EXPECT_EQ(channel->lineGoneReason(), "");
+        }
+    }
+}
+
+} // namespace
+} // namespace rl4
