@@ -3,7 +3,7 @@
 
 #include "platform/pty_pair.h"
 #include "sheet/switching_sheet.h"
-#include "support/sample_assignment.h"
+#include "support/engine_rig.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 

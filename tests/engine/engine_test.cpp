@@ -4,7 +4,7 @@
 #include "engine/engine.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
-#include "support/sample_assignment.h"
+#include "support/engine_rig.h"
 #include "support/scripted_prompt.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
