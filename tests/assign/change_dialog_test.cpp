@@ -44,34 +44,6 @@ protected:
     std::optional<bool> closedWith;
 };
 
-TEST_F(ChangeDialogTest, OpeningShowsTheObjectTheOtherHoldersAndTheNameStems) {
-    ChangeDialogModel& d = open(kSourcesView, 1);
-    EXPECT_EQ(d.lblobjet, "Object N°1");
-    EXPECT_EQ(d.cbnomagn.text, "Camera 1");
-    EXPECT_EQ(d.cbnomagn.entries, (std::vector<std::string>{"Camera", "Player", "Mic", "Dest"}));
-    EXPECT_EQ(d.cbvideoagn.text, "  1");
-    EXPECT_EQ(d.cbaudioagn.text, "");
-    EXPECT_EQ(d.cbkeyagn.text, "  5");
-    EXPECT_EQ(
-        d.cbvideoagn.entries,
-        (std::vector<std::string>{"  0", "  1", "  2", "  3" + kGap + "used by several sources", "  4"}));
-    EXPECT_EQ(d.cbaudioagn.entries[2], "  2" + kGap + "used by Player");
-    EXPECT_FALSE(d.admittanceVisible);
-
-    EXPECT_EQ(d.cbkeyagn.entries.size(), 64u);
-    EXPECT_EQ(d.cbkeyagn.entries[4], "  5" + kGap + "used by Camera 1 as source");
-    EXPECT_EQ(d.cbkeyagn.entries[11], " 12" + kGap + "used by Dest 3 as destination");
-    EXPECT_EQ(d.key[4].hint, "Camera 1 (as Input)");
-    EXPECT_EQ(d.key[11].colour, kTouchOfDestination);
-    EXPECT_EQ(d.key[11].hint, "Dest 3 (as Output)");
-    EXPECT_EQ(d.key[63].colour, kTouchFree);
-
-    ChangeDialogModel& special = open(kSpecialsView, 5);
-    EXPECT_EQ(special.cbnomagn.text, "Recall setup 4");
-    EXPECT_FALSE(special.connectorsVisible);
-    EXPECT_EQ(special.cbkeyagn.text, " 12");
-}
-
 TEST_F(ChangeDialogTest, AnInputHeldByTwoSourcesAsksAboutTheFirstOnly) {
     ChangeDialogModel& d = open(kSourcesView, 1);
     prompt.answer(kAnswerYes);
@@ -181,32 +153,21 @@ TEST_F(ChangeDialogTest, ATouchHeldByADestinationAndASpecialFunctionAsksAboutThe
     EXPECT_EQ(special.key[11].colour, kTouchOfSource);
 }
 
+// A mask holds seven sources; the list stops at the 42 that six masks hold.
 TEST_F(ChangeDialogTest, AdmittanceMasksFromAndToTheCheckList) {
-    assignments.editTable.destinations[1].ad = {85, 127, 127, 127, 127, 127};
-    ChangeDialogModel& d = open(kDestinationsView, 1);
-    ASSERT_EQ(d.lvinputadmittance.size(), 4u);
-    EXPECT_EQ(d.lvinputadmittance[0].name, "Camera 1");
-    EXPECT_TRUE(d.lvinputadmittance[0].checked) << "85 is 1010101";
-    EXPECT_FALSE(d.lvinputadmittance[1].checked);
-    EXPECT_TRUE(d.lvinputadmittance[2].checked);
-
     AssignmentTable& table = assignments.editTable;
-    table.sourceCount = 10;
-    for (int s = 5; s <= 10; ++s)
-        table.sources[static_cast<std::size_t>(s)].name = "Source " + std::to_string(s);
-    ChangeDialogModel& ten = open(kDestinationsView, 2);
-    ten.cmddisadmit_Click();
-    ten.validchangeagn_Click();
-    EXPECT_EQ(edit().destinations[2].ad, (std::array<int, 6>{0, 15, 127, 127, 127, 127}));
-    EXPECT_EQ(edit().destinations[2].Shw, -1);
-
     table.sourceCount = 50;
-    ChangeDialogModel& fifty = open(kDestinationsView, 3);
-    EXPECT_EQ(fifty.lvinputadmittance.size(), 42u);
-    fifty.lvinputadmittance[41].checked = false;
-    fifty.lvinputadmittance[0].checked = false;
-    fifty.validchangeagn_Click();
-    EXPECT_EQ(edit().destinations[3].ad, (std::array<int, 6>{63, 127, 127, 127, 127, 126}));
+    table.destinations[3].ad = {85, 127, 127, 127, 127, 127};
+    ChangeDialogModel& d = open(kDestinationsView, 3);
+    ASSERT_EQ(d.lvinputadmittance.size(), 42u);
+    EXPECT_EQ((std::array{d.lvinputadmittance[0].checked, d.lvinputadmittance[1].checked}),
+              (std::array{true, false}))
+        << "85 is 1010101";
+    d.lvinputadmittance[41].checked = false;
+    d.lvinputadmittance[1].checked = true;
+    d.lvinputadmittance[2].checked = false;
+    d.validchangeagn_Click();
+    EXPECT_EQ(edit().destinations[3].ad, (std::array<int, 6>{101, 127, 127, 127, 127, 126}));
 }
 
 TEST_F(ChangeDialogTest, TypedValuesAreTakenAsTheyStandWithEnterAsOk) {
