@@ -64,13 +64,6 @@ private:
     pid_t pid_ = -1;
 };
 
-bool hasLine(const std::string& path, const std::string& prefix) {
-    for (const std::string& line : readCrLf(path))
-        if (line.starts_with(prefix))
-            return true;
-    return false;
-}
-
 // The frames the matrix logged, "RX 02 78 78 78 03" one a line, from its LF file.
 std::vector<std::string> received(const std::string& path) {
     std::vector<std::string> frames;
@@ -162,10 +155,10 @@ TEST(Routelane4Program, TellsItsUsage) {
     const std::string output = folder.path("output.txt");
     Process help(RL4_ROUTELANE4, {"--help"}, output);
     EXPECT_EQ(help.wait(20000), 0);
-    EXPECT_TRUE(hasLine(output, "Usage: routelane4"));
+    EXPECT_TRUE(fileBytes(output).starts_with("Usage: routelane4"));
     Process wrong(RL4_ROUTELANE4, {"--bogus"}, output);
     EXPECT_EQ(wrong.wait(20000), 64);
-    EXPECT_TRUE(fileBytes(output).find("routelane4: unknown option '--bogus'") != std::string::npos);
+    EXPECT_NE(fileBytes(output).find("routelane4: unknown option '--bogus'"), std::string::npos);
 }
 
 // A signal while connexions changed: they are kept beside the operator's file, and nothing is asked.
