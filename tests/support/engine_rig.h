@@ -22,7 +22,7 @@ std::string name20(const std::string& name);
 // 4 Graphics (RGB only), 5 Server, 6 Black (input 0 everywhere); destinations 1 Monitor 1 (every layer),
 // 2 Monitor 2 (no RGB), 3 Recorder (no Y/C, RGB output 2), 4 Projector (RGB and Y/C only).
 Lines sampleAssignmentLines();
-enum SampleSource { kCamera1 = 1, kCamera2, kTape, kGraphics, kServer, kBlack };
+enum SampleSource { kCamera1 = 1, kCamera2, kTape, kGraphics, kServer, kBlackSource };
 enum SampleDestination { kMonitor1 = 1, kMonitor2, kRecorder, kProjector };
 
 // The 27 lines of a settings file that asks nothing: English, the history window kept at 120, 240, both
