@@ -113,7 +113,7 @@ EngineRig::EngineRig(RigOptions options) : options_(options), core_(options.matr
 void EngineRig::attach(MemoryChannel& channel) {
     channel.onWrite = [this](std::uint8_t byte) {
         for (sim::SimEvent& event : core_.feed(std::span(&byte, 1), clock.nowMicros())) {
-            if (event.kind == sim::SimEvent::Kind::Received)
+            if (event.kind != sim::SimEvent::Kind::Sent)
                 received_.push_back(event.bytes);
             else if (event.kind == sim::SimEvent::Kind::Sent)
                 deliver(event.bytes, event.requestLength);

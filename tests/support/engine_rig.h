@@ -95,7 +95,7 @@ public:
     // The matrix: its state (crosspoints, VCA levels, setups ...) and its refusals.
     sim::MatrixCore& matrix() { return core_; }
     sim::MatrixState& state() { return core_.state(); }
-    // The frames it received since the last call.
+    // The frames it received since the last call, and the bytes it could not frame.
     std::vector<Frame> takeReceived() { return std::exchange(received_, {}); }
     // A switch at its own panel (false when the matrix has no such crosspoint), or a change of its on-line
     // state, sent unasked.
