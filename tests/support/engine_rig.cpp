@@ -106,7 +106,7 @@ EngineRig::EngineRig(RigOptions options) : options_(options), core_(options.matr
     };
     if (options_.protocol != 0)
         writeSettings(options_.protocol, options_.port);
-    writeCrLf(path("routelane4.agn"), sampleAssignmentLines());
+    writeCrLf(path("routelane4.agn"), options_.assignment);
 }
 
 // The matrix takes each byte as it is written and answers once a frame is whole.

@@ -78,6 +78,8 @@ struct RigOptions {
     // settings file, so the start-up asks the language.
     int protocol = 5;
     int port = 1;
+    // The assignment file written before start().
+    Lines assignment = sampleAssignmentLines();
 };
 
 // The engine as the programs build it, with the main window's commands, in a fresh program folder, on a
