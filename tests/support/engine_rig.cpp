@@ -106,14 +106,14 @@ EngineRig::EngineRig(RigOptions options) : options_(options), core_(options.matr
     };
     if (options_.protocol != 0)
         writeSettings(options_.protocol, options_.port);
-    writeCrLf(path("routelane4.agn"), sampleAssignmentLines());
+    writeCrLf(path("routelane4.agn"), options_.assignment);
 }
 
 // The matrix takes each byte as it is written and answers once a frame is whole.
 void EngineRig::attach(MemoryChannel& channel) {
     channel.onWrite = [this](std::uint8_t byte) {
         for (sim::SimEvent& event : core_.feed(std::span(&byte, 1), clock.nowMicros())) {
-            if (event.kind == sim::SimEvent::Kind::Received)
+            if (event.kind != sim::SimEvent::Kind::Sent)
                 received_.push_back(event.bytes);
             else if (event.kind == sim::SimEvent::Kind::Sent)
                 deliver(event.bytes, event.requestLength);

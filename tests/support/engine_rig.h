@@ -22,7 +22,7 @@ std::string name20(const std::string& name);
 // 4 Graphics (RGB only), 5 Server, 6 Black (input 0 everywhere); destinations 1 Monitor 1 (every layer),
 // 2 Monitor 2 (no RGB), 3 Recorder (no Y/C, RGB output 2), 4 Projector (RGB and Y/C only).
 Lines sampleAssignmentLines();
-enum SampleSource { kCamera1 = 1, kCamera2, kTape, kGraphics, kServer, kBlack };
+enum SampleSource { kCamera1 = 1, kCamera2, kTape, kGraphics, kServer, kBlackSource };
 enum SampleDestination { kMonitor1 = 1, kMonitor2, kRecorder, kProjector };
 
 // The 27 lines of a settings file that asks nothing: English, the history window kept at 120, 240, both
@@ -78,6 +78,8 @@ struct RigOptions {
     // settings file, so the start-up asks the language.
     int protocol = 5;
     int port = 1;
+    // The assignment file written before start().
+    Lines assignment = sampleAssignmentLines();
 };
 
 // The engine as the programs build it, with the main window's commands, in a fresh program folder, on a
@@ -95,7 +97,7 @@ public:
     // The matrix: its state (crosspoints, VCA levels, setups ...) and its refusals.
     sim::MatrixCore& matrix() { return core_; }
     sim::MatrixState& state() { return core_.state(); }
-    // The frames it received since the last call.
+    // The frames it received since the last call, and the bytes it could not frame.
     std::vector<Frame> takeReceived() { return std::exchange(received_, {}); }
     // A switch at its own panel (false when the matrix has no such crosspoint), or a change of its on-line
     // state, sent unasked.
