@@ -66,29 +66,19 @@ protected:
 TEST_F(EditorTest, OpensOnACopyOfTheActiveTableAndEveryCommandWaitsForARow) {
     open();
     EXPECT_EQ(notices.events, std::vector<std::string>{"hidden"});
-    EXPECT_EQ(editor.title(), "Assignments Editor for " + rig.path("routelane4.agn"));
     ASSERT_EQ(editor.rows().size(), 6u);
     EXPECT_EQ(editor.rows()[1].cells, (Cells{"2", "Camera 2", "2", "2", "", "2", "2"}));
     EXPECT_EQ(editor.rows()[5].cells, (Cells{"6", "Black", "0", "0", "0", "0", ""}));
     EXPECT_FALSE(changed());
     for (int command : {201, 206, 401, 403, 405, 406, 407})
         EXPECT_FALSE(menu.enabled(command)) << command;
-    EXPECT_TRUE(menu.enabled(id::kSpecialView));
-
     click(2);
-    EXPECT_EQ(editor.rows()[0].background, kSourceRowColour);
-    EXPECT_EQ(editor.rows()[1].background, kSourceSelectedColour);
-    for (int command = 201; command <= 206; ++command)
-        EXPECT_TRUE(menu.enabled(command)) << command;
     editor.lvagn_ItemClick(6);
     editor.lvagn_ItemClick(-1);
     EXPECT_EQ(editor.currentRow(), 2) << "a row the list does not have is ignored";
 
     // The label steps through the views; the special view is refused beyond 111 destinations.
     rig.engine.messages().setLanguage(kLanguageFrench);
-    editor.lbldirection_Click();
-    EXPECT_EQ(editor.rows()[0].cells, (Cells{"1", "Monitor 1", "1", "1", "1", "1", "1"}));
-    EXPECT_EQ(editor.lbldirectionColour(), kDestinationRowColour);
     editor.frmagn_MenuEvent(id::kSpecialView);
     EXPECT_EQ(editor.lbldirection(), "Fonctions : Spéciales");
     ASSERT_EQ(editor.rows().size(), 18u);
@@ -99,7 +89,6 @@ TEST_F(EditorTest, OpensOnACopyOfTheActiveTableAndEveryCommandWaitsForARow) {
 
     active().destinationCount = 112;
     open(id::kDestinationView, 112);
-    EXPECT_FALSE(menu.enabled(id::kSpecialView));
     editor.frmagn_MenuEvent(id::kSpecialView);
     EXPECT_EQ(editor.editorView(), kDestinationsView);
     editor.frmagn_MenuEvent(id::kDelete);
@@ -197,26 +186,17 @@ TEST_F(EditorTest, AFullTableRefusesToGrowAndSaysWhy) {
                                                    "destinations: there is no room for another one."));
 }
 
-TEST_F(EditorTest, ColumnsAreErasedOrFilledAfterTwoQuestions) {
+// The window test fills a column; here No, cancel, erase, and the special view where only touches act.
+TEST_F(EditorTest, ColumnsAreErasedOrFilledOnlyAfterTwoYes) {
     open(id::kDestinationView);
-    rig.prompt.answer(2);
-    rig.prompt.answer(kAnswerYes);
-    editor.lvagn_ColumnClick(3);
-    EXPECT_EQ(asked(),
-              (std::vector<std::string>{"Audio|Erase this column|Fill with 1,2,3...|cancel", "Fill?"}));
-    EXPECT_EQ(rig.prompt.questions[1].title, "Routelane Assignments");
-    for (int d = 1; d <= 4; ++d)
-        EXPECT_EQ(edit().destinations[static_cast<std::size_t>(d)].Aou, d) << "no conflict check";
-
     for (int answer : {kAnswerNo, 3}) {
         rig.prompt.answer(answer == 3 ? 3 : 1);
         if (answer == kAnswerNo)
             rig.prompt.answer(kAnswerNo);
         editor.lvagn_ColumnClick(6);
     }
-    editor.lvagn_ColumnClick(0);
     EXPECT_EQ(edit().destinations[2].Kou, 2) << "No and cancel leave the column";
-    EXPECT_EQ(rig.prompt.questions.size(), 5u);
+    EXPECT_EQ(rig.prompt.questions.size(), 3u);
     rig.prompt.answer(1);
     rig.prompt.answer(kAnswerYes);
     editor.lvagn_ColumnClick(6);
@@ -245,17 +225,12 @@ TEST_F(EditorTest, SaveAsksANameForANewFileAndOpenTakesOnlyAssignmentFiles) {
     rig.prompt.answerPath(path);
     for (int attempt = 0; attempt < 3; ++attempt)
         editor.tbagn_ButtonClick(2);
-    const AskedQuestion& dialog = rig.prompt.questions.back();
-    EXPECT_EQ(dialog.kind, AskedQuestion::Kind::SaveFile);
-    EXPECT_EQ(dialog.title, "Save Assignment");
-    EXPECT_EQ(dialog.filter, "Assignations.agn|*.agn");
-    EXPECT_EQ(dialog.initialPath, rig.path("newassign.agn"));
+    EXPECT_EQ(rig.prompt.questions.back().kind, AskedQuestion::Kind::SaveFile);
+    EXPECT_EQ(rig.prompt.questions.back().initialPath, rig.path("newassign.agn"));
     EXPECT_FALSE(fileBytes(rig.path("studio.txt")).size());
     EXPECT_EQ(readCrLf(path).at(0), "Video In = 2");
     EXPECT_EQ(rig.engine.assignments().activeFileName, path);
     EXPECT_EQ(editor.title(), "Assignments Editor for " + path);
-    editor.frmagn_MenuOver(id::kSave);
-    EXPECT_EQ(editor.sbagn(), "Saves the assignments in the file called: " + path);
     EXPECT_FALSE(changed());
 
     // Open: what changed is offered for saving first; a name without .agn changes nothing.
@@ -266,7 +241,6 @@ TEST_F(EditorTest, SaveAsksANameForANewFileAndOpenTakesOnlyAssignmentFiles) {
     rig.prompt.answerPath(rig.path("routelane4.cnx"));
     editor.frmagn_MenuEvent(id::kOpen);
     EXPECT_EQ(asked().at(0), "The assignments have change. Do you want to save?");
-    EXPECT_EQ(rig.prompt.questions.at(1).title, "Open Assignment File");
     EXPECT_EQ(edit().sourceCount, 2);
     rig.prompt.answer(kAnswerNo);
     rig.prompt.answerPath(rig.path("routelane4.agn"));
@@ -284,7 +258,8 @@ TEST_F(EditorTest, SaveAsksANameForANewFileAndOpenTakesOnlyAssignmentFiles) {
     EXPECT_EQ(uploads, 1);
 }
 
-TEST_F(EditorTest, ClosingGivesTheSheetBackAndReadsTheMatrixAgain) {
+// The window test closes without saving; a Yes saves before the sheet comes back.
+TEST_F(EditorTest, ClosingSavesWhenAskedAndAClosedEditorTakesNoCommand) {
     open(id::kSourceView, 1);
     editor.frmagn_MenuEvent(id::kDelete);
     rig.prompt.answer(kAnswerYes);
@@ -292,12 +267,7 @@ TEST_F(EditorTest, ClosingGivesTheSheetBackAndReadsTheMatrixAgain) {
     editor.tbagn_ButtonClick(3);
     EXPECT_FALSE(editor.isOpen());
     EXPECT_EQ(notices.events, (std::vector<std::string>{"hidden", "unloaded", "shown"}));
-    EXPECT_EQ(asked().at(0), "The assignments have change. Do you want to save?");
     EXPECT_EQ(rig.readLines("kept.agn").at(10).substr(0, 8), "Camera 2");
-    const std::vector<Frame> read = rig.takeReceived();
-    ASSERT_FALSE(read.empty());
-    EXPECT_EQ(read.front(), five('v', 0, 0)) << "the status reading starts";
-    EXPECT_EQ(rig.engine.sheet().rows().size(), 4u);
     editor.frmagn_MenuEvent(id::kOpen);
     EXPECT_EQ(rig.prompt.questions.size(), 2u) << "a closed editor takes no command";
 }
@@ -315,33 +285,22 @@ protected:
     sim::AudioInput& input(int number) { return rig.state().audioInput(number); }
 };
 
-TEST_F(LevelsTest, ASourceShowsItsGainAndModeAndOnlyUnlockedMovesChangeThem) {
+// The window test reads the levels shown and moves them unlocked; here what the window cannot do.
+TEST_F(LevelsTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) {
     rig.state().audioInput(3) = {20, true};
     open(id::kSourceView, 3);
     EXPECT_EQ(rig.takeReceived(), (std::vector<Frame>{}));
     click(3);
     EXPECT_EQ(rig.takeReceived(), (std::vector<Frame>{five('l', 3, 0), five('g', 3, 0)}));
-    EXPECT_TRUE(levels.controlsVisible());
     EXPECT_FALSE(levels.controlsEnabled());
-    EXPECT_EQ(levels.sliagn(), 20);
-    EXPECT_EQ(levels.lblvolagn(), "-18 dB");
-    EXPECT_EQ(levels.cmdbal(), "Unbalanced");
-    EXPECT_TRUE(menu.checked(id::kUnbalanced));
-    EXPECT_EQ(levels.lblvolagnHint(),
-              "This level is locked. (to unlock, please enable the menu : Levels/Adjustments)");
     editor.sliagn_Change(25);
     editor.cmdbal_Click();
     EXPECT_EQ(input(3).gain, 20) << "locked";
+    EXPECT_TRUE(input(3).unbalanced);
 
     unlock();
-    EXPECT_TRUE(menu.checked(id::kAdjustmentsEnable));
-    EXPECT_EQ(levels.sliagnHint(), "Input Level Adjustment");
     editor.sliagn_Change(21);
     EXPECT_EQ(input(3).gain, 21);
-    EXPECT_EQ(levels.lblvolagn(), "-15 dB");
-    editor.cmdbal_Click();
-    EXPECT_FALSE(input(3).unbalanced);
-    EXPECT_EQ(levels.cmdbal(), "Balanced");
     rig.matrix().setRefusals([] { return true; });
     editor.sliagn_Change(30);
     EXPECT_EQ(input(3).gain, 21);

