@@ -1,22 +1,18 @@
 #include "assign/assignment_file.h"
 #include "platform/text_file.h"
-#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sys/resource.h>
-#include <unistd.h>
 
-namespace rl4 {
+namespace rl4::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ScriptedPrompt;
 
 const std::string kSeparatorLine = std::string(41, '-') + "\r\n";
 
@@ -29,31 +25,22 @@ std::string pad20(const std::string& name) {
 
 class AssignmentFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("rl4_agn_" + std::to_string(::getpid()) + "_" +
-                                              testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        path = (folder / "routelane4.agn").string();
+    AssignmentFileTest() {
         assignments.editFileName = path;
         assignments.activeFileName = path;
     }
-    void TearDown() override { fs::remove_all(folder); }
-
-    std::string fileBytes() const {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string bytes() const { return fileBytes(path); }
     // Lines as a Windows editor would save them.
     void writeFile(const std::vector<std::string>& lines) const {
-        std::ofstream out(path, std::ios::binary);
+        std::string all;
         for (const std::string& line : lines)
-            out << toWindows1252(line) << "\r\n";
+            all += toWindows1252(line) + "\r\n";
+        writeBytes(path, all);
     }
     void read() { ReadAssignmentFile(assignments, messages, prompt); }
 
-    fs::path folder;
-    std::string path;
+    TempFolder folder;
+    std::string path = folder.path("routelane4.agn");
     Assignments assignments;
     MessageTable messages;
     ScriptedPrompt prompt;
@@ -90,7 +77,7 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
     for (int i = 1; i <= 15; ++i)
         expected += pad20("Recall setup " + std::to_string(i)) + "|   |\r\n";
     expected += pad20("VCA-") + "|   |\r\n" + pad20("VCA+") + "|  0|\r\n" + kSeparatorLine;
-    EXPECT_EQ(fileBytes(), expected);
+    EXPECT_EQ(bytes(), expected);
 
     assignments.specialNames = {};
     read();
@@ -112,22 +99,6 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
               (std::array{7, 3, 12, 255}));
     EXPECT_EQ((std::array{sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut}),
               (std::array{1, 2, 0, 3}));
-}
-
-TEST_F(AssignmentFileTest, EmptyTablesKeepTheirHeaders) {
-    assignments.activeTable.sourceCount = 0;
-    assignments.activeTable.destinationCount = 0;
-    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
-    const std::vector<std::string> lines = *readTextLines(path);
-    ASSERT_EQ(lines.size(), 33u);
-    EXPECT_EQ(lines[9], "SOURCES             |Kin|Vin|Ain|Rin|YWi|");
-    EXPECT_EQ(lines[10], std::string(41, '-'));
-    EXPECT_EQ(lines[11].substr(0, 13), "DESTINATIONS ");
-    EXPECT_EQ(lines[12], std::string(41, '-'));
-
-    read();
-    EXPECT_EQ(assignments.editTable.sourceCount, 0);
-    EXPECT_EQ(assignments.editTable.destinationCount, 0);
 }
 
 TEST_F(AssignmentFileTest, MissingFileGivesTheWelcomeTable) {
@@ -240,7 +211,7 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
     std::string utf16 = "\xFF\xFE";
     for (char c : std::string("SOURCES             |Kin|\r\nCam 1               |   |\r\n"))
         utf16 += std::string{c, '\0'};
-    const std::string unreadable = (folder / "locked.agn").string();
+    const std::string unreadable = folder.path("locked.agn");
     fs::create_symlink("/proc/self/mem", unreadable);
     struct Case {
         std::string what;
@@ -258,7 +229,7 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.path == path)
-            test::ScratchFolder::write(path, c.bytes);
+            writeBytes(path, c.bytes);
         prompt.questions.clear();
         assignments.editFileName = c.path;
         read();
@@ -274,12 +245,12 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
         assignments.setAssignmentsChanged(true);
         EXPECT_FALSE(assignments.mayWriteUnasked());
         if (c.path == path) {
-            EXPECT_EQ(fileBytes(), c.bytes);
+            EXPECT_EQ(bytes(), c.bytes);
         }
     }
 
     // Reading another file leaves the protection where it was; saving over the file ends it.
-    assignments.editFileName = (folder / "other.agn").string();
+    assignments.editFileName = folder.path("other.agn");
     read();
     assignments.ApplyEditTable();
     EXPECT_TRUE(assignments.mayWriteUnasked());
@@ -289,7 +260,7 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
     ASSERT_FALSE(assignments.mayWriteUnasked());
     ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
     EXPECT_TRUE(assignments.mayWriteUnasked());
-    EXPECT_TRUE(fileBytes().starts_with("Video In = "));
+    EXPECT_TRUE(bytes().starts_with("Video In = "));
 }
 
 // Names with accents from a UTF-8 editor take one column each, so the fields after them stay in place; the
@@ -301,7 +272,7 @@ TEST_F(AssignmentFileTest, Utf8FilesAreReadAsUtf8AndWrittenBackInWindows1252) {
                              "----------\r\n";
     for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
         SCOPED_TRACE(mark.empty() ? "without mark" : "with mark");
-        test::ScratchFolder::write(path, mark + body);
+        writeBytes(path, mark + body);
         prompt.questions.clear();
         read();
         const AssignmentTable& edit = assignments.editTable;
@@ -317,12 +288,12 @@ TEST_F(AssignmentFileTest, Utf8FilesAreReadAsUtf8AndWrittenBackInWindows1252) {
     }
     assignments.ApplyEditTable();
     ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
-    const std::string written = fileBytes();
+    const std::string written = bytes();
     EXPECT_NE(written.find("Cam\xE9ra \xE9t\xE9          |  3|  1|  2|   |   |\r\n"), std::string::npos);
     EXPECT_NE(written.find("?mega               |   |  4|"), std::string::npos);
 
     // Plain ASCII is the same in both: no notice.
-    test::ScratchFolder::write(path, "SOURCES      \r\nCam                 |   |  1|\r\n");
+    writeBytes(path, "SOURCES      \r\nCam                 |   |  1|\r\n");
     prompt.questions.clear();
     read();
     EXPECT_TRUE(prompt.questions.empty());
@@ -346,7 +317,7 @@ TEST_F(AssignmentFileTest, NamesThatLookLikeASectionEndAreWrittenSoThatTheyReadB
     table.destinationCount = 1;
     table.destinations[1].name = "----------";
     ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
-    EXPECT_NE(fileBytes().find("\r\n  _-----------x     |   |  1|"), std::string::npos);
+    EXPECT_NE(bytes().find("\r\n  _-----------x     |   |  1|"), std::string::npos);
 
     read();
     const AssignmentTable& edit = assignments.editTable;
@@ -375,12 +346,12 @@ TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
 
     EXPECT_FALSE(written);
     EXPECT_TRUE(assignments.assignmentsChanged());
-    EXPECT_EQ(fileBytes(), "old\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    EXPECT_EQ(bytes(), "old\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.folder()), fs::directory_iterator()), 1);
     ASSERT_EQ(prompt.questions.size(), 1u);
     EXPECT_NE(prompt.questions[0].text.find(path), std::string::npos);
 
-    assignments.activeFileName = (folder / "missing" / "x.agn").string();
+    assignments.activeFileName = folder.path("missing/x.agn");
     EXPECT_FALSE(WriteAssignmentFile(assignments, messages, prompt));
     ASSERT_EQ(prompt.questions.size(), 2u);
     EXPECT_NE(prompt.questions[1].text.find(assignments.activeFileName), std::string::npos);
@@ -388,4 +359,4 @@ TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
 }
 
 } // namespace
-} // namespace rl4
+} // namespace rl4::test

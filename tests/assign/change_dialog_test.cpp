@@ -28,6 +28,7 @@ protected:
                 .name = "Dest " + std::to_string(d), .Vou = d, .Aou = d, .Rou = d, .YWo = d, .Shw = -1};
         edit.destinations[3].Kou = 12;
         edit.specials[5].Ksp = 12;
+        fixture = edit;
     }
 
     ChangeDialogModel& open(int view, int row) {
@@ -38,80 +39,114 @@ protected:
     const AssignmentTable& edit() const { return assignments.editTable; }
 
     Assignments assignments;
+    AssignmentTable fixture;
     MessageTable messages;
     ScriptedPrompt prompt;
     std::optional<ChangeDialogModel> dialog;
     std::optional<bool> closedWith;
 };
 
-TEST_F(ChangeDialogTest, OpeningShowsTheObjectTheOtherHoldersAndTheNameStems) {
-    ChangeDialogModel& d = open(kSourcesView, 1);
-    EXPECT_EQ(d.lblobjet, "Object N°1");
-    EXPECT_EQ(d.cbnomagn.text, "Camera 1");
-    EXPECT_EQ(d.cbnomagn.entries, (std::vector<std::string>{"Camera", "Player", "Mic", "Dest"}));
-    EXPECT_EQ(d.cbvideoagn.text, "  1");
-    EXPECT_EQ(d.cbaudioagn.text, "");
-    EXPECT_EQ(d.cbkeyagn.text, "  5");
-    EXPECT_EQ(
-        d.cbvideoagn.entries,
-        (std::vector<std::string>{"  0", "  1", "  2", "  3" + kGap + "used by several sources", "  4"}));
-    EXPECT_EQ(d.cbaudioagn.entries[2], "  2" + kGap + "used by Player");
-    EXPECT_FALSE(d.admittanceVisible);
-
-    EXPECT_EQ(d.cbkeyagn.entries.size(), 64u);
-    EXPECT_EQ(d.cbkeyagn.entries[4], "  5" + kGap + "used by Camera 1 as source");
-    EXPECT_EQ(d.cbkeyagn.entries[11], " 12" + kGap + "used by Dest 3 as destination");
-    EXPECT_EQ(d.key[4].hint, "Camera 1 (as Input)");
-    EXPECT_EQ(d.key[11].colour, kTouchOfDestination);
-    EXPECT_EQ(d.key[11].hint, "Dest 3 (as Output)");
-    EXPECT_EQ(d.key[63].colour, kTouchFree);
-
-    ChangeDialogModel& special = open(kSpecialsView, 5);
-    EXPECT_EQ(special.cbnomagn.text, "Recall setup 4");
-    EXPECT_FALSE(special.connectorsVisible);
-    EXPECT_EQ(special.cbkeyagn.text, " 12");
+// A field of the edit table named as "s3v": s(ource), d(estination) or special (p), record, then v(ideo),
+// a(udio), r(gb), y(c) or k(ey).
+int field(const AssignmentTable& t, const std::string& name) {
+    const auto i = static_cast<std::size_t>(std::stoi(name.substr(1)));
+    const char f = name.back();
+    if (name[0] == 'p')
+        return t.specials[i].Ksp;
+    if (name[0] == 's') {
+        const Source& s = t.sources[i];
+        return f == 'v' ? s.Vin : f == 'a' ? s.Ain : f == 'r' ? s.Rin : f == 'y' ? s.YWi : s.Kin;
+    }
+    const Destination& d = t.destinations[i];
+    return f == 'v' ? d.Vou : f == 'a' ? d.Aou : f == 'r' ? d.Rou : f == 'y' ? d.YWo : d.Kou;
 }
 
-TEST_F(ChangeDialogTest, AnInputHeldByTwoSourcesAsksAboutTheFirstOnly) {
+// Who is asked about a connector or touch another object holds, and what each answer leaves after OK.
+TEST_F(ChangeDialogTest, ConnectorsAndTouchesHeldElsewhereAreGivenUpOnlyWhenTheOperatorSays) {
+    struct Case {
+        const char* what;
+        int view, row;
+        void (ChangeDialogModel::*pick)(int); // a layer's list or a touch button
+        int value;
+        int answer;
+        std::string holder, kind, title; // no holder: nothing asked
+        std::vector<std::string> fields;
+        std::vector<int> after;
+    };
+    using D = ChangeDialogModel;
+    const auto video = &D::cbvideoagn_Click, audio = &D::cbaudioagn_Click, rgb = &D::cbrgbagn_Click;
+    const auto yc = &D::cbycagn_Click, touch = &D::key_Click;
+    // clang-format off
+    const Case cases[] = {
+        {"two sources hold it: Yes takes it from the first only", kSourcesView, 1, video, 3, kAnswerYes,
+         "Camera 2", "input video", "Input video connector N°3", {"s1v", "s2v", "s3v"}, {3, N, 3}},
+        {"No shares the input after a caution", kSourcesView, 4, audio, 2, kAnswerNo,
+         "Player", "input audio", "Input audio connector N°2", {"s4a", "s3a"}, {2, 2}},
+        {"Cancel shares it without one", kSourcesView, 4, video, 1, kAnswerCancel,
+         "Camera 1", "input video", "Input video connector N°1", {"s4v", "s1v"}, {1, 1}},
+        {"a connector nobody holds", kSourcesView, 4, audio, 0, kAnswerYes, "", "", "", {"s4a"}, {0}},
+        {"a destination's own output", kDestinationsView, 1, rgb, 1, kAnswerOk, "", "", "", {"d1r"}, {1}},
+        {"outputs stay unique after Ok", kDestinationsView, 1, rgb, 2, kAnswerOk,
+         "Dest 2", "output RGB", "Output RGB connector N°2", {"d1r", "d2r"}, {2, N}},
+        {"unless the operator cancels", kDestinationsView, 1, yc, 4, kAnswerCancel,
+         "Dest 4", "output Y/C", "Output Y/C connector N°4", {"d1y", "d4y"}, {4, 4}},
+        {"a destination and a special function: the destination is asked about", kSourcesView, 1, touch, 12,
+         kAnswerOk, "Dest 3", "", "Keyboard touch N°12", {"s1k", "d3k", "p5k"}, {12, N, 12}},
+        {"a special function's own kind holds nothing against it", kSpecialsView, 5, touch, 12, kAnswerOk,
+         "Dest 3", "", "Keyboard touch N°12", {"p5k", "d3k"}, {12, N}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        assignments.editTable = fixture;
+        prompt.questions.clear();
+        ChangeDialogModel& d = open(c.view, c.row);
+        if (!c.holder.empty())
+            prompt.answer(c.answer);
+        (d.*c.pick)(c.value);
+        std::vector<std::string> asked;
+        for (const AskedQuestion& question : prompt.questions)
+            asked.push_back(question.title + ": " + question.text);
+        std::vector<std::string> expected;
+        const std::string& h = c.holder;
+        if (!h.empty() && c.pick == touch)
+            expected.push_back(c.title + ": This touch is already used by  " + h +
+                               " .  Do you want to remove  " + h + "  of the keyboard?");
+        else if (!h.empty())
+            expected.push_back(c.title + ": This " + c.kind + " connector is already used by  " + h +
+                               " .  Do you want to remove  " + h + "  from this connector?");
+        if (c.answer == kAnswerNo)
+            expected.push_back("Caution: NOTA: Mic 12  and  Player  are plugged on the same input connector");
+        EXPECT_EQ(asked, expected);
+        if (!h.empty()) {
+            EXPECT_EQ(prompt.questions[0].buttons, c.view == kSourcesView && c.pick != touch
+                                                       ? PromptButtons::YesNoCancel
+                                                       : PromptButtons::OkCancel);
+        }
+        d.validchangeagn_Click();
+        std::vector<int> after;
+        for (const std::string& name : c.fields)
+            after.push_back(field(edit(), name));
+        EXPECT_EQ(after, c.after);
+    }
+}
+
+// What the operator took shows in the lists at once but reaches the edit table only with OK.
+TEST_F(ChangeDialogTest, NothingReachesTheEditTableBeforeOk) {
     ChangeDialogModel& d = open(kSourcesView, 1);
     prompt.answer(kAnswerYes);
     d.cbvideoagn_Click(3);
-    ASSERT_EQ(prompt.questions.size(), 1u);
-    EXPECT_EQ(prompt.questions[0].text,
-              "This input video connector is already used by  Camera 2 .  Do you want to "
-              "remove  Camera 2  from this connector?");
-    EXPECT_EQ(prompt.questions[0].buttons, PromptButtons::YesNoCancel);
-    EXPECT_EQ(prompt.questions[0].title, "Input video connector N°3");
     EXPECT_EQ(d.cbvideoagn.text, "  3");
     EXPECT_EQ(d.cbvideoagn.entries[3], "  3" + kGap + "used by Player");
-    EXPECT_EQ(edit().sources[2].Vin, 3) << "nothing reaches the edit table before OK";
-
-    d.validchangeagn_Click();
-    EXPECT_EQ(closedWith, true);
-    EXPECT_EQ(edit().sources[1].Vin, 3);
-    EXPECT_EQ(edit().sources[2].Vin, NotAssigned);
-    EXPECT_EQ(edit().sources[3].Vin, 3);
-}
-
-TEST_F(ChangeDialogTest, SourcesMayShareAnInputAfterACaution) {
-    ChangeDialogModel& d = open(kSourcesView, 4);
-    d.cbaudioagn_Click(0);
-    EXPECT_TRUE(prompt.questions.empty()) << "a connector nobody holds asks nothing";
-
-    prompt.answer(kAnswerNo);
-    d.cbaudioagn_Click(2);
-    ASSERT_EQ(prompt.questions.size(), 2u);
-    EXPECT_EQ(prompt.questions[1].text, "NOTA: Mic 12  and  Player  are plugged on the same input connector");
-    EXPECT_EQ(prompt.questions[1].title, "Caution");
-    prompt.answer(kAnswerCancel);
-    d.cbvideoagn_Click(1);
-    EXPECT_EQ(prompt.questions.size(), 3u) << "Cancel adds no caution";
-
-    d.validchangeagn_Click();
-    EXPECT_EQ(edit().sources[4].Ain, 2);
-    EXPECT_EQ(edit().sources[3].Ain, 2);
-    EXPECT_EQ(edit().sources[4].Vin, 1);
-    EXPECT_EQ(edit().sources[1].Vin, 1);
+    prompt.answer(kAnswerOk);
+    d.key_Click(12);
+    EXPECT_EQ(d.cbkeyagn.text, " 12");
+    EXPECT_EQ(edit().sources[2].Vin, 3);
+    d.cancelchangeagn_Click();
+    EXPECT_EQ(closedWith, false);
+    EXPECT_EQ(edit().sources[2].Vin, 3);
+    EXPECT_EQ(edit().destinations[3].Kou, 12) << "Cancel gives the touch back";
+    EXPECT_EQ(edit().sources[1].Kin, 5);
 
     messages.setLanguage(kLanguageFrench);
     ChangeDialogModel& french = open(kSourcesView, 4);
@@ -123,90 +158,21 @@ TEST_F(ChangeDialogTest, SourcesMayShareAnInputAfterACaution) {
               "retirer  Camera 1  de ce connecteur?");
 }
 
-TEST_F(ChangeDialogTest, DestinationOutputsStayUniqueUnlessTheOperatorCancels) {
-    ChangeDialogModel& d = open(kDestinationsView, 1);
-    d.cbrgbagn_Click(1);
-    EXPECT_TRUE(prompt.questions.empty()) << "its own output asks nothing";
-
-    prompt.answer(kAnswerOk);
-    d.cbrgbagn_Click(2);
-    EXPECT_EQ(prompt.questions[0].text,
-              "This output RGB connector is already used by  Dest 2 .  Do you want to "
-              "remove  Dest 2  from this connector?");
-    EXPECT_EQ(prompt.questions[0].title, "Output RGB connector N°2");
-    EXPECT_EQ(prompt.questions[0].buttons, PromptButtons::OkCancel);
-    d.validchangeagn_Click();
-    EXPECT_EQ(edit().destinations[1].Rou, 2);
-    EXPECT_EQ(edit().destinations[2].Rou, NotAssigned);
-
-    ChangeDialogModel& again = open(kDestinationsView, 1);
-    prompt.answer(kAnswerCancel);
-    again.cbycagn_Click(4);
-    again.validchangeagn_Click();
-    EXPECT_EQ(edit().destinations[1].YWo, 4);
-    EXPECT_EQ(edit().destinations[4].YWo, 4);
-}
-
-TEST_F(ChangeDialogTest, ATouchHeldByADestinationAndASpecialFunctionAsksAboutTheDestination) {
-    ChangeDialogModel& d = open(kSourcesView, 1);
-    prompt.answer(kAnswerOk);
-    d.key_Click(12);
-    ASSERT_EQ(prompt.questions.size(), 1u);
-    EXPECT_EQ(prompt.questions[0].text,
-              "This touch is already used by  Dest 3 .  Do you want to remove  Dest 3  of the keyboard?");
-    EXPECT_EQ(prompt.questions[0].title, "Keyboard touch N°12");
-    EXPECT_EQ(d.cbkeyagn.text, " 12");
-    EXPECT_EQ(d.key[11].hint, "Camera 1 (as Input)");
-    EXPECT_EQ(d.key[4].colour, kTouchFree);
-
-    d.cancelchangeagn_Click();
-    EXPECT_EQ(closedWith, false);
-    EXPECT_EQ(edit().destinations[3].Kou, 12) << "Cancel gives the touch back";
-    EXPECT_EQ(edit().sources[1].Kin, 5);
-
-    ChangeDialogModel& again = open(kSourcesView, 1);
-    prompt.answer(kAnswerOk);
-    again.cbkeyagn_Click(11);
-    again.validchangeagn_Click();
-    EXPECT_EQ(edit().sources[1].Kin, 12);
-    EXPECT_EQ(edit().destinations[3].Kou, NotAssigned);
-    EXPECT_EQ(edit().specials[5].Ksp, 12);
-
-    // The special function's own kind is free (it holds the touch itself), so the source is asked about.
-    ChangeDialogModel& special = open(kSpecialsView, 5);
-    prompt.answer(kAnswerCancel);
-    special.key_Click(12);
-    EXPECT_EQ(prompt.questions.back().text,
-              "This touch is already used by  Camera 1 .  Do you want to remove  Camera 1  of the keyboard?");
-    EXPECT_EQ(special.key[11].colour, kTouchOfSource);
-}
-
+// A mask holds seven sources; the list stops at the 42 that six masks hold.
 TEST_F(ChangeDialogTest, AdmittanceMasksFromAndToTheCheckList) {
-    assignments.editTable.destinations[1].ad = {85, 127, 127, 127, 127, 127};
-    ChangeDialogModel& d = open(kDestinationsView, 1);
-    ASSERT_EQ(d.lvinputadmittance.size(), 4u);
-    EXPECT_EQ(d.lvinputadmittance[0].name, "Camera 1");
-    EXPECT_TRUE(d.lvinputadmittance[0].checked) << "85 is 1010101";
-    EXPECT_FALSE(d.lvinputadmittance[1].checked);
-    EXPECT_TRUE(d.lvinputadmittance[2].checked);
-
     AssignmentTable& table = assignments.editTable;
-    table.sourceCount = 10;
-    for (int s = 5; s <= 10; ++s)
-        table.sources[static_cast<std::size_t>(s)].name = "Source " + std::to_string(s);
-    ChangeDialogModel& ten = open(kDestinationsView, 2);
-    ten.cmddisadmit_Click();
-    ten.validchangeagn_Click();
-    EXPECT_EQ(edit().destinations[2].ad, (std::array<int, 6>{0, 15, 127, 127, 127, 127}));
-    EXPECT_EQ(edit().destinations[2].Shw, -1);
-
     table.sourceCount = 50;
-    ChangeDialogModel& fifty = open(kDestinationsView, 3);
-    EXPECT_EQ(fifty.lvinputadmittance.size(), 42u);
-    fifty.lvinputadmittance[41].checked = false;
-    fifty.lvinputadmittance[0].checked = false;
-    fifty.validchangeagn_Click();
-    EXPECT_EQ(edit().destinations[3].ad, (std::array<int, 6>{63, 127, 127, 127, 127, 126}));
+    table.destinations[3].ad = {85, 127, 127, 127, 127, 127};
+    ChangeDialogModel& d = open(kDestinationsView, 3);
+    ASSERT_EQ(d.lvinputadmittance.size(), 42u);
+    EXPECT_EQ((std::array{d.lvinputadmittance[0].checked, d.lvinputadmittance[1].checked}),
+              (std::array{true, false}))
+        << "85 is 1010101";
+    d.lvinputadmittance[41].checked = false;
+    d.lvinputadmittance[1].checked = true;
+    d.lvinputadmittance[2].checked = false;
+    d.validchangeagn_Click();
+    EXPECT_EQ(edit().destinations[3].ad, (std::array<int, 6>{101, 127, 127, 127, 127, 126}));
 }
 
 TEST_F(ChangeDialogTest, TypedValuesAreTakenAsTheyStandWithEnterAsOk) {

@@ -1,6 +1,6 @@
-// The upload's progress window on a program without a matrix, whose echo answers every message.
+// The upload's progress window over the program's engine and the software matrix.
 
-#include "gui/main_window.h"
+#include "gui/eeprom_window.h"
 #include "window_rig.h"
 
 #include <QLabel>
@@ -24,24 +24,27 @@ TEST(EepromWindow, AWholeRunFitsTheListAndSpeaksTheOperatorsLanguage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.language);
-        WindowRig rig(c.language, videoAudioAssignment());
-        ASSERT_TRUE(rig.startUp());
-        rig.engine().link().setProtocolLength(4);
-        rig.prompt.answer(kAnswerYes);
-        rig.prompt.answer(kAnswerYes);
-        ASSERT_EQ(rig.engine().uploadEeprom(), UploadOutcome::Succeeded);
+        RigOptions options;
+        options.protocol = 4;
+        WindowRig rig(options);
+        rig.setting(12, std::to_string(c.language));
+        EepromWindow window(rig.engine, &rig.mainWindow);
+        rig.hub.join(&window);
+        rig.start();
+        rig.rig.prompt.answer(kAnswerYes);
+        rig.rig.prompt.answer(kAnswerYes);
+        ASSERT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Succeeded);
 
-        auto* window = rig.window().findChild<QWidget*>("frmloadeeprom");
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(window->isVisible());
-        WindowRig::pump(50);
-        auto* list = window->findChild<QListWidget*>("lbloadeeprom");
+        ASSERT_TRUE(window.isVisible());
+        auto* list = window.findChild<QListWidget*>("lbloadeeprom");
+        ASSERT_NE(list, nullptr);
         // The header, lines 0..177 of the objects and 256..327 of the tables.
         ASSERT_EQ(list->count(), 1 + 178 + 72);
         EXPECT_EQ(list->item(250)->text().left(9), "327 28E0 ");
         EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
-        EXPECT_EQ(window->findChild<QLabel*>("lblloadeeprom")->text().toStdString(), c.state);
-        EXPECT_EQ(window->findChild<QLabel*>("lblproeeprom")->text().toStdString(), c.closeCode);
+        EXPECT_EQ(rig.control<QLabel>(&window, "lblloadeeprom").text().toStdString(), c.state);
+        EXPECT_EQ(rig.control<QLabel>(&window, "lblproeeprom").text().toStdString(), c.closeCode);
+        rig.hub.leave(&window);
     }
 }
 

@@ -1,7 +1,5 @@
+#include "engine/menu_ids.h"
 #include "gui/gui_twips.h"
-#include "gui/main_window.h"
-#include "platform/text_file.h"
-#include "sheet/settings.h"
 #include "window_rig.h"
 
 #include <QCoreApplication>
@@ -9,58 +7,51 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTest>
 #include <QToolBar>
-#include <gtest/gtest.h>
+#include <cmath>
 
 namespace rl4::test {
 namespace {
 
-std::string caption(MainWindow& window, int id) {
-    QAction* action = window.menuAction(id);
-    return action ? action->text().toStdString() : "<no item " + std::to_string(id) + ">";
-}
+namespace id = menu_id;
 
-std::vector<std::string> menuBarTitles(MainWindow& window) {
-    std::vector<std::string> titles;
-    for (QAction* action : window.menuBar()->actions())
-        titles.push_back(action->text().toStdString());
-    return titles;
-}
+constexpr int kVideo = 2; // the sheet's first source column
+constexpr Rgb kCurrentRow{96, 192, 255};
+constexpr Rgb kSheetRow{192, 220, 192};
+constexpr Rgb kWhiteRow{255, 255, 255};
+constexpr Rgb kBlackText{0, 0, 0};
+constexpr Rgb kReportedText{240, 0, 0};
 
-std::vector<QAction*> toolbarButtons(MainWindow& window) {
-    const QList<QAction*> actions = window.findChild<QToolBar*>("tb1")->actions();
-    return {actions.begin(), actions.end()};
+Rgb background(const QTableWidget& sheet, int row) {
+    return rgb(sheet.item(row, 0)->background().color());
 }
-
+Rgb foreground(const QTableWidget& sheet, int row) {
+    return rgb(sheet.item(row, 0)->foreground().color());
+}
 std::string statusHelp(MainWindow& window) {
-    return window.findChild<QStatusBar*>("sb1")->currentMessage().toStdString();
+    return window.statusBar()->currentMessage().toStdString();
 }
-
-struct LanguageCase {
-    int language;
-    std::vector<std::string> titles;
-    std::string open, store, switcher, info;
-    std::vector<std::string> tooltips;
-    std::string fileHelp, switcherHelp;
-    std::string storeButton;
-    QString qtYes; // Qt's own button, as its message boxes show it
-};
-
-QString qtYes() {
-    return QCoreApplication::translate("QPlatformTheme", "&Yes");
+std::vector<std::string> headers(const QTableWidget& sheet) {
+    std::vector<std::string> texts;
+    for (int c = 0; c < sheet.columnCount(); ++c)
+        texts.push_back(sheet.horizontalHeaderItem(c)->text().toStdString());
+    return texts;
 }
 
 TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
-    const std::vector<LanguageCase> cases{
+    struct Case {
+        int language;
+        std::vector<std::string> titles;
+        std::vector<std::string> tooltips;
+        std::string fileHelp, switcherHelp, storeButton;
+        QString qtYes; // Qt's own button, as its message boxes show it
+    };
+    const Case cases[] = {
         {kLanguageEnglish,
          {"&File", "&Display", "&Tools", "&Assignments", "&Help"},
-         "&Open connexion file...",
-         "Store Current Status to the matrix\"",
-         "Switcher Control",
-         "Matrix Info",
          {"", "Open a connexion sheet", "Save the connexion sheet", "Quit"},
          "Switcher Files",
          "Opens the window used for control the switching of the matrix.",
@@ -68,206 +59,301 @@ TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
          "&Yes"},
         {kLanguageFrench,
          {"&Fichier", "&Affichage", "&Outils", "&Assignations", "&Aide"},
-         "&Ouvrir une page de commutation...",
-         "Mémoriser l'état de la grille",
-         "Controleur de commutation",
-         "Information Matrice",
          {"", "Ouvrir une page de commutation", "Enregistrer la page de commutation", "Quitter"},
          "Fichiers de commutation",
          "Ouvre une fenêtre permettant le contrôle des commutations vers la grille.",
          "Mémoriser l'état",
          "&Oui"},
     };
-    for (const LanguageCase& expected : cases) {
-        SCOPED_TRACE("language " + std::to_string(expected.language));
-        WindowRig rig(expected.language, videoAudioAssignment());
-        ASSERT_TRUE(rig.startUp());
-        MainWindow& window = rig.window();
-
-        EXPECT_EQ(menuBarTitles(window), expected.titles);
-        EXPECT_EQ(caption(window, 101), expected.open);
-        EXPECT_EQ(caption(window, 109), expected.store);
-        EXPECT_EQ(caption(window, 206), expected.switcher);
-        EXPECT_EQ(caption(window, 502), expected.info);
-        for (int id : {308, 110, 111})
-            EXPECT_FALSE(window.menuAction(id)->isEnabled()) << id;
-        for (int id : {101, 104, 109, 201, 206})
-            EXPECT_TRUE(window.menuAction(id)->isEnabled()) << id;
+    const auto qtYes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("language " + std::to_string(c.language));
+        WindowRig rig;
+        rig.setting(12, std::to_string(c.language));
+        rig.start();
+        MainWindow& window = rig.mainWindow;
+        std::vector<std::string> titles;
+        for (QAction* action : window.menuBar()->actions())
+            titles.push_back(action->text().toStdString());
+        EXPECT_EQ(titles, c.titles);
+        EXPECT_EQ(text(rig.control(&window, "cmddemstore")), c.storeButton);
 
         // One separator, then the four command buttons with their images and tips.
-        const std::vector<QAction*> buttons = toolbarButtons(window);
-        ASSERT_EQ(buttons.size(), 5u);
+        const QList<QAction*> buttons = rig.control<QToolBar>(&window, "tb1").actions();
+        ASSERT_EQ(buttons.size(), 5);
         EXPECT_TRUE(buttons[0]->isSeparator());
         std::vector<std::string> tooltips;
-        for (std::size_t i = 1; i < buttons.size(); ++i) {
+        for (int i = 1; i < buttons.size(); ++i) {
             EXPECT_FALSE(buttons[i]->icon().isNull()) << i;
             tooltips.push_back(buttons[i]->toolTip().toStdString());
         }
-        EXPECT_EQ(tooltips, expected.tooltips);
+        EXPECT_EQ(tooltips, c.tooltips);
 
-        // The pointer on a menu title or item writes its help into the status bar.
-        window.menuAction(100)->hover();
-        EXPECT_EQ(statusHelp(window), expected.fileHelp);
-        window.menuAction(206)->hover();
-        EXPECT_EQ(statusHelp(window), expected.switcherHelp);
-        // Qt follows it with the entry's own status tip, which is empty: the help stays.
-        window.menuAction(206)->showStatusText(window.menuBar());
-        EXPECT_EQ(statusHelp(window), expected.switcherHelp);
-        window.menuAction(307)->hover();
+        // The pointer on a menu title or item writes its help into the status bar; Qt follows it with the
+        // entry's own empty status tip, which must not wipe it.
+        window.menuAction(id::kFile)->hover();
+        EXPECT_EQ(statusHelp(window), c.fileHelp);
+        window.menuAction(id::kSwitcherControl)->hover();
+        window.menuAction(id::kSwitcherControl)->showStatusText(window.menuBar());
+        EXPECT_EQ(statusHelp(window), c.switcherHelp);
+        window.menuAction(id::kDebug)->hover();
         EXPECT_EQ(statusHelp(window), "");
 
-        EXPECT_EQ(window.findChild<QPushButton*>("cmddemstore")->text().toStdString(), expected.storeButton);
-
-        // Qt's own texts speak the language too, and follow it when the configuration changes it.
-        EXPECT_EQ(qtYes(), expected.qtYes);
-        ConfigDialogModel& config = rig.engine().config();
+        // Qt's own texts speak the language too, and follow the configuration's change of it.
+        EXPECT_EQ(qtYes(), c.qtYes);
+        ConfigDialogModel& config = rig.engine.config();
         config.frmconfig_Load();
-        config.setLanguageChoice(expected.language == kLanguageFrench ? kLanguageEnglish : kLanguageFrench);
+        config.setLanguageChoice(c.language == kLanguageFrench ? kLanguageEnglish : kLanguageFrench);
         config.confok_Click();
-        EXPECT_NE(qtYes(), expected.qtYes);
+        EXPECT_NE(qtYes(), c.qtYes);
     }
     EXPECT_EQ(qtYes(), "&Yes") << "gone with the program";
 }
 
-TEST(MainWindow, ShowAllAndShowSelectedCarryTheCheckMarkAndRefillTheSheet) {
-    RigAssignment assignment = videoAudioAssignment();
-    assignment.unselected = {2, 3};
-    WindowRig rig(kLanguageEnglish, assignment);
-    ASSERT_TRUE(rig.startUp());
-    MainWindow& window = rig.window();
-    EXPECT_TRUE(window.menuAction(201)->isChecked());
-    EXPECT_FALSE(window.menuAction(202)->isChecked());
-    EXPECT_EQ(rig.sheet().rowCount(), 4);
+TEST(MainWindow, TheSheetShowsTheSelectedRowsAndTakesTheTicksInTheMainLoop) {
+    WindowRig rig;
+    rig.start();
+    MainWindow& window = rig.mainWindow;
+    QTableWidget& sheet = rig.sheet();
+    EXPECT_EQ(headers(sheet), (std::vector<std::string>{"Sel", "Destination", "Source Video", "Source Audio",
+                                                        "Source RGB", "Source YC-YUV"}));
+    EXPECT_EQ(sheet.columnWidth(0), twipsToPixels(800, sheet.logicalDpiX()));
+    EXPECT_EQ(sheet.columnWidth(kVideo), twipsToPixels(2000, sheet.logicalDpiX()));
+    EXPECT_EQ(column(sheet, 1),
+              (std::vector<std::string>{"Monitor 1", "Monitor 2", "Recorder", "Projector"}));
+    EXPECT_EQ(sheet.item(2, 0)->checkState(), Qt::Unchecked);
 
-    window.menuAction(202)->trigger();
-    EXPECT_FALSE(window.menuAction(201)->isChecked());
-    EXPECT_TRUE(window.menuAction(202)->isChecked());
-    ASSERT_EQ(rig.sheet().rowCount(), 2);
-    EXPECT_EQ(cellText(rig.sheet(), 1, 1), "Monitor 4");
+    window.menuAction(id::kShowSelected)->trigger();
+    window.menuAction(id::kShowSelected)->trigger();
+    EXPECT_TRUE(window.menuAction(id::kShowSelected)->isChecked()) << "chosen again, the mark stays";
+    EXPECT_FALSE(window.menuAction(id::kShowAll)->isChecked());
+    EXPECT_EQ(column(sheet, 1), (std::vector<std::string>{"Monitor 1", "Monitor 2", "Projector"}));
 
-    // Choosing the mode already in force keeps its mark rather than flipping it.
-    window.menuAction(202)->trigger();
-    EXPECT_TRUE(window.menuAction(202)->isChecked());
-    window.menuAction(201)->trigger();
-    EXPECT_TRUE(window.menuAction(201)->isChecked());
-    EXPECT_FALSE(window.menuAction(202)->isChecked());
-    EXPECT_EQ(rig.sheet().rowCount(), 4);
+    // The operator's ticks are taken in by the next pass of the main loop, not at once.
+    sheet.item(1, 0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, -1);
+    rig.runMainLoop(20);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, 0);
+    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
+    EXPECT_EQ(sheet.rowCount(), 3) << "the rows stay until the sheet is filled again";
+    window.menuAction(id::kDeselectAll)->trigger();
+    EXPECT_EQ(sheet.item(0, 0)->checkState(), Qt::Unchecked);
+    window.menuAction(id::kShowAll)->trigger();
+    window.menuAction(id::kSelectAll)->trigger();
+    EXPECT_EQ(sheet.rowCount(), 4);
+    EXPECT_EQ(sheet.item(2, 0)->checkState(), Qt::Checked);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[3].Shw, -1);
+}
+
+// Without RGB and Y/C in the assignment the sheet has no column for them; its height follows the rows up to
+// what the window holds.
+TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
+    WindowRig rig;
+    Lines lines = sampleAssignmentLines();
+    const Lines head(lines.begin(), lines.begin() + 10);
+    lines = head;
+    lines.push_back(name20("Camera 1") + "|   |  1|  1|   |   |");
+    lines.push_back(std::string(41, '-'));
+    lines.push_back("DESTINATIONS        |Kou|Vou|Aou|Rou|YWo|Shw|VCA|ad1|ad2|ad3|ad4|ad5|ad6|");
+    for (int d = 1; d <= 30; ++d)
+        lines.push_back(name20("Out " + std::to_string(d)) + "|   |  1|   |   |   |" +
+                        (d <= 4 ? " -1" : "  0") + "|  0|127|127|127|127|127|127|");
+    lines.push_back(std::string(41, '-'));
+    writeCrLf(rig.rig.path("routelane4.agn"), lines);
+    rig.setting(1, "0"); // show the selected rows
+    rig.start();
+    QTableWidget& sheet = rig.sheet();
+    EXPECT_EQ(headers(sheet),
+              (std::vector<std::string>{"Sel", "Destination", "Source Video", "Source Audio"}));
+    EXPECT_EQ(sheet.rowCount(), 4);
+    EXPECT_EQ(sheet.height(), 17 * 4 + 21);
+
+    rig.choose(id::kDeselectAll);
+    rig.choose(id::kShowSelected);
+    EXPECT_EQ(sheet.rowCount(), 0);
+    EXPECT_EQ(sheet.height(), 21) << "only the header";
+
+    rig.mainWindow.resize(rig.mainWindow.width(), 500);
+    QCoreApplication::processEvents();
+    rig.runMainLoop(20);
+    rig.choose(id::kShowAll);
+    ASSERT_EQ(sheet.rowCount(), 30);
+    const int heightTwips = pixelsToTwips(rig.mainWindow.height(), rig.mainWindow.logicalDpiY());
+    const auto visible = static_cast<int>(std::lround((heightTwips - 1800) / 255.0));
+    ASSERT_LT(visible, 30);
+    EXPECT_EQ(sheet.height(), 17 * visible + 21);
+}
+
+TEST(MainWindow, AClickMakesARowCurrentAndAReportStaysRedUntilTheNextClick) {
+    WindowRig rig;
+    rig.start();
+    QTableWidget& sheet = rig.sheet();
+    EXPECT_EQ(cell(sheet, 0, 0), " 1");
+    EXPECT_EQ(background(sheet, 0), kCurrentRow);
+    EXPECT_EQ(background(sheet, 1), kSheetRow);
+
+    clickCell(sheet, 2, 1);
+    EXPECT_EQ(rig.engine.sheet().currentDestination(), 3);
+    EXPECT_EQ(background(sheet, 2), kCurrentRow);
+    EXPECT_EQ(background(sheet, 0), kWhiteRow);
+    EXPECT_EQ(text(rig.control(&rig.mainWindow, "volsrc")), "Recorder");
+
+    // The matrix's own panel switches: the sheet shows each on the next pass of the main loop, in red.
+    for (int source : {2, 3, 1}) {
+        ASSERT_TRUE(rig.rig.panelSwitch(sim::Layer::Video, 1, source));
+        rig.runMainLoop(40);
+        EXPECT_EQ(cell(sheet, 0, kVideo), source == 3 ? "Tape" : "Camera " + std::to_string(source));
+        EXPECT_EQ(foreground(sheet, 0), kReportedText);
+    }
+    EXPECT_EQ(foreground(sheet, 1), kBlackText);
+    clickCell(sheet, 1, 1);
+    EXPECT_EQ(foreground(sheet, 0), kBlackText);
+    EXPECT_EQ(cell(sheet, 0, kVideo), "Camera 1");
+    EXPECT_TRUE(rig.rig.prompt.questions.empty());
+}
+
+TEST(MainWindow, TheOnLineIndicatorFollowsTheMatrix) {
+    WindowRig rig;
+    rig.start();
+    auto& lblonline = rig.control<QLabel>(&rig.mainWindow, "lblonline");
+    const auto shown = [&] {
+        return std::make_pair(text(lblonline), rgb(lblonline.palette().color(QPalette::Window)));
+    };
+    const auto onLine = std::make_pair(std::string("ON LINE"), Rgb{0, 255, 0});
+    const auto offLine = std::make_pair(std::string("OFF LINE"), Rgb{255, 0, 0});
+    EXPECT_EQ(shown(), onLine);
+    QTest::mouseClick(&lblonline, Qt::LeftButton);
+    rig.runMainLoop(40);
+    EXPECT_EQ(shown(), offLine);
+    EXPECT_FALSE(rig.rig.state().onLine);
+    rig.rig.sendOnLine(true);
+    rig.runMainLoop(40);
+    EXPECT_EQ(shown(), onLine);
+
+    // Without a matrix nothing is on line, and a click sends nothing.
+    WindowRig alone(noMatrix());
+    alone.start();
+    auto& indicator = alone.control<QLabel>(&alone.mainWindow, "lblonline");
+    EXPECT_EQ(text(indicator), "OFF LINE");
+    EXPECT_NE(alone.engine.title().find("no matrix found"), std::string::npos);
+    const long sent = alone.engine.link().shotCount();
+    QTest::mouseClick(&indicator, Qt::LeftButton);
+    EXPECT_EQ(alone.engine.link().shotCount(), sent);
 }
 
 TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {
-    WindowRig rig(kLanguageEnglish, videoAudioAssignment());
-    ASSERT_TRUE(rig.startUp());
-    MainWindow& window = rig.window();
-    rig.engine().assignmentEditorOpened();
-    const long sentBefore = rig.engine().link().shotCount();
-    const std::size_t askedBefore = rig.prompt.questions.size();
-
-    window.menuAction(202)->trigger();                                                // a menu item
-    QTest::mouseClick(window.findChild<QPushButton*>("cmddemstore"), Qt::LeftButton); // the store button
-    toolbarButtons(window)[4]->trigger();                                             // the toolbar's Quit
-
-    ASSERT_EQ(rig.prompt.questions.size(), askedBefore + 3);
-    for (std::size_t i = askedBefore; i < rig.prompt.questions.size(); ++i)
-        EXPECT_EQ(rig.prompt.questions[i].text, "Please, close the assignment window.");
-    EXPECT_TRUE(rig.engine().sheet().showAll());
-    EXPECT_TRUE(window.menuAction(201)->isChecked());
-    EXPECT_EQ(rig.engine().link().shotCount(), sentBefore);
-    EXPECT_TRUE(window.isVisible());
+    WindowRig rig;
+    rig.start();
+    rig.engine.assignmentEditorOpened();
+    rig.rig.takeReceived();
+    rig.choose(id::kShowSelected);
+    QTest::mouseClick(&rig.control<QPushButton>(&rig.mainWindow, "cmddemstore"), Qt::LeftButton);
+    rig.control<QToolBar>(&rig.mainWindow, "tb1").actions()[4]->trigger();
+    ASSERT_EQ(rig.rig.prompt.questions.size(), 3u);
+    for (const AskedQuestion& question : rig.rig.prompt.questions)
+        EXPECT_EQ(question.text, "Please, close the assignment window.");
+    EXPECT_TRUE(rig.mainWindow.menuAction(id::kShowAll)->isChecked());
+    EXPECT_TRUE(rig.rig.takeReceived().empty());
+    EXPECT_TRUE(rig.mainWindow.isVisible());
 }
 
-TEST(MainWindow, OpensWhereTheSettingsSayAndKeepsItsPlaceAtQuit) {
-    WindowRig rig(kLanguageEnglish, videoAudioAssignment());
-    // Twips that whole pixels do not carry at the usual resolutions.
-    const Settings saved = rig.changeSettings([](Settings& settings) {
-        settings.mainWindow = {1507, 902};
-        settings.mainWidth = 11530;
-        settings.mainHeight = 7000;
-    });
-    ASSERT_TRUE(rig.startUp());
-    MainWindow& window = rig.window();
-    const int dpiX = window.logicalDpiX();
-    const int dpiY = window.logicalDpiY();
-    EXPECT_EQ(window.pos(), QPoint(twipsToPixels(1507, dpiX), twipsToPixels(902, dpiY)));
-    EXPECT_EQ(window.width(), twipsToPixels(saved.mainWidth, dpiX));
-    EXPECT_EQ(window.height(), twipsToPixels(saved.mainHeight, dpiY));
-    // Left where it opened, the window gives back what it was given.
-    const WorkspaceLayout untouched = rig.session().commands().workspaceLayout();
-    EXPECT_EQ(untouched.mainWindow, saved.mainWindow);
-    EXPECT_EQ(untouched.mainWidth, saved.mainWidth);
-    EXPECT_EQ(untouched.mainHeight, saved.mainHeight);
-    EXPECT_EQ(window.windowTitle().toStdString(), rig.engine().title());
-    EXPECT_NE(rig.engine().title().find("no matrix found"), std::string::npos);
-
-    // Nothing on line without a matrix, and a click on the indicator sends nothing.
-    auto* lblonline = window.findChild<QLabel*>("lblonline");
-    EXPECT_EQ(lblonline->text(), "OFF LINE");
-    EXPECT_EQ(lblonline->palette().color(QPalette::Window), QColor(255, 0, 0));
-    const long sentBefore = rig.engine().link().shotCount();
-    QTest::mouseClick(lblonline, Qt::LeftButton);
-    EXPECT_EQ(rig.engine().link().shotCount(), sentBefore);
-
-    window.move(150, 75);
-    window.resize(900, 600);
-    bool finished = false;
-    QObject::connect(&rig.session(), &GuiSession::finished, [&finished] { finished = true; });
-    window.menuAction(106)->trigger();
-    EXPECT_TRUE(finished);
-    EXPECT_FALSE(window.isVisible());
-
-    Settings written = startSettings(rig.folder());
-    ScriptedPrompt quiet;
-    ReadSettings(settingsFilePath(rig.folder()), written, quiet);
-    EXPECT_EQ(written.mainWindow.left, pixelsToTwips(window.pos().x(), dpiX));
-    EXPECT_EQ(written.mainWindow.top, pixelsToTwips(window.pos().y(), dpiY));
-    EXPECT_EQ(written.mainWidth, pixelsToTwips(900, dpiX));
-    EXPECT_EQ(written.mainHeight, pixelsToTwips(600, dpiY));
+// Twips that whole pixels do not carry come back as they were while the window is left alone.
+TEST(MainWindow, OpensWhereTheSettingsSayInSightAndKeepsItsPlaceAtQuit) {
+    struct Case {
+        int left, top, height, width;
+        bool kept;
+    };
+    for (const Case& c : {Case{1507, 902, 7000, 11530, true}, Case{30000, 20000, 20000, 32000, false}}) {
+        SCOPED_TRACE(c.left);
+        WindowRig rig;
+        for (auto [line, value] : {std::pair{2, c.left}, {3, c.top}, {4, c.height}, {5, c.width}})
+            rig.setting(static_cast<std::size_t>(line), std::to_string(value));
+        rig.start();
+        MainWindow& window = rig.mainWindow;
+        const int dpiX = window.logicalDpiX();
+        const int dpiY = window.logicalDpiY();
+        if (c.kept) {
+            EXPECT_EQ(window.pos(), QPoint(twipsToPixels(c.left, dpiX), twipsToPixels(c.top, dpiY)));
+            EXPECT_EQ(window.width(), twipsToPixels(c.width, dpiX));
+            rig.choose(id::kQuit);
+            const Lines settings = rig.rig.readLines("routelane4.set");
+            EXPECT_EQ(Lines(settings.begin() + 2, settings.begin() + 6),
+                      (Lines{"1507", "902", "7000", "11530"}));
+            continue;
+        }
+        EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
+        window.move(150, 75);
+        window.resize(900, 600);
+        rig.choose(id::kQuit);
+        EXPECT_FALSE(window.isVisible());
+        const Lines settings = rig.rig.readLines("routelane4.set");
+        EXPECT_EQ(settings.at(2), std::to_string(pixelsToTwips(window.pos().x(), dpiX)));
+        EXPECT_EQ(settings.at(4), std::to_string(pixelsToTwips(600, dpiY)));
+        EXPECT_EQ(settings.at(5), std::to_string(pixelsToTwips(900, dpiX)));
+    }
 }
 
-TEST(MainWindow, OpensInSightWhateverPlaceTheSettingsKeep) {
-    WindowRig rig(kLanguageEnglish, videoAudioAssignment());
-    // From a larger second screen to the right, and larger than this one.
-    rig.changeSettings([](Settings& settings) {
-        settings.mainWindow = {30000, 20000};
-        settings.mainWidth = 32000;
-        settings.mainHeight = 20000;
-    });
-    ASSERT_TRUE(rig.startUp());
-    MainWindow& window = rig.window();
-    const QRect screen = window.screen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(window.frameGeometry()))
-        << window.frameGeometry().x() << "," << window.frameGeometry().y() << " "
-        << window.frameGeometry().width() << "x" << window.frameGeometry().height() << " in "
-        << screen.width() << "x" << screen.height();
+TEST(MainWindow, TheVcaPanelFollowsTheCurrentDestinationAndSendsOnlyTheOperatorsMoves) {
+    WindowRig rig;
+    rig.start();
+    MainWindow& window = rig.mainWindow;
+    auto& slider = rig.control<QSlider>(&window, "sli1");
+    auto& level = rig.control<QLabel>(&window, "volpourcent");
+    auto& minimum = rig.control<QPushButton>(&window, "cmdslimin");
+    auto& maximum = rig.control<QPushButton>(&window, "cmdslimax");
+    EXPECT_EQ(text(rig.control(&window, "volsrc")), "Monitor 1");
+    EXPECT_EQ(slider.maximum(), 31);
 
-    window.menuAction(106)->trigger();
-    Settings written = startSettings(rig.folder());
-    ScriptedPrompt quiet;
-    ReadSettings(settingsFilePath(rig.folder()), written, quiet);
-    EXPECT_EQ(written.mainWindow.left, pixelsToTwips(window.x(), window.logicalDpiX()));
-    EXPECT_EQ(written.mainWindow.top, pixelsToTwips(window.y(), window.logicalDpiY()));
-    EXPECT_EQ(written.mainWidth, pixelsToTwips(window.width(), window.logicalDpiX()));
+    rig.rig.state().vcaLevel(1) = 10;
+    QTest::mouseClick(&maximum, Qt::LeftButton);
+    EXPECT_EQ(rig.rig.state().vcaLevel(1), 31);
+    EXPECT_EQ(text(level), " 0 dB");
+    QTest::keyClick(&slider, Qt::Key_Down);
+    EXPECT_EQ(rig.rig.state().vcaLevel(1), 30);
+    EXPECT_EQ(text(level), "-3 dB");
+    QTest::mouseClick(&minimum, Qt::LeftButton);
+    EXPECT_EQ(rig.rig.state().vcaLevel(1), 0);
+    EXPECT_EQ(text(level), "-oo dB");
+
+    // A level the matrix reports moves the slider without sending anything back.
+    rig.rig.takeReceived();
+    rig.engine.vca().levelReported(1);
+    EXPECT_EQ(slider.value(), 1);
+    EXPECT_EQ(text(level), "-90 dB");
+    EXPECT_TRUE(rig.rig.takeReceived().empty());
+
+    // The Projector has no audio output: no level, nothing to move, no read sent for it.
+    clickCell(rig.sheet(), 3, 1);
+    EXPECT_EQ(text(rig.control(&window, "volsrc")), "Projector");
+    EXPECT_FALSE(slider.isEnabled());
+    EXPECT_FALSE(minimum.isEnabled());
+    EXPECT_FALSE(maximum.isEnabled());
+    EXPECT_FALSE(level.isVisible());
+    EXPECT_TRUE(rig.rig.takeReceived().empty());
 }
 
-TEST(MainWindow, ASignalKeepsChangedConnexionsAsideAndAsksNothing) {
-    WindowRig rig(kLanguageEnglish, videoAudioAssignment());
-    ASSERT_TRUE(rig.startUp());
-    const std::string own = rig.folder() + "/routelane4.cnx";
-    const auto ownBefore = readTextLines(own);
-    rig.engine().routing().wanted(Layer::Video, 1) = 2;
-    rig.engine().routingCommands().DownloadRouting();
-    ASSERT_TRUE(rig.engine().routing().connexionsChanged());
-    const std::size_t askedBefore = rig.prompt.questions.size();
+TEST(MainWindow, SheetKeysStepAndJumpThroughTheSwitchersSources) {
+    WindowRig rig;
+    rig.start();
+    QTableWidget& sheet = rig.sheet();
+    const auto video = [&rig] { return rig.rig.state().layer(sim::Layer::Video).inputOn(1).value_or(-1); };
+    const int before = video();
+    QTest::keyClick(&sheet, Qt::Key_Right);
+    QTest::keyClick(&sheet, '2');
+    EXPECT_EQ(video(), before) << "the switcher control is closed";
 
-    bool finished = false;
-    QObject::connect(&rig.session(), &GuiSession::finished, [&finished] { finished = true; });
-    rig.session().requestQuit();
-    ASSERT_TRUE(WindowRig::pumpUntil([&finished] { return finished; }, 5000));
-
-    const std::string kept = rig.folder() + "/routelane4.recovered.cnx";
-    ASSERT_EQ(rig.prompt.questions.size(), askedBefore + 1);
-    EXPECT_EQ(rig.prompt.questions.back().text, "The changed connexions were kept in the file: " + kept);
-    EXPECT_EQ(readTextLines(kept).value_or(std::vector<std::string>{}).at(3), "  1|  2|  0|  0|  0|  0");
-    EXPECT_EQ(readTextLines(own), ownBefore);
+    rig.choose(id::kSwitcherControl);
+    struct Step {
+        int key;
+        int source; // on the matrix's video output 1
+    };
+    // Monitor 1 takes Camera 1, Camera 2, Tape, Server and Black, numbered 1 to 6 in the list.
+    for (const Step& step : {Step{'2', 2}, Step{Qt::Key_Right, 3}, Step{Qt::Key_Left, 2}, Step{'+', 1},
+                             Step{'3', 3}, Step{'-', 1}}) {
+        QTest::keyClick(&sheet, static_cast<Qt::Key>(step.key));
+        EXPECT_EQ(video(), step.source) << step.key;
+    }
+    EXPECT_EQ(sheet.currentColumn(), 0) << "the arrows do not move the sheet's keyboard cell";
 }
 
 } // namespace

@@ -1,150 +1,115 @@
 #include "window_rig.h"
 
-#include "assign/assignment_file.h"
-#include "gui/main_window.h"
-#include "platform/mapped_port_opener.h"
-#include "platform/system_clock.h"
-#include "platform/text_file.h"
-#include "sheet/settings.h"
+#include "gui/gui_editor_factory.h"
+#include "gui/gui_tool_window_factories.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTableWidget>
-#include <QTimer>
-#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 
 namespace rl4::test {
 
-namespace {
+WindowRig::WindowRig(RigOptions options) : rig(options) {
+    addEditorWindow(tools, engine, mainWindow);
+    addToolWindows(tools, engine, commands, mainWindow);
+    hub.join(&translation);
+    hub.join(&mainWindow);
+    hub.join(&tools);
+}
 
-// The ports the start-up may try.
-constexpr int kSearchedPorts = 8;
+// The tool windows go before the engine they draw, as at the program's end; an editor still open is closed
+// as the operator would, without saving.
+WindowRig::~WindowRig() {
+    if (engine.editor().isOpen() && engine.assignments().assignmentsChanged())
+        rig.prompt.answer(kAnswerNo);
+    tools.closeAll();
+    hub.leave(&tools);
+    hub.leave(&mainWindow);
+    hub.leave(&translation);
+}
 
-void writeFolder(const std::string& folder, int language, const RigAssignment& rig,
-                 const std::string& portTarget) {
-    std::vector<std::string> ports;
-    for (int port = 1; port <= kSearchedPorts; ++port) {
-        const std::string target =
-            port == 1 && !portTarget.empty() ? portTarget : folder + "/absent-port-" + std::to_string(port);
-        ports.push_back(std::to_string(port) + "=" + target);
+void WindowRig::setting(std::size_t line, const std::string& value) {
+    Lines settings = rig.readLines("routelane4.set");
+    settings.at(line) = value;
+    writeCrLf(rig.path("routelane4.set"), settings);
+}
+
+void WindowRig::start() {
+    engine.startUpSettings();
+    translation.follow();
+    mainWindow.useLanguage(engine.settings().language);
+    mainWindow.placeAt(engine.settings());
+    mainWindow.show();
+    engine.startUpMatrix();
+    commands.openSavedWindows();
+    QApplication::processEvents();
+}
+
+void WindowRig::runMainLoop(int millis) {
+    for (int passed = 0; passed < millis; passed += 20) {
+        rig.clock.advance(20'000);
+        engine.mainLoopPass();
+        QApplication::processEvents();
     }
-    ASSERT_EQ(writeTextLines(folder + "/routelane4.ports", ports), "");
-
-    auto assignments = std::make_unique<Assignments>();
-    AssignmentTable& table = assignments->activeTable;
-    table.sourceCount = static_cast<int>(rig.sources.size());
-    table.destinationCount = static_cast<int>(rig.destinations.size());
-    for (std::size_t i = 0; i < rig.sources.size(); ++i) {
-        table.sources[i + 1].name = rig.sources[i].name;
-        for (Layer layer : kLayers)
-            table.sources[i + 1].input(layer) =
-                rig.sources[i].connectors[static_cast<std::size_t>(layerIndex(layer))];
-    }
-    for (std::size_t i = 0; i < rig.destinations.size(); ++i) {
-        Destination& destination = table.destinations[i + 1];
-        destination.name = rig.destinations[i].name;
-        for (Layer layer : kLayers)
-            destination.output(layer) =
-                rig.destinations[i].connectors[static_cast<std::size_t>(layerIndex(layer))];
-        const bool unselected = std::find(rig.unselected.begin(), rig.unselected.end(),
-                                          static_cast<int>(i + 1)) != rig.unselected.end();
-        destination.Shw = unselected ? 0 : -1;
-    }
-    // A connexion file that routes nothing: without one the start-up makes one of eight destinations.
-    ASSERT_EQ(writeTextLines(folder + "/routelane4.cnx",
-                             {"Matrix Routing Switcher", "Switching file", "dst|nsv|nsa|nsr|nsy|vca"}),
-              "");
-
-    Settings settings = startSettings(folder);
-    assignments->activeFileName = settings.assignmentPath;
-    MessageTable messages;
-    ScriptedPrompt quiet;
-    ASSERT_TRUE(WriteAssignmentFile(*assignments, messages, quiet));
-
-    settings.language = language;
-    SystemClock clock;
-    MappedPortOpener noPorts{PortMap()};
-    Link link(clock, noPorts);
-    link.setPortNumber(1);
-    link.setProtocolLength(5);
-    ASSERT_EQ(WriteSettings(settingsFilePath(folder), settings, link), "");
 }
 
-} // namespace
-
-RigAssignment videoAudioAssignment() {
-    RigAssignment rig;
-    rig.sources = {{"Camera 1", {1, 1, kNoConnector, kNoConnector}},
-                   {"Camera 2", {2, 2, kNoConnector, kNoConnector}},
-                   {"Camera 3", {3, 3, kNoConnector, kNoConnector}}};
-    rig.destinations = {{"Monitor 1", {1, 1, kNoConnector, kNoConnector}},
-                        {"Monitor 2", {2, 2, kNoConnector, kNoConnector}},
-                        {"Monitor 3", {3, 3, kNoConnector, kNoConnector}},
-                        {"Monitor 4", {4, kNoConnector, kNoConnector, kNoConnector}}};
-    return rig;
+void WindowRig::choose(int menuId) {
+    QAction* action = mainWindow.menuAction(menuId);
+    ASSERT_NE(action, nullptr) << menuId;
+    action->trigger();
 }
 
-WindowRig::WindowRig(int language, const RigAssignment& assignment, const std::string& portTarget) {
-    writeFolder(folder(), language, assignment, portTarget);
-    session_ = std::make_unique<GuiSession>(folder(), prompt);
+Rgb rgb(const QColor& colour) {
+    return {colour.red(), colour.green(), colour.blue()};
 }
 
-// A session that was not closed goes without its shutdown: nothing is asked or written.
-WindowRig::~WindowRig() = default;
-
-Settings WindowRig::changeSettings(const std::function<void(Settings&)>& change) {
-    Settings settings = startSettings(folder());
-    ScriptedPrompt quiet;
-    ReadSettings(settingsFilePath(folder()), settings, quiet);
-    change(settings);
-    SystemClock clock;
-    MappedPortOpener noPorts{PortMap()};
-    Link link(clock, noPorts);
-    link.setPortNumber(settings.port);
-    link.setProtocolLength(settings.protocolLength);
-    EXPECT_EQ(WriteSettings(settingsFilePath(folder()), settings, link), "");
-    return settings;
+std::string text(const QWidget& control) {
+    if (const auto* label = qobject_cast<const QLabel*>(&control))
+        return label->text().toStdString();
+    if (const auto* box = qobject_cast<const QComboBox*>(&control))
+        return box->currentText().toStdString();
+    if (const auto* edit = qobject_cast<const QLineEdit*>(&control))
+        return edit->text().toStdString();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control))
+        return button->text().toStdString();
+    if (const auto* group = qobject_cast<const QGroupBox*>(&control))
+        return group->title().toStdString();
+    return control.windowTitle().toStdString();
 }
 
-bool WindowRig::startUp() {
-    session_->start();
-    return pumpUntil([this] { return session_->startedUp(); }, 20000);
-}
-
-void WindowRig::pump(int millis) {
-    QEventLoop loop;
-    QTimer::singleShot(millis, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool WindowRig::pumpUntil(const std::function<bool()>& done, int millis) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > millis)
-            return false;
-        pump(5);
-    }
-    return true;
-}
-
-QTableWidget& WindowRig::sheet() {
-    return *window().findChild<QTableWidget*>("lvcom");
-}
-
-std::string cellText(const QTableWidget& sheet, int row, int column) {
-    const QTableWidgetItem* item = sheet.item(row, column);
+std::string cell(const QTableWidget& table, int row, int column) {
+    const QTableWidgetItem* item = table.item(row, column);
     return item ? item->text().toStdString() : "<no cell>";
 }
 
-std::array<int, 3> background(const QTableWidget& sheet, int row) {
-    const QColor colour = sheet.item(row, 0)->background().color();
-    return {colour.red(), colour.green(), colour.blue()};
+std::vector<std::string> column(const QTableWidget& table, int column) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < table.rowCount(); ++row)
+        cells.push_back(cell(table, row, column));
+    return cells;
 }
 
-std::array<int, 3> foreground(const QTableWidget& sheet, int row) {
-    const QColor colour = sheet.item(row, 0)->foreground().color();
-    return {colour.red(), colour.green(), colour.blue()};
+std::vector<std::string> items(const QComboBox& box) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < box.count(); ++i)
+        texts.push_back(box.itemText(i).toStdString());
+    return texts;
+}
+
+void clickCell(QTableWidget& table, int row, int column) {
+    ASSERT_NE(table.item(row, column), nullptr) << row << ":" << column;
+    table.scrollToItem(table.item(row, column));
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      table.visualItemRect(table.item(row, column)).center());
+}
+
+Rgb shownColour(QWidget& control) {
+    const QImage image = control.grab().toImage();
+    return rgb(image.pixelColor(4, image.height() / 2));
 }
 
 } // namespace rl4::test

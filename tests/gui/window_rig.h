@@ -1,69 +1,86 @@
 #pragma once
 
-#include "gui/gui_session.h"
-#include "sheet/settings.h"
-#include "support/scripted_prompt.h"
+#include "gui/gui_listener_hub.h"
+#include "gui/gui_tool_windows.h"
+#include "gui/gui_translation.h"
+#include "gui/main_window.h"
+#include "support/engine_rig.h"
 
-#include <QTemporaryDir>
+#include <QColor>
+#include <QComboBox>
+#include <QTableWidget>
 #include <array>
-#include <memory>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-class QTableWidget;
-
 namespace rl4::test {
 
-inline constexpr int kNoConnector = 257;
-
-// An object of a test assignment: its name and its connector on Video, Audio, RGB and YC.
-struct RigObject {
-    std::string name;
-    std::array<int, 4> connectors;
-};
-
-struct RigAssignment {
-    std::vector<RigObject> sources;
-    std::vector<RigObject> destinations;
-    // Destinations (from 1) whose Sel box is not checked; the others are.
-    std::vector<int> unselected;
-};
-
-// Three cameras and four monitors on Video and Audio; monitor 4 has no audio output.
-RigAssignment videoAudioAssignment();
-
-// A program folder with settings that ask nothing, an assignment, and a port map that sends every port the
-// program may search to `portTarget` (a path that does not exist, unless a test gives its matrix's), and
-// the window program's session on it, answering questions from a script.
+// The window program on the engine rig: the program's engine on the rig's folder, fake clock, scripted
+// prompt and software matrix, with the main window and every tool window wired as the program wires them.
+// The rig's own engine stays idle: its listener only records, and the windows must hear the engine.
 class WindowRig {
 public:
-    WindowRig(int language, const RigAssignment& assignment, const std::string& portTarget = "");
+    explicit WindowRig(RigOptions options = {});
     ~WindowRig();
+    WindowRig(const WindowRig&) = delete;
+    WindowRig& operator=(const WindowRig&) = delete;
 
-    // Rewrites the settings file before the start-up; returns the settings written.
-    Settings changeSettings(const std::function<void(Settings&)>& change);
-    // Starts the session and runs the event loop until its start-up is over.
-    bool startUp();
-    // Runs the event loop (and so the main loop's passes) for a while.
-    static void pump(int millis);
-    // Runs the event loop until `done` or the time is up; true when done.
-    static bool pumpUntil(const std::function<bool()>& done, int millis);
+    // Changes a line of the settings file (from 0) before the start-up: 12 the language, 2 to 5 the main
+    // window's place and size, 6 and 7 the switcher control's place ...
+    void setting(std::size_t line, const std::string& value);
+    // The program's start-up: settings, menus in their language, the main window shown, the matrix found,
+    // the tool windows the settings keep open.
+    void start();
+    // Main loop passes on the fake clock, the event loop running between them.
+    void runMainLoop(int millis = 100);
+    // A command of the main window's menus, as the operator picks it.
+    void choose(int menuId);
+    QWidget* window(int menuId) const { return tools.window(menuId); }
 
-    std::string folder() const { return dir_.path().toStdString(); }
-    GuiSession& session() { return *session_; }
-    Engine& engine() { return session_->engine(); }
-    MainWindow& window() { return session_->mainWindow(); }
-    QTableWidget& sheet();
-    ScriptedPrompt prompt;
+    // A control of a window by its object name; a test that expects one fails when it is not there.
+    template <typename Control = QWidget>
+    Control& control(QWidget* window, const char* name) {
+        Control* found = window == nullptr              ? nullptr
+                         : window->objectName() == name ? qobject_cast<Control*>(window)
+                                                        : window->findChild<Control*>(name);
+        if (found == nullptr) {
+            ADD_FAILURE() << "no control " << name;
+            throw std::runtime_error(name);
+        }
+        return *found;
+    }
+    template <typename Control = QWidget>
+    Control& control(int menuId, const char* name) {
+        return control<Control>(window(menuId), name);
+    }
+    QTableWidget& sheet() { return control<QTableWidget>(&mainWindow, "lvcom"); }
 
-private:
-    QTemporaryDir dir_;
-    std::unique_ptr<GuiSession> session_;
+    EngineRig rig;
+    ListenerHub hub;
+    Engine engine{rig.folder.folder(), rig.clock, rig.opener, rig.prompt, hub};
+    QtTranslation translation{engine.messages()};
+    MainCommands commands{engine, [this] { return mainWindow.geometryTwips(); }};
+    MainWindow mainWindow{engine, commands};
+    ToolWindows tools{hub};
 };
 
-// Cell texts and colours of the sheet as drawn.
-std::string cellText(const QTableWidget& sheet, int row, int column);
-std::array<int, 3> background(const QTableWidget& sheet, int row);
-std::array<int, 3> foreground(const QTableWidget& sheet, int row);
+// No matrix on any port.
+inline RigOptions noMatrix() {
+    RigOptions options;
+    options.matrixPort = 0;
+    return options;
+}
+
+using Rgb = std::array<int, 3>;
+Rgb rgb(const QColor& colour);
+std::string text(const QWidget& control);
+std::string cell(const QTableWidget& table, int row, int column);
+std::vector<std::string> column(const QTableWidget& table, int column);
+std::vector<std::string> items(const QComboBox& box);
+// The operator's click in the middle of a cell.
+void clickCell(QTableWidget& table, int row, int column);
+// The colour a control shows in the middle of its left edge, inside its border.
+Rgb shownColour(QWidget& control);
 
 } // namespace rl4::test

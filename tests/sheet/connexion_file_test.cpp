@@ -1,6 +1,6 @@
 #include "sheet/connexion_file.h"
-#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 #include <csignal>
 #include <filesystem>
@@ -32,7 +32,7 @@ protected:
         EXPECT_EQ(routing.vcaLevel[d], vca);
     }
 
-    test::ScratchFolder scratch;
+    test::TempFolder scratch;
     std::string path = scratch.path("routelane4.cnx");
     RoutingTable routing;
     Assignments assignments;
@@ -44,7 +44,7 @@ protected:
 TEST_F(ConnexionFileTest, WritesThreeCharacterFieldsAndReadsThemBack) {
     assignments.activeTable.destinationCount = 0;
     ASSERT_TRUE(file.WriteConnexionFile(path));
-    EXPECT_EQ(test::ScratchFolder::bytes(path), kHeader);
+    EXPECT_EQ(test::fileBytes(path), kHeader);
 
     assignments.activeTable.destinationCount = 4;
     route(1, 3, 3, 0, 0, 31);
@@ -53,10 +53,10 @@ TEST_F(ConnexionFileTest, WritesThreeCharacterFieldsAndReadsThemBack) {
     routing.setConnexionsChanged(true);
     ASSERT_TRUE(file.WriteConnexionFile(path));
     EXPECT_FALSE(routing.connexionsChanged());
-    EXPECT_EQ(test::ScratchFolder::bytes(path), kHeader + "  1|  3|  3|  0|  0| 31\r\n"
-                                                          "  2| 10| 99|100|999|  0\r\n"
-                                                          "  3|257|234|  0|  5|  9\r\n"
-                                                          "  4|  0|  0|  0|  0|  0\r\n");
+    EXPECT_EQ(test::fileBytes(path), kHeader + "  1|  3|  3|  0|  0| 31\r\n"
+                                               "  2| 10| 99|100|999|  0\r\n"
+                                               "  3|257|234|  0|  5|  9\r\n"
+                                               "  4|  0|  0|  0|  0|  0\r\n");
 
     routing.markAllUnknown();
     file.ReadConnexionFile(path);
@@ -71,18 +71,18 @@ TEST_F(ConnexionFileTest, WritesThreeCharacterFieldsAndReadsThemBack) {
 }
 
 TEST_F(ConnexionFileTest, ReadsOnlyLinesThatNameADestinationOfTheTable) {
-    test::ScratchFolder::write(path, "Matrix Routing Switcher\r\n"
-                                     "  2|  5|  6|  7|  8| 20\r\n"
-                                     "dst|nsv|nsa|nsr|nsy|vca\r\n"
-                                     "  3|257\r\n"
-                                     "300|  1|  1|  1|  1|  1\r\n"
-                                     "257|  1|  1|  1|  1|  1\r\n"
-                                     " -5|  1|  1|  1|  1|  1\r\n"
-                                     "  4| 12|  x| -3| 7\r\n"
-                                     "  9|  1|  2|  3|  4| 31\r\n"
-                                     "abc\r\n"
-                                     "\r\n"
-                                     "256|  1|  2|  3|  4|  5\n");
+    test::writeBytes(path, "Matrix Routing Switcher\r\n"
+                           "  2|  5|  6|  7|  8| 20\r\n"
+                           "dst|nsv|nsa|nsr|nsy|vca\r\n"
+                           "  3|257\r\n"
+                           "300|  1|  1|  1|  1|  1\r\n"
+                           "257|  1|  1|  1|  1|  1\r\n"
+                           " -5|  1|  1|  1|  1|  1\r\n"
+                           "  4| 12|  x| -3| 7\r\n"
+                           "  9|  1|  2|  3|  4| 31\r\n"
+                           "abc\r\n"
+                           "\r\n"
+                           "256|  1|  2|  3|  4|  5\n");
     assignments.activeTable.destinationCount = 4;
     route(1, 9, 9, 9, 9, 9);
     file.ReadConnexionFile(path);
@@ -95,7 +95,7 @@ TEST_F(ConnexionFileTest, ReadsOnlyLinesThatNameADestinationOfTheTable) {
     expectRoute(0, 0, 0, 0, 0, 0);
     EXPECT_EQ(assignments.activeTable.destinationCount, 4);
 
-    test::ScratchFolder::write(path, kHeader);
+    test::writeBytes(path, kHeader);
     EXPECT_TRUE(file.ReadConnexionFile(path));
     for (int d = 0; d <= kMaxObjects; ++d)
         expectRoute(d, 0, 0, 0, 0, 0);
@@ -123,7 +123,7 @@ TEST_F(ConnexionFileTest, MissingFileIsReportedAndMadeWithEightDestinations) {
     std::string lines = kHeader + "  1|  2|  0|  0|  0| 31\r\n";
     for (int d = 2; d <= 8; ++d)
         lines += "  " + std::to_string(d) + "|  0|  0|  0|  0|  0\r\n";
-    EXPECT_EQ(test::ScratchFolder::bytes(path), lines);
+    EXPECT_EQ(test::fileBytes(path), lines);
 
     messages.setLanguage(kLanguageFrench);
     EXPECT_FALSE(file.ReadConnexionFile(scratch.path("missing/autre.cnx"))) << "cannot be made";
@@ -134,7 +134,7 @@ TEST_F(ConnexionFileTest, MissingFileIsReportedAndMadeWithEightDestinations) {
 }
 
 TEST_F(ConnexionFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
-    test::ScratchFolder::write(path, "old\r\n");
+    test::writeBytes(path, "old\r\n");
     assignments.activeTable.destinationCount = 4;
     // A file size limit stands in for a full disk.
     rlimit saved{};
@@ -149,7 +149,7 @@ TEST_F(ConnexionFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
 
     EXPECT_FALSE(written);
     EXPECT_TRUE(routing.connexionsChanged());
-    EXPECT_EQ(test::ScratchFolder::bytes(path), "old\r\n");
+    EXPECT_EQ(test::fileBytes(path), "old\r\n");
     ASSERT_EQ(prompt.questions.size(), 1u);
     EXPECT_NE(prompt.questions[0].text.find(path), std::string::npos);
     EXPECT_EQ(prompt.questions[0].icon, PromptIcon::Critical);

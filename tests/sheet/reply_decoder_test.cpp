@@ -1,15 +1,11 @@
 #include "assign/input_levels.h"
 #include "sheet_rig.h"
+#include "support/frames.h"
 
 #include <gtest/gtest.h>
 
 namespace rl4::test {
 namespace {
-
-Frame fiveByte(char letter, int first, int second) {
-    return {0x02, static_cast<std::uint8_t>(letter), static_cast<std::uint8_t>(first),
-            static_cast<std::uint8_t>(second), 0x03};
-}
 
 struct Route {
     Layer layer;
@@ -52,11 +48,11 @@ TEST_F(ReplyDecoderTest, SwitchAnswersRouteByConnectorInBothForms) {
         Route route;
     };
     const Case fiveByteCases[] = {
-        {fiveByte('V', 3, 1), {Layer::Video, 1, 1}},     {fiveByte('v', 5, 2), {Layer::Video, 2, 2}},
-        {fiveByte('A', 4, 2), {Layer::Audio, 1, 2}},     {fiveByte('a', 5, 1), {Layer::Audio, 2, 1}},
-        {fiveByte('R', 5, 3), {Layer::Rgb, 2, 3}},       {fiveByte('r', 0, 2), {Layer::Rgb, 4, 2}},
-        {fiveByte('Y', 7, 2), {Layer::Yc, 3, 2}},        {fiveByte('y', 5, 0), {Layer::Yc, 2, 4}},
-        {fiveByte('V', 200, 200), {Layer::Video, 3, 5}}, {fiveByte('v', 0, 0), {Layer::Video, 4, 4}},
+        {five('V', 3, 1), {Layer::Video, 1, 1}},     {five('v', 5, 2), {Layer::Video, 2, 2}},
+        {five('A', 4, 2), {Layer::Audio, 1, 2}},     {five('a', 5, 1), {Layer::Audio, 2, 1}},
+        {five('R', 5, 3), {Layer::Rgb, 2, 3}},       {five('r', 0, 2), {Layer::Rgb, 4, 2}},
+        {five('Y', 7, 2), {Layer::Yc, 3, 2}},        {five('y', 5, 0), {Layer::Yc, 2, 4}},
+        {five('V', 200, 200), {Layer::Video, 3, 5}}, {five('v', 0, 0), {Layer::Video, 4, 4}},
     };
     rig.connect(5);
     for (const Case& c : fiveByteCases)
@@ -106,28 +102,28 @@ TEST_F(ReplyDecoderTest, ReportsNamingNoSingleObjectChangeNothing) {
     rig.setSource(6, "Camera 1 spare", {1, NotAssigned, NotAssigned, NotAssigned});
     rig.table.sourceCount = 6;
     const Frame ignored[] = {
-        fiveByte('V', 3, 1),   // video input 1 is shared by sources 1 and 6
-        fiveByte('V', 9, 2),   // no destination on video output 9
-        fiveByte('A', 200, 1), // output 200 exists on video only
-        fiveByte('V', 3, 9),   // no source on video input 9
-        fiveByte('R', 5, 1),   // source 1 has no RGB input
+        five('V', 3, 1),   // video input 1 is shared by sources 1 and 6
+        five('V', 9, 2),   // no destination on video output 9
+        five('A', 200, 1), // output 200 exists on video only
+        five('V', 3, 9),   // no source on video input 9
+        five('R', 5, 1),   // source 1 has no RGB input
     };
     for (const Frame& answer : ignored)
         expectRoute([&] { rig.unsolicited(answer); }, std::nullopt, std::to_string(answer[2]));
 
     // Sharing is per layer, and sources beyond the count take no part.
-    expectRoute([&] { rig.unsolicited(fiveByte('A', 4, 1)); }, Route{Layer::Audio, 1, 1}, "audio");
+    expectRoute([&] { rig.unsolicited(five('A', 4, 1)); }, Route{Layer::Audio, 1, 1}, "audio");
     rig.table.sourceCount = 5;
-    expectRoute([&] { rig.unsolicited(fiveByte('V', 3, 1)); }, Route{Layer::Video, 1, 1}, "video");
+    expectRoute([&] { rig.unsolicited(five('V', 3, 1)); }, Route{Layer::Video, 1, 1}, "video");
 }
 
 TEST_F(ReplyDecoderTest, VcaLevelReachesThePanelForTheCurrentDestinationOnly) {
     rig.connect(5);
-    rig.unsolicited(fiveByte('n', 4, 17)); // audio output of destination 1, the current one
-    rig.unsolicited(fiveByte('N', 5, 20)); // destination 2
-    rig.unsolicited(fiveByte('n', 9, 20)); // no destination
+    rig.unsolicited(five('n', 4, 17)); // audio output of destination 1, the current one
+    rig.unsolicited(five('N', 5, 20)); // destination 2
+    rig.unsolicited(five('n', 9, 20)); // no destination
     rig.sheet.setCurrentDestination(2);
-    rig.unsolicited(fiveByte('N', 5, 21));
+    rig.unsolicited(five('N', 5, 21));
     rig.link.closePort();
     rig.connect(4);
     rig.unsolicited({0x55, 0x85, 0x8B, 0x81}); // output 5 in the second byte, level 11 in the third
@@ -141,12 +137,12 @@ TEST_F(ReplyDecoderTest, GainAndModeAnswersReachTheInputLevelControls) {
     const std::pair<int, std::string> gains[] = {
         {0, "-oo dB"}, {1, "-75 dB"}, {25, "-3 dB"}, {26, " 0 dB"}, {31, " 15 dB"}};
     for (const auto& [level, text] : gains) {
-        rig.unsolicited(fiveByte('l', 1, level));
+        rig.unsolicited(five('l', 1, level));
         EXPECT_EQ(inputGainText(level), text);
     }
-    rig.unsolicited(fiveByte('l', 1, 32)); // beyond the slider: ignored
-    rig.unsolicited(fiveByte('g', 1, 0));
-    rig.unsolicited(fiveByte('G', 1, 7));
+    rig.unsolicited(five('l', 1, 32)); // beyond the slider: ignored
+    rig.unsolicited(five('g', 1, 0));
+    rig.unsolicited(five('G', 1, 7));
     EXPECT_EQ(rig.shownGains, (std::vector<int>{0, 1, 25, 26, 31}));
     EXPECT_EQ(rig.shownModes, (std::vector<bool>{true, false}));
 
@@ -164,7 +160,7 @@ TEST_F(ReplyDecoderTest, GainAndModeAnswersReachTheInputLevelControls) {
 
 TEST_F(ReplyDecoderTest, StoreAnswersDisableTheStoreButton) {
     rig.connect(5);
-    rig.unsolicited(fiveByte('S', 83, 83));
+    rig.unsolicited(five('S', 83, 83));
     EXPECT_FALSE(rig.storeButton.enabled());
     rig.link.closePort();
     rig.connect(4);

@@ -2,8 +2,8 @@
 #include "sheet/settings.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
-#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,10 @@ protected:
         std::string bytes;
         for (const std::string& text : texts)
             bytes += text + "\r\n";
-        test::ScratchFolder::write(path, bytes);
+        test::writeBytes(path, bytes);
     }
 
-    test::ScratchFolder scratch;
+    test::TempFolder scratch;
     std::string path = settingsFilePath(scratch.folder());
     test::ScriptedPrompt prompt;
     FakeClock clock;
@@ -49,7 +49,7 @@ TEST_F(SettingsTest, WritesTwentySevenLinesAndReadsThemBack) {
     link.setPortNumber(3);
     ASSERT_EQ(WriteSettings(path, expected, link), "");
     EXPECT_EQ(
-        test::ScratchFolder::bytes(path),
+        test::fileBytes(path),
         "4\r\n0\r\n120\r\n-45\r\n6000\r\n11530\r\n300\r\n400\r\n-32768\r\n32767\r\n0\r\n-1\r\n2\r\n"
         "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n/data/routelane4.cnx\r\n/data/\xE9t\xE9.agn\r\n0\r\n0\r\n3\r\n"
         "0\r\n0\r\n");

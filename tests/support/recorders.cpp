@@ -10,7 +10,7 @@ const char* layerName(Layer layer) {
 } // namespace
 
 void RecordingRules::routingReport(Layer layer, int output, int input) {
-    effects.push_back(std::string("route ") + layerName(layer) + " " + std::to_string(output) + " " +
+    effects.push_back(std::string(layerName(layer)) + " " + std::to_string(output) + " " +
                       std::to_string(input));
 }
 

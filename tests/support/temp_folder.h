@@ -2,9 +2,44 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace rl4::test {
+
+using Lines = std::vector<std::string>;
+
+// Raw bytes of a file; empty when it cannot be read.
+inline std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The program's text files end every line with CR LF.
+inline void writeCrLf(const std::string& path, const Lines& lines) {
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    writeBytes(path, bytes);
+}
+
+// The lines of a CR LF file; a line end of any other kind stays in the text and fails a comparison.
+inline Lines readCrLf(const std::string& path) {
+    const std::string bytes = fileBytes(path);
+    Lines lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    if (start < bytes.size())
+        lines.push_back(bytes.substr(start));
+    return lines;
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {
@@ -23,6 +58,9 @@ public:
 
     const std::string& folder() const { return path_; }
     std::string path(const std::string& name = "") const { return name.empty() ? path_ : path_ + "/" + name; }
+
+    static std::string bytes(const std::string& path) { return fileBytes(path); }
+    static void write(const std::string& path, const std::string& bytes) { writeBytes(path, bytes); }
 
 private:
     std::string path_;

@@ -1,0 +1,190 @@
+// The window program as it runs: routelane4 itself against the software matrix on a pseudo-terminal and
+// ended by a signal, its session in-process on the real clock, and its message boxes.
+
+#include "gui/gui_session.h"
+#include "gui/qt_prompt.h"
+#include "platform/pty_pair.h"
+#include "support/engine_rig.h"
+#include "support/sim_process.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace rl4::test {
+namespace {
+
+// The frames the matrix logged, "RX 02 78 78 78 03" one a line, from its LF file.
+std::vector<std::string> received(const std::string& path) {
+    std::vector<std::string> frames;
+    std::istringstream log(fileBytes(path));
+    for (std::string line; std::getline(log, line);)
+        if (line.starts_with("RX "))
+            frames.push_back(line);
+    return frames;
+}
+
+// A program folder with the settings and the sample assignment, and a port map that sends port `port` to
+// `target` and the others to paths that do not exist.
+struct ProgramFolder {
+    explicit ProgramFolder(const std::string& target = "", int port = 1) {
+        writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, 1));
+        writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
+        Lines ports;
+        for (int n = 1; n <= 8; ++n)
+            ports.push_back(std::to_string(n) + "=" +
+                            (n == port && !target.empty() ? target : folder.path("absent")));
+        writeCrLf(folder.path("routelane4.ports"), ports);
+    }
+    TempFolder folder;
+};
+
+TEST(Routelane4Program, StartsUpOnTheMatrixAndStoresItsStatusWhenTerminated) {
+    TempFolder matrixFolder;
+    const std::string pty = matrixFolder.path("matrix");
+    const std::string log = matrixFolder.path("matrix.log");
+    SimProcess matrix({"--pty", pty, "--log", log});
+    ASSERT_TRUE(matrix.waitReady());
+    ProgramFolder program(pty);
+    // A reserved line that the shutdown's writing sets back to 0.
+    Lines settingsBefore = readCrLf(program.folder.path("routelane4.set"));
+    settingsBefore[13] = "7";
+    writeCrLf(program.folder.path("routelane4.set"), settingsBefore);
+
+    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()});
+    // The read of the first destination's VCA level is the start-up's last frame.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !received(log).empty() && received(log).back().starts_with("RX 02 6E"); }, 20000));
+    routelane4.signal(SIGTERM);
+    EXPECT_EQ(routelane4.wait(20000), 0);
+
+    // In order, each once at least: identity, on line, VCA setup, the four layers, a VCA level, the store.
+    const std::vector<std::string> frames = received(log);
+    auto at = frames.begin();
+    for (const char* step : {"RX 02 78 78 78 03", "RX 02 44 01 00 03", "RX 02 70 01 00 03",
+                             "RX 02 76 00 00 03", "RX 02 61 00 00 03", "RX 02 72 00 00 03",
+                             "RX 02 79 00 00 03", "RX 02 6E 01 00 03", "RX 02 53 53 53 03"}) {
+        at = std::find(at, frames.end(), step);
+        ASSERT_NE(at, frames.end()) << step;
+    }
+    EXPECT_EQ(at + 1, frames.end()) << "the store is the last thing asked";
+
+    const Lines settings = readCrLf(program.folder.path("routelane4.set"));
+    ASSERT_EQ(settings.size(), 27u);
+    EXPECT_EQ(settings[0], "5");
+    EXPECT_EQ(settings[13], "0");
+    // Neither moved nor resized, the window writes back its place and size as read.
+    EXPECT_EQ(Lines(settings.begin() + 2, settings.begin() + 6),
+              Lines(settingsBefore.begin() + 2, settingsBefore.begin() + 6));
+}
+
+// No matrix on any port: the start-up tells so in a message box nobody answers; the signal closes it and
+// the shutdown runs. The last port searched is a silent line where the search is seen to end.
+TEST(Routelane4Program, ATerminationClosesTheQuestionsItFindsOnTheScreen) {
+    PtyPair silentLine;
+    ProgramFolder program(silentLine.slavePath(), 8);
+    const Lines settingsBefore = readCrLf(program.folder.path("routelane4.set"));
+    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()});
+    // The identity request in the 4-byte form, then in the 5-byte form: the search's last frames.
+    const Bytes lastAttempts{0x3D, 0x80, 0x80, 0x81, 0x02, 0x78, 0x78, 0x78, 0x03};
+    ASSERT_EQ(silentLine.receive(lastAttempts.size(), 20000), lastAttempts);
+    routelane4.signal(SIGTERM);
+    EXPECT_EQ(routelane4.wait(20000), 0);
+    const Lines settings = readCrLf(program.folder.path("routelane4.set"));
+    ASSERT_EQ(settings.size(), 27u);
+    EXPECT_EQ(settings[24], "1") << "the port read at the start, not the 0 of a run without a matrix";
+    EXPECT_EQ(settings[0], "4");
+}
+
+TEST(Routelane4Program, TellsItsUsage) {
+    SimProcess help(RL4_ROUTELANE4, {"--help"});
+    EXPECT_TRUE(help.readLine(20000).value_or("").starts_with("Usage: routelane4"));
+    EXPECT_EQ(help.wait(20000), 0);
+    SimProcess wrong(RL4_ROUTELANE4, {"--bogus"});
+    EXPECT_NE(wrong.errorsContaining("unknown option", 20000).find("routelane4: unknown option '--bogus'"),
+              std::string::npos);
+    EXPECT_EQ(wrong.wait(20000), 64);
+}
+
+// A signal while connexions changed: they are kept beside the operator's file, and nothing is asked.
+TEST(GuiSession, ASignalKeepsChangedConnexionsAsideAndAsksNothing) {
+    ProgramFolder program;
+    ScriptedPrompt prompt;
+    GuiSession session(program.folder.folder(), prompt);
+    bool finished = false;
+    QObject::connect(&session, &GuiSession::finished, [&finished] { finished = true; });
+    session.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session.startedUp(); }, 20000));
+    const std::string own = fileBytes(program.folder.path("routelane4.cnx"));
+    session.engine().routing().wanted(Layer::Video, 1) = 2;
+    session.engine().routingCommands().DownloadRouting();
+    const std::size_t asked = prompt.questions.size();
+    session.requestQuit();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 20000));
+    const std::string kept = program.folder.path("routelane4.recovered.cnx");
+    ASSERT_EQ(prompt.questions.size(), asked + 1);
+    EXPECT_EQ(prompt.questions.back().text, "The changed connexions were kept in the file: " + kept);
+    EXPECT_EQ(readCrLf(kept).at(3), "  1|  2|  0|  0|  0|  0");
+    EXPECT_EQ(fileBytes(program.folder.path("routelane4.cnx")), own);
+}
+
+// Presses the button with `text` of the message box that will be open once the event loop runs.
+void pressWhenShown(const QString& text, QStringList* seen) {
+    QTimer::singleShot(0, [text, seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* button : box->buttons())
+            seen->append(button->text());
+        for (QAbstractButton* button : box->buttons())
+            if (button->text().remove('&') == text)
+                return button->click();
+        box->reject();
+    });
+}
+
+TEST(QtPrompt, AnswersAreTheProgramsNumbersAndAClosedBoxIsDismissed) {
+    EXPECT_EQ(qtFileFilter("Assignments|*.agn|All|*.agn;*.cnx"), "Assignments (*.agn);;All (*.agn *.cnx)");
+    QtPrompt prompt;
+    QStringList seen;
+    const struct {
+        const char* press;
+        PromptButtons buttons;
+        int answer;
+    } boxes[] = {{"Yes", PromptButtons::YesNo, kAnswerYes},
+                 {"No", PromptButtons::YesNo, kAnswerNo},
+                 {"Cancel", PromptButtons::OkCancel, kAnswerCancel},
+                 {"OK", PromptButtons::Ok, kAnswerOk}};
+    for (const auto& box : boxes) {
+        pressWhenShown(box.press, &seen);
+        EXPECT_EQ(prompt.messageBox("Save?", box.buttons, "Routelane Change", PromptIcon::Question),
+                  box.answer)
+            << box.press;
+    }
+    seen.clear();
+    const std::string recall = "Recall status from:|Setup#1|Setup#2|Cancel";
+    pressWhenShown("Setup#2", &seen);
+    EXPECT_EQ(prompt.choiceBox(recall, "", 1, PromptIcon::None), 2);
+    EXPECT_EQ(seen, (QStringList{"Setup#1", "Setup#2", "Cancel"}));
+
+    // Escape or the close box: the last button is no answer the operator gave.
+    for (const bool escape : {true, false}) {
+        QTimer::singleShot(0, [escape] {
+            QWidget* box = QApplication::activeModalWidget();
+            escape ? QTest::keyClick(box, Qt::Key_Escape) : void(box->close());
+        });
+        EXPECT_EQ(prompt.choiceBox("Select your language:|English|Français", "", 1, PromptIcon::Exclamation),
+                  kChoiceDismissed);
+    }
+    // Once nobody is there, nothing is shown and every question gets the answer of a closed box.
+    prompt.leaveUnattended();
+    EXPECT_EQ(prompt.choiceBox(recall, "", 1, PromptIcon::None), kChoiceDismissed);
+    EXPECT_EQ(prompt.messageBox("Save?", PromptButtons::YesNo, "", PromptIcon::Question), kAnswerNo);
+    EXPECT_EQ(prompt.saveFileDialog("Save", "Connexions.cnx|*.cnx", "cnx", ""), "");
+}
+
+} // namespace
+} // namespace rl4::test

@@ -1,0 +1,403 @@
+#include "engine/menu_ids.h"
+#include "gui/gui_twips.h"
+#include "window_rig.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace rl4::test {
+namespace {
+
+namespace id = menu_id;
+
+struct LayerControls {
+    sim::Layer layer;
+    const char* list;
+    const char* label;
+};
+constexpr LayerControls kLayerControls[] = {
+    {sim::Layer::Video, "cbcommutvideo", "lblcbvideo"},
+    {sim::Layer::Audio, "cbcommutaudio", "lblcbaudio"},
+    {sim::Layer::Rgb, "cbcommutrgb", "lblcbrgb"},
+    {sim::Layer::Yc, "cbcommutyc", "lblcbyc"},
+};
+
+// The operator steps a list with the keyboard: Qt takes that as a pick, as a choice from the open list.
+void pickWithKey(QComboBox& box, Qt::Key key) {
+    box.setFocus();
+    QTest::keyClick(&box, key);
+}
+
+std::vector<int> inputsOn(EngineRig& rig, int output) {
+    std::vector<int> inputs;
+    for (const LayerControls& layer : kLayerControls)
+        inputs.push_back(rig.state().layer(layer.layer).inputOn(output).value_or(-1));
+    return inputs;
+}
+
+TEST(SwitcherWindow, ListsAndColoursFollowTheLayersOfTheCurrentDestination) {
+    WindowRig rig;
+    rig.start();
+    rig.choose(id::kSwitcherControl);
+    QWidget* window = rig.window(id::kSwitcherControl);
+    EXPECT_EQ(window->objectName(), "frmcommutation");
+    EXPECT_EQ(window->windowTitle(), "Switcher Control");
+    clickCell(rig.sheet(), 2, 1); // the Recorder: video, audio, RGB output 2, no Y/C
+    EXPECT_EQ(text(rig.control(window, "lblcommutation")), "Recorder");
+    EXPECT_EQ(items(rig.control<QComboBox>(window, "cbcommutation")),
+              (std::vector<std::string>{"  1    Camera 1", "  2    Camera 2", "  3    Tape",
+                                        "  4    Graphics", "  5    Server", "  6    Black"}));
+    const struct {
+        std::size_t count;
+        Rgb label, list, caption;
+    } expected[] = {
+        {5, {0, 255, 0}, {192, 220, 192}, {0, 0, 0}},
+        {5, {255, 255, 0}, {220, 220, 192}, {0, 0, 0}},
+        {4, {255, 0, 0}, {220, 192, 192}, {255, 255, 255}},
+        {0, {220, 192, 127}, {255, 255, 255}, {255, 255, 255}},
+    };
+    for (std::size_t i = 0; i < std::size(kLayerControls); ++i) {
+        SCOPED_TRACE(kLayerControls[i].list);
+        auto& list = rig.control<QComboBox>(window, kLayerControls[i].list);
+        const QLabel& label = rig.control<QLabel>(window, kLayerControls[i].label);
+        EXPECT_EQ(items(list).size(), expected[i].count);
+        EXPECT_EQ(list.isEnabled(), expected[i].count > 0);
+        EXPECT_EQ(rgb(list.palette().color(list.isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                           QPalette::Button)),
+                  expected[i].list);
+        EXPECT_EQ(rgb(label.palette().color(QPalette::Window)), expected[i].label);
+        if (expected[i].count > 0) {
+            EXPECT_EQ(rgb(label.palette().color(QPalette::WindowText)), expected[i].caption);
+        }
+    }
+
+    // A rename in the assignment reaches the window and the VCA panel.
+    Assignments& assignments = rig.engine.assignments();
+    assignments.editTable = assignments.activeTable;
+    assignments.editTable.destinations[3].name = "Control room";
+    assignments.editTable.sources[2].name = "Crane";
+    assignments.ApplyEditTable();
+    EXPECT_EQ(text(rig.control(window, "lblcommutation")), "Control room");
+    EXPECT_EQ(items(rig.control<QComboBox>(window, "cbcommutation"))[1], "  2    Crane");
+    EXPECT_EQ(text(rig.control(&rig.mainWindow, "volsrc")), "Control room");
+}
+
+// Only the operator's picks switch; the matrix's answers put each list where the matrix is.
+TEST(SwitcherWindow, PicksNextAndPreviousSwitchTheLayersTheSourceHas) {
+    WindowRig rig;
+    rig.start();
+    rig.choose(id::kSwitcherControl);
+    QWidget* window = rig.window(id::kSwitcherControl);
+    auto& all = rig.control<QComboBox>(window, "cbcommutation");
+    auto& video = rig.control<QComboBox>(window, "cbcommutvideo");
+    all.setCurrentIndex(3);
+    video.setCurrentIndex(1);
+    EXPECT_EQ(inputsOn(rig.rig, 1), (std::vector<int>{0, 0, 0, 0})) << "set by the program, not picked";
+
+    struct Step {
+        QWidget* control;
+        Qt::Key key;
+        std::vector<int> inputs; // on output 1 of each layer
+    };
+    QWidget& next = rig.control(window, "cmdcommutinc");
+    QWidget& previous = rig.control(window, "cmdcommutdec");
+    const Step steps[] = {
+        {&all, Qt::Key_Up, {3, 3, 0, 0}},         // Tape: video and audio only
+        {&all, Qt::Key_Down, {3, 3, 4, 0}},       // Graphics: RGB only
+        {&next, Qt::Key_Space, {5, 5, 5, 5}},     // Server
+        {&previous, Qt::Key_Space, {5, 5, 4, 5}}, // back to Graphics: RGB only
+        {&video, Qt::Key_End, {0, 5, 4, 5}},
+    };
+
+    for (const Step& step : steps) {
+        if (auto* box = qobject_cast<QComboBox*>(step.control))
+            pickWithKey(*box, step.key);
+        else
+            QTest::mouseClick(step.control, Qt::LeftButton);
+        EXPECT_EQ(inputsOn(rig.rig, 1), step.inputs) << text(all);
+    }
+    EXPECT_EQ(text(video), "  6    Black");
+    EXPECT_EQ(text(all), "  6    Black") << "the source of the first layer";
+    EXPECT_EQ(rig.engine.routing().held(Layer::Video, 1), 6);
+}
+
+TEST(SwitcherWindow, PointerHintsGoToTheMainWindowsStatusBar) {
+    WindowRig rig;
+    rig.start();
+    rig.choose(id::kSwitcherControl);
+    QWidget* window = rig.window(id::kSwitcherControl);
+    const auto hintOver = [&](const char* name) {
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(&rig.control(window, name), &enter);
+        return rig.mainWindow.statusBar()->currentMessage().toStdString();
+    };
+    EXPECT_EQ(hintOver("lblcommutation"),
+              "A new source can be selected and switched to the destination: Monitor 1.");
+    EXPECT_EQ(hintOver("cmdcommutdec"), "Select the previous source with all layers");
+
+    // Back on the window's background, out of the window, or the window gone: no hint.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&rig.control(window, "cmdcommutdec"), &leave);
+    EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
+    hintOver("cbcommutation");
+    QApplication::sendEvent(window, &leave);
+    EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
+    hintOver("cbcommutation");
+    window->close();
+    EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
+    rig.choose(id::kSwitcherControl);
+    rig.engine.messages().setLanguage(kLanguageFrench);
+    EXPECT_EQ(hintOver("cbcommutvideo"), "Sélectionnez une source video");
+}
+
+// The settings' 0, 0 is no place at all; a place beyond the screen is none the operator can reach. A
+// window put elsewhere than the settings say keeps that place and asks nothing about it at the end.
+TEST(SwitcherWindow, OpensAtItsPlaceOrBesideTheMainWindowAndKeepsItsMoves) {
+    struct Case {
+        std::int16_t left, top;
+        bool beside, kept;
+    };
+    for (const Case& c : {Case{0, 0, true, false}, Case{30000, 30000, false, false},
+                          Case{-20000, 300, false, false}, Case{1440, 720, false, true}}) {
+        SCOPED_TRACE(std::to_string(c.left) + ", " + std::to_string(c.top));
+        WindowRig rig;
+        rig.setting(6, std::to_string(c.left));
+        rig.setting(7, std::to_string(c.top));
+        rig.start();
+        rig.mainWindow.setGeometry(20, 30, 300, 200);
+        rig.choose(id::kSwitcherControl);
+        QWidget* window = rig.window(id::kSwitcherControl);
+        const int dpiX = window->logicalDpiX();
+        const int dpiY = window->logicalDpiY();
+        EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+        if (c.beside) {
+            const QRect main = rig.mainWindow.frameGeometry();
+            EXPECT_EQ(window->pos(), QPoint(main.right() + 1 + 8, main.top()));
+        }
+        const WindowPlace place{pixelsToTwips(window->x(), dpiX), pixelsToTwips(window->y(), dpiY)};
+        EXPECT_EQ(rig.engine.switcher().place(), (c.kept ? WindowPlace{c.left, c.top} : place));
+        EXPECT_TRUE(rig.mainWindow.menuAction(id::kSwitcherControl)->isChecked());
+        if (c.kept) {
+            window->move(window->pos() + QPoint(150, 75));
+            QApplication::processEvents();
+            EXPECT_EQ(rig.engine.switcher().place(),
+                      (WindowPlace{pixelsToTwips(window->x(), dpiX), pixelsToTwips(window->y(), dpiY)}));
+            window->close();
+            EXPECT_FALSE(rig.engine.switcher().isOpen());
+            EXPECT_FALSE(rig.mainWindow.menuAction(id::kSwitcherControl)->isChecked());
+            rig.choose(id::kSwitcherControl);
+            EXPECT_EQ(rig.window(id::kSwitcherControl), window);
+            EXPECT_EQ(window->pos(), QPoint(twipsToPixels(c.left, dpiX), twipsToPixels(c.top, dpiY)));
+            rig.engine.switcher().frmcommutation_Close();
+            EXPECT_FALSE(window->isVisible());
+            continue;
+        }
+        rig.commands.frm1_Close();
+        EXPECT_TRUE(rig.rig.prompt.questions.empty());
+    }
+}
+
+std::vector<std::string> row(const QTreeWidget& list, int index) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < list.columnCount(); ++c)
+        cells.push_back(list.topLevelItem(index)->text(c).toStdString());
+    return cells;
+}
+
+// Rows of one exchange share a colour, a frame the matrix sends by itself is "External", one the program
+// does not understand is red; at most 99 rows are kept.
+TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
+    WindowRig rig;
+    rig.setting(8, "2880");
+    rig.setting(9, "1440");
+    rig.start();
+    rig.choose(id::kHistory);
+    QWidget* window = rig.window(id::kHistory);
+    EXPECT_EQ(window->windowTitle(), "Historical");
+    const QPoint place(twipsToPixels(2880, window->logicalDpiX()),
+                       twipsToPixels(1440, window->logicalDpiY()));
+    EXPECT_EQ(window->pos(), place);
+    auto& list = rig.control<QTreeWidget>(window, "lvhisto");
+    constexpr std::array kTwips{1300, 1300, 600, 600, 500, 600, 850, 570, 500};
+    std::vector<std::string> headers;
+    for (int c = 0; c < list.columnCount(); ++c) {
+        headers.push_back(list.headerItem()->text(c).toStdString());
+        EXPECT_EQ(list.columnWidth(c),
+                  twipsToPixels(kTwips[static_cast<std::size_t>(c)], list.logicalDpiX()));
+    }
+    EXPECT_EQ(headers, (std::vector<std::string>{"Sent (h)", "Received (h)", "Instr", "Layer", "In", "Out",
+                                                 "Time", "mS", "n"}));
+
+    rig.engine.routing().wanted(Layer::Video, 1) = 2;
+    rig.engine.routingCommands().DownloadRouting();
+    rig.rig.clock.advance(150'000);
+    rig.engine.routing().wanted(Layer::Audio, 1) = 2;
+    rig.engine.routingCommands().DownloadRouting();
+    rig.rig.clock.advance(250'000);
+    rig.rig.panelSwitch(sim::Layer::Video, 1, 1);
+    rig.runMainLoop(20);
+    rig.rig.sendUnasked(five('Z', 1, 1));
+    rig.runMainLoop(20);
+
+    ASSERT_EQ(list.topLevelItemCount(), 4);
+    EXPECT_EQ(row(list, 3)[0], "02.56.01.02.03");
+    EXPECT_EQ(row(list, 2)[0], "02.41.01.02.03");
+    EXPECT_EQ(row(list, 1)[0], "External");
+    EXPECT_EQ(row(list, 1)[1], "02.56.01.01.03");
+    EXPECT_EQ(row(list, 0)[2], "Error");
+    EXPECT_EQ(row(list, 3)[8], "99") << "the rows left before the list is cleared";
+    EXPECT_EQ(row(list, 0)[8], "96");
+    const Rgb colourOne{255, 220, 220}, colourTwo{220, 192, 192};
+    const std::pair<Rgb, Rgb> colours[] = {
+        {colourOne, {255, 0, 0}}, {colourOne, {0, 0, 0}}, {colourTwo, {0, 0, 0}}, {colourTwo, {0, 0, 0}}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < list.columnCount(); ++c) {
+            EXPECT_EQ(rgb(list.topLevelItem(r)->background(c).color()), colours[r].first) << r;
+            EXPECT_EQ(rgb(list.topLevelItem(r)->foreground(c).color()), colours[r].second) << r;
+        }
+
+    QTest::mouseClick(&rig.control(window, "cmdclrhisto"), Qt::LeftButton);
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    EXPECT_TRUE(rig.engine.history().rows().empty());
+
+    // Moved, the place is kept; closed, the rows go and nothing more is recorded.
+    window->move(place - QPoint(60, 30));
+    QApplication::processEvents();
+    EXPECT_EQ(rig.engine.history().place(),
+              (WindowPlace{pixelsToTwips(place.x() - 60, window->logicalDpiX()),
+                           pixelsToTwips(place.y() - 30, window->logicalDpiY())}));
+    rig.engine.routingCommands().DownloadRouting();
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(rig.engine.link().historyOpen());
+    EXPECT_FALSE(rig.mainWindow.menuAction(id::kHistory)->isChecked());
+    rig.engine.routing().wanted(Layer::Video, 1) = 3;
+    rig.engine.routingCommands().DownloadRouting();
+    rig.engine.messages().setLanguage(kLanguageFrench);
+    rig.choose(id::kHistory);
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    EXPECT_EQ(window->windowTitle(), "Historique");
+    EXPECT_EQ(text(rig.control(window, "cmdclrhisto")), "Effacer");
+}
+
+// What the setup dialog shows: the port, the frame form, the language, the VCA mode and slope.
+std::string shownSetup(WindowRig& rig) {
+    std::string shown = text(rig.control(id::kSetUp, "frcom"));
+    for (const char* name :
+         {"opt4oct", "opt5oct", "optenglish", "optfrancais", "optvcamin", "optvcamax", "optvcamem"})
+        if (rig.control<QRadioButton>(id::kSetUp, name).isChecked())
+            shown += std::string(" ") + name;
+    return shown + " " + std::to_string(rig.control<QSlider>(id::kSetUp, "slislope").value()) + " " +
+           text(rig.control(id::kSetUp, "lblslope"));
+}
+
+TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
+    WindowRig rig;
+    rig.start();
+    rig.rig.state().vcaSetup = 16 + 7; // VCAs at minimum, slope 7
+    rig.rig.takeReceived();
+    rig.choose(id::kSetUp);
+    auto* dialog = qobject_cast<QDialog*>(rig.window(id::kSetUp));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), "SetUp");
+    EXPECT_EQ(rig.rig.takeReceived(), std::vector<Frame>{five('p', 1, 0)});
+    auto& ports = rig.control<QListWidget>(dialog, "lbcom");
+    ASSERT_EQ(ports.count(), 16);
+    EXPECT_EQ(ports.item(15)->text(), "COM 16");
+    EXPECT_EQ(ports.currentRow(), 0);
+    EXPECT_EQ(shownSetup(rig), "port  1 is selected opt5oct optenglish optvcamin 7 VCA slope =  1.4 Sec");
+
+    QTest::mouseClick(&rig.control(dialog, "optvcamem"), Qt::LeftButton);
+    QTest::mouseClick(&rig.control(dialog, "optfrancais"), Qt::LeftButton);
+    auto& slope = rig.control<QSlider>(dialog, "slislope");
+    slope.setFocus();
+    QTest::keyClick(&slope, Qt::Key_Right);
+    EXPECT_EQ(shownSetup(rig), "port  1 is selected opt5oct optfrancais optvcamem 8 VCA slope =  1.6 Sec");
+    EXPECT_EQ(rig.engine.settings().language, kLanguageEnglish) << "nothing is taken before OK";
+    EXPECT_TRUE(rig.rig.takeReceived().empty());
+    QTest::mouseClick(&rig.control(dialog, "confok"), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(rig.rig.state().vcaSetup, 32 + 8);
+    EXPECT_EQ(rig.engine.messages().language(), kLanguageFrench);
+
+    // Again, in French: a frame form picked is taken with OK; Escape and the close box cancel.
+    rig.choose(id::kSetUp);
+    EXPECT_EQ(dialog->windowTitle(), "Paramètres");
+    EXPECT_EQ(text(rig.control(dialog, "confcncl")), "Annuler");
+    EXPECT_EQ(shownSetup(rig),
+              "Le port  1 est sélectionné opt5oct optfrancais optvcamem 8 VCA slope =  1.6 Sec");
+    QTest::mouseClick(&rig.control(dialog, "opt4oct"), Qt::LeftButton);
+    QTest::mouseClick(&rig.control(dialog, "confok"), Qt::LeftButton);
+    EXPECT_EQ(rig.engine.link().protocolLength(), 4);
+    rig.choose(id::kSetUp);
+    QTest::mouseClick(&rig.control(dialog, "opt5oct"), Qt::LeftButton);
+    QTest::mouseClick(&rig.control(dialog, "optenglish"), Qt::LeftButton);
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    rig.choose(id::kSetUp);
+    dialog->close();
+    EXPECT_FALSE(rig.engine.config().visible());
+    EXPECT_EQ(rig.engine.link().protocolLength(), 4);
+    EXPECT_EQ(rig.engine.settings().language, kLanguageFrench);
+
+    // A port picked in the list is opened at once, whatever the dialog's end.
+    rig.choose(id::kSetUp);
+    QTest::mouseClick(ports.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ports.visualItemRect(ports.item(2)).center());
+    EXPECT_EQ(rig.rig.opener.requests.back(), 3);
+    EXPECT_EQ(text(rig.control(dialog, "frcom")), "Le port  3 est sélectionné");
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_EQ(rig.engine.link().portNumber(), 3);
+}
+
+std::vector<std::string> infoLabels(WindowRig& rig) {
+    std::vector<std::string> shown;
+    for (const char* name : {"lblinfoserial", "lblinfoport", "lblinfolink", "lblinfoprotocol", "lblinfoplan",
+                             "lblinfosize", "lblinfoupdate"})
+        shown.push_back(text(rig.control(id::kMatrixInfo, name)));
+    return shown;
+}
+
+TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
+    WindowRig rig;
+    rig.start();
+    rig.choose(id::kMatrixInfo);
+    QWidget* window = rig.window(id::kMatrixInfo);
+    EXPECT_EQ(window->windowTitle(), "Matrix Info");
+    EXPECT_EQ(infoLabels(rig),
+              (std::vector<std::string>{
+                  "Serial number: 1234", "The port 1 is open", "The line from PC to Matrix is established",
+                  "protocol is  5 bytes long", "Used layers: Video  Audio  RGB  Y/C      Unused layers: ",
+                  "Size: (V: 5x 16) (A: 5x 16) (R: 5x 8) (Y: 5x 8)", "Last Update: 03/03/2006"}));
+    EXPECT_EQ(text(rig.control(window, "lblinfoagn")), "assignment file: " + rig.rig.path("routelane4.agn"));
+
+    // Not refreshed while open; asked for again, the state of now in the language of now, every label whole.
+    rig.engine.link().setProtocolLength(4);
+    rig.hub.onLineChanged(false);
+    EXPECT_EQ(text(rig.control(window, "lblinfoprotocol")), "protocol is  5 bytes long");
+    rig.engine.messages().setLanguage(kLanguageFrench);
+    rig.engine.settings().connexionPath = "/srv/regie/" + std::string(90, 'x') + "/soir.cnx";
+    rig.choose(id::kMatrixInfo);
+    QApplication::processEvents();
+    for (const QLabel* shown : window->findChildren<QLabel*>())
+        EXPECT_GE(shown->width(), shown->sizeHint().width()) << shown->objectName().toStdString();
+    EXPECT_EQ(window->windowTitle(), "Information Matrice");
+    EXPECT_EQ(text(rig.control(window, "lblinfoprotocol")), "Le protocole a une longueur de  4 octets");
+    QTest::mouseClick(&rig.control(window, "cmdinfoclose"), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    rig.choose(id::kMatrixInfo);
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
+} // namespace
+} // namespace rl4::test
