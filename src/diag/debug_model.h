@@ -86,10 +86,7 @@ public:
 
     // Escape, a closing main window, a signal: the loop under way ends after its step, or at once in a pause.
     void requestStop() { stopRequested_ = true; }
-    DebugLoop loop() const { return loop_; }
     bool looping() const { return loop_ != DebugLoop::None; }
-    // Cycles completed by the loop under way, or by the last one.
-    int cycles() const { return cycles_; }
 
     // What the window shows.
     int sourceCount() const { return sourceCount_; }
@@ -140,6 +137,7 @@ private:
     int destinationCount_ = 0;
     DebugLoop loop_ = DebugLoop::None;
     bool stopRequested_ = false;
+    // Cycles completed by the loop under way, against the command line's limit.
     int cycles_ = 0;
     // tmrdebug's next reading, while it runs.
     std::optional<std::int64_t> tmrdebugDue_;
