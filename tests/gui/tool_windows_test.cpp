@@ -43,7 +43,6 @@ TEST(SwitcherWindow, ListsAndColoursFollowTheLayersOfTheCurrentDestination) {
     rig.start();
     rig.choose(id::kSwitcherControl);
     QWidget* window = rig.window(id::kSwitcherControl);
-    EXPECT_EQ(window->windowTitle(), "Switcher Control");
     clickCell(rig.sheet(), 2, 1); // the Recorder: video, audio, RGB output 2, no Y/C
     EXPECT_EQ(text(rig.control(window, "lblcommutation")), "Recorder");
     EXPECT_EQ(items(rig.control<QComboBox>(window, "cbcommutation")),
@@ -214,7 +213,6 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
     rig.start();
     rig.choose(id::kHistory);
     QWidget* window = rig.window(id::kHistory);
-    EXPECT_EQ(window->windowTitle(), "Historical");
     const QPoint place(twipsToPixels(2880, window->logicalDpiX()),
                        twipsToPixels(1440, window->logicalDpiY()));
     EXPECT_EQ(window->pos(), place);
@@ -300,7 +298,6 @@ TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
     auto* dialog = qobject_cast<QDialog*>(rig.window(id::kSetUp));
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isModal());
-    EXPECT_EQ(dialog->windowTitle(), "SetUp");
     EXPECT_EQ(rig.rig.takeReceived(), std::vector<Frame>{five('p', 1, 0)});
     auto& ports = rig.control<QListWidget>(dialog, "lbcom");
     EXPECT_EQ(ports.currentRow(), 0);
@@ -353,7 +350,6 @@ TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     rig.start();
     rig.choose(id::kMatrixInfo);
     QWidget* window = rig.window(id::kMatrixInfo);
-    EXPECT_EQ(window->windowTitle(), "Matrix Info");
     std::vector<std::string> shown;
     for (const char* name : {"lblinfoserial", "lblinfoport", "lblinfolink", "lblinfoprotocol", "lblinfoplan",
                              "lblinfosize", "lblinfoupdate"})
