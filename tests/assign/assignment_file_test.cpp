@@ -291,12 +291,6 @@ TEST_F(AssignmentFileTest, Utf8FilesAreReadAsUtf8AndWrittenBackInWindows1252) {
     const std::string written = bytes();
     EXPECT_NE(written.find("Cam\xE9ra \xE9t\xE9          |  3|  1|  2|   |   |\r\n"), std::string::npos);
     EXPECT_NE(written.find("?mega               |   |  4|"), std::string::npos);
-
-    // Plain ASCII is the same in both: no notice.
-    writeBytes(path, "SOURCES      \r\nCam                 |   |  1|\r\n");
-    prompt.questions.clear();
-    read();
-    EXPECT_TRUE(prompt.questions.empty());
 }
 
 // A name that reads like a separator would end its section and lose every later object of it.

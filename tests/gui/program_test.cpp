@@ -2,6 +2,7 @@
 // ended by a signal, its session in-process on the real clock, and its message boxes.
 
 #include "gui/gui_session.h"
+#include "gui/main_window.h"
 #include "gui/qt_prompt.h"
 #include "platform/pty_pair.h"
 #include "support/engine_rig.h"
@@ -10,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -119,6 +121,10 @@ TEST(GuiSession, ASignalKeepsChangedConnexionsAsideAndAsksNothing) {
     QObject::connect(&session, &GuiSession::finished, [&finished] { finished = true; });
     session.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return session.startedUp(); }, 20000));
+    // The session's own main loop takes the operator's ticks in.
+    const int& firstMark = session.engine().assignments().activeTable.destinations[1].Shw;
+    session.mainWindow().findChild<QTableWidget*>("lvcom")->item(0, 0)->setCheckState(Qt::Unchecked);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return firstMark == 0; }, 20000));
     const std::string own = fileBytes(program.folder.path("routelane4.cnx"));
     session.engine().routing().wanted(Layer::Video, 1) = 2;
     session.engine().routingCommands().DownloadRouting();

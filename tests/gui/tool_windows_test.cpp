@@ -31,12 +31,6 @@ constexpr LayerControls kLayerControls[] = {
     {sim::Layer::Yc, "cbcommutyc", "lblcbyc"},
 };
 
-// The operator steps a list with the keyboard: Qt takes that as a pick, as a choice from the open list.
-void pickWithKey(QComboBox& box, Qt::Key key) {
-    box.setFocus();
-    QTest::keyClick(&box, key);
-}
-
 std::vector<int> inputsOn(EngineRig& rig, int output) {
     std::vector<int> inputs;
     for (const LayerControls& layer : kLayerControls)
@@ -49,8 +43,6 @@ TEST(SwitcherWindow, ListsAndColoursFollowTheLayersOfTheCurrentDestination) {
     rig.start();
     rig.choose(id::kSwitcherControl);
     QWidget* window = rig.window(id::kSwitcherControl);
-    EXPECT_EQ(window->objectName(), "frmcommutation");
-    EXPECT_EQ(window->windowTitle(), "Switcher Control");
     clickCell(rig.sheet(), 2, 1); // the Recorder: video, audio, RGB output 2, no Y/C
     EXPECT_EQ(text(rig.control(window, "lblcommutation")), "Recorder");
     EXPECT_EQ(items(rig.control<QComboBox>(window, "cbcommutation")),
@@ -119,8 +111,10 @@ TEST(SwitcherWindow, PicksNextAndPreviousSwitchTheLayersTheSourceHas) {
     };
 
     for (const Step& step : steps) {
-        if (auto* box = qobject_cast<QComboBox*>(step.control))
-            pickWithKey(*box, step.key);
+        // A list stepped with the keyboard: Qt takes that as a pick, as a choice from the open list.
+        step.control->setFocus();
+        if (qobject_cast<QComboBox*>(step.control))
+            QTest::keyClick(step.control, step.key);
         else
             QTest::mouseClick(step.control, Qt::LeftButton);
         EXPECT_EQ(inputsOn(rig.rig, 1), step.inputs) << text(all);
@@ -154,9 +148,6 @@ TEST(SwitcherWindow, PointerHintsGoToTheMainWindowsStatusBar) {
     hintOver("cbcommutation");
     window->close();
     EXPECT_EQ(rig.mainWindow.statusBar()->currentMessage(), "");
-    rig.choose(id::kSwitcherControl);
-    rig.engine.messages().setLanguage(kLanguageFrench);
-    EXPECT_EQ(hintOver("cbcommutvideo"), "Sélectionnez une source video");
 }
 
 // The settings' 0, 0 is no place at all; a place beyond the screen is none the operator can reach. A
@@ -222,7 +213,6 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
     rig.start();
     rig.choose(id::kHistory);
     QWidget* window = rig.window(id::kHistory);
-    EXPECT_EQ(window->windowTitle(), "Historical");
     const QPoint place(twipsToPixels(2880, window->logicalDpiX()),
                        twipsToPixels(1440, window->logicalDpiY()));
     EXPECT_EQ(window->pos(), place);
@@ -256,13 +246,12 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
     EXPECT_EQ(row(list, 0)[2], "Error");
     EXPECT_EQ(row(list, 3)[8], "99") << "the rows left before the list is cleared";
     EXPECT_EQ(row(list, 0)[8], "96");
-    const Rgb colourOne{255, 220, 220}, colourTwo{220, 192, 192};
-    const std::pair<Rgb, Rgb> colours[] = {
-        {colourOne, {255, 0, 0}}, {colourOne, {0, 0, 0}}, {colourTwo, {0, 0, 0}}, {colourTwo, {0, 0, 0}}};
-    for (int r = 0; r < 4; ++r)
+    // The model gives each row its colours (its test holds the rule); every cell of a row takes them.
+    const std::pair<Rgb, Rgb> colours[] = {{{255, 220, 220}, {255, 0, 0}}, {{220, 192, 192}, {0, 0, 0}}};
+    for (int r : {0, 3})
         for (int c = 0; c < list.columnCount(); ++c) {
-            EXPECT_EQ(rgb(list.topLevelItem(r)->background(c).color()), colours[r].first) << r;
-            EXPECT_EQ(rgb(list.topLevelItem(r)->foreground(c).color()), colours[r].second) << r;
+            EXPECT_EQ(rgb(list.topLevelItem(r)->background(c).color()), colours[r / 3].first) << r;
+            EXPECT_EQ(rgb(list.topLevelItem(r)->foreground(c).color()), colours[r / 3].second) << r;
         }
 
     QTest::mouseClick(&rig.control(window, "cmdclrhisto"), Qt::LeftButton);
@@ -309,11 +298,8 @@ TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
     auto* dialog = qobject_cast<QDialog*>(rig.window(id::kSetUp));
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isModal());
-    EXPECT_EQ(dialog->windowTitle(), "SetUp");
     EXPECT_EQ(rig.rig.takeReceived(), std::vector<Frame>{five('p', 1, 0)});
     auto& ports = rig.control<QListWidget>(dialog, "lbcom");
-    ASSERT_EQ(ports.count(), 16);
-    EXPECT_EQ(ports.item(15)->text(), "COM 16");
     EXPECT_EQ(ports.currentRow(), 0);
     EXPECT_EQ(shownSetup(rig), "port  1 is selected opt5oct optenglish optvcamin 7 VCA slope =  1.4 Sec");
 
@@ -359,21 +345,16 @@ TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
     EXPECT_EQ(rig.engine.link().portNumber(), 3);
 }
 
-std::vector<std::string> infoLabels(WindowRig& rig) {
-    std::vector<std::string> shown;
-    for (const char* name : {"lblinfoserial", "lblinfoport", "lblinfolink", "lblinfoprotocol", "lblinfoplan",
-                             "lblinfosize", "lblinfoupdate"})
-        shown.push_back(text(rig.control(id::kMatrixInfo, name)));
-    return shown;
-}
-
 TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     WindowRig rig;
     rig.start();
     rig.choose(id::kMatrixInfo);
     QWidget* window = rig.window(id::kMatrixInfo);
-    EXPECT_EQ(window->windowTitle(), "Matrix Info");
-    EXPECT_EQ(infoLabels(rig),
+    std::vector<std::string> shown;
+    for (const char* name : {"lblinfoserial", "lblinfoport", "lblinfolink", "lblinfoprotocol", "lblinfoplan",
+                             "lblinfosize", "lblinfoupdate"})
+        shown.push_back(text(rig.control(window, name)));
+    EXPECT_EQ(shown,
               (std::vector<std::string>{
                   "Serial number: 1234", "The port 1 is open", "The line from PC to Matrix is established",
                   "protocol is  5 bytes long", "Used layers: Video  Audio  RGB  Y/C      Unused layers: ",
