@@ -47,6 +47,7 @@ TEST(SwitchingSheet, RowsShowWantedSourcesChecksAndColours) {
     EXPECT_EQ(rig.row(0).background, (RgbColour{96, 192, 255})); // the current destination
     EXPECT_EQ(rig.row(1).background, (RgbColour{192, 220, 192}));
 
+    EXPECT_TRUE(rig.sheet.showAllChecked());
     rig.sheet.setShowAll(false); // the Recorder is not selected
     EXPECT_EQ(rig.sheet.rows().size(), 3u);
     EXPECT_EQ(rig.row(2).destination, kProjector);
@@ -89,6 +90,11 @@ TEST(SwitchingSheet, APanelSwitchTurnsTheRowRedUntilARowClick) {
 
     // In "Show selected" a row names its destination, not its position.
     rig.sheet.setShowAll(false);
+    EXPECT_TRUE(rig.sheet.showSelectedChecked());
+    ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 3, 5)); // the Recorder is not shown
+    rig.runMainLoop();
+    for (const SheetRow& row : rig.sheet.rows())
+        EXPECT_EQ(row.text, kBlack) << row.destination;
     EXPECT_TRUE(rig.sheet.lvcom_ItemClick(2));
     EXPECT_EQ(rig.sheet.currentDestination(), kProjector);
 }
@@ -209,7 +215,9 @@ TEST(SwitcherModel, SwitchesSendOnlyTheLayersBothObjectsUse) {
     for (int outside : {0, 5}) {
         rig.sheet.setCurrentDestination(outside);
         switcher.cbcommutation_Click(0);
+        switcher.cbcommutvideo_Click(0);
         switcher.cbcommutaudio_Click(0);
+        switcher.cbcommutyc_Click(0);
     }
     EXPECT_TRUE(rig.takeReceived().empty());
 }
@@ -235,6 +243,7 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     EXPECT_EQ(step([&] { switcher.lvcom_KeyPress('9'); }), 0) << "beyond the list: the first entry";
 
     switcher.frmcommutation_Close();
+    EXPECT_EQ(step([&] { switcher.cmdcommutinc_Click(); }), 0);
     EXPECT_EQ(step([&] { switcher.lvcom_KeyPress('2'); }), 0);
     EXPECT_EQ(rig.heldVideo(kMonitor1), kCamera1);
 }
