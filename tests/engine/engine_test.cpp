@@ -181,6 +181,10 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
         EXPECT_EQ(route(e, c.layer, c.d), c.route) << layerIndex(c.layer) << " " << c.d;
     EXPECT_EQ(e.routing().vcaLevel[kMonitor2], 20);
     EXPECT_FALSE(e.routing().connexionsChanged());
+    // Closing the assignment editor downloads the sheet again, which only replays it: nothing to save.
+    e.editor().frmagn_Load();
+    e.editor().frmagn_Close();
+    EXPECT_FALSE(e.routing().connexionsChanged());
 
     // Shutdown without a port: line 25 keeps the port read at start, line 1 the length now in force.
     e.frm1_Close(WorkspaceLayout{});
