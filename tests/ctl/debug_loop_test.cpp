@@ -2,7 +2,7 @@
 // its cycle count or by Ctrl-C, always with the counters as the last line.
 
 #include "ctl/ctl_debug.h"
-#include "support/sample_assignment.h"
+#include "support/engine_rig.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 

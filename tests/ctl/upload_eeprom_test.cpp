@@ -2,7 +2,7 @@
 // upload holds exactly the image that --image writes.
 
 #include "ctl/ctl_program.h"
-#include "support/sample_assignment.h"
+#include "support/engine_rig.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 

@@ -42,6 +42,8 @@ TEST(DebugWindowTest, EscapeInAPauseEndsTheLoopAndTheCountersShowTheOutcome) {
     window->show();
     EXPECT_EQ(find<QComboBox>(rig, "cbdebugie")->count(), kBlackSource);
     EXPECT_EQ(find<QComboBox>(rig, "cbdebugoe")->currentText(), QString::number(kProjector));
+    for (const char* box : {"chkdebuga", "chkdebugr", "chkdebugy"})
+        find<QCheckBox>(rig, box)->setChecked(false);
     find<QCheckBox>(rig, "chkdebugv")->setChecked(true);
     find<QSlider>(rig, "slidebugspeed")->setValue(DebugModel::kSpeedMaximum);
     QPushButton* read = find<QPushButton>(rig, "cmddebugread");
