@@ -1,8 +1,8 @@
-#include "../sim/core_driver.h"
 #include "assign/assignments.h"
 #include "eeprom/eeprom_bytes.h"
 #include "eeprom/eeprom_dump.h"
 #include "eeprom/eeprom_image.h"
+#include "support/core_driver.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "core_driver.h"
 #include "sim/line_faults.h"
+#include "support/core_driver.h"
 
 #include <bit>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "core_driver.h"
 #include "sim/frame_splitter.h"
+#include "support/core_driver.h"
 
 #include <gtest/gtest.h>
 #include <string>

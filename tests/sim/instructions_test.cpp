@@ -1,4 +1,4 @@
-#include "core_driver.h"
+#include "support/core_driver.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>

@@ -1,4 +1,4 @@
-#include "core_driver.h"
+#include "support/core_driver.h"
 
 namespace rl4::sim::test {
 
