@@ -1,18 +1,15 @@
 #pragma once
 
+#include "platform/termination_signals.h"
+
 #include <QObject>
 
 class QSocketNotifier;
 
 namespace rl4 {
 
-// SIGINT and SIGTERM reach the program as events of its event loop, so that they close it the way the
-// operator does: they are blocked in every thread (call this first in main(), before any thread starts)
-// and read from a signalfd.
-void blockTerminationSignals();
-// In a child process before it runs another program, which should get these signals as usual.
-void unblockTerminationSignals();
-
+// Emits terminationRequested in the event loop when SIGINT or SIGTERM came (blocked beforehand with
+// blockTerminationSignals).
 class TerminationWatcher : public QObject {
     Q_OBJECT
 
@@ -24,9 +21,8 @@ signals:
     void terminationRequested();
 
 private:
-    void readSignal();
-
-    int fd_ = -1;
+    TerminationSignals signals_;
+    // Goes before the descriptor it watches is closed.
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/termination_signals.h"
+
 #include <functional>
 #include <memory>
 
@@ -7,12 +9,10 @@ class QSocketNotifier;
 
 namespace rl4::tester {
 
-// SIGINT and SIGTERM (a logout, a service stop, Ctrl+C) arrive as events of the Qt event loop, so that the
-// program ends as the operator would end it, with its settings written. The signals are blocked in every
-// thread (call this at the start of main(), before any thread starts) and read from a signalfd: nothing
-// runs in a signal handler.
-void blockTerminationSignals();
+using rl4::blockTerminationSignals;
 
+// SIGINT and SIGTERM arrive as events of the Qt event loop, so that the program ends as the operator would
+// end it, with its settings written (the signals blocked beforehand with blockTerminationSignals).
 class TerminationNotice {
 public:
     // `onSignal` runs in the event loop, once per batch of signals received.
@@ -22,13 +22,12 @@ public:
     TerminationNotice& operator=(const TerminationNotice&) = delete;
 
     // False when the system gave no signalfd: the signals then stay blocked and are never acted on.
-    bool watching() const { return fd_ >= 0; }
+    bool watching() const { return signals_.fd() >= 0; }
 
 private:
-    void readSignals();
-
     std::function<void()> onSignal_;
-    int fd_ = -1;
+    TerminationSignals signals_;
+    // Goes before the descriptor it watches is closed.
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
