@@ -58,25 +58,6 @@ void report(const char* what, int form, int count, const Measure& m) {
         form, count, m.seconds, wire, m.seconds / wire, 100.0 * m.cpu / m.seconds, m.failures);
 }
 
-// The operator is never asked anything while the status is read.
-class SilentPrompt : public Prompt {
-public:
-    int messageBox(const std::string&, PromptButtons, const std::string&, PromptIcon) override {
-        return kAnswerOk;
-    }
-    int choiceBox(const std::string&, const std::string&, int defaultButton, PromptIcon) override {
-        return defaultButton;
-    }
-    std::string openFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return "";
-    }
-    std::string saveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return "";
-    }
-};
-
 // Every output of every layer on input 0 (switching output 0 switches them all): output 0 then has a
 // common input and answers, as on a matrix fresh from power-on.
 void routeAllToInputZero(Link& link) {

@@ -60,28 +60,6 @@ constexpr std::array kCrosspoints{
     "panel A 3 4", "panel V 4 6", "panel R 1 3", "panel Y 3 4", "panel V 5 5", "panel A 5 5", "panel R 2 2",
 };
 
-// The demo has nobody to ask: a question would mean a file it could not write.
-class SilentPrompt : public Prompt {
-public:
-    std::string problem;
-
-    int messageBox(const std::string& text, PromptButtons, const std::string&, PromptIcon) override {
-        problem = text;
-        return kAnswerOk;
-    }
-    int choiceBox(const std::string&, const std::string&, int defaultButton, PromptIcon) override {
-        return defaultButton;
-    }
-    std::string openFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return "";
-    }
-    std::string saveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return "";
-    }
-};
-
 bool executable(const QString& path) {
     const QFileInfo file(path);
     return file.isFile() && file.isExecutable();
@@ -207,7 +185,7 @@ std::string DemoMatrix::writeFiles(int language) {
     Settings settings = startSettings(folder_);
     assignments->activeFileName = settings.assignmentPath;
     if (!WriteAssignmentFile(*assignments, messages, prompt))
-        return "cannot write the demo's assignment: " + prompt.problem;
+        return "cannot write the demo's assignment: " + prompt.lastMessage;
 
     settings.language = language;
     settings.mainWidth = kDemoWidth;

@@ -61,4 +61,27 @@ private:
     bool unattended_ = false;
 };
 
+// For a program that has nobody to ask (the demo's set-up, a measurement): every message box answers Ok,
+// every choice its default, every file dialog nothing; the last message is kept for a report.
+class SilentPrompt : public Prompt {
+public:
+    int messageBox(const std::string& text, PromptButtons, const std::string&, PromptIcon) override {
+        lastMessage = text;
+        return kAnswerOk;
+    }
+    int choiceBox(const std::string&, const std::string&, int defaultButton, PromptIcon) override {
+        return defaultButton;
+    }
+    std::string openFileDialog(const std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+        return "";
+    }
+    std::string saveFileDialog(const std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+        return "";
+    }
+
+    std::string lastMessage;
+};
+
 } // namespace rl4
