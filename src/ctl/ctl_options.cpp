@@ -1,17 +1,6 @@
 #include "ctl/ctl_options.h"
 
-#include <charconv>
-
 namespace rl4 {
-
-std::optional<int> parseNumber(const std::string& text, int low, int high) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
 
 CtlParse parseCtlOptions(const std::vector<std::string>& args) {
     CtlParse result;

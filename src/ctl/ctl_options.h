@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control/command_words.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,8 +24,5 @@ struct CtlParse {
     std::string error;
 };
 CtlParse parseCtlOptions(const std::vector<std::string>& args);
-
-// A whole decimal number in [low, high], or nothing.
-std::optional<int> parseNumber(const std::string& text, int low, int high);
 
 } // namespace rl4

@@ -1,6 +1,8 @@
 #include "ctl/ctl_program.h"
 
-#include "ctl/console_prompt.h"
+#include "control/command_words.h"
+#include "control/console_prompt.h"
+#include "control/matrix_commands.h"
 #include "ctl/ctl_debug.h"
 #include "ctl/ctl_new_assignment.h"
 #include "ctl/ctl_options.h"
@@ -72,8 +74,6 @@ Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not upl
 errors), 2 the matrix refused or did not answer, 64 wrong usage, 66 a file or folder cannot be used.
 )";
 
-enum ExitCode { kDone = 0, kNotFound = 1, kNoAnswer = 2, kUsageError = 64, kFileError = 66 };
-
 int usageError(const std::string& message) {
     std::cerr << kProgram << ": " << message << "\nTry '" << kProgram << " --help'.\n";
     return kUsageError;
@@ -107,18 +107,6 @@ public:
     std::function<void(bool)> eepromRunning;
 };
 
-const char* layerName(Layer layer) {
-    static constexpr const char* kNames[] = {"video", "audio", "rgb", "yc"};
-    return kNames[layerIndex(layer)];
-}
-
-std::optional<Layer> layerNamed(const std::string& name) {
-    for (Layer layer : kLayers)
-        if (name == layerName(layer))
-            return layer;
-    return std::nullopt;
-}
-
 // A data value of `send`: one the wire carries unchanged, or 257, the not-assigned mark.
 std::optional<int> dataValue(const std::string& text) {
     const auto value = parseNumber(text, 0, NotAssigned);
@@ -139,42 +127,21 @@ std::string failureReason(const Link& link, const HistoryRow& row) {
     return "the answer was not understood";
 }
 
-class CtlSession {
+class CtlSession : private CommandHost {
 public:
     CtlSession(const CtlOptions& options, const std::string& folder)
         : options_(options), opener_(PortMap::load(folder)),
           engine_(folder, clock_, opener_, prompt_, listener_) {
         for (const std::string& problem : opener_.map().problems())
             std::cerr << kProgram << ": " << problem << '\n';
-        listener_.statusReadingStarts = [this] {
-            if (!failedAtStatusReading_)
-                failedAtStatusReading_ = engine_.link().failedCommands();
-        };
+        listener_.statusReadingStarts = [this] { commands_.statusReadingStarted(); };
     }
 
     int run(const std::string& command, const std::vector<std::string>& args) {
-        if (command == "identify")
-            return args.empty() ? identify() : usageError("identify takes no arguments");
         if (command == "send")
             return send(args);
-        if (command == "status")
-            return args.empty() ? status() : usageError("status takes no arguments");
-        if (command == "route")
-            return route(args);
-        if (command == "load")
-            return args.size() == 1 ? load(args[0]) : usageError("load takes one file name");
-        if (command == "save")
-            return args.size() == 1 ? save(args[0]) : usageError("save takes one file name");
-        if (command == "vca")
-            return vca(args);
-        if (command == "vca-all")
-            return vcaAll(args);
-        if (command == "store")
-            return args.empty() ? store() : usageError("store takes no arguments");
-        if (command == "setup")
-            return setup(args);
-        if (command == "disconnect-all")
-            return args.empty() ? disconnectAll() : usageError("disconnect-all takes no arguments");
+        if (const std::optional<int> status = commands_.run(command, args))
+            return *status;
         if (command == "upload-eeprom")
             return uploadEeprom(args);
         if (command == "debug")
@@ -183,6 +150,22 @@ public:
     }
 
 private:
+    void prepare(bool withAssignment) override {
+        if (withAssignment)
+            openWithAssignment();
+        else
+            openPort();
+    }
+    bool findMatrix() override {
+        openPort(false);
+        return identifyMatrix(engine_.link(), nullptr).found;
+    }
+    void answerQuestions(int answer) override { prompt_.yesNoAnswer = answer; }
+    std::ostream& out() override { return std::cout; }
+    int fail(int code, const std::string& message) override {
+        return code == kUsageError ? usageError(message) : failure(code, message);
+    }
+
     // The settings give port and protocol; the options override them before any port is opened, since
     // opening a port resets the line of whatever device is on it. A port that cannot be opened is reported
     // with the reason, except where the port search follows.
@@ -206,36 +189,6 @@ private:
         openPort();
         engine_.loadAssignment();
         engine_.routing().markAllUnknown();
-    }
-
-    // Counts the instructions that failed since `failedBefore`, up to a status reading that followed them:
-    // that reading ends every layer on a refused output. `done` is printed only when none failed.
-    int answered(long failedBefore, const std::string& what, const std::string& done) {
-        const long failed = failedAtStatusReading_.value_or(engine_.link().failedCommands()) - failedBefore;
-        if (failed == 0) {
-            std::cout << done << '\n';
-            return kDone;
-        }
-        return failure(kNoAnswer, what + ": the matrix refused or did not answer " + std::to_string(failed) +
-                                      " instruction" + (failed > 1 ? "s" : ""));
-    }
-
-    const AssignmentTable& table() const { return engine_.assignments().activeTable; }
-
-    std::optional<int> destinationNumber(const std::string& text) const {
-        return parseNumber(text, 1, usableCount(table().destinationCount));
-    }
-
-    int identify() {
-        openPort(false);
-        const SearchOutcome outcome = identifyMatrix(engine_.link(), nullptr);
-        if (!outcome.found) {
-            std::cout << "no matrix found\n";
-            return kNotFound;
-        }
-        std::cout << "matrix N°" << engine_.link().matrixIdentity() << " port " << engine_.link().portNumber()
-                  << " protocol " << engine_.link().protocolLength() << '\n';
-        return kDone;
     }
 
     int send(const std::vector<std::string>& args) {
@@ -278,172 +231,6 @@ private:
         std::cout << row.sent << '\t' << row.received << '\t' << row.instr << '\t' << row.object << '\t'
                   << row.in << '\t' << row.out << '\t' << row.responseMs << '\n';
         return sent.replyError ? failure(kNoAnswer, "send: " + failureReason(link, row)) : kDone;
-    }
-
-    int status() {
-        openWithAssignment();
-        engine_.statusReader().ReadMatrixStatus();
-        const MatrixSizes& sizes = engine_.assignments().sizes;
-        std::cout << "outputs\tvideo " << sizes.videoOut << "\taudio " << sizes.audioOut << "\trgb "
-                  << sizes.rgbOut << "\tyc " << sizes.ycOut << '\n';
-        SwitchingSheet& sheet = engine_.sheet();
-        sheet.restoreShowAll(true);
-        sheet.FillSheet();
-        for (const SheetRow& row : sheet.rows()) {
-            std::cout << row.destination;
-            for (std::size_t i = 1; i < row.cells.size(); ++i)
-                std::cout << '\t' << row.cells[i];
-            std::cout << '\n';
-        }
-        return sizes.videoOut + sizes.audioOut + sizes.rgbOut + sizes.ycOut > 0
-                   ? kDone
-                   : failure(kNoAnswer, "status: the matrix did not answer");
-    }
-
-    int route(const std::vector<std::string>& args) {
-        std::optional<Layer> only;
-        std::vector<std::string> numbers;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--layer") {
-                if (i + 1 == args.size() || !(only = layerNamed(args[i + 1])))
-                    return usageError("--layer is video, audio, rgb or yc");
-                ++i;
-            } else {
-                numbers.push_back(args[i]);
-            }
-        }
-        if (numbers.size() != 2)
-            return usageError("route takes a destination and a source");
-        if (!parseNumber(numbers[0], 1, kMaxObjects) || !parseNumber(numbers[1], 1, kMaxObjects))
-            return usageError("destinations and sources are object numbers from 1 to " +
-                              std::to_string(kMaxObjects));
-        openWithAssignment();
-        const auto d = destinationNumber(numbers[0]);
-        const auto s = parseNumber(numbers[1], 1, usableCount(table().sourceCount));
-        if (!d)
-            return failure(kNotFound, "no destination " + numbers[0] + " in the assignment");
-        if (!s)
-            return failure(kNotFound, "no source " + numbers[1] + " in the assignment");
-
-        std::vector<Layer> layers;
-        for (Layer layer : kLayers)
-            if ((!only || layer == *only) && table().destinations[*d].output(layer) != NotAssigned &&
-                table().sources[*s].input(layer) != NotAssigned) {
-                engine_.routing().wanted(layer, *d) = *s;
-                layers.push_back(layer);
-            }
-        if (layers.empty())
-            return failure(kNotFound, "source " + numbers[1] + " cannot reach destination " + numbers[0] +
-                                          (only ? " on that layer" : " on any layer"));
-        const long failedBefore = engine_.link().failedCommands();
-        engine_.routingCommands().DownloadRouting();
-        std::string done = table().sources[*s].name + " -> " + table().destinations[*d].name + " on";
-        for (Layer layer : layers)
-            done += std::string(" ") + layerName(layer);
-        return answered(failedBefore, "route", done);
-    }
-
-    int load(const std::string& path) {
-        if (!fileExists(path))
-            return failure(kFileError, "cannot read " + path);
-        openWithAssignment();
-        if (!engine_.connexionFile().ReadConnexionFile(path))
-            return kFileError;
-        const long failedBefore = engine_.link().failedCommands();
-        const long sentBefore = engine_.link().shotCount();
-        engine_.routingCommands().DownloadRouting();
-        return answered(failedBefore, "load",
-                        "loaded " + path + ": " + std::to_string(engine_.link().shotCount() - sentBefore) +
-                            " switches sent");
-    }
-
-    int save(const std::string& path) {
-        openWithAssignment();
-        engine_.statusReader().ReadMatrixStatus();
-        const MatrixSizes& sizes = engine_.assignments().sizes;
-        if (sizes.videoOut + sizes.audioOut + sizes.rgbOut + sizes.ycOut == 0)
-            return failure(kNoAnswer, "save: the matrix did not answer");
-        if (!engine_.connexionFile().WriteConnexionFile(path))
-            return kFileError;
-        std::cout << "saved " << path << ": " << usableCount(table().destinationCount) << " destinations\n";
-        return kDone;
-    }
-
-    int vca(const std::vector<std::string>& args) {
-        if (args.size() != 2)
-            return usageError("vca takes a destination and a level");
-        const auto level = parseNumber(args[1], kVcaMinimum, kVcaMaximum);
-        if (!level)
-            return usageError("a VCA level is a number from 0 to 31");
-        openWithAssignment();
-        const auto d = destinationNumber(args[0]);
-        if (!d)
-            return failure(kNotFound, "no destination " + args[0] + " in the assignment");
-        if (table().destinations[*d].Aou == NotAssigned)
-            return failure(kNotFound, "destination " + args[0] + " has no audio output");
-        const long failedBefore = engine_.link().failedCommands();
-        engine_.vca().SelectVcaDestination(*d);
-        engine_.vca().sli1_Change(*level);
-        return answered(failedBefore, "vca", table().destinations[*d].name + " VCA " + vcaLevelText(*level));
-    }
-
-    int vcaAll(const std::vector<std::string>& args) {
-        if (args.size() != 1 || (args[0] != "min" && args[0] != "max"))
-            return usageError("vca-all takes min or max");
-        openWithAssignment();
-        const int level = args[0] == "min" ? kVcaMinimum : kVcaMaximum;
-        const long failedBefore = engine_.link().failedCommands();
-        const long sentBefore = engine_.link().shotCount();
-        engine_.vca().SetAllVca(level);
-        return answered(failedBefore, "vca-all",
-                        "VCA " + vcaLevelText(level) + " on " +
-                            std::to_string(engine_.link().shotCount() - sentBefore) + " destinations");
-    }
-
-    int store() {
-        openPort();
-        const long failedBefore = engine_.link().failedCommands();
-        engine_.setups().StoreStatus();
-        return answered(failedBefore, "store", "status stored");
-    }
-
-    int setup(const std::vector<std::string>& args) {
-        if (args.size() != 2 || (args[0] != "store" && args[0] != "delete" && args[0] != "recall"))
-            return usageError("setup takes store, delete or recall and a setup number");
-        const auto n = parseNumber(args[1], 1, 7);
-        if (!n)
-            return usageError("setups are numbered 1 to 7");
-        openWithAssignment();
-        if (engine_.link().protocolLength() != 4)
-            return usageError("setups exist only in the 4-byte form (--protocol 4)");
-        const long failedBefore = engine_.link().failedCommands();
-        if (args[0] == "store")
-            engine_.setups().storeSetup(*n);
-        else if (args[0] == "delete")
-            engine_.setups().deleteSetup(*n);
-        else
-            engine_.setups().recallSetup(*n);
-        // "store" and "delete" take a d, "recall" an ed.
-        return answered(failedBefore, "setup",
-                        "setup " + std::to_string(*n) + ' ' + args[0] + (args[0] == "recall" ? "ed" : "d"));
-    }
-
-    int disconnectAll() {
-        openWithAssignment();
-        // Every layer the matrix has, as far as it answers, not only the connectors of the assignment.
-        engine_.statusReader().ReadMatrixStatus();
-        MatrixSizes& sizes = engine_.assignments().sizes;
-        if (sizes.videoOut + sizes.audioOut + sizes.rgbOut + sizes.ycOut == 0)
-            return failure(kNoAnswer, "disconnect-all: the matrix did not answer");
-        std::string layers;
-        for (Layer layer : kLayers)
-            if (sizes.out(layer) > 0)
-                layers += std::string(" ") + layerName(layer);
-        prompt_.yesNoAnswer = kAnswerYes;
-        failedAtStatusReading_.reset();
-        const long failedBefore = engine_.link().failedCommands();
-        engine_.routingCommands().DisconnectAll();
-        return answered(failedBefore, "disconnect-all", "all outputs disconnected on" + layers);
     }
 
     // The window program's upload, with its questions answered beforehand and its percentage on one line.
@@ -499,8 +286,7 @@ private:
     CtlListener listener_;
     MappedPortOpener opener_;
     Engine engine_;
-    // Failed instructions counted when the first status reading of the command began.
-    std::optional<long> failedAtStatusReading_;
+    MatrixCommands commands_{engine_, *this};
 };
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "ctl/console_prompt.h"
+#include "control/console_prompt.h"
 
 #include <ostream>
 
