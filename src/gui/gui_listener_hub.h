@@ -56,6 +56,13 @@ public:
     void debugStepDone() override { each(&EngineListener::debugStepDone); }
     void debugLetEventsRun() override { each(&EngineListener::debugLetEventsRun); }
 
+    void routingReported(Layer layer, int destination, int source) override {
+        each(&EngineListener::routingReported, layer, destination, source);
+    }
+    void vcaReported(int destination, int level) override {
+        each(&EngineListener::vcaReported, destination, level);
+    }
+
 private:
     // A window may close (and leave) or open (and join) while another is being told: the round goes over
     // the list as it stood when the notice came, without those that left meanwhile.

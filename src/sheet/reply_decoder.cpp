@@ -51,6 +51,7 @@ void ReplyDecoder::routingReport(Layer layer, int output, int input) {
     routing_.wanted(layer, d) = s;
     routing_.held(layer, d) = s;
     sheet_.UpdateSheetRow(d, s);
+    listener_.routingReported(layer, d, s);
 }
 
 // The panel shows one destination only; levels of the others are not kept anywhere.
@@ -58,6 +59,8 @@ void ReplyDecoder::vcaReport(int output, int level) {
     const int d = destinationOn(Layer::Audio, output);
     if (d != 0 && d == sheet_.currentDestination() && showVcaLevel)
         showVcaLevel(level);
+    if (d != 0)
+        listener_.vcaReported(d, level);
 }
 
 void ReplyDecoder::gainReport(int level, std::optional<bool> balanced) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/layer.h"
 #include "link/link_listener.h"
 
 #include <string>
@@ -41,6 +42,11 @@ public:
     virtual void configDialogChanged() {}
     // The switcher control model changed (lists, selections, colours, open state): redraw from it.
     virtual void switcherModelChanged() {}
+
+    // What the matrix reported, whoever caused it (a command, another program, its own panel): the source
+    // it routes to a destination on a layer, and a destination's VCA level. Repeats are reported too.
+    virtual void routingReported(Layer /*layer*/, int /*destination*/, int /*source*/) {}
+    virtual void vcaReported(int /*destination*/, int /*level*/) {}
 };
 
 } // namespace rl4

@@ -1,0 +1,380 @@
+#include "control/control_server.h"
+
+#include "control/command_words.h"
+#include "control/console_prompt.h"
+#include "control/control_line.h"
+#include "control/control_socket.h"
+#include "link/matrix_search.h"
+
+#include <cerrno>
+#include <sstream>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace rl4 {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+// A client that sends faster than the program reads gets its turn again at the next service.
+constexpr std::size_t kReadPerService = 4 * kReadChunk;
+constexpr int kLongestWaitMillis = 24 * 3600 * 1000;
+constexpr std::uint32_t kRemoved = ~0U;
+
+constexpr const char* kHelp = "commands: identify, status, route DEST SOURCE [--layer L], load FILE.cnx, "
+                              "save FILE.cnx, vca DEST LEVEL, vca-all min|max, store, "
+                              "setup store|delete|recall N, disconnect-all; watch, unwatch, wait MS, help";
+
+// How a command reached through the socket finds the program: port open, assignment loaded, routing known.
+// Its output and notices are kept for the answer; its questions are answered as routelane4ctl answers them.
+class SocketHost : public CommandHost {
+public:
+    explicit SocketHost(Engine& engine) : engine_(engine) {}
+
+    void prepare(bool) override {}
+    bool findMatrix() override {
+        requestIdentity(engine_.link());
+        return !engine_.link().replyError() && matrixAnswered(engine_.link());
+    }
+    void answerQuestions(int answer) override { prompt.yesNoAnswer = answer; }
+    std::ostream& out() override { return printed; }
+    int fail(int code, const std::string& message) override {
+        status = code;
+        reason = message;
+        return code;
+    }
+
+    std::ostringstream printed;
+    std::ostringstream notices;
+    ConsolePrompt prompt{notices};
+    int status = kDone;
+    std::string reason;
+
+private:
+    Engine& engine_;
+};
+
+} // namespace
+
+ControlServer::ControlServer(Engine& engine, DivertablePrompt& prompt, Clock& clock,
+                             std::function<bool()> busy, Limits limits)
+    : engine_(engine), prompt_(prompt), clock_(clock), busy_(std::move(busy)), limits_(limits) {
+    toldVca_.fill(NotAssigned);
+    for (auto& layer : toldRouting_)
+        layer.fill(NotAssigned);
+}
+
+ControlServer::~ControlServer() {
+    for (Client& client : clients_)
+        ::close(client.fd);
+    if (listening_ >= 0) {
+        removeControlSocket(path_, inode_);
+        ::close(listening_);
+    }
+    if (poll_ >= 0)
+        ::close(poll_);
+}
+
+std::string ControlServer::listen(const std::string& path) {
+    const ListeningSocket socket = listenControlSocket(path);
+    if (socket.fd < 0)
+        return socket.error;
+    poll_ = ::epoll_create1(EPOLL_CLOEXEC);
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.fd = socket.fd;
+    if (poll_ < 0 || ::epoll_ctl(poll_, EPOLL_CTL_ADD, socket.fd, &event) != 0) {
+        ::close(socket.fd);
+        removeControlSocket(path, socket.inode);
+        return "cannot watch the control socket";
+    }
+    listening_ = socket.fd;
+    inode_ = socket.inode;
+    path_ = path;
+    return "";
+}
+
+std::size_t ControlServer::clientCount() const {
+    std::size_t count = 0;
+    for (const Client& client : clients_)
+        count += client.gone ? 0 : 1;
+    return count;
+}
+
+void ControlServer::service() {
+    dropHungUp();
+    acceptClients();
+    for (Client& client : clients_)
+        if (!client.gone)
+            readFrom(client);
+    if (!running_)
+        runLines();
+    for (Client& client : clients_)
+        flush(client);
+    if (!running_)
+        removeGone();
+}
+
+// A client gone altogether (not one that only finished sending) cannot take its answers: it leaves at
+// once, and its lines not yet run go with it.
+void ControlServer::dropHungUp() {
+    epoll_event events[32];
+    const int count = ::epoll_wait(poll_, events, 32, 0);
+    for (int i = 0; i < count; ++i) {
+        if ((events[i].events & (EPOLLHUP | EPOLLERR)) == 0)
+            continue;
+        for (Client& client : clients_)
+            if (client.fd == events[i].data.fd) {
+                client.gone = true;
+                watchInterest(client);
+            }
+    }
+}
+
+void ControlServer::acceptClients() {
+    if (listening_ < 0)
+        return;
+    while (true) {
+        const int fd = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        Client& client = clients_.emplace_back();
+        client.fd = fd;
+        client.waitMillis = limits_.waitMillis;
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.fd = fd;
+        client.interest = EPOLLIN;
+        if (::epoll_ctl(poll_, EPOLL_CTL_ADD, fd, &event) != 0)
+            client.gone = true;
+    }
+}
+
+void ControlServer::readFrom(Client& client) {
+    if (client.inputEnded || client.lines.size() >= limits_.queuedLines)
+        return;
+    char buffer[kReadChunk];
+    for (std::size_t read = 0; read < kReadPerService;) {
+        const ssize_t got = ::recv(client.fd, buffer, sizeof buffer, 0);
+        if (got == 0) {
+            client.inputEnded = true;
+            break;
+        }
+        if (got < 0) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+                client.gone = true;
+            break;
+        }
+        client.input.append(buffer, static_cast<std::size_t>(got));
+        read += static_cast<std::size_t>(got);
+        takeLines(client);
+        if (client.lines.size() >= limits_.queuedLines)
+            break;
+    }
+}
+
+// A line too long is answered once, when its turn comes, and its bytes are thrown away as they arrive
+// rather than kept: a client cannot make the program hold more than one line's worth.
+void ControlServer::takeLines(Client& client) {
+    std::size_t start = 0;
+    for (std::size_t end; (end = client.input.find('\n', start)) != std::string::npos; start = end + 1) {
+        if (client.discarding)
+            client.discarding = false;
+        else
+            client.lines.push_back({client.input.substr(start, end - start), clock_.nowMicros(), false});
+    }
+    client.input.erase(0, start);
+    if (!client.discarding && client.input.size() > kLongestControlLine + 1) {
+        client.lines.push_back({"", clock_.nowMicros(), true});
+        client.discarding = true;
+    }
+    if (client.discarding)
+        client.input.clear();
+}
+
+// The clients take turns, a line each, so that one with many lines queued does not hold the others back.
+void ControlServer::runLines() {
+    bool ran = true;
+    while (ran) {
+        ran = false;
+        for (Client& client : clients_)
+            if (!client.gone && !client.lines.empty())
+                ran = runOne(client) || ran;
+    }
+    for (Client& client : clients_)
+        if (!client.gone && !client.inputEnded)
+            readFrom(client);
+}
+
+// False when the line must wait for the program to be free.
+bool ControlServer::runOne(Client& client) {
+    const Client::Line& line = client.lines.front();
+    if (line.tooLong) {
+        send(client, controlAnswer("", "", kBadLine,
+                                   "line longer than " + std::to_string(kLongestControlLine) + " bytes"));
+        client.lines.pop_front();
+        return true;
+    }
+    const ControlRequest request = parseControlLine(line.text);
+    if (!request.error.empty() || request.words.empty()) {
+        if (!request.error.empty())
+            send(client, controlAnswer("", "", kBadLine, request.error));
+        client.lines.pop_front();
+        return true;
+    }
+    const std::string& word = request.words.front();
+    const bool session = word == "watch" || word == "unwatch" || word == "wait" || word == "help";
+    if (!session && (busy_() || engine_.assignmentEditorOpen())) {
+        const std::int64_t waited = clock_.nowMicros() - line.arrivedMicros;
+        if (waited < static_cast<std::int64_t>(client.waitMillis) * 1000)
+            return false;
+        send(client, controlAnswer("", "", kBusy,
+                                   "busy: the program stayed occupied for " +
+                                       std::to_string(client.waitMillis) + " ms"));
+        client.lines.pop_front();
+        return true;
+    }
+    const std::vector<std::string> words = request.words;
+    client.lines.pop_front();
+    const std::string reply = answer(client, words);
+    send(client, reply);
+    return true;
+}
+
+std::string ControlServer::answer(Client& client, const std::vector<std::string>& words) {
+    const std::string& word = words.front();
+    const std::size_t argCount = words.size() - 1;
+    if (word == "help")
+        return controlAnswer(kHelp, "", kDone, "");
+    if (word == "watch" || word == "unwatch") {
+        if (argCount != 0)
+            return controlAnswer("", "", kUsageError, word + " takes no arguments");
+        if (word == "watch" && !client.watching)
+            toldRouting_ = engine_.routing().matrixSource;
+        client.watching = word == "watch";
+        return controlAnswer("", "", kDone, "");
+    }
+    if (word == "wait") {
+        const auto millis = argCount == 1 ? parseNumber(words[1], 0, kLongestWaitMillis) : std::nullopt;
+        if (!millis)
+            return controlAnswer("", "", kUsageError, "wait takes a time in milliseconds");
+        client.waitMillis = *millis;
+        return controlAnswer("", "", kDone, "");
+    }
+    SocketHost host(engine_);
+    MatrixCommands commands(engine_, host);
+    const std::vector<std::string> args(words.begin() + 1, words.end());
+    running_ = true;
+    commands_ = &commands;
+    prompt_.divert(&host.prompt);
+    const std::optional<int> status = commands.run(word, args);
+    prompt_.divert(nullptr);
+    commands_ = nullptr;
+    running_ = false;
+    if (!status)
+        return controlAnswer("", "", kUsageError, "unknown command '" + word + "' (help lists them)");
+    // A command that failed in the engine (a file that cannot be read) has told why in a notice.
+    const std::string reason = host.reason.empty() && *status != kDone ? word + " failed" : host.reason;
+    return controlAnswer(host.printed.str(), host.notices.str(), *status, reason);
+}
+
+void ControlServer::send(Client& client, const std::string& text) {
+    if (client.gone)
+        return;
+    client.output += text;
+    flush(client);
+}
+
+void ControlServer::flush(Client& client) {
+    while (!client.gone && !client.output.empty()) {
+        const ssize_t sent = ::send(client.fd, client.output.data(), client.output.size(), MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                client.gone = true;
+            break;
+        }
+        client.output.erase(0, static_cast<std::size_t>(sent));
+    }
+    if (client.output.size() > limits_.pendingOutput)
+        client.gone = true;
+    // A client that said all it had to say leaves once answered.
+    if (client.inputEnded && client.lines.empty() && client.output.empty() && !client.watching)
+        client.gone = true;
+    watchInterest(client);
+}
+
+// Level-triggered: a client stays out of the poll for what it cannot be served (more lines while its queue is
+// full, room to write with nothing to write), and out altogether once gone, or its hang-up would wake the
+// program again and again until it is removed.
+void ControlServer::watchInterest(Client& client) {
+    if (client.gone) {
+        if (client.interest != kRemoved)
+            ::epoll_ctl(poll_, EPOLL_CTL_DEL, client.fd, nullptr);
+        client.interest = kRemoved;
+        return;
+    }
+    const std::uint32_t wanted =
+        (client.inputEnded || client.lines.size() >= limits_.queuedLines ? 0U : EPOLLIN) |
+        (client.output.empty() ? 0U : EPOLLOUT);
+    if (wanted == client.interest)
+        return;
+    epoll_event event{};
+    event.events = wanted;
+    event.data.fd = client.fd;
+    ::epoll_ctl(poll_, EPOLL_CTL_MOD, client.fd, &event);
+    client.interest = wanted;
+}
+
+void ControlServer::removeGone() {
+    for (auto it = clients_.begin(); it != clients_.end();) {
+        if (it->gone) {
+            watchInterest(*it);
+            ::close(it->fd);
+            it = clients_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ControlServer::tell(const std::string& event) {
+    for (Client& client : clients_)
+        if (client.watching)
+            send(client, "* " + event + '\n');
+}
+
+void ControlServer::Listener::routingReported(Layer layer, int destination, int source) {
+    int& told =
+        server_
+            .toldRouting_[static_cast<std::size_t>(layerIndex(layer))][static_cast<std::size_t>(destination)];
+    if (told == source)
+        return;
+    told = source;
+    server_.tell("route " + std::to_string(destination) + ' ' + std::to_string(source) + ' ' +
+                 layerName(layer));
+}
+
+void ControlServer::Listener::vcaReported(int destination, int level) {
+    int& told = server_.toldVca_[static_cast<std::size_t>(destination)];
+    if (told == level)
+        return;
+    told = level;
+    server_.tell("vca " + std::to_string(destination) + ' ' + std::to_string(level));
+}
+
+void ControlServer::Listener::onLineChanged(bool onLine) {
+    if (server_.toldOnLine_ == (onLine ? 1 : 0))
+        return;
+    server_.toldOnLine_ = onLine ? 1 : 0;
+    server_.tell(onLine ? "online" : "offline");
+}
+
+void ControlServer::Listener::statusReadingStarted() {
+    if (server_.commands_ != nullptr)
+        server_.commands_->statusReadingStarted();
+}
+
+} // namespace rl4

@@ -1,0 +1,270 @@
+#include "control/control_server.h"
+#include "control/control_socket.h"
+#include "support/engine_rig.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace rl4::test {
+namespace {
+
+// The rig's listener, which also lets the server hear what watching clients are told.
+class ServerListener : public RigListener {
+public:
+    void routingReported(Layer layer, int d, int s) override {
+        server->listener().routingReported(layer, d, s);
+    }
+    void vcaReported(int d, int level) override { server->listener().vcaReported(d, level); }
+    void onLineChanged(bool onLine) override {
+        RigListener::onLineChanged(onLine);
+        server->listener().onLineChanged(onLine);
+    }
+    void statusReadingStarted() override {
+        RigListener::statusReadingStarted();
+        server->listener().statusReadingStarted();
+        if (duringStatusReading)
+            std::exchange(duringStatusReading, nullptr)();
+    }
+
+    ControlServer* server = nullptr;
+    std::function<void()> duringStatusReading;
+};
+
+// One client of the socket, as a script would be, read without blocking.
+class Client {
+public:
+    explicit Client(const std::string& path, int receiveBuffer = 0) : fd_(connectControlSocket(path)) {
+        EXPECT_GE(fd_, 0) << path;
+        if (receiveBuffer > 0)
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        ::fcntl(fd_, F_SETFL, O_NONBLOCK);
+    }
+    ~Client() { close(); }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    // As much as the socket takes now.
+    std::size_t write(const std::string& text) {
+        const ssize_t sent = ::send(fd_, text.data(), text.size(), MSG_NOSIGNAL);
+        return sent > 0 ? static_cast<std::size_t>(sent) : 0;
+    }
+    // The whole lines that arrived.
+    std::vector<std::string> lines() {
+        char buffer[4096];
+        for (ssize_t got; (got = ::recv(fd_, buffer, sizeof buffer, 0)) > 0;)
+            pending_.append(buffer, static_cast<std::size_t>(got));
+        std::vector<std::string> lines;
+        for (std::size_t end; (end = pending_.find('\n')) != std::string::npos; pending_.erase(0, end + 1))
+            lines.push_back(pending_.substr(0, end));
+        return lines;
+    }
+    void close() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+    std::string pending_;
+};
+
+bool isFinal(const std::string& line) {
+    return line == "OK" || line.starts_with("ERR ");
+}
+
+// The window program's engine on the rig, with its control socket in the rig's folder.
+class ServerRig {
+public:
+    explicit ServerRig(ControlServer::Limits limits = {})
+        : server(
+              engine, prompt, rig.clock, [this] { return busy; }, limits) {
+        listener.engine = &engine;
+        listener.server = &server;
+        EXPECT_EQ(server.listen(socketPath), "");
+        engine.startUp();
+    }
+
+    // Main loop passes, the server served between them as the window program's loop does.
+    void pass(int passes = 1) {
+        for (int i = 0; i < passes; ++i) {
+            rig.clock.advance(20'000);
+            engine.mainLoopPass();
+            server.service();
+        }
+    }
+    // The client's lines up to the end of the answer (events included).
+    std::vector<std::string> ask(Client& client, const std::string& line) {
+        EXPECT_EQ(client.write(line + '\n'), line.size() + 1);
+        return answerTo(client);
+    }
+    std::vector<std::string> answerTo(Client& client) {
+        std::vector<std::string> got;
+        for (int i = 0; i < 50 && (got.empty() || !isFinal(got.back())); ++i) {
+            server.service();
+            for (std::string& line : client.lines())
+                got.push_back(std::move(line));
+        }
+        return got;
+    }
+
+    EngineRig rig;
+    ServerListener listener;
+    DivertablePrompt prompt{rig.prompt};
+    Engine engine{rig.folder.folder(), rig.clock, rig.opener, prompt, listener};
+    MainCommands commands{engine, [] { return MainWindowGeometry{}; }};
+    bool busy = false;
+    std::string socketPath = rig.path("run/routelane4/control.sock");
+    ControlServer server;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST(ControlServer, WatchSeesThePanelTheOtherClientAndTheOperatorInOrder) {
+    ServerRig s;
+    Client watcher(s.socketPath);
+    Client other(s.socketPath);
+    EXPECT_EQ(s.ask(watcher, "watch"), Lines{"OK"});
+
+    ASSERT_TRUE(s.rig.panelSwitch(sim::Layer::Video, kMonitor2, kServer));
+    s.pass(3);
+    EXPECT_EQ(s.ask(other, "route 1 3"), (Lines{"> Tape -> Monitor 1 on video audio", "OK"}));
+    s.pass();
+    s.engine.rowClicked(2); // the Recorder, in the switcher control window
+    s.commands.frm1_MenuEvent(206);
+    s.engine.switcher().cbcommutation_Click(1); // Camera 2
+    s.pass(3);
+    EXPECT_EQ(s.ask(other, "vca 1 12"), (Lines{"> Monitor 1 VCA -57 dB", "OK"}));
+    s.rig.sendOnLine(false);
+    s.pass(3);
+
+    // Choosing the Recorder reads its VCA level, known from then on.
+    EXPECT_EQ(watcher.lines(),
+              (Lines{"* route 2 5 video", "* route 1 3 video", "* route 1 3 audio", "* vca 3 31",
+                     "* route 3 2 video", "* route 3 2 audio", "* vca 1 12", "* offline"}));
+    EXPECT_EQ(s.rig.state().layer(sim::Layer::Audio).inputOn(kMonitor1), kTape);
+}
+
+TEST(ControlServer, AnswersAsRoutelane4ctlDoesWithCodesForWhatFails) {
+    ServerRig s;
+    Client client(s.socketPath);
+    const struct {
+        std::string line;
+        Lines answer;
+    } cases[] = {
+        {"identify", {"> matrix N°1234 port 1 protocol 5", "OK"}},
+        {"route 4 3", {"ERR 1 source 3 cannot reach destination 4 on any layer"}},
+        {"route 9 1", {"ERR 1 no destination 9 in the assignment"}},
+        {"route 1 1 --layer sepia", {"ERR 64 --layer is video, audio, rgb or yc"}},
+        {"vca 1 40", {"ERR 64 a VCA level is a number from 0 to 31"}},
+        {"setup store 1", {"ERR 64 setups exist only in the 4-byte form (--protocol 4)"}},
+        {"send V 1 1", {"ERR 64 unknown command 'send' (help lists them)"}},
+        {"load \"" + s.rig.path("none.cnx") + "\"", {"ERR 66 cannot read " + s.rig.path("none.cnx")}},
+        {"save " + s.rig.path("saved.cnx"),
+         {"> saved " + s.rig.path("saved.cnx") + ": 4 destinations", "OK"}},
+        {"wait x", {"ERR 64 wait takes a time in milliseconds"}},
+        {"route \"1", {"ERR 65 a quoted word has no closing quote"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(s.ask(client, c.line), c.answer);
+    }
+    // The question before disconnecting is the client's, answered Yes: no dialog waits for the operator.
+    const Lines disconnected = s.ask(client, "disconnect-all");
+    EXPECT_EQ(disconnected.back(), "OK");
+    EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), 0);
+    EXPECT_TRUE(s.rig.prompt.questions.empty());
+}
+
+TEST(ControlServer, BadClientsHarmNeitherTheOthersNorTheLoop) {
+    ServerRig s({.pendingOutput = 16 * 1024, .queuedLines = 64, .waitMillis = 10'000});
+    Client good(s.socketPath);
+    Client huge(s.socketPath);
+    Client deaf(s.socketPath, 4096);
+    Client leaver(s.socketPath);
+
+    // A megabyte without a line end: one error, nothing kept, the connection still up.
+    const std::string megabyte(1 << 20, 'x');
+    for (std::size_t sent = 0; sent < megabyte.size(); s.server.service())
+        sent += huge.write(megabyte.substr(sent, 64 * 1024));
+    EXPECT_EQ(s.ask(huge, ""), Lines{"ERR 65 line longer than 4096 bytes"});
+    EXPECT_EQ(s.ask(huge, "help").back(), "OK");
+
+    // A client that never reads is dropped once its answers pile up; the others are served meanwhile.
+    ASSERT_EQ(s.ask(deaf, "watch"), Lines{"OK"});
+    for (int i = 0; i < 2000 && s.server.clientCount() == 4; ++i) {
+        deaf.write("help\n");
+        s.server.service();
+    }
+    EXPECT_EQ(s.server.clientCount(), 3U);
+    EXPECT_EQ(s.ask(good, "route 2 1"), (Lines{"> Camera 1 -> Monitor 2 on video audio yc", "OK"}));
+
+    // A client that leaves while its command runs: the command ends, its answer goes nowhere.
+    s.listener.duringStatusReading = [&leaver] { leaver.close(); };
+    leaver.write("status\nroute 1 2\n");
+    s.server.service();
+    EXPECT_EQ(s.server.clientCount(), 2U);
+    EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), 0) << "its next line was not run";
+    EXPECT_EQ(s.ask(good, "route 1 5").back(), "OK");
+    EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), kServer);
+}
+
+TEST(ControlServer, CommandsWaitForALongOperationAndGiveUpWhenTheClientSays) {
+    ServerRig s;
+    Client patient(s.socketPath);
+    Client hurried(s.socketPath);
+    ASSERT_EQ(s.ask(hurried, "wait 100"), Lines{"OK"});
+    s.busy = true;
+    patient.write("route 1 3\n");
+    hurried.write("route 2 3\n");
+    s.pass(4);
+    EXPECT_TRUE(patient.lines().empty());
+    EXPECT_TRUE(hurried.lines().empty());
+    s.pass(2);
+    EXPECT_EQ(hurried.lines(), Lines{"ERR 75 busy: the program stayed occupied for 100 ms"});
+    EXPECT_EQ(s.ask(hurried, "help").back(), "OK") << "what needs no engine is answered meanwhile";
+    s.busy = false;
+    EXPECT_EQ(s.answerTo(patient), (Lines{"> Tape -> Monitor 1 on video audio", "OK"}));
+    EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor2), 0)
+        << "the refused command never ran";
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat info {};
+    ::lstat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
+    TempFolder folder;
+    const std::string path = folder.path("run/control.sock");
+    {
+        // The file a dead program left.
+        ASSERT_EQ(::mkdir(folder.path("run").c_str(), 0755), 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, path.size());
+        const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(dead);
+    }
+    const ListeningSocket live = listenControlSocket(path);
+    ASSERT_GE(live.fd, 0) << live.error;
+    EXPECT_EQ(modeOf(folder.path("run")), 0700U);
+    EXPECT_EQ(modeOf(path), 0600U);
+    EXPECT_EQ(listenControlSocket(path).error, "another routelane4 listens on " + path);
+    removeControlSocket(path, live.inode);
+    ::close(live.fd);
+    EXPECT_NE(::access(path.c_str(), F_OK), 0);
+
+    EXPECT_EQ(controlSocketPath(folder.path("a/../b")), controlSocketPath(folder.path("b/")));
+    EXPECT_NE(controlSocketPath(folder.path("a")), controlSocketPath(folder.path("b")));
+}
+
+} // namespace
+} // namespace rl4::test
