@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <sstream>
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,6 +22,7 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kReadPerService = 4 * kReadChunk;
 constexpr int kLongestWaitMillis = 24 * 3600 * 1000;
 constexpr std::uint32_t kRemoved = ~0U;
+constexpr int kCommandsPerService = 16;
 
 constexpr const char* kHelp = "commands: identify, status, route DEST SOURCE [--layer L], load FILE.cnx, "
                               "save FILE.cnx, vca DEST LEVEL, vca-all min|max, store, "
@@ -74,6 +76,8 @@ ControlServer::~ControlServer() {
     }
     if (poll_ >= 0)
         ::close(poll_);
+    if (wake_ >= 0)
+        ::close(wake_);
 }
 
 std::string ControlServer::listen(const std::string& path) {
@@ -81,10 +85,15 @@ std::string ControlServer::listen(const std::string& path) {
     if (socket.fd < 0)
         return socket.error;
     poll_ = ::epoll_create1(EPOLL_CLOEXEC);
+    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.fd = socket.fd;
-    if (poll_ < 0 || ::epoll_ctl(poll_, EPOLL_CTL_ADD, socket.fd, &event) != 0) {
+    epoll_event wake{};
+    wake.events = EPOLLIN;
+    wake.data.fd = wake_;
+    if (poll_ < 0 || wake_ < 0 || ::epoll_ctl(poll_, EPOLL_CTL_ADD, socket.fd, &event) != 0 ||
+        ::epoll_ctl(poll_, EPOLL_CTL_ADD, wake_, &wake) != 0) {
         ::close(socket.fd);
         removeControlSocket(path, socket.inode);
         return "cannot watch the control socket";
@@ -102,34 +111,38 @@ std::size_t ControlServer::clientCount() const {
     return count;
 }
 
+// Only the descriptors the poll reports are touched, so that an idle pass costs one system call however many
+// clients are connected; what is left (more than a pass takes) keeps the poll descriptor readable.
 void ControlServer::service() {
-    dropHungUp();
-    acceptClients();
-    for (Client& client : clients_)
-        if (!client.gone)
-            readFrom(client);
+    std::uint64_t woken = 0;
+    [[maybe_unused]] const auto read = ::read(wake_, &woken, sizeof woken);
+    epoll_event events[64];
+    const int count = poll_ < 0 ? 0 : ::epoll_wait(poll_, events, 64, 0);
+    for (int i = 0; i < count; ++i) {
+        const int fd = events[i].data.fd;
+        if (fd == listening_) {
+            acceptClients();
+            continue;
+        }
+        for (Client& client : clients_) {
+            if (client.fd != fd || client.gone)
+                continue;
+            // Gone altogether (not only done sending), a client cannot take its answers: it leaves at once,
+            // and its lines not yet run go with it.
+            if ((events[i].events & (EPOLLHUP | EPOLLERR)) != 0) {
+                client.gone = true;
+                watchInterest(client);
+            } else if ((events[i].events & EPOLLIN) != 0) {
+                readFrom(client);
+            }
+        }
+    }
     if (!running_)
         runLines();
     for (Client& client : clients_)
         flush(client);
     if (!running_)
         removeGone();
-}
-
-// A client gone altogether (not one that only finished sending) cannot take its answers: it leaves at
-// once, and its lines not yet run go with it.
-void ControlServer::dropHungUp() {
-    epoll_event events[32];
-    const int count = ::epoll_wait(poll_, events, 32, 0);
-    for (int i = 0; i < count; ++i) {
-        if ((events[i].events & (EPOLLHUP | EPOLLERR)) == 0)
-            continue;
-        for (Client& client : clients_)
-            if (client.fd == events[i].data.fd) {
-                client.gone = true;
-                watchInterest(client);
-            }
-    }
 }
 
 void ControlServer::acceptClients() {
@@ -194,17 +207,22 @@ void ControlServer::takeLines(Client& client) {
 }
 
 // The clients take turns, a line each, so that one with many lines queued does not hold the others back.
+// After a share of them the event loop gets its turn, and the wake-up descriptor brings the program back for
+// the rest; lines that came meanwhile wait in their sockets, which keep the poll readable.
 void ControlServer::runLines() {
-    bool ran = true;
-    while (ran) {
+    int share = kCommandsPerService;
+    for (bool ran = true; ran && share > 0;) {
         ran = false;
         for (Client& client : clients_)
-            if (!client.gone && !client.lines.empty())
-                ran = runOne(client) || ran;
+            if (share > 0 && !client.gone && !client.lines.empty() && runOne(client)) {
+                ran = true;
+                --share;
+            }
     }
-    for (Client& client : clients_)
-        if (!client.gone && !client.inputEnded)
-            readFrom(client);
+    if (share == 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(wake_, &one, sizeof one);
+    }
 }
 
 // False when the line must wait for the program to be free.
@@ -274,9 +292,8 @@ std::string ControlServer::answer(Client& client, const std::vector<std::string>
     running_ = false;
     if (!status)
         return controlAnswer("", "", kUsageError, "unknown command '" + word + "' (help lists them)");
-    // A command that failed in the engine (a file that cannot be read) has told why in a notice.
-    const std::string reason = host.reason.empty() && *status != kDone ? word + " failed" : host.reason;
-    return controlAnswer(host.printed.str(), host.notices.str(), *status, reason);
+    // A command that failed in the engine (a file that cannot be read) has told why in a notice already.
+    return controlAnswer(host.printed.str(), host.notices.str(), *status, host.reason);
 }
 
 void ControlServer::send(Client& client, const std::string& text) {

@@ -87,7 +87,6 @@ private:
         ControlServer& server_;
     };
 
-    void dropHungUp();
     void acceptClients();
     void readFrom(Client& client);
     void takeLines(Client& client);
@@ -111,6 +110,8 @@ private:
     int listening_ = -1;
     unsigned long inode_ = 0;
     int poll_ = -1;
+    // Readable while lines wait that the last service left for the next.
+    int wake_ = -1;
     std::list<Client> clients_;
     // A command runs: a dialog's event loop inside it may call service() again, which then only moves
     // bytes.
