@@ -136,6 +136,8 @@ int MatrixCommands::load(const std::string& path) {
     host_.prepare(true);
     if (!engine_.connexionFile().ReadConnexionFile(path))
         return kFileError;
+    // A window showing the sheet must not keep the old names on rows whose new entry sends nothing.
+    engine_.sheet().FillSheet();
     const long failedBefore = engine_.link().failedCommands();
     const long sentBefore = engine_.link().shotCount();
     engine_.routingCommands().DownloadRouting();

@@ -88,6 +88,10 @@ int run(QApplication& app) {
 
     QtPrompt prompt;
     GuiSession session(folder, prompt);
+    // Without its socket the program still runs; only other programs cannot reach it.
+    const std::string noControl = session.listenForControl();
+    if (!noControl.empty())
+        std::cerr << kProgram << ": no control socket: " << noControl << '\n';
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, &session,
                      &GuiSession::requestQuit);

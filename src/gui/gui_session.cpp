@@ -1,6 +1,8 @@
 #include "gui/gui_session.h"
 
+#include "control/control_socket.h"
 #include "gui/eeprom_window.h"
+#include "gui/gui_control.h"
 #include "gui/gui_editor_factory.h"
 #include "gui/gui_tool_window_factories.h"
 #include "gui/main_window.h"
@@ -13,7 +15,7 @@ namespace rl4 {
 
 GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
     : prompt_(prompt), opener_(PortMap::load(programFolder)),
-      engine_(programFolder, clock_, opener_, prompt, hub_), translation_(engine_.messages()),
+      engine_(programFolder, clock_, opener_, prompt_, hub_), translation_(engine_.messages()),
       commands_(engine_, [this] { return mainWindow_->geometryTwips(); }),
       mainWindow_(std::make_unique<MainWindow>(engine_, commands_)),
       progress_(new ProgressWindow(mainWindow_.get())), eeprom_(new EepromWindow(engine_, mainWindow_.get())),
@@ -34,11 +36,23 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
 }
 
 GuiSession::~GuiSession() {
+    if (control_)
+        hub_.leave(&control_->server().listener());
     hub_.leave(&tools_);
     hub_.leave(eeprom_);
     hub_.leave(progress_);
     hub_.leave(mainWindow_.get());
     hub_.leave(&translation_);
+}
+
+std::string GuiSession::listenForControl() {
+    control_ = std::make_unique<GuiControl>(engine_, prompt_, clock_, [this] { return engineBusy(); });
+    const std::string error = control_->listen(controlSocketPath(engine_.programFolder()));
+    if (error.empty())
+        hub_.join(&control_->server().listener());
+    else
+        control_.reset();
+    return error;
 }
 
 void GuiSession::start() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/divertable_prompt.h"
 #include "engine/engine.h"
 #include "engine/main_commands.h"
 #include "gui/gui_listener_hub.h"
@@ -15,6 +16,7 @@
 namespace rl4 {
 
 class EepromWindow;
+class GuiControl;
 class MainWindow;
 class ProgressWindow;
 
@@ -48,6 +50,11 @@ public:
     ToolWindows& toolWindows() { return tools_; }
     ListenerHub& hub() { return hub_; }
 
+    // Listens for commands from other programs (routelane4ctl, scripts) on the control socket of the
+    // program folder; the error text when it cannot. The socket goes with the session.
+    std::string listenForControl();
+    const GuiControl* control() const { return control_.get(); }
+
 signals:
     // The start-up is over and the main loop runs.
     void ready();
@@ -64,7 +71,8 @@ private:
     void quitWhenFree();
     void shutDown();
 
-    Prompt& prompt_;
+    // The control socket's commands take it over while they run.
+    DivertablePrompt prompt_;
     SystemClock clock_;
     MappedPortOpener opener_;
     ListenerHub hub_;
@@ -78,6 +86,7 @@ private:
     QTimer loop_;
     bool startedUp_ = false;
     bool quitPending_ = false;
+    std::unique_ptr<GuiControl> control_;
 };
 
 } // namespace rl4
