@@ -49,6 +49,13 @@ CtlParse parseCtlOptions(const std::vector<std::string>& args) {
                 return result;
             }
             options.target = *value;
+        } else if (arg == "--direct") {
+            options.direct = true;
+        } else if (arg == "--via") {
+            const auto value = valueOf(arg);
+            if (!value)
+                return result;
+            options.via = *value;
         } else {
             result.error = "unknown option '" + arg + "'";
             return result;

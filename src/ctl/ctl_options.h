@@ -15,6 +15,9 @@ struct CtlOptions {
     std::optional<int> protocol;
     std::optional<std::string> target;
     bool help = false;
+    // The control socket of a routelane4 running on the program folder: never (--direct), or this one.
+    bool direct = false;
+    std::optional<std::string> via;
     std::vector<std::string> command; // the command word and its arguments
 };
 

@@ -2,6 +2,8 @@
 
 #include "control/command_words.h"
 #include "control/console_prompt.h"
+#include "control/control_client.h"
+#include "control/control_socket.h"
 #include "control/matrix_commands.h"
 #include "ctl/ctl_debug.h"
 #include "ctl/ctl_new_assignment.h"
@@ -14,6 +16,8 @@
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -25,7 +29,8 @@ namespace {
 constexpr const char* kProgram = "routelane4ctl";
 
 constexpr const char* kUsage =
-    R"(Usage: routelane4ctl [--data DIR] [--port N] [--protocol 4|5] [--target TARGET] COMMAND ...
+    R"(Usage: routelane4ctl [--data DIR] [--port N] [--protocol 4|5] [--target TARGET] [--direct | --via SOCKET]
+                     COMMAND ...
 Drives a matrix routing switcher from a shell, with the settings, assignment and connexion files of the
 program folder as the window program uses them.
 
@@ -44,6 +49,7 @@ Commands:
   store                          makes the matrix store its current status
   setup store|delete|recall N    setup N (1..7) of the matrix, 4-byte form only
   disconnect-all                 disconnects every output of every layer, without asking
+  watch                          prints the changes a running routelane4 sees (see below)
   new-assignment [OPTIONS] FILE.agn
                                  writes a new assignment for a matrix of the given sizes, as the
                                  assignment editor's size dialog builds it (see new-assignment --help)
@@ -62,16 +68,24 @@ Commands:
 
 DEST and SOURCE are object numbers of the assignment (routelane4.agn).
 
+While a routelane4 runs on the program folder, identify, status, route, load, save, vca, vca-all, store,
+setup and disconnect-all go to it through its control socket, with the same output and exit status;
+--port, --protocol and --target open the port here instead. watch prints every routing, VCA and on-line
+change that routelane4 sees, one line each, until it ends.
+
 Options:
   --data DIR        program folder (routelane4.set, routelane4.agn, routelane4.cnx, routelane4.ports);
                     default: the executable's folder when writable, else ~/.local/share/routelane4
   --port N          serial port number, through the port map (0: no port, the matrix is simulated)
   --protocol 4|5    frame form; default from routelane4.set (5 without it)
   --target TARGET   device path or socket://HOST:PORT for the port, bypassing the port map
+  --direct          opens the port even when a routelane4 runs on the program folder
+  --via SOCKET      sends the command to the routelane4 listening on SOCKET
   --help            show this text
 
 Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not uploaded, or with
-errors), 2 the matrix refused or did not answer, 64 wrong usage, 66 a file or folder cannot be used.
+errors), 2 the matrix refused or did not answer, 64 wrong usage, 66 a file or folder cannot be used,
+69 the running routelane4 cannot be reached, 75 it stayed busy (a long operation, a dialog) too long.
 )";
 
 int usageError(const std::string& message) {
@@ -289,6 +303,28 @@ private:
     MatrixCommands commands_{engine_, *this};
 };
 
+// A routelane4 running on the program folder holds the port: the command goes to it through its control
+// socket. Options that choose a port mean that port, opened here. Nothing when the command is to run here.
+std::optional<int> runThroughSocket(const CtlOptions& options, const std::string& folder) {
+    const std::string& command = options.command.front();
+    const bool portChosen = options.port || options.protocol || options.target;
+    if (options.direct || (portChosen && !options.via) || !runsThroughControlSocket(command)) {
+        if (command == "watch")
+            return usageError("watch needs a running routelane4 and no --direct or port options");
+        return std::nullopt;
+    }
+    const std::string path = options.via ? *options.via : controlSocketPath(folder);
+    ControlClient client(std::cout, std::cerr, kProgram);
+    if (!client.connect(path)) {
+        if (!options.via && command != "watch")
+            return std::nullopt;
+        return failure(kUnavailable, "no routelane4 listens on " + path + ": " + std::strerror(errno));
+    }
+    if (command == "watch")
+        return options.command.size() == 1 ? client.watch() : usageError("watch takes no arguments");
+    return client.run(options.command);
+}
+
 } // namespace
 
 int runRoutelane4ctl(const std::vector<std::string>& args) {
@@ -312,6 +348,8 @@ int runRoutelane4ctl(const std::vector<std::string>& args) {
     const FolderChoice folder = programFolder(options.data, executablePath());
     if (!folder.error.empty())
         return failure(kFileError, folder.error);
+    if (const std::optional<int> status = runThroughSocket(options, folder.folder))
+        return *status;
     CtlSession session(options, folder.folder);
     return session.run(options.command.front(),
                        std::vector<std::string>(options.command.begin() + 1, options.command.end()));

@@ -1,13 +1,16 @@
 #include "control/control_server.h"
 #include "control/control_socket.h"
+#include "ctl/ctl_program.h"
 #include "support/engine_rig.h"
 
+#include <atomic>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace rl4::test {
@@ -81,8 +84,11 @@ bool isFinal(const std::string& line) {
 // The window program's engine on the rig, with its control socket in the rig's folder.
 class ServerRig {
 public:
-    explicit ServerRig(ControlServer::Limits limits = {})
-        : server(
+    // On the program folder's own socket path, or one in the folder.
+    explicit ServerRig(ControlServer::Limits limits = {}, bool programFolderSocket = false)
+        : socketPath(programFolderSocket ? controlSocketPath(rig.folder.folder())
+                                         : rig.path("run/routelane4/control.sock")),
+          server(
               engine, prompt, rig.clock, [this] { return busy; }, limits) {
         listener.engine = &engine;
         listener.server = &server;
@@ -119,7 +125,7 @@ public:
     Engine engine{rig.folder.folder(), rig.clock, rig.opener, prompt, listener};
     MainCommands commands{engine, [] { return MainWindowGeometry{}; }};
     bool busy = false;
-    std::string socketPath = rig.path("run/routelane4/control.sock");
+    std::string socketPath;
     ControlServer server;
 };
 
@@ -232,6 +238,60 @@ TEST(ControlServer, CommandsWaitForALongOperationAndGiveUpWhenTheClientSays) {
     EXPECT_EQ(s.answerTo(patient), (Lines{"> Tape -> Monitor 1 on video audio", "OK"}));
     EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor2), 0)
         << "the refused command never ran";
+}
+
+TEST(ControlServer, ManyLinesAtOnceShareTheLoopAndWakeItForTheRest) {
+    ServerRig s;
+    Client client(s.socketPath);
+    std::string lines;
+    for (int i = 0; i < 40; ++i)
+        lines += "wait 10\n";
+    ASSERT_EQ(client.write(lines), lines.size());
+    s.server.service();
+    std::size_t answered = client.lines().size();
+    EXPECT_LT(answered, 40U) << "the event loop waits no longer than a share of them";
+    for (pollfd ready{s.server.pollFd(), POLLIN, 0}; answered < 40 && ::poll(&ready, 1, 0) == 1;) {
+        s.server.service();
+        answered += client.lines().size();
+    }
+    EXPECT_EQ(answered, 40U);
+}
+
+// routelane4ctl finds the program on its folder and prints what it prints when it opens the port itself.
+TEST(ControlServer, Routelane4ctlGoesThroughTheRunningProgram) {
+    TempFolder runtime;
+    ::setenv("XDG_RUNTIME_DIR", runtime.folder().c_str(), 1);
+    ServerRig s({}, true);
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+        std::string err;
+        int status;
+    } cases[] = {
+        {{"route", "1", "3"}, "Tape -> Monitor 1 on video audio\n", "", 0},
+        {{"route", "9", "1"}, "", "routelane4ctl: no destination 9 in the assignment\n", 1},
+        {{"route", "1"},
+         "",
+         "routelane4ctl: route takes a destination and a source\nTry 'routelane4ctl --help'.\n",
+         64},
+        {{"--via", s.rig.path("none.sock"), "status"}, "", "routelane4ctl: no routelane4 listens on", 69},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"--data", s.rig.folder.folder()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(args.back());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        std::atomic<int> status = -1;
+        std::thread ctl([&] { status = runRoutelane4ctl(args); });
+        while (status < 0)
+            s.server.service();
+        ctl.join();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
+        EXPECT_TRUE(testing::internal::GetCapturedStderr().starts_with(c.err));
+        EXPECT_EQ(status, c.status);
+    }
+    EXPECT_EQ(s.rig.state().layer(sim::Layer::Audio).inputOn(kMonitor1), kTape);
 }
 
 mode_t modeOf(const std::string& path) {
