@@ -32,6 +32,16 @@ bool ControlClient::connect(const std::string& path) {
     return fd_ >= 0;
 }
 
+int ControlClient::connectTcp(const std::string& hostAndPort, const std::string& token) {
+    std::string error;
+    fd_ = connectTcpSocket(hostAndPort, error);
+    if (fd_ < 0) {
+        err_ << program_ << ": no routelane4 listens on " << error << '\n';
+        return kUnavailable;
+    }
+    return run({"token", token});
+}
+
 std::optional<std::string> ControlClient::readLine() {
     while (true) {
         const std::size_t end = pending_.find('\n');

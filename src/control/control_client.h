@@ -22,6 +22,8 @@ public:
 
     // Connects; false (with errno set) when nothing listens there.
     bool connect(const std::string& path);
+    // Connects to a TCP listener and presents the token: the exit status, with the failure printed.
+    int connectTcp(const std::string& hostAndPort, const std::string& token);
     // Sends the command and prints its answer as routelane4ctl prints it when it runs the command itself:
     // the printed lines on `out`, the notices and the failure on `err`. The exit status.
     int run(const std::vector<std::string>& words);

@@ -18,10 +18,11 @@ namespace rl4 {
 //                 "* online", "* offline" (these may come at any time, also inside a block)
 //   OK            the command is done (exit status 0)
 //   ERR CODE text the command failed: CODE is routelane4ctl's exit status, or 65 for a line that is not
-//                 a command, or 75 when the program stayed busy longer than the client waits
+//                 a command, 75 when the program stayed busy longer than the client waits, 77 for a
+//                 TCP client without the token
 inline constexpr std::size_t kLongestControlLine = 4096;
 
-enum ControlStatus { kBadLine = 65, kBusy = 75 };
+enum ControlStatus { kBadLine = 65, kBusy = 75, kRefused = 77 };
 
 struct ControlRequest {
     std::vector<std::string> words; // empty for a blank line, which asks nothing

@@ -6,7 +6,9 @@
 #include "control/control_socket.h"
 #include "link/matrix_search.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
+#include <netinet/in.h>
 #include <sstream>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -74,26 +76,35 @@ ControlServer::~ControlServer() {
         removeControlSocket(path_, inode_);
         ::close(listening_);
     }
+    if (tcpListening_ >= 0)
+        ::close(tcpListening_);
     if (poll_ >= 0)
         ::close(poll_);
     if (wake_ >= 0)
         ::close(wake_);
 }
 
+bool ControlServer::watchListening(int fd) {
+    if (poll_ < 0) {
+        poll_ = ::epoll_create1(EPOLL_CLOEXEC);
+        wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        epoll_event wake{};
+        wake.events = EPOLLIN;
+        wake.data.fd = wake_;
+        if (poll_ < 0 || wake_ < 0 || ::epoll_ctl(poll_, EPOLL_CTL_ADD, wake_, &wake) != 0)
+            return false;
+    }
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.fd = fd;
+    return ::epoll_ctl(poll_, EPOLL_CTL_ADD, fd, &event) == 0;
+}
+
 std::string ControlServer::listen(const std::string& path) {
     const ListeningSocket socket = listenControlSocket(path);
     if (socket.fd < 0)
         return socket.error;
-    poll_ = ::epoll_create1(EPOLL_CLOEXEC);
-    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    epoll_event event{};
-    event.events = EPOLLIN;
-    event.data.fd = socket.fd;
-    epoll_event wake{};
-    wake.events = EPOLLIN;
-    wake.data.fd = wake_;
-    if (poll_ < 0 || wake_ < 0 || ::epoll_ctl(poll_, EPOLL_CTL_ADD, socket.fd, &event) != 0 ||
-        ::epoll_ctl(poll_, EPOLL_CTL_ADD, wake_, &wake) != 0) {
+    if (!watchListening(socket.fd)) {
         ::close(socket.fd);
         removeControlSocket(path, socket.inode);
         return "cannot watch the control socket";
@@ -102,6 +113,31 @@ std::string ControlServer::listen(const std::string& path) {
     inode_ = socket.inode;
     path_ = path;
     return "";
+}
+
+std::string ControlServer::listenTcp(const std::string& hostAndPort, const std::string& token) {
+    if (token.empty())
+        return "a TCP listener needs a token";
+    const ListeningSocket socket = listenTcpSocket(hostAndPort);
+    if (socket.fd < 0)
+        return socket.error;
+    if (!watchListening(socket.fd)) {
+        ::close(socket.fd);
+        return "cannot watch the TCP listener";
+    }
+    tcpListening_ = socket.fd;
+    token_ = token;
+    return "";
+}
+
+int ControlServer::tcpPort() const {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (tcpListening_ < 0 ||
+        ::getsockname(tcpListening_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return 0;
+    return address.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port)
+                                         : ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
 }
 
 std::size_t ControlServer::clientCount() const {
@@ -120,8 +156,8 @@ void ControlServer::service() {
     const int count = poll_ < 0 ? 0 : ::epoll_wait(poll_, events, 64, 0);
     for (int i = 0; i < count; ++i) {
         const int fd = events[i].data.fd;
-        if (fd == listening_) {
-            acceptClients();
+        if (fd == listening_ || fd == tcpListening_) {
+            acceptClients(fd);
             continue;
         }
         for (Client& client : clients_) {
@@ -145,16 +181,16 @@ void ControlServer::service() {
         removeGone();
 }
 
-void ControlServer::acceptClients() {
-    if (listening_ < 0)
-        return;
+void ControlServer::acceptClients(int listening) {
     while (true) {
-        const int fd = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd = ::accept4(listening, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return;
         Client& client = clients_.emplace_back();
         client.fd = fd;
         client.waitMillis = limits_.waitMillis;
+        // Anybody who reaches the port can connect: only the token lets a command through.
+        client.admitted = listening != tcpListening_;
         epoll_event event{};
         event.events = EPOLLIN;
         event.data.fd = fd;
@@ -228,17 +264,25 @@ void ControlServer::runLines() {
 // False when the line must wait for the program to be free.
 bool ControlServer::runOne(Client& client) {
     const Client::Line& line = client.lines.front();
-    if (line.tooLong) {
-        send(client, controlAnswer("", "", kBadLine,
-                                   "line longer than " + std::to_string(kLongestControlLine) + " bytes"));
+    const ControlRequest request =
+        line.tooLong
+            ? ControlRequest{{}, "line longer than " + std::to_string(kLongestControlLine) + " bytes"}
+            : parseControlLine(line.text);
+    // A stranger on the TCP port gets one try.
+    if (!client.admitted && !request.error.empty()) {
         client.lines.pop_front();
+        admit(client, {});
         return true;
     }
-    const ControlRequest request = parseControlLine(line.text);
     if (!request.error.empty() || request.words.empty()) {
         if (!request.error.empty())
             send(client, controlAnswer("", "", kBadLine, request.error));
         client.lines.pop_front();
+        return true;
+    }
+    if (!client.admitted) {
+        client.lines.pop_front();
+        admit(client, request.words);
         return true;
     }
     const std::string& word = request.words.front();
@@ -258,6 +302,27 @@ bool ControlServer::runOne(Client& client) {
     const std::string reply = answer(client, words);
     send(client, reply);
     return true;
+}
+
+// A client of the TCP listener says the token first; anything else, or a wrong token, ends the connection.
+void ControlServer::admit(Client& client, const std::vector<std::string>& words) {
+    const bool presented = !words.empty() && words[0] == "token";
+    const std::string given = presented && words.size() == 2 ? words[1] : std::string();
+    // The same time whatever the token given, so that its bytes cannot be guessed one by one.
+    unsigned difference = given.size() != token_.size() ? 1U : 0U;
+    for (std::size_t i = 0; i < token_.size(); ++i)
+        difference |= static_cast<unsigned char>(token_[i]) ^
+                      static_cast<unsigned char>(i < given.size() ? given[i] : 0);
+    if (difference == 0 && !given.empty()) {
+        client.admitted = true;
+        send(client, controlAnswer("", "", kDone, ""));
+        return;
+    }
+    send(client, controlAnswer("", "", kRefused, presented ? "wrong token" : "token required"));
+    client.lines.clear();
+    client.inputEnded = true;
+    flush(client);
+    client.gone = true;
 }
 
 std::string ControlServer::answer(Client& client, const std::vector<std::string>& words) {

@@ -46,6 +46,11 @@ public:
     // Listens on a socket path (see listenControlSocket); the error text when it cannot.
     std::string listen(const std::string& path);
     const std::string& path() const { return path_; }
+    // Listens on TCP too ([HOST:]PORT, HOST 127.0.0.1 when not given), for clients that say `token TOKEN`
+    // first; the error text when it cannot.
+    std::string listenTcp(const std::string& hostAndPort, const std::string& token);
+    // The port it listens on (the system's choice for port 0); 0 without a TCP listener.
+    int tcpPort() const;
 
     // Readable when a client connects, sends, or can take more of its answers.
     int pollFd() const { return poll_; }
@@ -71,6 +76,7 @@ private:
         std::string output;
         std::uint32_t interest = 0;
         bool watching = false;
+        bool admitted = true;
         bool gone = false;
         int waitMillis = 0;
     };
@@ -87,7 +93,9 @@ private:
         ControlServer& server_;
     };
 
-    void acceptClients();
+    bool watchListening(int fd);
+    void acceptClients(int listening);
+    void admit(Client& client, const std::vector<std::string>& words);
     void readFrom(Client& client);
     void takeLines(Client& client);
     void runLines();
@@ -108,6 +116,8 @@ private:
     Listener listener_{*this};
     std::string path_;
     int listening_ = -1;
+    int tcpListening_ = -1;
+    std::string token_;
     unsigned long inode_ = 0;
     int poll_ = -1;
     // Readable while lines wait that the last service left for the next.

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <netdb.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -57,6 +60,42 @@ std::string makePrivateFolder(const std::string& folder) {
     if ((info.st_mode & 0777) != 0700 && ::chmod(folder.c_str(), 0700) != 0)
         return systemError("cannot close " + folder + " to other users");
     return "";
+}
+
+struct HostAndPort {
+    std::string host;
+    std::string port;
+};
+
+HostAndPort splitHostAndPort(const std::string& text) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos)
+        return {"127.0.0.1", text};
+    std::string host = text.substr(0, colon);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    return {host.empty() ? "127.0.0.1" : host, text.substr(colon + 1)};
+}
+
+// The first address of the host and port that `use` accepts; the error text when none does.
+template <typename Use>
+std::string eachAddress(const std::string& hostAndPort, bool passive, Use use) {
+    const HostAndPort where = splitHostAndPort(hostAndPort);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = passive ? AI_PASSIVE : 0;
+    addrinfo* found = nullptr;
+    if (const int failed = ::getaddrinfo(where.host.c_str(), where.port.c_str(), &hints, &found); failed != 0)
+        return hostAndPort + ": " + ::gai_strerror(failed);
+    std::string error = hostAndPort + ": no address";
+    for (addrinfo* address = found; address != nullptr; address = address->ai_next) {
+        error = use(*address);
+        if (error.empty())
+            break;
+    }
+    ::freeaddrinfo(found);
+    return error;
 }
 
 } // namespace
@@ -129,6 +168,63 @@ ListeningSocket listenControlSocket(const std::string& path) {
     if (::lstat(path.c_str(), &info) == 0)
         result.inode = info.st_ino;
     result.fd = fd;
+    return result;
+}
+
+ListeningSocket listenTcpSocket(const std::string& hostAndPort) {
+    ListeningSocket result;
+    result.error = eachAddress(hostAndPort, true, [&result, &hostAndPort](const addrinfo& address) {
+        const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                                address.ai_protocol);
+        if (fd < 0)
+            return systemError("socket");
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(fd, address.ai_addr, address.ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+            const std::string error = systemError("cannot listen on " + hostAndPort);
+            ::close(fd);
+            return error;
+        }
+        result.fd = fd;
+        return std::string();
+    });
+    return result;
+}
+
+int connectTcpSocket(const std::string& hostAndPort, std::string& error) {
+    int connected = -1;
+    error = eachAddress(hostAndPort, false, [&connected, &hostAndPort](const addrinfo& address) {
+        const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC, address.ai_protocol);
+        if (fd < 0)
+            return systemError("socket");
+        if (::connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
+            const std::string error = systemError(hostAndPort);
+            ::close(fd);
+            return error;
+        }
+        connected = fd;
+        return std::string();
+    });
+    return connected;
+}
+
+TokenFile readTokenFile(const std::string& path) {
+    TokenFile result;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        result.error = systemError(path);
+        return result;
+    }
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 0777) != 0600) {
+        result.error = path + " must be a file of this user's with mode 0600";
+        return result;
+    }
+    std::ifstream in(path);
+    std::getline(in, result.token);
+    while (!result.token.empty() && (result.token.back() == '\r' || result.token.back() == ' '))
+        result.token.pop_back();
+    if (result.token.empty() || result.token.find_first_of(" \t\"\\") != std::string::npos)
+        result.error = path + ": the token is one word on the first line";
     return result;
 }
 

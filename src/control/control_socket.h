@@ -24,4 +24,17 @@ void removeControlSocket(const std::string& path, unsigned long inode);
 // A connected client socket, or -1 (errno tells why).
 int connectControlSocket(const std::string& path);
 
+// The TCP listener of `--listen [HOST:]PORT` (HOST 127.0.0.1 when not given; [::1] for IPv6), non-blocking.
+ListeningSocket listenTcpSocket(const std::string& hostAndPort);
+// A connected TCP client socket, or -1 with the reason in `error`.
+int connectTcpSocket(const std::string& hostAndPort, std::string& error);
+
+// The token TCP clients must present: the first line of `path`, a file of the user's own that nobody else
+// may read or write (mode 0600). The error text instead when it is not so.
+struct TokenFile {
+    std::string token;
+    std::string error;
+};
+TokenFile readTokenFile(const std::string& path);
+
 } // namespace rl4

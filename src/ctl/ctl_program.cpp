@@ -80,12 +80,14 @@ Options:
   --protocol 4|5    frame form; default from routelane4.set (5 without it)
   --target TARGET   device path or socket://HOST:PORT for the port, bypassing the port map
   --direct          opens the port even when a routelane4 runs on the program folder
-  --via SOCKET      sends the command to the routelane4 listening on SOCKET
+  --via SOCKET      sends the command to the routelane4 listening on SOCKET, or on HOST:PORT (TCP, with
+                    the token of routelane4.token in the program folder)
   --help            show this text
 
 Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not uploaded, or with
 errors), 2 the matrix refused or did not answer, 64 wrong usage, 66 a file or folder cannot be used,
-69 the running routelane4 cannot be reached, 75 it stayed busy (a long operation, a dialog) too long.
+69 the running routelane4 cannot be reached, 75 it stayed busy (a long operation, a dialog) too long,
+77 its TCP listener refused the token.
 )";
 
 int usageError(const std::string& message) {
@@ -315,7 +317,14 @@ std::optional<int> runThroughSocket(const CtlOptions& options, const std::string
     }
     const std::string path = options.via ? *options.via : controlSocketPath(folder);
     ControlClient client(std::cout, std::cerr, kProgram);
-    if (!client.connect(path)) {
+    // HOST:PORT is a TCP listener, which wants the token kept in the program folder.
+    if (!path.starts_with('/') && !path.starts_with('.') && path.find(':') != std::string::npos) {
+        const TokenFile token = readTokenFile(folder + "/routelane4.token");
+        if (!token.error.empty())
+            return failure(kFileError, token.error);
+        if (const int status = client.connectTcp(path, token.token); status != kDone)
+            return status;
+    } else if (!client.connect(path)) {
         if (!options.via && command != "watch")
             return std::nullopt;
         return failure(kUnavailable, "no routelane4 listens on " + path + ": " + std::strerror(errno));

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kProgram = "routelane4";
 
-constexpr const char* kUsage = R"(Usage: routelane4 [--data DIR | --demo]
+constexpr const char* kUsage = R"(Usage: routelane4 [--data DIR | --demo] [--listen [HOST:]PORT]
 Controls a matrix routing switcher over a serial line or a serial device server.
 
 Options:
@@ -24,6 +24,9 @@ Options:
                default: the executable's folder when writable, else ~/.local/share/routelane4
   --demo       runs against the software matrix (matrixsim, found beside the program or named by
                $ROUTELANE4_MATRIXSIM) in a folder of its own, removed at the end; your files are left alone
+  --listen [HOST:]PORT
+               takes commands over TCP too (127.0.0.1 unless HOST says otherwise), from clients that
+               present the token on the first line of routelane4.token in the program folder (mode 0600)
   --help       show this text
 
 SIGINT and SIGTERM close the program as its Quit command does, without asking anything: connexions
@@ -37,6 +40,7 @@ enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66, kDemoError = 69 };
 struct Options {
     std::optional<std::string> data;
     bool demo = false;
+    std::optional<std::string> listen;
 };
 
 std::optional<Options> parseOptions(const QStringList& args, std::string& error) {
@@ -47,8 +51,12 @@ std::optional<Options> parseOptions(const QStringList& args, std::string& error)
             options.demo = true;
         } else if (arg == "--data" && i + 1 < args.size()) {
             options.data = args[++i].toStdString();
+        } else if (arg == "--listen" && i + 1 < args.size()) {
+            options.listen = args[++i].toStdString();
         } else {
-            error = arg == "--data" ? "--data needs a folder" : "unknown option '" + arg.toStdString() + "'";
+            error = arg == "--data"     ? "--data needs a folder"
+                    : arg == "--listen" ? "--listen needs [HOST:]PORT"
+                                        : "unknown option '" + arg.toStdString() + "'";
             return std::nullopt;
         }
     }
@@ -92,6 +100,11 @@ int run(QApplication& app) {
     const std::string noControl = session.listenForControl();
     if (!noControl.empty())
         std::cerr << kProgram << ": no control socket: " << noControl << '\n';
+    if (options->listen) {
+        const std::string noTcp = session.listenForControlOverTcp(*options->listen);
+        if (!noTcp.empty())
+            std::cerr << kProgram << ": no TCP listener: " << noTcp << '\n';
+    }
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, &session,
                      &GuiSession::requestQuit);

@@ -55,6 +55,15 @@ std::string GuiSession::listenForControl() {
     return error;
 }
 
+std::string GuiSession::listenForControlOverTcp(const std::string& hostAndPort) {
+    if (!control_)
+        return "the control socket is not open";
+    const TokenFile token = readTokenFile(engine_.programFolder() + "/routelane4.token");
+    if (!token.error.empty())
+        return token.error;
+    return control_->server().listenTcp(hostAndPort, token.token);
+}
+
 void GuiSession::start() {
     engine_.startUpSettings();
     translation_.follow();

@@ -53,6 +53,8 @@ public:
     // Listens for commands from other programs (routelane4ctl, scripts) on the control socket of the
     // program folder; the error text when it cannot. The socket goes with the session.
     std::string listenForControl();
+    // Listens on TCP too, for clients that present the token of routelane4.token in the program folder.
+    std::string listenForControlOverTcp(const std::string& hostAndPort);
     const GuiControl* control() const { return control_.get(); }
 
 signals:

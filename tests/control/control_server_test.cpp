@@ -41,8 +41,10 @@ public:
 // One client of the socket, as a script would be, read without blocking.
 class Client {
 public:
-    explicit Client(const std::string& path, int receiveBuffer = 0) : fd_(connectControlSocket(path)) {
-        EXPECT_GE(fd_, 0) << path;
+    explicit Client(const std::string& path, int receiveBuffer = 0)
+        : Client(connectControlSocket(path), receiveBuffer) {}
+    explicit Client(int fd, int receiveBuffer = 0) : fd_(fd) {
+        EXPECT_GE(fd_, 0);
         if (receiveBuffer > 0)
             ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         ::fcntl(fd_, F_SETFL, O_NONBLOCK);
@@ -65,6 +67,12 @@ public:
         for (std::size_t end; (end = pending_.find('\n')) != std::string::npos; pending_.erase(0, end + 1))
             lines.push_back(pending_.substr(0, end));
         return lines;
+    }
+    // The other end closed the connection.
+    bool ended() {
+        pollfd ready{fd_, POLLIN, 0};
+        char byte = 0;
+        return ::poll(&ready, 1, 1000) == 1 && ::recv(fd_, &byte, 1, 0) == 0;
     }
     void close() {
         if (fd_ >= 0)
@@ -292,6 +300,43 @@ TEST(ControlServer, Routelane4ctlGoesThroughTheRunningProgram) {
         EXPECT_EQ(status, c.status);
     }
     EXPECT_EQ(s.rig.state().layer(sim::Layer::Audio).inputOn(kMonitor1), kTape);
+}
+
+TEST(ControlServer, ATcpClientWithoutTheTokenIsRefused) {
+    ServerRig s;
+    ASSERT_EQ(s.server.listenTcp("127.0.0.1:0", "k9Xq2"), "");
+    const std::string where = "127.0.0.1:" + std::to_string(s.server.tcpPort());
+    const struct {
+        std::string first;
+        std::string answer;
+    } cases[] = {
+        {"route 1 3", "ERR 77 token required"}, {"token k9Xq", "ERR 77 wrong token"},
+        {"token k9Xq2x", "ERR 77 wrong token"}, {"token", "ERR 77 wrong token"},
+        {"route \"1", "ERR 77 token required"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        std::string error;
+        Client client(connectTcpSocket(where, error));
+        EXPECT_EQ(s.ask(client, c.first), Lines{c.answer});
+        s.server.service();
+        EXPECT_TRUE(client.ended()) << "the connection is closed";
+    }
+    EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), 0);
+    std::string error;
+    Client admitted(connectTcpSocket(where, error));
+    EXPECT_EQ(s.ask(admitted, "token k9Xq2"), Lines{"OK"});
+    EXPECT_EQ(s.ask(admitted, "route 1 3").back(), "OK");
+
+    TempFolder folder;
+    const std::string token = folder.path("routelane4.token");
+    writeBytes(token, "k9Xq2\n");
+    for (mode_t mode : {0644, 0640, 0604, 0700}) {
+        ::chmod(token.c_str(), mode);
+        EXPECT_FALSE(readTokenFile(token).error.empty()) << std::oct << mode;
+    }
+    ::chmod(token.c_str(), 0600);
+    EXPECT_EQ(readTokenFile(token).token, "k9Xq2");
 }
 
 mode_t modeOf(const std::string& path) {
