@@ -46,7 +46,8 @@ GuiSession::~GuiSession() {
 }
 
 std::string GuiSession::listenForControl() {
-    control_ = std::make_unique<GuiControl>(engine_, prompt_, clock_, [this] { return engineBusy(); });
+    control_ = std::make_unique<GuiControl>(engine_, prompt_, clock_,
+                                            [this] { return quitPending_ || engineBusy(); });
     const std::string error = control_->listen(controlSocketPath(engine_.programFolder()));
     if (error.empty())
         hub_.join(&control_->server().listener());
@@ -139,6 +140,11 @@ bool GuiSession::eventFilter(QObject* watched, QEvent* event) {
 
 void GuiSession::shutDown() {
     loop_.stop();
+    // The port is closed: clients learn it from the socket's end rather than from commands that fail.
+    if (control_) {
+        hub_.leave(&control_->server().listener());
+        control_.reset();
+    }
     tools_.closeAll();
     progress_->hide();
     eeprom_->hide();
