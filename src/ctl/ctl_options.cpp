@@ -60,6 +60,11 @@ CtlParse parseCtlOptions(const std::vector<std::string>& args) {
                 return result;
             }
             options.target = *value;
+        } else if (arg == "--log") {
+            const auto value = valueOf(arg);
+            if (!value)
+                return result;
+            options.log = *value;
         } else {
             result.error = "unknown option '" + arg + "'";
             return result;

@@ -12,6 +12,7 @@ struct CtlOptions {
     std::optional<int> port;
     std::optional<int> protocol;
     std::optional<std::string> target;
+    std::optional<std::string> log;
     bool help = false;
     std::vector<std::string> command; // the command word and its arguments
 };

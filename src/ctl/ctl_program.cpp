@@ -6,6 +6,7 @@
 #include "ctl/ctl_options.h"
 #include "ctl/ctl_upload_eeprom.h"
 #include "engine/engine.h"
+#include "link/history_csv.h"
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/program_folder.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr const char* kProgram = "routelane4ctl";
 
 constexpr const char* kUsage =
-    R"(Usage: routelane4ctl [--data DIR] [--port N] [--protocol 4|5] [--target TARGET] COMMAND ...
+    R"(Usage: routelane4ctl [--data DIR] [--port N] [--protocol 4|5] [--target TARGET] [--log FILE] COMMAND ...
 Drives a matrix routing switcher from a shell, with the settings, assignment and connexion files of the
 program folder as the window program uses them.
 
@@ -66,6 +67,8 @@ Options:
   --port N          serial port number, through the port map (0: no port, the matrix is simulated)
   --protocol 4|5    frame form; default from routelane4.set (5 without it)
   --target TARGET   device path or socket://HOST:PORT for the port, bypassing the port map
+  --log FILE        appends every frame exchanged with the matrix to FILE as a CSV line
+                    (time,sent,received,instruction,object,in,out,ms), a header line first in a new file
   --help            show this text
 
 Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not uploaded, or with
@@ -141,9 +144,10 @@ std::string failureReason(const Link& link, const HistoryRow& row) {
 
 class CtlSession {
 public:
-    CtlSession(const CtlOptions& options, const std::string& folder)
+    CtlSession(const CtlOptions& options, const std::string& folder, FrameLog* log)
         : options_(options), opener_(PortMap::load(folder)),
           engine_(folder, clock_, opener_, prompt_, listener_) {
+        engine_.link().setRowLog(log);
         for (const std::string& problem : opener_.map().problems())
             std::cerr << kProgram << ": " << problem << '\n';
         listener_.statusReadingStarts = [this] {
@@ -526,9 +530,21 @@ int runRoutelane4ctl(const std::vector<std::string>& args) {
     const FolderChoice folder = programFolder(options.data, executablePath());
     if (!folder.error.empty())
         return failure(kFileError, folder.error);
-    CtlSession session(options, folder.folder);
-    return session.run(options.command.front(),
-                       std::vector<std::string>(options.command.begin() + 1, options.command.end()));
+    std::unique_ptr<FrameLog> log;
+    std::string logError;
+    if (options.log && !(log = FrameLog::open(*options.log, logError)))
+        return failure(kFileError, "cannot write the frame log " + *options.log + ": " + logError);
+    CtlSession session(options, folder.folder, log.get());
+    const int status =
+        session.run(options.command.front(),
+                    std::vector<std::string>(options.command.begin() + 1, options.command.end()));
+    // A command that did its work still fails when its record of the exchange is incomplete.
+    if (log && !log->writeError().empty()) {
+        const int logStatus =
+            failure(kFileError, "the frame log " + *options.log + " misses rows: " + log->writeError());
+        return status == kDone ? logStatus : status;
+    }
+    return status;
 }
 
 } // namespace rl4

@@ -4,6 +4,7 @@
 #include "gui/gui_session.h"
 #include "gui/gui_signals.h"
 #include "gui/qt_prompt.h"
+#include "link/history_csv.h"
 #include "platform/program_folder.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ namespace {
 
 constexpr const char* kProgram = "routelane4";
 
-constexpr const char* kUsage = R"(Usage: routelane4 [--data DIR | --demo]
+constexpr const char* kUsage = R"(Usage: routelane4 [--data DIR | --demo] [--log FILE]
 Controls a matrix routing switcher over a serial line or a serial device server.
 
 Options:
@@ -24,18 +25,22 @@ Options:
                default: the executable's folder when writable, else ~/.local/share/routelane4
   --demo       runs against the software matrix (matrixsim, found beside the program or named by
                $ROUTELANE4_MATRIXSIM) in a folder of its own, removed at the end; your files are left alone
+  --log FILE   appends every frame exchanged with the matrix to FILE as a CSV line, as the history
+               window lists it (time,sent,received,instruction,object,in,out,ms), window open or not
   --help       show this text
 
 SIGINT and SIGTERM close the program as its Quit command does, without asking anything: connexions
 changed since the last save go to NAME.recovered.cnx beside the connexion file (said on the standard
 error), and the next start offers to load them.
-Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used, 69 the demo cannot start.
+Exit status: 0 done, 64 wrong usage, 66 the program folder or the log cannot be used, 69 the demo cannot
+start.
 )";
 
 enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66, kDemoError = 69 };
 
 struct Options {
     std::optional<std::string> data;
+    std::optional<std::string> log;
     bool demo = false;
 };
 
@@ -47,8 +52,13 @@ std::optional<Options> parseOptions(const QStringList& args, std::string& error)
             options.demo = true;
         } else if (arg == "--data" && i + 1 < args.size()) {
             options.data = args[++i].toStdString();
+        } else if (arg == "--log" && i + 1 < args.size()) {
+            options.log = args[++i].toStdString();
+        } else if (arg == "--data" || arg == "--log") {
+            error = arg == "--data" ? "--data needs a folder" : "--log needs a file";
+            return std::nullopt;
         } else {
-            error = arg == "--data" ? "--data needs a folder" : "unknown option '" + arg.toStdString() + "'";
+            error = "unknown option '" + arg.toStdString() + "'";
             return std::nullopt;
         }
     }
@@ -65,6 +75,14 @@ int run(QApplication& app) {
     if (!options) {
         std::cerr << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
         return kUsageError;
+    }
+
+    // Before anything starts: an operator who asked for a log must not find out after the session that
+    // there was none.
+    std::unique_ptr<FrameLog> log;
+    if (options->log && !(log = FrameLog::open(*options->log, error))) {
+        std::cerr << kProgram << ": cannot write the frame log " << *options->log << ": " << error << '\n';
+        return kFileError;
     }
 
     const std::string executable = executablePath();
@@ -88,12 +106,18 @@ int run(QApplication& app) {
 
     QtPrompt prompt;
     GuiSession session(folder, prompt);
+    if (log)
+        session.engine().link().setRowLog(log.get());
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, &session,
                      &GuiSession::requestQuit);
     QObject::connect(&session, &GuiSession::finished, &app, &QApplication::quit);
     session.start();
-    return app.exec();
+    const int status = app.exec();
+    if (log && !log->writeError().empty())
+        std::cerr << kProgram << ": the frame log " << log->path() << " misses rows: " << log->writeError()
+                  << '\n';
+    return status;
 }
 
 } // namespace
