@@ -14,6 +14,7 @@ struct CtlOptions {
     std::optional<int> port;
     std::optional<int> protocol;
     std::optional<std::string> target;
+    std::optional<std::string> log;
     bool help = false;
     // The control socket of a routelane4 running on the program folder: never (--direct), or this one.
     bool direct = false;

@@ -10,6 +10,7 @@
 #include "ctl/ctl_options.h"
 #include "ctl/ctl_upload_eeprom.h"
 #include "engine/engine.h"
+#include "link/history_csv.h"
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/program_folder.h"
@@ -29,8 +30,8 @@ namespace {
 constexpr const char* kProgram = "routelane4ctl";
 
 constexpr const char* kUsage =
-    R"(Usage: routelane4ctl [--data DIR] [--port N] [--protocol 4|5] [--target TARGET] [--direct | --via SOCKET]
-                     COMMAND ...
+    R"(Usage: routelane4ctl [--data DIR] [--port N] [--protocol 4|5] [--target TARGET] [--log FILE]
+                     [--direct | --via SOCKET] COMMAND ...
 Drives a matrix routing switcher from a shell, with the settings, assignment and connexion files of the
 program folder as the window program uses them.
 
@@ -82,6 +83,8 @@ Options:
   --direct          opens the port even when a routelane4 runs on the program folder
   --via SOCKET      sends the command to the routelane4 listening on SOCKET, or on HOST:PORT (TCP, with
                     the token of routelane4.token in the program folder)
+  --log FILE        appends every frame exchanged with the matrix to FILE as a CSV line
+                    (time,sent,received,instruction,object,in,out,ms), a header line first in a new file
   --help            show this text
 
 Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not uploaded, or with
@@ -145,9 +148,10 @@ std::string failureReason(const Link& link, const HistoryRow& row) {
 
 class CtlSession : private CommandHost {
 public:
-    CtlSession(const CtlOptions& options, const std::string& folder)
+    CtlSession(const CtlOptions& options, const std::string& folder, FrameLog* log)
         : options_(options), opener_(PortMap::load(folder)),
           engine_(folder, clock_, opener_, prompt_, listener_) {
+        engine_.link().setRowLog(log);
         for (const std::string& problem : opener_.map().problems())
             std::cerr << kProgram << ": " << problem << '\n';
         listener_.statusReadingStarts = [this] { commands_.statusReadingStarted(); };
@@ -331,6 +335,9 @@ std::optional<int> runThroughSocket(const CtlOptions& options, const std::string
     }
     if (command == "watch")
         return options.command.size() == 1 ? client.watch() : usageError("watch takes no arguments");
+    if (options.log)
+        std::cerr << kProgram << ": " << *options.log
+                  << " stays as it is: the running routelane4 exchanges the frames, and its own --log records them\n";
     return client.run(options.command);
 }
 
@@ -359,9 +366,21 @@ int runRoutelane4ctl(const std::vector<std::string>& args) {
         return failure(kFileError, folder.error);
     if (const std::optional<int> status = runThroughSocket(options, folder.folder))
         return *status;
-    CtlSession session(options, folder.folder);
-    return session.run(options.command.front(),
-                       std::vector<std::string>(options.command.begin() + 1, options.command.end()));
+    std::unique_ptr<FrameLog> log;
+    std::string logError;
+    if (options.log && !(log = FrameLog::open(*options.log, logError)))
+        return failure(kFileError, "cannot write the frame log " + *options.log + ": " + logError);
+    CtlSession session(options, folder.folder, log.get());
+    const int status =
+        session.run(options.command.front(),
+                    std::vector<std::string>(options.command.begin() + 1, options.command.end()));
+    // A command that did its work still fails when its record of the exchange is incomplete.
+    if (log && !log->writeError().empty()) {
+        const int logStatus =
+            failure(kFileError, "the frame log " + *options.log + " misses rows: " + log->writeError());
+        return status == kDone ? logStatus : status;
+    }
+    return status;
 }
 
 } // namespace rl4

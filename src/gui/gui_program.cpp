@@ -4,6 +4,7 @@
 #include "gui/gui_session.h"
 #include "gui/gui_signals.h"
 #include "gui/qt_prompt.h"
+#include "link/history_csv.h"
 #include "platform/program_folder.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ namespace {
 
 constexpr const char* kProgram = "routelane4";
 
-constexpr const char* kUsage = R"(Usage: routelane4 [--data DIR | --demo] [--listen [HOST:]PORT]
+constexpr const char* kUsage = R"(Usage: routelane4 [--data DIR | --demo] [--listen [HOST:]PORT] [--log FILE]
 Controls a matrix routing switcher over a serial line or a serial device server.
 
 Options:
@@ -27,18 +28,22 @@ Options:
   --listen [HOST:]PORT
                takes commands over TCP too (127.0.0.1 unless HOST says otherwise), from clients that
                present the token on the first line of routelane4.token in the program folder (mode 0600)
+  --log FILE   appends every frame exchanged with the matrix to FILE as a CSV line, as the history
+               window lists it (time,sent,received,instruction,object,in,out,ms), window open or not
   --help       show this text
 
 SIGINT and SIGTERM close the program as its Quit command does, without asking anything: connexions
 changed since the last save go to NAME.recovered.cnx beside the connexion file (said on the standard
 error), and the next start offers to load them.
-Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used, 69 the demo cannot start.
+Exit status: 0 done, 64 wrong usage, 66 the program folder or the log cannot be used, 69 the demo cannot
+start.
 )";
 
 enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66, kDemoError = 69 };
 
 struct Options {
     std::optional<std::string> data;
+    std::optional<std::string> log;
     bool demo = false;
     std::optional<std::string> listen;
 };
@@ -53,9 +58,12 @@ std::optional<Options> parseOptions(const QStringList& args, std::string& error)
             options.data = args[++i].toStdString();
         } else if (arg == "--listen" && i + 1 < args.size()) {
             options.listen = args[++i].toStdString();
+        } else if (arg == "--log" && i + 1 < args.size()) {
+            options.log = args[++i].toStdString();
         } else {
             error = arg == "--data"     ? "--data needs a folder"
                     : arg == "--listen" ? "--listen needs [HOST:]PORT"
+                    : arg == "--log"    ? "--log needs a file"
                                         : "unknown option '" + arg.toStdString() + "'";
             return std::nullopt;
         }
@@ -73,6 +81,14 @@ int run(QApplication& app) {
     if (!options) {
         std::cerr << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
         return kUsageError;
+    }
+
+    // Before anything starts: an operator who asked for a log must not find out after the session that
+    // there was none.
+    std::unique_ptr<FrameLog> log;
+    if (options->log && !(log = FrameLog::open(*options->log, error))) {
+        std::cerr << kProgram << ": cannot write the frame log " << *options->log << ": " << error << '\n';
+        return kFileError;
     }
 
     const std::string executable = executablePath();
@@ -96,6 +112,8 @@ int run(QApplication& app) {
 
     QtPrompt prompt;
     GuiSession session(folder, prompt);
+    if (log)
+        session.engine().link().setRowLog(log.get());
     // Without its socket the program still runs; only other programs cannot reach it.
     const std::string noControl = session.listenForControl();
     if (!noControl.empty())
@@ -110,7 +128,11 @@ int run(QApplication& app) {
                      &GuiSession::requestQuit);
     QObject::connect(&session, &GuiSession::finished, &app, &QApplication::quit);
     session.start();
-    return app.exec();
+    const int status = app.exec();
+    if (log && !log->writeError().empty())
+        std::cerr << kProgram << ": the frame log " << log->path() << " misses rows: " << log->writeError()
+                  << '\n';
+    return status;
 }
 
 } // namespace

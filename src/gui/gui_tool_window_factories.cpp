@@ -30,7 +30,8 @@ void addToolWindows(ToolWindows& tools, Engine& engine, MainCommands& commands, 
             [&mainWindow](const std::string& hint) { mainWindow.showStatusHelp(hint); }, &mainWindow);
     });
     tools.add(kHistory, [&engine, &commands, &mainWindow] {
-        return std::make_unique<HistoryWindow>(engine.history(), engine.messages(), &mainWindow);
+        return std::make_unique<HistoryWindow>(engine.history(), engine.messages(), engine.prompt(),
+                                               &mainWindow);
     });
     tools.add(kSetUp, [&engine, &mainWindow] {
         auto dialog = std::make_unique<ConfigDialog>(engine.config(), engine.messages());

@@ -56,9 +56,11 @@ QTreeWidgetItem* makeItem(const HistoryLine& line) {
 
 } // namespace
 
-HistoryWindow::HistoryWindow(HistoryModel& model, MessageTable& messages, const QWidget* mainWindow)
-    : model_(model), messages_(messages), mainWindow_(mainWindow), lvhisto_(new QTreeWidget(this)),
-      cmdclrhisto_(new QPushButton(this)) {
+HistoryWindow::HistoryWindow(HistoryModel& model, MessageTable& messages, Prompt& prompt,
+                             const QWidget* mainWindow)
+    : model_(model), messages_(messages), prompt_(prompt), mainWindow_(mainWindow),
+      lvhisto_(new QTreeWidget(this)), cmdclrhisto_(new QPushButton(this)),
+      cmdexporthisto_(new QPushButton(this)) {
     setObjectName("frmhisto");
     lvhisto_->setObjectName("lvhisto");
     lvhisto_->setRootIsDecorated(false);
@@ -69,15 +71,18 @@ HistoryWindow::HistoryWindow(HistoryModel& model, MessageTable& messages, const 
     lvhisto_->header()->setStretchLastSection(false);
     lvhisto_->header()->setSectionsMovable(false);
     cmdclrhisto_->setObjectName("cmdclrhisto");
+    cmdexporthisto_->setObjectName("cmdexporthisto");
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(cmdexporthisto_);
     buttons->addWidget(cmdclrhisto_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lvhisto_, 1);
     layout->addLayout(buttons);
 
     connect(cmdclrhisto_, &QPushButton::clicked, this, [this] { model_.cmdclrhisto_Click(); });
+    connect(cmdexporthisto_, &QPushButton::clicked, this, [this] { model_.cmdexporthisto_Click(prompt_); });
     redraw();
 }
 
@@ -92,6 +97,7 @@ void HistoryWindow::historyModelChanged() {
 void HistoryWindow::redraw() {
     setWindowTitle(QString::fromStdString(model_.caption()));
     cmdclrhisto_->setText(clearCaption(messages_.language()));
+    cmdexporthisto_->setText(QString::fromStdString(messages_.text(kCaptionHistoryExport)));
     drawColumns();
     drawRows();
     if (!model_.isOpen())

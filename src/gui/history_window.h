@@ -3,6 +3,7 @@
 #include "engine/engine_listener.h"
 #include "link/history_model.h"
 #include "text/message_table.h"
+#include "text/prompt.h"
 
 #include <QWidget>
 
@@ -12,14 +13,16 @@ class QTreeWidget;
 namespace rl4 {
 
 // The history window `frmhisto`: the list `lvhisto` of the last frames exchanged with the matrix, newest
-// first, in the colours of the HistoryModel, and the button `cmdclrhisto` that empties it. It hands the
+// first, in the colours of the HistoryModel, the button `cmdclrhisto` that empties it and `cmdexporthisto`
+// that writes its rows to a CSV file (asking where through `prompt`). It hands the
 // link's rows to the model and draws what the model keeps. Escape closes it; without a kept place in sight
 // it opens beside `mainWindow`.
 class HistoryWindow : public QWidget, public EngineListener {
     Q_OBJECT
 
 public:
-    HistoryWindow(HistoryModel& model, MessageTable& messages, const QWidget* mainWindow = nullptr);
+    HistoryWindow(HistoryModel& model, MessageTable& messages, Prompt& prompt,
+                  const QWidget* mainWindow = nullptr);
 
     void historyRowAdded(const HistoryRow& row) override;
     void historyModelChanged() override;
@@ -38,9 +41,11 @@ private:
 
     HistoryModel& model_;
     MessageTable& messages_;
+    Prompt& prompt_;
     const QWidget* mainWindow_;
     QTreeWidget* lvhisto_;
     QPushButton* cmdclrhisto_;
+    QPushButton* cmdexporthisto_;
 };
 
 } // namespace rl4

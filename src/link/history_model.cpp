@@ -1,5 +1,8 @@
 #include "link/history_model.h"
 
+#include "link/history_csv.h"
+#include "platform/text_file.h"
+
 #include <cstdio>
 
 namespace rl4 {
@@ -91,6 +94,27 @@ void HistoryModel::AddHistoryRow(const HistoryRow& row) {
 void HistoryModel::cmdclrhisto_Click() {
     rows_.clear();
     changed();
+}
+
+std::vector<std::string> HistoryModel::csvLines() const {
+    enum Cell { Sent, Received, Instr, Object, In, Out, Time, Ms };
+    std::vector<std::string> lines{historyCsvHeader()};
+    for (auto line = rows_.rbegin(); line != rows_.rend(); ++line) {
+        const auto& c = line->cells;
+        lines.push_back(csvLine({c[Time], c[Sent], c[Received], c[Instr], c[Object], c[In], c[Out], c[Ms]}));
+    }
+    return lines;
+}
+
+void HistoryModel::cmdexporthisto_Click(Prompt& prompt) {
+    const std::string path =
+        prompt.saveFileDialog(messages_.text(kCaptionHistoryExportTitle), "CSV|*.csv", "csv", "history.csv");
+    if (path.empty())
+        return;
+    const std::string reason = writeTextLines(path, csvLines());
+    if (!reason.empty())
+        prompt.messageBox(messages_.fileProblem(kMessageCannotWrite, path, reason), PromptButtons::Ok, "",
+                          PromptIcon::Exclamation);
 }
 
 void HistoryModel::changed() {

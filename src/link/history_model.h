@@ -4,6 +4,7 @@
 #include "link/link.h"
 #include "link/link_listener.h"
 #include "text/message_table.h"
+#include "text/prompt.h"
 #include "text/rgb_colour.h"
 #include "text/window_place.h"
 
@@ -56,6 +57,10 @@ public:
 
     void AddHistoryRow(const HistoryRow& row);
     void cmdclrhisto_Click();
+    // The rows in the frame log's CSV form (history_csv.h): header, then oldest first.
+    std::vector<std::string> csvLines() const;
+    // "Export...": asks for a file and writes csvLines() there; a file that cannot be written is said.
+    void cmdexporthisto_Click(Prompt& prompt);
 
     const std::string& caption() const { return caption_; }
     const std::vector<HistoryColumn>& columns() const { return columns_; }

@@ -133,10 +133,7 @@ void Link::refuseUncarriedValue() {
     sentText_.clear();
     receivedCount_ = 0;
     firstByte_ = 0xFF;
-    if (historyOpen_ && listener_) {
-        listener_->historyRowAdded(lastRow());
-        sentText_ = "External";
-    }
+    takeRow();
 }
 
 void Link::writeFrame() {
@@ -479,12 +476,21 @@ HistoryRow Link::lastRow() const {
 }
 
 void Link::historyStep() {
-    if (historyOpen_ && firstByte_ != 0xFF) {
-        if (listener_)
-            listener_->historyRowAdded(lastRow());
-        sentText_ = "External";
-    }
+    if (firstByte_ != 0xFF)
+        takeRow();
     awaitingReply_ = false;
+}
+
+// The frame log takes every row; the history only while it is shown.
+void Link::takeRow() {
+    if (!historyOpen_ && !rowLog_)
+        return;
+    const HistoryRow row = lastRow();
+    if (rowLog_)
+        rowLog_->historyRowAdded(row);
+    if (historyOpen_ && listener_)
+        listener_->historyRowAdded(row);
+    sentText_ = "External";
 }
 
 } // namespace rl4

@@ -116,6 +116,8 @@ public:
     void setHistoryOpen(bool open) { historyOpen_ = open; }
     // The row of the last pass, whether or not it reached the history.
     HistoryRow lastRow() const;
+    // Takes every history row, shown or not (the frame log); nullptr for none.
+    void setRowLog(LinkListener* log) { rowLog_ = log; }
 
 private:
     void writeFrame();
@@ -130,6 +132,7 @@ private:
     ReplyRules& rules();
     void setObjectWord();
     void historyStep();
+    void takeRow();
     std::size_t readBytes(std::uint8_t* buffer, std::size_t n);
     std::uint8_t readFirstByteWaiting();
     void refuseUncarriedValue();
@@ -170,6 +173,7 @@ private:
     bool matrixOnLine_ = false;
     std::string matrixIdentity_ = kNoMatrixIdentity;
     bool historyOpen_ = false;
+    LinkListener* rowLog_ = nullptr;
 };
 
 } // namespace rl4

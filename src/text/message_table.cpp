@@ -416,6 +416,10 @@ constexpr MessageRow kMessages[] = {
     {kCaptionConsecutiveTouches, Fr, TextPart::A, "Attribuer des touches de clavier consécutives"},
     {kCaptionCreate, En, TextPart::A, "Create"},
     {kCaptionCreate, Fr, TextPart::A, "Créer"},
+    {kCaptionHistoryExport, En, TextPart::A, "Export..."},
+    {kCaptionHistoryExport, Fr, TextPart::A, "Exporter..."},
+    {kCaptionHistoryExportTitle, En, TextPart::A, "Export the history"},
+    {kCaptionHistoryExportTitle, Fr, TextPart::A, "Exporter l'historique"},
 
 };
 

@@ -80,6 +80,9 @@ inline constexpr int kCaptionAddDisconnect = 291;
 inline constexpr int kCaptionAddAllDest = 292;
 inline constexpr int kCaptionConsecutiveTouches = 293;
 inline constexpr int kCaptionCreate = 294;
+// The history window's export of its rows: the button, and the title of its file dialog.
+inline constexpr int kCaptionHistoryExport = 365;
+inline constexpr int kCaptionHistoryExportTitle = 366;
 
 // Every text the operator reads, numbered, in English and French. A caller asks for a number and then
 // joins the parts that number filled with its own values in between; parts the number does not list keep

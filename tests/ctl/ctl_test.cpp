@@ -311,6 +311,26 @@ TEST_F(CtlTest, SaveAfterLoadOfTheSameRoutingIsByteIdenticalAndUnusableFilesExit
     EXPECT_FALSE(r.err.empty());
 }
 
+// The log gets each frame of each run, one CSV line as the history lists it, under one header; a log that
+// cannot be written stops the command before it sends anything.
+TEST_F(CtlTest, FrameLogAppendsEveryExchangeAsCsv) {
+    const std::string log = dir.path("frames.csv");
+    // clang-format off
+    check({
+        {"matrix", {"--log", log, "send", "V", "3", "1"}, kDone, "*"},
+        {"matrix", {"--log", log, "--protocol", "4", "send", "1,1", "4", "2"}, kDone, "*"},
+        {"matrix", {"--log", dir.path("absent/frames.csv"), "send", "V", "3", "1"}, kFileError, "",
+         "cannot write the frame log " + dir.path("absent/frames.csv") + ": No such file or directory", F{}},
+    });
+    // clang-format on
+    const Lines lines = readCrLf(log);
+    ASSERT_EQ(lines.size(), 3U) << fileBytes(log);
+    EXPECT_EQ(lines[0], "time,sent,received,instruction,object,in,out,ms");
+    EXPECT_TRUE(matches(lines[1], "#:#:#,02.56.03.01.03,02.56.03.01.03,Swch,video,\" 1\",\" 3\",#"))
+        << lines[1];
+    EXPECT_TRUE(matches(lines[2], "#:#:#,01.82.84.81,41.82.84.81,Swch,video,\" 2\",\" 4\",#")) << lines[2];
+}
+
 // Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to
 // another device.
 TEST_F(CtlTest, PortOptionsApplyBeforeAnyPortIsOpened) {

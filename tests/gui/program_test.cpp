@@ -57,7 +57,8 @@ TEST(Routelane4Program, StartsUpOnTheMatrixAndStoresItsStatusWhenTerminated) {
     settingsBefore[13] = "7";
     writeCrLf(program.folder.path("routelane4.set"), settingsBefore);
 
-    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()});
+    const std::string frameLog = program.folder.path("frames.csv");
+    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder(), "--log", frameLog});
     // The read of the first destination's VCA level is the start-up's last frame.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !received(log).empty() && received(log).back().starts_with("RX 02 6E"); }, 20000));
@@ -74,6 +75,11 @@ TEST(Routelane4Program, StartsUpOnTheMatrixAndStoresItsStatusWhenTerminated) {
         ASSERT_NE(at, frames.end()) << step;
     }
     EXPECT_EQ(at + 1, frames.end()) << "the store is the last thing asked";
+    // The history window was never open: the log has every exchange all the same, the store last.
+    const Lines logged = readCrLf(frameLog);
+    ASSERT_GE(logged.size(), 10u);
+    EXPECT_EQ(logged.front(), "time,sent,received,instruction,object,in,out,ms");
+    EXPECT_NE(logged.back().find(",02.53.53.53.03,02.53.53.53.03,"), std::string::npos) << logged.back();
 
     const Lines settings = readCrLf(program.folder.path("routelane4.set"));
     ASSERT_EQ(settings.size(), 27u);
@@ -110,6 +116,10 @@ TEST(Routelane4Program, TellsItsUsage) {
     EXPECT_NE(wrong.errorsContaining("unknown option", 20000).find("routelane4: unknown option '--bogus'"),
               std::string::npos);
     EXPECT_EQ(wrong.wait(20000), 64);
+    SimProcess noLog(RL4_ROUTELANE4, {"--log", "/nonexistent/frames.csv"});
+    const std::string unwritable = "cannot write the frame log /nonexistent/frames.csv: ";
+    EXPECT_NE(noLog.errorsContaining(unwritable, 20000).find(unwritable), std::string::npos);
+    EXPECT_EQ(noLog.wait(20000), 66);
 }
 
 // A signal while connexions changed: they are kept beside the operator's file, and nothing is asked.

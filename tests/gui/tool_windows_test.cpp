@@ -254,6 +254,14 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
             EXPECT_EQ(rgb(list.topLevelItem(r)->foreground(c).color()), colours[r / 3].second) << r;
         }
 
+    // The export asks where, and writes the rows shown, oldest first.
+    rig.rig.prompt.answerPath(rig.rig.path("history.csv"));
+    QTest::mouseClick(&rig.control(window, "cmdexporthisto"), Qt::LeftButton);
+    const Lines exported = readCrLf(rig.rig.path("history.csv"));
+    ASSERT_EQ(exported.size(), 5U);
+    EXPECT_NE(exported[1].find(",02.56.01.02.03,"), std::string::npos) << exported[1];
+    EXPECT_NE(exported[4].find(",Error,"), std::string::npos) << exported[4];
+
     QTest::mouseClick(&rig.control(window, "cmdclrhisto"), Qt::LeftButton);
     EXPECT_EQ(list.topLevelItemCount(), 0);
     EXPECT_TRUE(rig.engine.history().rows().empty());
@@ -276,6 +284,7 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
     EXPECT_EQ(list.topLevelItemCount(), 0);
     EXPECT_EQ(window->windowTitle(), "Historique");
     EXPECT_EQ(text(rig.control(window, "cmdclrhisto")), "Effacer");
+    EXPECT_EQ(text(rig.control(window, "cmdexporthisto")), "Exporter...");
 }
 
 // What the setup dialog shows: the port, the frame form, the language, the VCA mode and slope.
