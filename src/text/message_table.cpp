@@ -416,6 +416,19 @@ constexpr MessageRow kMessages[] = {
     {kCaptionConsecutiveTouches, Fr, TextPart::A, "Attribuer des touches de clavier consécutives"},
     {kCaptionCreate, En, TextPart::A, "Create"},
     {kCaptionCreate, Fr, TextPart::A, "Créer"},
+    {kCaptionPortMap, En, TextPart::A, "Port map"},
+    {kCaptionPortMap, Fr, TextPart::A, "Correspondance des ports"},
+    {kCaptionPortToMap, En, TextPart::A, "Port"},
+    {kCaptionPortToMap, En, TextPart::B, ":"},
+    {kCaptionPortToMap, Fr, TextPart::A, "Port"},
+    {kCaptionPortToMap, Fr, TextPart::B, " :"},
+    {kCaptionMapPort, En, TextPart::A, "Map"},
+    {kCaptionMapPort, Fr, TextPart::A, "Associer"},
+    {kCaptionPortTargetHint, En, TextPart::A, "device path or socket://HOST:PORT"},
+    {kCaptionPortTargetHint, Fr, TextPart::A, "chemin d'appareil ou socket://HÔTE:PORT"},
+    {kMessageDeviceListingFailed, En, TextPart::A, "Cannot list the serial devices of the machine: "},
+    {kMessageDeviceListingFailed, Fr, TextPart::A,
+     "Impossible d'énumérer les appareils série de la machine : "},
 
 };
 
