@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
@@ -74,6 +75,7 @@ ConfigDialog::ConfigDialog(ConfigDialogModel& model, MessageTable& messages)
 
     auto* portColumn = new QVBoxLayout(frcom_);
     portColumn->addWidget(lbcom_);
+    portColumn->addStretch(1);
     auto* protocolColumn = new QVBoxLayout(protocolFrame_);
     protocolColumn->addWidget(opt4oct_);
     protocolColumn->addWidget(opt5oct_);
@@ -261,6 +263,28 @@ void ConfigDialog::redraw() {
         hide();
 }
 
+// Every column and every port in view, so that the operator reads the map without scrolling; a long
+// device name or many adapters still scroll rather than push the dialog off the screen.
+void ConfigDialog::fitPortTable() {
+    constexpr int kWidest = 900;
+    constexpr int kMostRowsInView = 20;
+    int width = 2 * lvports_->frameWidth() + lvports_->verticalScrollBar()->sizeHint().width();
+    constexpr int kCellMargins = 12;
+    for (int c = 0; c < lvports_->columnCount(); ++c) {
+        lvports_->resizeColumnToContents(c);
+        int widest = lvports_->header()->sectionSizeHint(c);
+        for (int r = 0; r < lvports_->topLevelItemCount(); ++r)
+            widest = std::max(widest,
+                              lvports_->fontMetrics().horizontalAdvance(lvports_->topLevelItem(r)->text(c)) +
+                                  kCellMargins);
+        width += widest;
+    }
+    lvports_->setMinimumWidth(std::min(width, kWidest));
+    const int rows = std::min(lvports_->topLevelItemCount(), kMostRowsInView);
+    lvports_->setMinimumHeight(2 * lvports_->frameWidth() + lvports_->header()->sizeHint().height() +
+                               rows * std::max(lvports_->sizeHintForRow(0), 0));
+}
+
 void ConfigDialog::drawPortMap(PortMapModel& ports) {
     const auto qt = [](const std::string& text) { return QString::fromStdString(text); };
     QStringList heading;
@@ -284,8 +308,7 @@ void ConfigDialog::drawPortMap(PortMapModel& ports) {
                     cells << qt(cell);
                 lvports_->addTopLevelItem(new QTreeWidgetItem(cells));
             }
-            for (int c = 0; c + 1 < lvports_->columnCount(); ++c)
-                lvports_->resizeColumnToContents(c);
+            fitPortTable();
         }
         lvports_->setCurrentItem(lvports_->topLevelItem(ports.chosenPort() - PortMap::kFirstMapped));
     }

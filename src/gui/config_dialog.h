@@ -48,6 +48,7 @@ private:
     void drawCaptions();
     QWidget* makePortMapFrame();
     void drawPortMap(PortMapModel& ports);
+    void fitPortTable();
 
     ConfigDialogModel& model_;
     MessageTable& messages_;

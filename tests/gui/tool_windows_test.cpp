@@ -373,6 +373,14 @@ TEST(ConfigDialog, MapsAPortPickedInItsTableIntoThePortMapFile) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(PortMap::load(rig.rig.folder.folder()).target(4), "socket://10.0.0.40:4001");
     EXPECT_EQ(table.topLevelItem(3)->text(2), "network");
+
+    // The port in use, mapped anew, opens again at once.
+    const std::size_t opened = rig.rig.opener.requests.size();
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      table.visualItemRect(table.topLevelItem(0)).center());
+    QTest::mouseClick(&rig.control(dialog, "cmdportmap"), Qt::LeftButton);
+    ASSERT_EQ(rig.rig.opener.requests.size(), opened + 1);
+    EXPECT_EQ(rig.rig.opener.requests.back(), 1);
 }
 
 TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
