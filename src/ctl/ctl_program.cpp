@@ -14,6 +14,7 @@
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/program_folder.h"
+#include "platform/serial_devices.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
 
@@ -51,6 +52,9 @@ Commands:
   setup store|delete|recall N    setup N (1..7) of the matrix, 4-byte form only
   disconnect-all                 disconnects every output of every layer, without asking
   watch                          prints the changes a running routelane4 sees (see below)
+  ports                          ports 1 to 16 with their targets (routelane4.ports), then the serial
+                                 devices found that no port reaches, with maker, product and serial
+                                 number (tab-separated); opens nothing
   new-assignment [OPTIONS] FILE.agn
                                  writes a new assignment for a matrix of the given sizes, as the
                                  assignment editor's size dialog builds it (see new-assignment --help)
@@ -166,6 +170,8 @@ public:
             return uploadEeprom(args);
         if (command == "debug")
             return debug(args);
+        if (command == "ports")
+            return args.empty() ? ports() : usageError("ports takes no arguments");
         return usageError("unknown command '" + command + "'");
     }
 
@@ -298,6 +304,17 @@ private:
             return usageError(parse.error);
         openWithAssignment();
         return runDebugCommand(engine_, parse.command, std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1);
+    }
+
+    // The same table as the configuration dialog's; a listing that fails still shows the map.
+    int ports() {
+        const SerialDeviceListing listing = listSerialDevices();
+        if (!listing.error.empty())
+            std::cerr << kProgram << ": cannot list the serial devices: " << listing.error << '\n';
+        for (const std::string& line :
+             formatPortTable(portTable(opener_.map(), listing.devices), PortTextLanguage::English))
+            std::cout << line << '\n';
+        return kDone;
     }
 
     const CtlOptions& options_;

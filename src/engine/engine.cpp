@@ -66,6 +66,16 @@ Engine::Engine(std::string programFolder, Clock& clock, PortOpener& opener, Prom
     decoder_.showInputMode = [this](bool balanced) { editor_.levels().modeReported(balanced); };
     vca_.setListener(&listener);
     config_.setListener(&listener);
+    portMap_.setListener(&listener);
+    portMap_.setMapped([this, &opener](int number, const std::string& target) {
+        opener.portMapped(number, target);
+        // The port in use now leads elsewhere: the operator means the new target, at once.
+        if (link_.portNumber() == number && !busy()) {
+            link_.closePort();
+            link_.OpenPort();
+        }
+    });
+    config_.setPortMap(&portMap_);
     assignments_.rebuildSheet = [this] { assignmentChanged(); };
     assignments_.activeFileName = settings_.assignmentPath;
     saved_ = settings_;

@@ -14,6 +14,7 @@
 #include "sheet/config_dialog_model.h"
 #include "sheet/connexion_file.h"
 #include "sheet/matrix_setups.h"
+#include "sheet/port_map_model.h"
 #include "sheet/reply_decoder.h"
 #include "sheet/routing_commands.h"
 #include "sheet/routing_table.h"
@@ -132,6 +133,7 @@ public:
     ConnexionFile& connexionFile() { return connexionFile_; }
     VcaPanel& vca() { return vca_; }
     ConfigDialogModel& config() { return config_; }
+    PortMapModel& portMap() { return portMap_; }
     AssignmentEditor& editor() { return editor_; }
     SwitcherModel& switcher() { return switcher_; }
     HistoryModel& history() { return history_; }
@@ -196,6 +198,7 @@ private:
     EepromUploader eeprom_;
     DebugModel debug_;
     LongOperation longOperation_;
+    PortMapModel portMap_{folder_, messages_};
 };
 
 } // namespace rl4

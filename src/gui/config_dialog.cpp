@@ -1,16 +1,23 @@
 #include "gui/config_dialog.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -68,6 +75,7 @@ ConfigDialog::ConfigDialog(ConfigDialogModel& model, MessageTable& messages)
 
     auto* portColumn = new QVBoxLayout(frcom_);
     portColumn->addWidget(lbcom_);
+    portColumn->addStretch(1);
     auto* protocolColumn = new QVBoxLayout(protocolFrame_);
     protocolColumn->addWidget(opt4oct_);
     protocolColumn->addWidget(opt5oct_);
@@ -80,6 +88,7 @@ ConfigDialog::ConfigDialog(ConfigDialogModel& model, MessageTable& messages)
     choices->addStretch(1);
     auto* top = new QHBoxLayout;
     top->addWidget(frcom_, 1);
+    top->addWidget(makePortMapFrame(), 4);
     top->addLayout(choices);
 
     auto* vca = new QGridLayout(vcaFrame_);
@@ -115,12 +124,87 @@ ConfigDialog::ConfigDialog(ConfigDialogModel& model, MessageTable& messages)
     redraw();
 }
 
+QWidget* ConfigDialog::makePortMapFrame() {
+    frports_ = new QGroupBox(this);
+    frports_->setObjectName("frports");
+    lvports_ = new QTreeWidget(frports_);
+    lvports_->setObjectName("lvports");
+    lvports_->setRootIsDecorated(false);
+    lvports_->setUniformRowHeights(true);
+    lvports_->setColumnCount(4);
+    lvports_->header()->setStretchLastSection(true);
+    lblportnumber_ = new QLabel(frports_);
+    lblportnumber_->setObjectName("lblportnumber");
+    cbporttarget_ = new QComboBox(frports_);
+    cbporttarget_->setObjectName("cbporttarget");
+    cbporttarget_->setEditable(true);
+    cbporttarget_->setInsertPolicy(QComboBox::NoInsert);
+    cmdportmap_ = new QPushButton(frports_);
+    cmdportmap_->setObjectName("cmdportmap");
+    cmdportmap_->setAutoDefault(false);
+    lblportmap_ = new QLabel(frports_);
+    lblportmap_->setObjectName("lblportmap");
+    lblportmap_->setWordWrap(true);
+    // Room for a refusal with a long path, kept when empty, so that the dialog does not jump as messages come.
+    lblportmap_->setMinimumHeight(3 * lblportmap_->fontMetrics().lineSpacing());
+    lblportmap_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    tmrports_ = new QTimer(this);
+    tmrports_->setObjectName("tmrports");
+    tmrports_->setInterval(PortMapModel::kRelistIntervalMs);
+
+    auto* mapping = new QHBoxLayout;
+    mapping->addWidget(lblportnumber_);
+    mapping->addWidget(cbporttarget_, 1);
+    mapping->addWidget(cmdportmap_);
+    auto* column = new QVBoxLayout(frports_);
+    column->addWidget(lvports_, 1);
+    column->addLayout(mapping);
+    column->addWidget(lblportmap_);
+
+    PortMapModel* ports = model_.portMap();
+    frports_->setVisible(ports != nullptr);
+    if (ports == nullptr)
+        return frports_;
+    connect(lvports_, &QTreeWidget::currentItemChanged, this, [this, ports](QTreeWidgetItem* item) {
+        if (item != nullptr)
+            ports->rowClicked(lvports_->indexOfTopLevelItem(item));
+    });
+    connect(cbporttarget_, &QComboBox::editTextChanged, this,
+            [ports](const QString& text) { ports->setTarget(text.toStdString()); });
+    cbporttarget_->lineEdit()->installEventFilter(this);
+    connect(cmdportmap_, &QPushButton::clicked, this, [ports] { ports->cmdportmap_Click(); });
+    connect(tmrports_, &QTimer::timeout, this, [ports] { ports->relist(); });
+    return frports_;
+}
+
 void ConfigDialog::configDialogChanged() {
     redraw();
 }
 
 void ConfigDialog::reject() {
     model_.confcncl_Click();
+}
+
+void ConfigDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (model_.portMap() != nullptr)
+        tmrports_->start();
+}
+
+void ConfigDialog::hideEvent(QHideEvent* event) {
+    tmrports_->stop();
+    QDialog::hideEvent(event);
+}
+
+bool ConfigDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != cbporttarget_->lineEdit() || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    if (PortMapModel* ports = model_.portMap())
+        ports->cmdportmap_Click();
+    return true;
 }
 
 // In the language in force: the dialog follows a change of language made by its own OK. What the program
@@ -141,6 +225,9 @@ void ConfigDialog::drawCaptions() {
     optvcamax_->setText(caption(kCaptionMaximum));
     optvcamem_->setText(caption(kCaptionMemory));
     slopeLabel_->setText(caption(kCaptionSlope));
+    frports_->setTitle(caption(kCaptionPortMap));
+    cmdportmap_->setText(caption(kCaptionMapPort));
+    cbporttarget_->lineEdit()->setPlaceholderText(caption(kCaptionPortTargetHint));
     confok_->setText(caption(kCaptionOk));
     confcncl_->setText(caption(kCaptionCancel));
 }
@@ -173,8 +260,79 @@ void ConfigDialog::redraw() {
         slislope_->setValue(model_.slislope());
     }
     lblslope_->setText(QString::fromStdString(model_.lblslope()));
+    if (PortMapModel* ports = model_.portMap())
+        drawPortMap(*ports);
     if (!model_.visible())
         hide();
+}
+
+// Every column and every port in view, so that the operator reads the map without scrolling; a long
+// device name or many adapters still scroll rather than push the dialog off the screen.
+void ConfigDialog::fitPortTable() {
+    constexpr int kWidest = 900;
+    constexpr int kMostRowsInView = 20;
+    int width = 2 * lvports_->frameWidth() + lvports_->verticalScrollBar()->sizeHint().width();
+    constexpr int kCellMargins = 12;
+    for (int c = 0; c < lvports_->columnCount(); ++c) {
+        lvports_->resizeColumnToContents(c);
+        int widest = lvports_->header()->sectionSizeHint(c);
+        for (int r = 0; r < lvports_->topLevelItemCount(); ++r)
+            widest = std::max(widest,
+                              lvports_->fontMetrics().horizontalAdvance(lvports_->topLevelItem(r)->text(c)) +
+                                  kCellMargins);
+        width += widest;
+    }
+    lvports_->setMinimumWidth(std::min(width, kWidest));
+    const int rows = std::min(lvports_->topLevelItemCount(), kMostRowsInView);
+    lvports_->setMinimumHeight(2 * lvports_->frameWidth() + lvports_->header()->sizeHint().height() +
+                               rows * std::max(lvports_->sizeHintForRow(0), 0));
+}
+
+void ConfigDialog::drawPortMap(PortMapModel& ports) {
+    const auto qt = [](const std::string& text) { return QString::fromStdString(text); };
+    QStringList heading;
+    for (const std::string& cell : ports.heading())
+        heading << qt(cell);
+    lvports_->setHeaderLabels(heading);
+    {
+        const QSignalBlocker quiet(lvports_);
+        const std::vector<std::vector<std::string>> rows = ports.rows();
+        bool same = static_cast<std::size_t>(lvports_->topLevelItemCount()) == rows.size();
+        for (std::size_t r = 0; same && r < rows.size(); ++r) {
+            const QTreeWidgetItem* item = lvports_->topLevelItem(static_cast<int>(r));
+            for (std::size_t c = 0; same && c < rows[r].size(); ++c)
+                same = item->text(static_cast<int>(c)) == qt(rows[r][c]);
+        }
+        if (!same) {
+            lvports_->clear();
+            for (const std::vector<std::string>& row : rows) {
+                QStringList cells;
+                for (const std::string& cell : row)
+                    cells << qt(cell);
+                lvports_->addTopLevelItem(new QTreeWidgetItem(cells));
+            }
+            fitPortTable();
+        }
+        lvports_->setCurrentItem(lvports_->topLevelItem(ports.chosenPort() - PortMap::kFirstMapped));
+    }
+    lblportnumber_->setText(qt(ports.chosenCaption()));
+    {
+        const QSignalBlocker quiet(cbporttarget_);
+        QStringList found;
+        for (const std::string& target : ports.foundTargets())
+            found << qt(target);
+        QStringList shown;
+        for (int i = 0; i < cbporttarget_->count(); ++i)
+            shown << cbporttarget_->itemText(i);
+        if (shown != found) {
+            cbporttarget_->clear();
+            cbporttarget_->addItems(found);
+        }
+        if (cbporttarget_->currentText() != qt(ports.target()))
+            cbporttarget_->setEditText(qt(ports.target()));
+    }
+    lblportmap_->setText(qt(ports.message()));
+    lblportmap_->setStyleSheet(ports.messageIsProblem() ? "color: rgb(192, 0, 0)" : "");
 }
 
 } // namespace rl4

@@ -1,9 +1,11 @@
 #include "platform/port_map_file.h"
 
+#include "platform/socket_channel.h"
 #include "platform/text_file.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -59,6 +61,17 @@ bool writableTarget(const std::string& target) {
            fromWindows1252(toWindows1252(target)) == target;
 }
 
+// "Socket:/host:4001" or "socket://host" would be kept as a device path that never opens: whatever
+// begins with the scheme's word, in any case, is taken as meant for a server and must be a whole address.
+bool badServerAddress(const std::string& target) {
+    constexpr std::string_view kWord = "socket:";
+    const bool meantForServer = target.size() >= kWord.size() &&
+                                std::equal(kWord.begin(), kWord.end(), target.begin(), [](char a, char b) {
+                                    return a == std::tolower(static_cast<unsigned char>(b));
+                                });
+    return meantForServer && !SocketChannel::wellFormed(target);
+}
+
 PortMappingRefusal refusalOf(int number, const std::string& target) {
     if (number < PortMap::kFirstMapped || number > PortMap::kLastMapped)
         return PortMappingRefusal::NumberOutOfRange;
@@ -66,6 +79,8 @@ PortMappingRefusal refusalOf(int number, const std::string& target) {
         return PortMappingRefusal::NoTarget;
     if (!writableTarget(target))
         return PortMappingRefusal::TargetNotWritable;
+    if (badServerAddress(target))
+        return PortMappingRefusal::BadServerAddress;
     return PortMappingRefusal::None;
 }
 
@@ -75,7 +90,7 @@ struct MappingWords {
 };
 
 // In the order of PortMappingRefusal.
-constexpr std::array<MappingWords, 7> kMappingWords{{
+constexpr std::array<MappingWords, 8> kMappingWords{{
     {"{path}: port {n} now reaches {target}", "{path} : le port {n} mène maintenant à {target}"},
     {"Port number {n} is not {first} to {last}", "Le numéro de port {n} n'est pas de {first} à {last}"},
     {"Port {n} needs a target: a device path or socket://HOST:PORT",
@@ -84,6 +99,10 @@ constexpr std::array<MappingWords, 7> kMappingWords{{
      "lacks",
      "{target} ne peut pas être une cible dans {path} : elle contient un #, un caractère de contrôle ou un "
      "caractère absent de Windows-1252"},
+    {"{target} is no serial device server address: write socket://HOST:PORT, with a port from 1 to 65535",
+     "{target} n'est pas l'adresse d'un serveur de ports série : écrivez socket://HÔTE:PORT, avec un port de "
+     "1 "
+     "à 65535"},
     {"Cannot read the file {path}; it is left as it is",
      "Impossible de lire le fichier {path} ; il est laissé tel quel"},
     {"The file {path} is too large to be written again without losing its end; it is left as it is",

@@ -15,6 +15,7 @@ enum class PortMappingRefusal {
     NoTarget,          // an empty target, or only blanks
     TargetNotWritable, // a '#' (the file would read a comment), a control character, or a character the
                        // file's Windows-1252 lacks
+    BadServerAddress,  // begins like socket:// but is no socket://HOST:PORT with a port 1..65535
     FileUnreadable,    // the file is there but cannot be read: writing would lose it
     FileTooLarge,      // only its beginning could be read: writing would lose the rest
     WriteFailed,

@@ -3,6 +3,7 @@
 #include "platform/byte_channel.h"
 
 #include <memory>
+#include <string>
 
 namespace rl4 {
 
@@ -15,6 +16,9 @@ public:
     // The open channel, or nullptr when the port cannot be opened (unknown target, missing device, refused
     // connection).
     virtual std::unique_ptr<ByteChannel> openPort(int number) = 0;
+    // The port map file now maps `number` to `target`, and later opens of that number must reach it. An
+    // opener that follows no port map has nothing to change.
+    virtual void portMapped(int /*number*/, const std::string& /*target*/) {}
 };
 
 } // namespace rl4

@@ -108,6 +108,18 @@ std::optional<std::string> locateDevice(const std::string& path) {
     return located.string();
 }
 
+std::string lastingDevicePath(const std::string& devicePath, const std::string& linkFolder) {
+    std::error_code error;
+    std::vector<std::string> links;
+    for (std::filesystem::directory_iterator entry(linkFolder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (locateDevice(entry->path().string()) == devicePath)
+            links.push_back(entry->path().string());
+    }
+    // An adapter with two names there (one per interface) gets the same one each time.
+    return links.empty() ? devicePath : *std::min_element(links.begin(), links.end());
+}
+
 std::vector<PortRow> portTable(const PortMap& map, const std::vector<SerialDevice>& found,
                                const DeviceLocator& locate) {
     const auto deviceAt = [&found](const std::string& path) -> const SerialDevice* {

@@ -33,6 +33,14 @@ struct SerialDeviceListing {
 // The serial devices of the machine as they are now: an adapter plugged in or pulled out since the last call
 // shows in the next. Nothing is opened or changed.
 SerialDeviceListing listSerialDevices();
+// Where a program takes its listing from: listSerialDevices, or a test's own devices beside it.
+using SerialDeviceSource = std::function<SerialDeviceListing()>;
+
+// The name of a device that outlives unplugging: the link in `linkFolder` that leads to `devicePath`
+// (udev names USB adapters there by maker, product and serial number, and a replugged adapter may come back
+// as another ttyUSB), else `devicePath` itself.
+std::string lastingDevicePath(const std::string& devicePath,
+                              const std::string& linkFolder = "/dev/serial/by-id");
 
 // Where a path leads once its links are followed ("/dev/serial/by-id/usb-..." to "/dev/ttyUSB0"); nothing
 // when there is nothing there.

@@ -46,7 +46,10 @@ std::optional<Endpoint> parseTarget(const std::string& target) {
     int number = 0;
     const char* end = port.data() + port.size();
     const auto [stop, error] = std::from_chars(port.data(), end, number);
-    if (host.empty() || port.empty() || error != std::errc() || stop != end || number < 1 || number > 65535)
+    // No host name holds a blank: one there is a typing slip that no name server would answer.
+    const bool blank = host.find_first_of(" \t") != std::string::npos;
+    if (host.empty() || blank || port.empty() || error != std::errc() || stop != end || number < 1 ||
+        number > 65535)
         return std::nullopt;
     return Endpoint{host, std::to_string(number)};
 }
@@ -82,6 +85,10 @@ void acknowledgeAtOnce(int fd) {
 }
 
 } // namespace
+
+bool SocketChannel::wellFormed(const std::string& target) {
+    return parseTarget(target).has_value();
+}
 
 bool SocketChannel::open(const std::string& target) {
     close();

@@ -19,6 +19,10 @@ public:
 
     explicit SocketChannel(LineTimeouts timeouts = kNetworkTimeouts) : DescriptorChannel(timeouts) {}
 
+    // Whether `target` reads "socket://HOST:PORT" with a host and a port 1..65535; whether the host
+    // exists is known only by connecting.
+    static bool wellFormed(const std::string& target);
+
     // False for a malformed target, a name that does not resolve, a refused connection (at once) or a
     // server that does not answer within kConnectTimeoutMs.
     bool open(const std::string& target) override;

@@ -69,6 +69,8 @@ void ConfigDialogModel::frmconfig_Load() {
     lbcomIndex_ = listed ? port - 1 : -1;
     if (port > 0)
         showPort(port);
+    if (ports_)
+        ports_->load(port);
 
     if (link_.protocolLength() == 4 || link_.protocolLength() == 5)
         protocolChoice_ = link_.protocolLength();
@@ -88,6 +90,8 @@ void ConfigDialogModel::lbcom_Click(int index) {
         return;
     lbcomIndex_ = index;
     showPort(index + 1);
+    if (ports_)
+        ports_->choosePort(index + 1);
     link_.closePort();
     link_.setPortNumber(index + 1);
     link_.OpenPort();

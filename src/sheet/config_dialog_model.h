@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/link.h"
+#include "sheet/port_map_model.h"
 #include "sheet/settings.h"
 #include "sheet/sheet_listener.h"
 #include "text/message_table.h"
@@ -30,6 +31,9 @@ public:
                       std::function<void()> storeStatus);
 
     void setListener(SheetListener* listener) { listener_ = listener; }
+    // The port map the dialog shows beside the port list; none in a program without a folder of its own.
+    void setPortMap(PortMapModel* ports) { ports_ = ports; }
+    PortMapModel* portMap() const { return ports_; }
 
     // Fills the dialog from the program and asks the matrix for its VCA setup.
     void frmconfig_Load();
@@ -63,6 +67,7 @@ private:
     MessageTable& messages_;
     std::function<void()> storeStatus_;
     SheetListener* listener_ = nullptr;
+    PortMapModel* ports_ = nullptr;
 
     std::vector<std::string> lbcom_;
     int lbcomIndex_ = -1;

@@ -420,6 +420,19 @@ constexpr MessageRow kMessages[] = {
     {kCaptionHistoryExport, Fr, TextPart::A, "Exporter..."},
     {kCaptionHistoryExportTitle, En, TextPart::A, "Export the history"},
     {kCaptionHistoryExportTitle, Fr, TextPart::A, "Exporter l'historique"},
+    {kCaptionPortMap, En, TextPart::A, "Port map"},
+    {kCaptionPortMap, Fr, TextPart::A, "Correspondance des ports"},
+    {kCaptionPortToMap, En, TextPart::A, "Port"},
+    {kCaptionPortToMap, En, TextPart::B, ":"},
+    {kCaptionPortToMap, Fr, TextPart::A, "Port"},
+    {kCaptionPortToMap, Fr, TextPart::B, " :"},
+    {kCaptionMapPort, En, TextPart::A, "Map"},
+    {kCaptionMapPort, Fr, TextPart::A, "Associer"},
+    {kCaptionPortTargetHint, En, TextPart::A, "device path or socket://HOST:PORT"},
+    {kCaptionPortTargetHint, Fr, TextPart::A, "chemin d'appareil ou socket://HÔTE:PORT"},
+    {kMessageDeviceListingFailed, En, TextPart::A, "Cannot list the serial devices of the machine: "},
+    {kMessageDeviceListingFailed, Fr, TextPart::A,
+     "Impossible d'énumérer les appareils série de la machine : "},
 
 };
 

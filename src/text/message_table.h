@@ -83,6 +83,12 @@ inline constexpr int kCaptionCreate = 294;
 // The history window's export of its rows: the button, and the title of its file dialog.
 inline constexpr int kCaptionHistoryExport = 365;
 inline constexpr int kCaptionHistoryExportTitle = 366;
+// The port map of the configuration dialog.
+inline constexpr int kCaptionPortMap = 430;
+inline constexpr int kCaptionPortToMap = 431; // A, the port number, B
+inline constexpr int kCaptionMapPort = 432;
+inline constexpr int kCaptionPortTargetHint = 433;
+inline constexpr int kMessageDeviceListingFailed = 434; // A, then the system's reason
 
 // Every text the operator reads, numbered, in English and French. A caller asks for a number and then
 // joins the parts that number filled with its own values in between; parts the number does not list keep

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -214,7 +215,7 @@ TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
         {"send", "200,1", "3", "1"}, {"--protocol", "5", "send", "1,1", "3", "1"}, {"route", "1"},
         {"route", "1", "2", "--layer", "blue"}, {"route", "257", "1"}, {"route", "1", "-1"}, {"load"},
         {"vca", "1", "32"}, {"vca-all", "half"}, {"setup", "keep", "1"}, {"setup", "store", "8"},
-        {"store", "now"}, {"disconnect-all", "1"}};
+        {"store", "now"}, {"disconnect-all", "1"}, {"ports", "all"}};
     // clang-format on
     std::vector<CtlRun> runs;
     for (const Lines& args : wrong)
@@ -333,6 +334,31 @@ TEST_F(CtlTest, FrameLogAppendsEveryExchangeAsCsv) {
 
 // Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to
 // another device.
+// Ports 1 to 16 in order, then whatever serial devices this machine has, each line four columns.
+TEST_F(CtlTest, PortsListsTheMapThenTheDevicesFound) {
+    PtyPair cable;
+    Lines map{"1=" + cable.slavePath(), "2=socket://10.0.0.40:4001", "3=" + dir.path("unplugged")};
+    for (int n = 4; n <= 16; ++n)
+        map.push_back(std::to_string(n) + "=" + dir.path("absent" + std::to_string(n)));
+    writeCrLf(dir.path("routelane4.ports"), map);
+    const CtlResult r = runCtl({"ports"});
+    EXPECT_EQ(r.status, kDone) << r.err;
+    std::istringstream out(r.out);
+    Lines lines;
+    for (std::string line; std::getline(out, line);)
+        lines.push_back(line);
+    ASSERT_GE(lines.size(), 17u) << r.out;
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 5),
+              (Lines{"port\ttarget\tstate\tdevice", "1\t" + cable.slavePath() + "\tpresent\t",
+                     "2\tsocket://10.0.0.40:4001\tnetwork\t", "3\t" + dir.path("unplugged") + "\tmissing\t",
+                     "4\t" + dir.path("absent4") + "\tmissing\t"}));
+    EXPECT_EQ(lines[16], "16\t" + dir.path("absent16") + "\tmissing\t");
+    for (auto found = lines.begin() + 17; found != lines.end(); ++found) {
+        EXPECT_TRUE(found->starts_with("-\t/dev/")) << *found;
+        EXPECT_EQ(std::count(found->begin(), found->end(), '\t'), 3) << *found;
+    }
+}
+
 TEST_F(CtlTest, PortOptionsApplyBeforeAnyPortIsOpened) {
     PtyPair saved; // port 1, the settings' default, on a line set to 1200 baud by its own user
     termios line{};

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -352,6 +353,43 @@ TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
     EXPECT_EQ(text(rig.control(dialog, "frcom")), "Le port  3 est sélectionné");
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_EQ(rig.engine.link().portNumber(), 3);
+}
+
+// Beside the port list, each port's target: a row picked and an address typed reach the port map file, and
+// Enter there maps rather than closing the dialog; a bad address is told and written nowhere.
+TEST(ConfigDialog, MapsAPortPickedInItsTableIntoThePortMapFile) {
+    WindowRig rig;
+    rig.start();
+    rig.choose(id::kSetUp);
+    QWidget* dialog = rig.window(id::kSetUp);
+    auto& table = rig.control<QTreeWidget>(dialog, "lvports");
+    ASSERT_GE(table.topLevelItemCount(), PortMap::kLastMapped);
+    EXPECT_EQ(table.headerItem()->text(1), "target");
+    EXPECT_EQ(text(rig.control(dialog, "lblportnumber")), "Port 1:");
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      table.visualItemRect(table.topLevelItem(3)).center());
+    EXPECT_EQ(text(rig.control(dialog, "lblportnumber")), "Port 4:");
+    QLineEdit* target = rig.control<QComboBox>(dialog, "cbporttarget").lineEdit();
+    EXPECT_EQ(target->text(), "/dev/ttyS3");
+    target->clear();
+    QTest::keyClicks(target, "socket://10.0.0.40");
+    QTest::mouseClick(&rig.control(dialog, "cmdportmap"), Qt::LeftButton);
+    EXPECT_NE(text(rig.control(dialog, "lblportmap")).find("is no serial device server address"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(rig.rig.folder.path(PortMap::kFileName)));
+    QTest::keyClicks(target, ":4001");
+    QTest::keyClick(target, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(PortMap::load(rig.rig.folder.folder()).target(4), "socket://10.0.0.40:4001");
+    EXPECT_EQ(table.topLevelItem(3)->text(2), "network");
+
+    // The port in use, mapped anew, opens again at once.
+    const std::size_t opened = rig.rig.opener.requests.size();
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      table.visualItemRect(table.topLevelItem(0)).center());
+    QTest::mouseClick(&rig.control(dialog, "cmdportmap"), Qt::LeftButton);
+    ASSERT_EQ(rig.rig.opener.requests.size(), opened + 1);
+    EXPECT_EQ(rig.rig.opener.requests.back(), 1);
 }
 
 TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
