@@ -152,7 +152,17 @@ public:
         };
     }
 
+    // A line lost on the way fails the command whatever it managed before, and says why.
     int run(const std::string& command, const std::vector<std::string>& args) {
+        const int code = runCommand(command, args);
+        if (!engine_.link().lineLost())
+            return code;
+        failure(kNoAnswer, command + ": " + engine_.lineLostText());
+        return code == kDone ? kNoAnswer : code;
+    }
+
+private:
+    int runCommand(const std::string& command, const std::vector<std::string>& args) {
         if (command == "identify")
             return args.empty() ? identify() : usageError("identify takes no arguments");
         if (command == "send")
@@ -182,7 +192,6 @@ public:
         return usageError("unknown command '" + command + "'");
     }
 
-private:
     // The settings give port and protocol; the options override them before any port is opened, since
     // opening a port resets the line of whatever device is on it. A port that cannot be opened is reported
     // with the reason, except where the port search follows.

@@ -56,6 +56,10 @@ public:
     void debugStepDone() override { each(&EngineListener::debugStepDone); }
     void debugLetEventsRun() override { each(&EngineListener::debugLetEventsRun); }
 
+    void lineLost(const std::string& reason) override { each(&EngineListener::lineLost, reason); }
+    void lineBack() override { each(&EngineListener::lineBack); }
+    void commandRefused() override { each(&EngineListener::commandRefused); }
+
 private:
     // A window may close (and leave) or open (and join) while another is being told: the round goes over
     // the list as it stood when the notice came, without those that left meanwhile.

@@ -27,6 +27,8 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
     hub_.join(progress_);
     hub_.join(eeprom_);
     hub_.join(&tools_);
+    lineNotices_ = std::make_unique<LineNotices>(engine_, prompt, *mainWindow_);
+    hub_.join(lineNotices_.get());
     mainWindow_->installEventFilter(this);
     connect(mainWindow_.get(), &MainWindow::closed, this, &GuiSession::shutDown);
     loop_.setInterval(kMainLoopMillis);
@@ -34,6 +36,7 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
 }
 
 GuiSession::~GuiSession() {
+    hub_.leave(lineNotices_.get());
     hub_.leave(&tools_);
     hub_.leave(eeprom_);
     hub_.leave(progress_);

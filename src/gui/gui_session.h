@@ -5,6 +5,7 @@
 #include "gui/gui_listener_hub.h"
 #include "gui/gui_tool_windows.h"
 #include "gui/gui_translation.h"
+#include "gui/line_notices.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
 
@@ -75,6 +76,7 @@ private:
     ProgressWindow* progress_;
     EepromWindow* eeprom_;
     ToolWindows tools_;
+    std::unique_ptr<LineNotices> lineNotices_;
     QTimer loop_;
     bool startedUp_ = false;
     bool quitPending_ = false;

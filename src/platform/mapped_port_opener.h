@@ -12,6 +12,8 @@ public:
 
     // Nothing for numbers outside PortMap::kFirstPort..kLastPort, or when the target cannot be opened.
     std::unique_ptr<ByteChannel> openPort(int number) override;
+    // A serial device server gets SocketChannel::kRetryConnectTimeoutMs to accept the connection.
+    std::unique_ptr<ByteChannel> reopenPort(int number) override;
 
     PortMap& map() { return map_; }
     // Why the last port asked for could not be opened ("not a serial device"); empty after a success.

@@ -15,6 +15,9 @@ public:
     // The open channel, or nullptr when the port cannot be opened (unknown target, missing device, refused
     // connection).
     virtual std::unique_ptr<ByteChannel> openPort(int number) = 0;
+    // The same, for a line that went away and is tried again between two passes of the main loop: the
+    // windows must not freeze while a server that is not there keeps us waiting.
+    virtual std::unique_ptr<ByteChannel> reopenPort(int number) { return openPort(number); }
 };
 
 } // namespace rl4
