@@ -4,6 +4,7 @@
 // scripts/soak runs it; the figures go to standard output, and the exit status is 0 only when every check
 // held.
 
+#include "ctl/ctl_new_assignment.h"
 #include "engine/engine.h"
 #include "link/layer.h"
 #include "platform/mapped_port_opener.h"
@@ -114,7 +115,15 @@ int run(const SoakOptions& options) {
     // The start-up finds the matrix on a clean line: a search that missed it would soak the simulation.
     matrix.writeLine("faults off");
     writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, 1));
-    writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
+    // Every crosspoint of matrixsim's default sizes, and a "Disconnect" source on input 0.
+    std::ostringstream ignored;
+    if (runNewAssignment({"--video-in", "16", "--video-out", "16", "--audio-in", "16", "--audio-out", "16",
+                          "--rgb-in", "8", "--rgb-out", "8", "--yc-in", "8", "--yc-out", "8", "--no-all-dest",
+                          folder.path("routelane4.agn")},
+                         ignored, ignored) != 0) {
+        std::printf("cannot write the assignment\n");
+        return 2;
+    }
     PortMap map = PortMap::parse({});
     for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n)
         map.set(n, n == 1 ? pty : folder.path("absent"));

@@ -2,7 +2,8 @@
 // pseudo-terminal: the matrix is unplugged, then plugged in again, and the on-line indicator watched as the
 // operator would. Prints how long it took to read "OFF LINE", the processor time the program used while off
 // line, how long it took to read "ON LINE" again, and the switch instructions the matrix received on the way
-// back. scripts/unplug-check runs it; exit status 0 when every figure is within its bound.
+// back. scripts/unplug-check runs it; exit status 0 when every figure is within its bound. A second argument
+// names a PNG file for the main window as it stands off line.
 
 #include "gui/gui_session.h"
 #include "gui/main_window.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QTest>
 #include <algorithm>
@@ -61,7 +63,7 @@ long untilIndicator(const QLabel& indicator, const char* caption, int limitMilli
     return static_cast<long>(timer.elapsed());
 }
 
-int run(int offLineSeconds) {
+int run(int offLineSeconds, const std::string& shotPath) {
     TempFolder folder;
     const std::string pty = folder.path("matrix");
     const std::string log = folder.path("matrix.log");
@@ -98,6 +100,8 @@ int run(int offLineSeconds) {
     const double idleSeconds = static_cast<double>(idle.elapsed()) / 1000.0;
     const double cpuUsed = cpuSeconds() - cpuBefore;
     const std::string status = session.mainWindow().statusBar()->currentMessage().toStdString();
+    if (!shotPath.empty())
+        session.mainWindow().grab().save(QString::fromStdString(shotPath));
 
     const std::size_t logBefore = logLines(log).size();
     matrix.writeLine("replug");
@@ -140,5 +144,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 2;
-    return rl4::test::run(seconds > 0 ? seconds : 2);
+    return rl4::test::run(seconds > 0 ? seconds : 2, argc > 2 ? argv[2] : "");
 }
