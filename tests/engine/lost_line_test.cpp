@@ -192,44 +192,53 @@ Lines switchFramesIn(const std::string& log) {
     return frames;
 }
 
-TEST(LostLine, TheSoftwareMatrixUnpluggedAndReplugged) {
-    TempFolder folder;
-    const std::string pty = folder.path("matrix");
-    const std::string log = folder.path("matrix.log");
-    SimProcess matrix({"--pty", pty, "--log", log, "--baud", "0"});
-    ASSERT_TRUE(matrix.waitReady());
-    writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, kMatrixPort));
-    writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
-    PortMap map = PortMap::parse({});
-    for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n)
-        map.set(n, n == kMatrixPort ? pty : folder.path("absent"));
-    SystemClock clock;
-    MappedPortOpener opener(map);
-    ScriptedPrompt prompt;
-    RigListener listener;
-    Engine engine(folder.folder(), clock, opener, prompt, listener);
-    listener.engine = &engine;
-    engine.startUp();
-    ASSERT_TRUE(engine.link().matrixOnLine());
-    const Lines switchesAtStart = switchFramesIn(log);
+// On a pseudo-terminal the unplug is a hang-up; on TCP (a serial device server) a reset connection.
+TEST(LostLine, TheSoftwareMatrixUnpluggedAndRepluggedOnAPseudoTerminalAndOverTcp) {
+    for (const bool overTcp : {false, true}) {
+        SCOPED_TRACE(overTcp ? "tcp" : "pty");
+        TempFolder folder;
+        const std::string log = folder.path("matrix.log");
+        std::vector<std::string> where{"--pty", folder.path("matrix")};
+        if (overTcp)
+            where = {"--tcp", "0"};
+        where.insert(where.end(), {"--log", log, "--baud", "0"});
+        SimProcess matrix(where);
+        const auto started = matrix.waitReady();
+        ASSERT_TRUE(started && (!overTcp || started->size() == 1));
+        const std::string target = overTcp ? "socket://127.0.0.1:" + started->front() : folder.path("matrix");
+        writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, kMatrixPort));
+        writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
+        PortMap map = PortMap::parse({});
+        for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n)
+            map.set(n, n == kMatrixPort ? target : folder.path("absent"));
+        SystemClock clock;
+        MappedPortOpener opener(map);
+        ScriptedPrompt prompt;
+        RigListener listener;
+        Engine engine(folder.folder(), clock, opener, prompt, listener);
+        listener.engine = &engine;
+        engine.startUp();
+        ASSERT_TRUE(engine.link().matrixOnLine());
+        const Lines switchesAtStart = switchFramesIn(log);
 
-    matrix.writeLine("unplug");
-    ASSERT_EQ(matrix.readLine(), "unplugged");
-    const auto toOffLine = passesUntil(
-        engine, [&] { return engine.link().lineLost(); }, 1000);
-    ASSERT_TRUE(toOffLine) << "the hang-up is seen by the idle main loop";
-    EXPECT_FALSE(engine.link().matrixOnLine());
+        matrix.writeLine("unplug");
+        ASSERT_EQ(matrix.readLine(), "unplugged");
+        const auto toOffLine = passesUntil(
+            engine, [&] { return engine.link().lineLost(); }, 1000);
+        ASSERT_TRUE(toOffLine) << "the idle main loop sees the line go";
+        EXPECT_FALSE(engine.link().matrixOnLine());
 
-    // Switched at its panel meanwhile: the answer is lost with the line, only the status reading can tell.
-    matrix.writeLine("panel V 2 5");
-    matrix.writeLine("replug");
-    ASSERT_TRUE(matrix.waitReady());
-    const auto toOnLine = passesUntil(
-        engine, [&] { return engine.link().matrixOnLine(); }, Link::kLineRetryMicros / 1000 + 2000);
-    ASSERT_TRUE(toOnLine);
-    EXPECT_FALSE(engine.link().lineLost());
-    EXPECT_EQ(switchFramesIn(log), switchesAtStart) << "nothing switched on the way back";
-    EXPECT_EQ(engine.routing().held(Layer::Video, kMonitor2), kServer) << "the status was read again";
+        // Switched at its panel meanwhile: the answer is lost with the line, only the status reading tells.
+        matrix.writeLine("panel V 2 5");
+        matrix.writeLine("replug");
+        ASSERT_TRUE(matrix.waitReady());
+        const auto toOnLine = passesUntil(
+            engine, [&] { return engine.link().matrixOnLine(); }, Link::kLineRetryMicros / 1000 + 2000);
+        ASSERT_TRUE(toOnLine);
+        EXPECT_FALSE(engine.link().lineLost());
+        EXPECT_EQ(switchFramesIn(log), switchesAtStart) << "nothing switched on the way back";
+        EXPECT_EQ(engine.routing().held(Layer::Video, kMonitor2), kServer) << "the status was read again";
+    }
 }
 
 } // namespace
