@@ -161,7 +161,17 @@ public:
         listener_.statusReadingStarts = [this] { commands_.statusReadingStarted(); };
     }
 
+    // A line lost on the way fails the command whatever it managed before, and says why.
     int run(const std::string& command, const std::vector<std::string>& args) {
+        const int code = runCommand(command, args);
+        if (!engine_.link().lineLost())
+            return code;
+        failure(kNoAnswer, command + ": " + engine_.lineLostText());
+        return code == kDone ? kNoAnswer : code;
+    }
+
+private:
+    int runCommand(const std::string& command, const std::vector<std::string>& args) {
         if (command == "send")
             return send(args);
         if (const std::optional<int> status = commands_.run(command, args))
@@ -175,7 +185,6 @@ public:
         return usageError("unknown command '" + command + "'");
     }
 
-private:
     void prepare(bool withAssignment) override {
         if (withAssignment)
             openWithAssignment();

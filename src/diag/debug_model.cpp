@@ -71,14 +71,15 @@ void DebugModel::frmdebug_Load() {
 // Loops --------------------------------------------------------------------------------------------------
 
 void DebugModel::runLoop(DebugLoop loop, bool (DebugModel::*cycle)()) {
-    if (looping())
+    if (looping() || link_.refuseWhileLineLost())
         return;
     withLinkHeld([&] {
         loop_ = loop;
         stopRequested_ = false;
         cycles_ = 0;
         changed();
-        while (!stopRequested_ && (this->*cycle)()) {
+        // A lost line ends the loop: its refused commands would go round without a pause.
+        while (!stopRequested_ && !link_.lineLost() && (this->*cycle)()) {
             ++cycles_;
             if (choices_.cycleLimit > 0 && cycles_ >= choices_.cycleLimit)
                 break;
@@ -228,7 +229,7 @@ bool DebugModel::pause(int millis) {
     const std::int64_t end = clock_.nowMicros() + std::int64_t{millis} * 1000;
     for (;;) {
         letEventsRun();
-        if (stopRequested_)
+        if (stopRequested_ || link_.lineLost())
             return false;
         const std::int64_t now = clock_.nowMicros();
         if (now >= end)

@@ -84,6 +84,9 @@ void EepromUploader::run(const EepromUpload& upload) {
         if (send(message))
             continue;
         uploadOk_ = false;
+        // The rest would be refused one message after another.
+        if (link_.lineLost())
+            break;
         // Without an EEPROM there is nothing to write into; every other failure leaves the rest to write.
         if (message.action == EepromAction::PresenceTest) {
             prompt_.messageBox(messages_.text(kMessageNoEeprom), PromptButtons::Ok, "",

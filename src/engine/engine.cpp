@@ -137,6 +137,8 @@ void Engine::readSettingsAndOpenPort(const std::function<void(Link&)>& overrideS
 }
 
 void Engine::mainLoopPass() {
+    if (link_.retryLostLine())
+        lineRestored();
     // Only a read that will not block: the windows must stay responsive between frames.
     if (link_.portNumber() != 0 && link_.bytesWaiting() > 0)
         link_.ProcessReply();
@@ -147,7 +149,8 @@ void Engine::mainLoopPass() {
 }
 
 void Engine::frm1_Close(const WorkspaceLayout& layout) {
-    setups_.StoreStatus();
+    if (!link_.lineLost())
+        setups_.StoreStatus();
     if (routing_.connexionsChanged() && !prompt_.unattended() &&
         prompt_.messageBox(messages_.text(kMessageConnexionsChanged), PromptButtons::YesNo, kChangeTitle,
                            PromptIcon::Question) == kAnswerYes)
@@ -327,7 +330,7 @@ void Engine::refillSheet() {
 }
 
 UploadOutcome Engine::uploadEeprom() {
-    if (busy())
+    if (busy() || link_.refuseWhileLineLost())
         return UploadOutcome::Refused;
     const LongOperation::Guard hold = holdLink();
     return eeprom_.UploadEeprom();

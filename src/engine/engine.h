@@ -153,6 +153,11 @@ public:
     UploadOutcome uploadEeprom();
     EepromUploader& eeprom() { return eeprom_; }
 
+    // What the operator reads about a lost line: why it went (in the language in force), and why a command
+    // was refused meanwhile.
+    std::string lineLostText();
+    std::string commandRefusedText();
+
 private:
     void refreshRouting() override;
     void editorClosed() override;
@@ -166,6 +171,9 @@ private:
                              const WorkspaceLayout& layout);
     void takeLayout(const WorkspaceLayout& layout);
     void writeSettings();
+    // The line came back: the matrix is asked on line and its status read before anything else, so that
+    // the sheet shows what it holds; nothing the sheet wanted before is sent on its own.
+    void lineRestored();
 
     MessageTable messages_;
     Settings settings_;

@@ -62,6 +62,9 @@ public:
     void vcaReported(int destination, int level) override {
         each(&EngineListener::vcaReported, destination, level);
     }
+    void lineLost(const std::string& reason) override { each(&EngineListener::lineLost, reason); }
+    void lineBack() override { each(&EngineListener::lineBack); }
+    void commandRefused() override { each(&EngineListener::commandRefused); }
 
 private:
     // A window may close (and leave) or open (and join) while another is being told: the round goes over

@@ -29,6 +29,8 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
     hub_.join(progress_);
     hub_.join(eeprom_);
     hub_.join(&tools_);
+    lineNotices_ = std::make_unique<LineNotices>(engine_, prompt, *mainWindow_);
+    hub_.join(lineNotices_.get());
     mainWindow_->installEventFilter(this);
     connect(mainWindow_.get(), &MainWindow::closed, this, &GuiSession::shutDown);
     loop_.setInterval(kMainLoopMillis);
@@ -38,6 +40,7 @@ GuiSession::GuiSession(const std::string& programFolder, Prompt& prompt)
 GuiSession::~GuiSession() {
     if (control_)
         hub_.leave(&control_->server().listener());
+    hub_.leave(lineNotices_.get());
     hub_.leave(&tools_);
     hub_.leave(eeprom_);
     hub_.leave(progress_);

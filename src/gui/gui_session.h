@@ -6,6 +6,7 @@
 #include "gui/gui_listener_hub.h"
 #include "gui/gui_tool_windows.h"
 #include "gui/gui_translation.h"
+#include "gui/line_notices.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/system_clock.h"
 
@@ -85,6 +86,7 @@ private:
     ProgressWindow* progress_;
     EepromWindow* eeprom_;
     ToolWindows tools_;
+    std::unique_ptr<LineNotices> lineNotices_;
     QTimer loop_;
     bool startedUp_ = false;
     bool quitPending_ = false;

@@ -1,6 +1,7 @@
 #include "link/link.h"
 
 #include "link/frame_tables.h"
+#include "link/matrix_search.h"
 #include "text/number_text.h"
 
 #include <cmath>
@@ -65,6 +66,8 @@ Link::~Link() = default;
 
 void Link::OpenPort() {
     portError_ = true;
+    lineLost_ = false;
+    lineLostReason_.clear();
     channel_.reset();
     if (portNumber_ == 0)
         return;
@@ -82,17 +85,33 @@ bool Link::channelOpen() const {
 }
 
 std::size_t Link::bytesWaiting() {
-    return channelOpen() ? channel_->bytesWaiting() : 0;
+    if (!channelOpen())
+        return 0;
+    const std::size_t waiting = channel_->bytesWaiting();
+    checkLine();
+    return waiting;
 }
 
 std::size_t Link::readBytes(std::uint8_t* buffer, std::size_t n) {
-    return channelOpen() ? channel_->read(buffer, n) : 0;
+    if (!channelOpen())
+        return 0;
+    const std::size_t got = channel_->read(buffer, n);
+    checkLine();
+    return got;
 }
 
 // Sending --------------------------------------------------------------------------------------------------
 
 SendResult Link::SendCommand(const CommandParams& params) {
     cmd_ = params;
+    if (refuseWhileLineLost()) {
+        replyError_ = true;
+        replyMatched_ = true;
+        firstByte_ = 0xFF;
+        receivedCount_ = 0;
+        ++failedCommands_;
+        return result();
+    }
     if (!wireCarries(cmd_.cmdData1) || !wireCarries(cmd_.cmdData2)) {
         refuseUncarriedValue();
         return result();
@@ -162,8 +181,12 @@ void Link::writeFrame() {
     }
     if (simulating() || !channelOpen())
         return;
-    for (std::uint8_t byte : frame)
-        channel_->writeByte(byte);
+    for (std::uint8_t byte : frame) {
+        if (!channel_->writeByte(byte)) {
+            checkLine();
+            return;
+        }
+    }
 }
 
 void Link::lblonline_Click() {
@@ -256,7 +279,8 @@ std::uint8_t Link::readFirstByteWaiting() {
         if (clock_.nowMicros() - start > kFirstByteWaitMicros)
             break;
     }
-    return kMissingAnswer;
+    // A line gone meanwhile has its own history row: no answer was missed on it.
+    return lineLost_ ? 0xFF : kMissingAnswer;
 }
 
 void Link::processFourByte() {
@@ -451,6 +475,77 @@ void Link::setOnLine(bool onLine) {
     matrixOnLine_ = onLine;
     if (listener_)
         listener_->onLineChanged(onLine);
+}
+
+// Lost line ------------------------------------------------------------------------------------------------
+
+void Link::checkLine() {
+    if (channel_ && channel_->lineGone())
+        loseLine(channel_->lineGoneReason());
+}
+
+// The channel goes at once: a hung-up descriptor reports ready for ever, and every wait on it would spin.
+void Link::loseLine(const std::string& reason) {
+    channel_.reset();
+    lineLost_ = true;
+    lineLostReason_ = reason;
+    nextLineRetry_ = clock_.nowMicros() + kLineRetryMicros;
+    if (retryingLine_)
+        return;
+    matrixOnLine_ = false;
+    if (!listener_)
+        return;
+    listener_->onLineChanged(false);
+    if (historyOpen_) {
+        HistoryRow row = lastRow();
+        row.sent.clear();
+        row.received.clear();
+        row.instr = "Error";
+        row.object = "line";
+        row.in = "lost";
+        row.out.clear();
+        row.recognised = false;
+        row.responseMs = 0;
+        listener_->historyRowAdded(row);
+    }
+    listener_->lineLost(reason);
+}
+
+bool Link::refuseWhileLineLost() {
+    if (!lineLost_)
+        return false;
+    if (listener_)
+        listener_->commandRefused();
+    return true;
+}
+
+bool Link::retryLostLine() {
+    if (!lineLost_ || clock_.nowMicros() < nextLineRetry_)
+        return false;
+    nextLineRetry_ = clock_.nowMicros() + kLineRetryMicros;
+    channel_ = opener_.reopenPort(portNumber_);
+    if (!channel_)
+        return false;
+    const std::string reason = lineLostReason_;
+    const std::string identity = matrixIdentity_;
+    lineLost_ = false;
+    retryingLine_ = true;
+    forgetIdentity();
+    requestIdentity(*this);
+    retryingLine_ = false;
+    if (lineLost_ || !matrixAnswered(*this)) {
+        // Something opened but no matrix answered: as lost as before, and the next try as far away.
+        channel_.reset();
+        lineLost_ = true;
+        lineLostReason_ = reason;
+        matrixIdentity_ = identity;
+        nextLineRetry_ = clock_.nowMicros() + kLineRetryMicros;
+        return false;
+    }
+    portError_ = false;
+    if (listener_)
+        listener_->lineBack();
+    return true;
 }
 
 // History --------------------------------------------------------------------------------------------------

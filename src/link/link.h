@@ -111,6 +111,23 @@ public:
     // Takes the matrix as off line without telling anyone, so that lblonline_Click asks it to go on line.
     void markOffLine() { matrixOnLine_ = false; }
 
+    // Lost line -------------------------------------------------------------------------------------
+    // Between two attempts to open a lost line again.
+    static constexpr std::int64_t kLineRetryMicros = 3'000'000;
+    // True from the moment the channel reports its line gone (hung up, adapter pulled out, server gone)
+    // until the port is open again with a matrix answering on it. The channel is closed at once, so that
+    // nothing waits on a dead line, and the matrix counts as off line.
+    bool lineLost() const { return lineLost_; }
+    // Why it went, in the channel's words (ByteChannel::kHungUp ...).
+    const std::string& lineLostReason() const { return lineLostReason_; }
+    // A command given while the line is lost is refused, not kept for later: true, and the listener hears
+    // of it. False while the line is there.
+    bool refuseWhileLineLost();
+    // Once every kLineRetryMicros while the line is lost: opens the same port again and asks the matrix
+    // its identity there. True when it answered: the line is back (still off line until the matrix says
+    // otherwise). Quiet when it fails: the line simply stays lost.
+    bool retryLostLine();
+
     // The history step runs only while the history is shown (the window, or a command-line caller).
     bool historyOpen() const { return historyOpen_; }
     void setHistoryOpen(bool open) { historyOpen_ = open; }
@@ -137,6 +154,8 @@ private:
     std::uint8_t readFirstByteWaiting();
     void refuseUncarriedValue();
     void setOnLine(bool onLine);
+    void checkLine();
+    void loseLine(const std::string& reason);
     bool simulating() const { return portNumber_ == 0; }
     SendResult result() const { return {replyError_, replyIn_, replyOut_, replyMachine_}; }
 
@@ -174,6 +193,12 @@ private:
     std::string matrixIdentity_ = kNoMatrixIdentity;
     bool historyOpen_ = false;
     LinkListener* rowLog_ = nullptr;
+
+    bool lineLost_ = false;
+    std::string lineLostReason_;
+    std::int64_t nextLineRetry_ = 0;
+    // While a retry asks the identity: a line that fails again is no news.
+    bool retryingLine_ = false;
 };
 
 } // namespace rl4

@@ -2,6 +2,8 @@
 
 #include "link/history_row.h"
 
+#include <string>
+
 namespace rl4 {
 
 // What the link and the history model tell the windows (or a test's recorder). Every notice has an empty
@@ -19,6 +21,12 @@ public:
     virtual void portSearchFinished() {}
     // A tool window opened or closed: the main menu's check marks follow (MainCommands::menuChecked).
     virtual void menuChecksChanged() {}
+    // The line to the matrix went away (`reason` in the channel's words): the link is off line and tries the
+    // port again by itself. Then it came back and the matrix answered.
+    virtual void lineLost(const std::string& /*reason*/) {}
+    virtual void lineBack() {}
+    // A command was refused because the line is lost.
+    virtual void commandRefused() {}
     // The history model changed (rows, columns, caption, open state): redraw from it.
     virtual void historyModelChanged() {}
 };

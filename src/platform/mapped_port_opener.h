@@ -13,6 +13,8 @@ public:
     // Nothing for numbers outside PortMap::kFirstPort..kLastPort, or when the target cannot be opened.
     std::unique_ptr<ByteChannel> openPort(int number) override;
     void portMapped(int number, const std::string& target) override { map_.set(number, target); }
+    // A serial device server gets SocketChannel::kRetryConnectTimeoutMs to accept the connection.
+    std::unique_ptr<ByteChannel> reopenPort(int number) override;
 
     PortMap& map() { return map_; }
     // Why the last port asked for could not be opened ("not a serial device"); empty after a success.

@@ -8,8 +8,8 @@ namespace rl4 {
 namespace {
 
 template <typename Channel>
-std::unique_ptr<ByteChannel> openAs(const std::string& target, std::string* failure) {
-    auto channel = std::make_unique<Channel>();
+std::unique_ptr<ByteChannel> openAs(std::unique_ptr<Channel> channel, const std::string& target,
+                                    std::string* failure) {
     if (channel->open(target))
         return channel;
     if (failure)
@@ -19,10 +19,11 @@ std::unique_ptr<ByteChannel> openAs(const std::string& target, std::string* fail
 
 } // namespace
 
-std::unique_ptr<ByteChannel> openChannel(const std::string& target, std::string* failure) {
+std::unique_ptr<ByteChannel> openChannel(const std::string& target, std::string* failure, int connectMs) {
     if (target.rfind(SocketChannel::kScheme, 0) == 0)
-        return openAs<SocketChannel>(target, failure);
-    return openAs<SerialChannel>(target, failure);
+        return openAs(std::make_unique<SocketChannel>(SocketChannel::kNetworkTimeouts, connectMs), target,
+                      failure);
+    return openAs(std::make_unique<SerialChannel>(), target, failure);
 }
 
 } // namespace rl4

@@ -19,6 +19,9 @@ public:
     // The port map file now maps `number` to `target`, and later opens of that number must reach it. An
     // opener that follows no port map has nothing to change.
     virtual void portMapped(int /*number*/, const std::string& /*target*/) {}
+    // The same, for a line that went away and is tried again between two passes of the main loop: the
+    // windows must not freeze while a server that is not there keeps us waiting.
+    virtual std::unique_ptr<ByteChannel> reopenPort(int number) { return openPort(number); }
 };
 
 } // namespace rl4

@@ -104,7 +104,7 @@ bool SocketChannel::open(const std::string& target) {
         return openFailed(::gai_strerror(error));
     const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, &::freeaddrinfo);
 
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(connectMs_);
     int error = EADDRNOTAVAIL;
     for (const addrinfo* address = addresses.get(); address != nullptr; address = address->ai_next) {
         const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,

@@ -25,6 +25,9 @@ void RoutingCommands::sendSwitch(Layer layer, int output, int input) {
 // Source 0 (no source) and the unknown mark have no input connector, so they are never sent: a route to
 // nothing is made by the "Disconnect" source of the assignment, whose input is connector 0.
 void RoutingCommands::DownloadRouting() {
+    // Without a line each entry would be marked unknown for an answer that cannot come.
+    if (link_.refuseWhileLineLost())
+        return;
     const int destinations = std::clamp(table_.destinationCount, 0, kMaxObjects);
     const int sources = std::clamp(table_.sourceCount, 0, kMaxObjects);
     bool sent = false;
@@ -49,6 +52,8 @@ void RoutingCommands::DownloadRouting() {
 }
 
 void RoutingCommands::DisconnectAll() {
+    if (link_.refuseWhileLineLost())
+        return;
     if (prompt_.messageBox(messages_.text(kMessageDisableAll), PromptButtons::YesNo, kProgramTitle,
                            PromptIcon::None) != kAnswerYes)
         return;

@@ -32,6 +32,9 @@ StatusReader::StatusReader(Link& link, RoutingTable& routing, MatrixSizes& sizes
     : link_(link), routing_(routing), sizes_(sizes), messages_(messages), listener_(listener) {}
 
 void StatusReader::ReadMatrixStatus() {
+    // The sheet keeps what it shows rather than turn unknown for a reading that cannot be made.
+    if (link_.refuseWhileLineLost())
+        return;
     listener_.statusReadingStarted();
     listener_.statusTextChanged(messages_.text(kMessageReading));
     routing_.setConnexionsChanged(false);

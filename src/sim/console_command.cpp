@@ -63,11 +63,18 @@ ConsoleCommand parseConsoleCommand(std::string_view line) {
     if (alone && (args[0] == "unplug" || args[0] == "replug")) {
         return PlugCommand{args[0] == "replug"};
     }
+    if (args.size() == 2 && args[0] == "faults" && (args[1] == "on" || args[1] == "off")) {
+        return FaultsCommand{args[1] == "on"};
+    }
+    if (alone && args[0] == "state") {
+        return StateCommand{};
+    }
     if (alone && args[0] == "quit") {
         return QuitCommand{};
     }
-    return BadCommand{"unknown command '" + std::string(line) +
-                      "' (panel LAYER OUT IN, online, offline, unplug, replug or quit)"};
+    return BadCommand{
+        "unknown command '" + std::string(line) +
+        "' (panel LAYER OUT IN, online, offline, unplug, replug, faults on|off, state or quit)"};
 }
 
 } // namespace rl4::sim

@@ -40,6 +40,9 @@ std::size_t LineFaults::below(std::size_t count) {
 }
 
 bool LineFaults::refuseNext() {
+    if (!active_) {
+        return false;
+    }
     ++instructions_;
     const bool counted =
         options_.refuseEvery > 0 && instructions_ % static_cast<std::uint64_t>(options_.refuseEvery) == 0;
@@ -49,7 +52,7 @@ bool LineFaults::refuseNext() {
 
 FaultedFrame LineFaults::pass(Bytes frame) {
     FaultedFrame out{std::move(frame)};
-    if (out.bytes.empty()) {
+    if (out.bytes.empty() || !active_) {
         return out;
     }
     if (chance(options_.drop)) {

@@ -54,6 +54,8 @@ public:
     // Passes one frame the matrix sends through the line.
     FaultedFrame pass(Bytes frame);
     int delayMillis() const { return options_.delayMillis; }
+    // Off: nothing is refused or spoilt, and nothing is drawn, until it is on again.
+    void setActive(bool active) { active_ = active; }
 
 private:
     bool chance(double probability);
@@ -62,6 +64,7 @@ private:
     FaultOptions options_;
     std::mt19937 random_;
     std::uint64_t instructions_ = 0;
+    bool active_ = true;
 };
 
 } // namespace rl4::sim

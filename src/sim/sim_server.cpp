@@ -118,11 +118,30 @@ void SimServer::runCommand(const std::string& line) {
         send(core_.setOnLine(onLine->onLine));
     } else if (const auto* plugCommand = std::get_if<PlugCommand>(&command)) {
         plug(plugCommand->plugIn);
+    } else if (const auto* faults = std::get_if<FaultsCommand>(&command)) {
+        faults_.setActive(faults->on);
+    } else if (std::holds_alternative<StateCommand>(command)) {
+        printState();
     } else if (std::holds_alternative<QuitCommand>(command)) {
         quit_ = true;
     } else if (const auto* bad = std::get_if<BadCommand>(&command)) {
         std::cerr << "matrixsim: " << bad->message << '\n';
     }
+}
+
+void SimServer::printState() {
+    for (Layer layer : kLayers) {
+        const LayerRouting& routing = core_.state().layer(layer);
+        if (!routing.present()) {
+            continue;
+        }
+        std::cout << switchLetter(layer);
+        for (int output = 1; output <= routing.size().outputs; ++output) {
+            std::cout << ' ' << routing.inputOn(output).value_or(0);
+        }
+        std::cout << '\n';
+    }
+    std::cout << std::flush;
 }
 
 void SimServer::handle(const std::vector<SimEvent>& events) {

@@ -34,6 +34,7 @@ private:
     void send(const SimEvent& event);
     bool write(const FaultedFrame& frame, std::int64_t holdNanos);
     void plug(bool plugIn);
+    void printState();
 
     MatrixCore& core_;
     SimPort& port_;

@@ -434,6 +434,28 @@ constexpr MessageRow kMessages[] = {
     {kMessageDeviceListingFailed, Fr, TextPart::A,
      "Impossible d'énumérer les appareils série de la machine : "},
 
+    {kMessageLineLost, En, TextPart::A, "Line to the matrix lost ("},
+    {kMessageLineLost, En, TextPart::B, ")"},
+    {kMessageLineLost, Fr, TextPart::A, "Liaison avec la matrice perdue ("},
+    {kMessageLineLost, Fr, TextPart::B, ")"},
+    {kMessageLineRetrying, En, TextPart::A, ": OFF LINE, trying again every 3 seconds"},
+    {kMessageLineRetrying, Fr, TextPart::A, " : OFF LINE, nouvel essai toutes les 3 secondes"},
+    {kMessageCommandRefused, En, TextPart::A, "No line to the matrix ("},
+    {kMessageCommandRefused, En, TextPart::B,
+     "): the command is refused, not kept for later. Once the line is back, the matrix is read again."},
+    {kMessageCommandRefused, Fr, TextPart::A, "Pas de liaison avec la matrice ("},
+    {kMessageCommandRefused, Fr, TextPart::B,
+     ") : la commande est refusée, et non gardée pour plus tard. Dès le retour de la liaison, la matrice "
+     "est relue."},
+    {kMessageLineHungUp, En, TextPart::A, "line hung up"},
+    {kMessageLineHungUp, Fr, TextPart::A, "ligne raccrochée"},
+    {kMessageLineDeviceRemoved, En, TextPart::A, "device removed"},
+    {kMessageLineDeviceRemoved, Fr, TextPart::A, "périphérique retiré"},
+    {kMessageLineClosedByPeer, En, TextPart::A, "connection closed by the other end"},
+    {kMessageLineClosedByPeer, Fr, TextPart::A, "connexion fermée par l'autre extrémité"},
+    {kMessageLineReset, En, TextPart::A, "connection reset"},
+    {kMessageLineReset, Fr, TextPart::A, "connexion réinitialisée"},
+
 };
 
 } // namespace

@@ -30,6 +30,15 @@ inline constexpr int kMessageDestinationTouch = 241;
 // question at the next start whether to load them.
 inline constexpr int kMessageConnexionsKept = 220;
 inline constexpr int kMessageLoadKeptConnexions = 221;
+// The line to the matrix went away (A, the reason, B; then what the window program does about it), a
+// command refused meanwhile (A, the reason, B), and the reasons a channel gives.
+inline constexpr int kMessageLineLost = 310;
+inline constexpr int kMessageLineRetrying = 316;
+inline constexpr int kMessageCommandRefused = 311;
+inline constexpr int kMessageLineHungUp = 312;
+inline constexpr int kMessageLineDeviceRemoved = 313;
+inline constexpr int kMessageLineClosedByPeer = 314;
+inline constexpr int kMessageLineReset = 315;
 // Captions of the debug and test window.
 inline constexpr int kCaptionDebug = 340;
 inline constexpr int kCaptionDebugSources = 341;

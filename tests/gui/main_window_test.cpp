@@ -1,5 +1,6 @@
 #include "engine/menu_ids.h"
 #include "gui/gui_twips.h"
+#include "gui/line_notices.h"
 #include "window_rig.h"
 
 #include <QCoreApplication>
@@ -230,6 +231,34 @@ TEST(MainWindow, TheOnLineIndicatorFollowsTheMatrix) {
     const long sent = alone.engine.link().shotCount();
     QTest::mouseClick(&indicator, Qt::LeftButton);
     EXPECT_EQ(alone.engine.link().shotCount(), sent);
+}
+
+// The adapter pulled out, then plugged in again: the indicator, the reason in the status bar, one message for
+// a refused command however many frames it would have sent, and the way back on the retry.
+TEST(MainWindow, ALostLineShowsOffLineRefusesCommandsOnceAndComesBack) {
+    WindowRig rig;
+    LineNotices notices(rig.engine, rig.rig.prompt, rig.mainWindow);
+    rig.hub.join(&notices);
+    rig.start();
+    auto& lblonline = rig.control<QLabel>(&rig.mainWindow, "lblonline");
+    MemoryChannel& line = rig.rig.opener.channel(1);
+    line.refuseOpen = true;
+    line.hangUp();
+    rig.runMainLoop(20);
+    EXPECT_EQ(text(lblonline), "OFF LINE");
+    EXPECT_EQ(statusHelp(rig.mainWindow),
+              "Line to the matrix lost (line hung up): OFF LINE, trying again every 3 seconds");
+
+    rig.choose(id::kReadStatus);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rig.rig.prompt.questions.size(), 1u);
+    EXPECT_TRUE(rig.rig.prompt.questions[0].text.starts_with("No line to the matrix (line hung up)"));
+
+    line.refuseOpen = false;
+    rig.runMainLoop(3000);
+    EXPECT_EQ(text(lblonline), "ON LINE");
+    EXPECT_EQ(statusHelp(rig.mainWindow), "");
+    rig.hub.leave(&notices);
 }
 
 TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {

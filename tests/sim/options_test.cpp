@@ -104,9 +104,13 @@ TEST(ConsoleCommands, ParsedOrExplained) {
     EXPECT_TRUE(std::holds_alternative<QuitCommand>(parseConsoleCommand("quit")));
     EXPECT_FALSE(std::get<PlugCommand>(parseConsoleCommand("unplug")).plugIn);
     EXPECT_TRUE(std::get<PlugCommand>(parseConsoleCommand(" replug")).plugIn);
+    EXPECT_FALSE(std::get<FaultsCommand>(parseConsoleCommand("faults off")).on);
+    EXPECT_TRUE(std::get<FaultsCommand>(parseConsoleCommand("faults on")).on);
+    EXPECT_TRUE(std::holds_alternative<StateCommand>(parseConsoleCommand("state")));
     EXPECT_TRUE(std::holds_alternative<BlankLine>(parseConsoleCommand(" \t")));
-    for (const char* line : {"panel X 1 1", "panel v 1 1", "panel V 1", "panel V 1 256", "panel V one 2",
-                             "panel VA 1 2", "quit now", "reboot", "unplug 1", "\x01\xFF"}) {
+    for (const char* line :
+         {"panel X 1 1", "panel v 1 1", "panel V 1", "panel V 1 256", "panel V one 2", "panel VA 1 2",
+          "quit now", "reboot", "unplug 1", "faults", "faults 0", "state V", "\x01\xFF"}) {
         EXPECT_TRUE(std::holds_alternative<BadCommand>(parseConsoleCommand(line))) << line;
     }
 }

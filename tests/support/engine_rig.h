@@ -52,6 +52,9 @@ public:
     void titleChanged(const std::string& title) override { note("title " + title); }
     void windowRequested(int menuId) override { note("window " + std::to_string(menuId)); }
     void quitRequested() override { note("quit"); }
+    void lineLost(const std::string& reason) override { note("lost " + reason); }
+    void lineBack() override { note("back"); }
+    void commandRefused() override { note("refused"); }
 
     bool saw(const std::string& event) const;
     // The notices since the last call whose text starts with `prefix`.

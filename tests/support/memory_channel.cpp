@@ -4,6 +4,12 @@
 
 namespace rl4 {
 
+namespace {
+
+constexpr std::int64_t kSystemCallMicros = 5;
+
+} // namespace
+
 MemoryChannel::MemoryChannel(Clock& clock, LineTimeouts timeouts) : clock_(clock), timeouts_(timeouts) {}
 
 bool MemoryChannel::open(const std::string& target) {
@@ -11,15 +17,17 @@ bool MemoryChannel::open(const std::string& target) {
         return false;
     openedTarget = target;
     open_ = true;
+    goneReason_.clear();
     return true;
 }
 
 void MemoryChannel::close() {
     open_ = false;
+    goneReason_.clear();
 }
 
 bool MemoryChannel::writeByte(std::uint8_t byte) {
-    if (!open_)
+    if (!open_ || lineGone())
         return false;
     written_.push_back(byte);
     if (onWrite)
@@ -28,6 +36,11 @@ bool MemoryChannel::writeByte(std::uint8_t byte) {
 }
 
 std::size_t MemoryChannel::read(std::uint8_t* buffer, std::size_t n) {
+    ++readCalls;
+    if (lineGone()) {
+        clock_.waitUntil(clock_.nowMicros() + kSystemCallMicros);
+        return 0;
+    }
     if (!open_ || n == 0)
         return 0;
     const std::int64_t totalDeadline = clock_.nowMicros() + std::int64_t{timeouts_.readTotal(n)} * 1000;
@@ -48,6 +61,8 @@ std::size_t MemoryChannel::read(std::uint8_t* buffer, std::size_t n) {
 }
 
 std::size_t MemoryChannel::bytesWaiting() {
+    if (lineGone())
+        return 0;
     const std::int64_t now = clock_.nowMicros();
     return static_cast<std::size_t>(std::count_if(incoming_.begin(), incoming_.end(),
                                                   [now](const Arrival& a) { return a.atMicros <= now; }));

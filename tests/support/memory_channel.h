@@ -5,6 +5,8 @@
 
 #include <deque>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace rl4 {
@@ -22,6 +24,15 @@ public:
     bool writeByte(std::uint8_t byte) override;
     std::size_t read(std::uint8_t* buffer, std::size_t n) override;
     std::size_t bytesWaiting() override;
+    bool lineGone() const override { return !goneReason_.empty(); }
+    std::string lineGoneReason() const override { return goneReason_; }
+
+    // Far end: the line goes as a pulled cable would. Like a hung-up descriptor, every read then returns
+    // nothing at once (the clock moves only the few microseconds of a system call) and writes fail, until
+    // the channel is opened again.
+    void hangUp(std::string reason = kHungUp) { goneReason_ = std::move(reason); }
+    // Calls of read(), to tell a wait that sleeps from one that spins.
+    long readCalls = 0;
 
     // Far end: bytes that arrive `delayMicros` after now, one after the other.
     void deliver(const std::vector<std::uint8_t>& bytes, std::int64_t delayMicros = 0);
@@ -43,6 +54,7 @@ private:
     Clock& clock_;
     LineTimeouts timeouts_;
     bool open_ = false;
+    std::string goneReason_;
     std::deque<Arrival> incoming_;
     std::vector<std::uint8_t> written_;
 };

@@ -25,6 +25,10 @@ public:
         return current() ? port_.channel->read(buffer, n) : 0;
     }
     std::size_t bytesWaiting() override { return current() ? port_.channel->bytesWaiting() : 0; }
+    bool lineGone() const override { return current() && port_.channel->lineGone(); }
+    std::string lineGoneReason() const override {
+        return current() ? port_.channel->lineGoneReason() : std::string();
+    }
 
 private:
     bool current() const { return serial_ == port_.handles; }
