@@ -6,11 +6,13 @@
 #include "ctl/ctl_options.h"
 #include "ctl/ctl_upload_eeprom.h"
 #include "engine/engine.h"
+#include "engine/folder_claim.h"
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/program_folder.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
+#include "text/fault_texts.h"
 
 #include <functional>
 #include <iostream>
@@ -68,8 +70,13 @@ Options:
   --target TARGET   device path or socket://HOST:PORT for the port, bypassing the port map
   --help            show this text
 
+save and load keep the program folder to themselves while they run, as routelane4 does: another program
+on the folder makes them stop at once. A port another program holds is never used: the port search goes
+on without it, any other command stops before sending anything.
+
 Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not uploaded, or with
-errors), 2 the matrix refused or did not answer, 64 wrong usage, 66 a file or folder cannot be used.
+errors), 2 the matrix refused or did not answer, or its port is in use, 64 wrong usage, 66 a file or
+folder cannot be used (another program has the folder).
 )";
 
 enum ExitCode { kDone = 0, kNotFound = 1, kNoAnswer = 2, kUsageError = 64, kFileError = 66 };
@@ -139,6 +146,16 @@ std::string failureReason(const Link& link, const HistoryRow& row) {
     return "the answer was not understood";
 }
 
+// Ends a command before it sends anything: its frames would mix with those of the program that has the port.
+struct PortInUse {
+    std::string message;
+};
+
+// The commands that write files where the window program may be writing too.
+bool writesFiles(const std::string& command) {
+    return command == "save" || command == "load";
+}
+
 class CtlSession {
 public:
     CtlSession(const CtlOptions& options, const std::string& folder)
@@ -153,6 +170,15 @@ public:
     }
 
     int run(const std::string& command, const std::vector<std::string>& args) {
+        try {
+            return dispatch(command, args);
+        } catch (const PortInUse& refused) {
+            return failure(kNoAnswer, refused.message);
+        }
+    }
+
+private:
+    int dispatch(const std::string& command, const std::vector<std::string>& args) {
         if (command == "identify")
             return args.empty() ? identify() : usageError("identify takes no arguments");
         if (command == "send")
@@ -182,7 +208,6 @@ public:
         return usageError("unknown command '" + command + "'");
     }
 
-private:
     // The settings give port and protocol; the options override them before any port is opened, since
     // opening a port resets the line of whatever device is on it. A port that cannot be opened is reported
     // with the reason, except where the port search follows.
@@ -196,6 +221,9 @@ private:
                 opener_.map().set(link.portNumber(), *options_.target);
         });
         const Link& link = engine_.link();
+        const auto holder = inUseHolder(link.portFailure());
+        if (reportClosedPort && holder)
+            throw PortInUse{portInUseText(engine_.messages(), link.portNumber(), *holder)};
         if (reportClosedPort && link.portError() && link.portNumber() != 0)
             std::cerr << kProgram << ": port " << link.portNumber() << " ("
                       << opener_.map().target(link.portNumber()) << "): " << opener_.lastFailure() << '\n';
@@ -229,6 +257,9 @@ private:
     int identify() {
         openPort(false);
         const SearchOutcome outcome = identifyMatrix(engine_.link(), nullptr);
+        for (const PortHolder& held : outcome.portsInUse)
+            std::cerr << kProgram << ": " << portInUseText(engine_.messages(), held.port, held.holder)
+                      << '\n';
         if (!outcome.found) {
             std::cout << "no matrix found\n";
             return kNotFound;
@@ -526,6 +557,12 @@ int runRoutelane4ctl(const std::vector<std::string>& args) {
     const FolderChoice folder = programFolder(options.data, executablePath());
     if (!folder.error.empty())
         return failure(kFileError, folder.error);
+    std::optional<FolderClaim> claim;
+    if (writesFiles(options.command.front())) {
+        claim.emplace(folder.folder);
+        if (claim->refused())
+            return failure(kFileError, claim->refusal());
+    }
     CtlSession session(options, folder.folder);
     return session.run(options.command.front(),
                        std::vector<std::string>(options.command.begin() + 1, options.command.end()));

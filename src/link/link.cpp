@@ -65,12 +65,15 @@ Link::~Link() = default;
 
 void Link::OpenPort() {
     portError_ = true;
+    portFailure_.clear();
     channel_.reset();
     if (portNumber_ == 0)
         return;
     channel_ = opener_.openPort(portNumber_);
     if (channel_)
         portError_ = false;
+    else
+        portFailure_ = opener_.lastFailure();
 }
 
 void Link::closePort() {

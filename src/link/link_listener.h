@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/history_row.h"
+#include "platform/other_process.h"
 
 namespace rl4 {
 
@@ -17,6 +18,8 @@ public:
     virtual void portSearchStarted() {}
     virtual void portSearchProgress(int) {}
     virtual void portSearchFinished() {}
+    // A port of the search (or the saved one) is held by another program: the search goes on without it.
+    virtual void portInUse(int, const OtherProcess&) {}
     // A tool window opened or closed: the main menu's check marks follow (MainCommands::menuChecked).
     virtual void menuChecksChanged() {}
     // The history model changed (rows, columns, caption, open state): redraw from it.

@@ -3,6 +3,7 @@
 #include "platform/byte_channel.h"
 
 #include <memory>
+#include <string>
 
 namespace rl4 {
 
@@ -15,6 +16,9 @@ public:
     // The open channel, or nullptr when the port cannot be opened (unknown target, missing device, refused
     // connection).
     virtual std::unique_ptr<ByteChannel> openPort(int number) = 0;
+    // Why the last port asked for could not be opened, as the channel said it ("no such device", "in use by
+    // process 1234 (routelane4)"); empty after a success, or when the opener cannot tell.
+    virtual std::string lastFailure() const { return {}; }
 };
 
 } // namespace rl4

@@ -30,6 +30,13 @@ inline constexpr int kMessageDestinationTouch = 241;
 // question at the next start whether to load them.
 inline constexpr int kMessageConnexionsKept = 220;
 inline constexpr int kMessageLoadKeptConnexions = 221;
+// Another program holds a port or the program folder (see fault_texts.h); a file too large to be one of
+// the program's own, read only in part.
+inline constexpr int kMessagePortInUse = 370;   // A, the port, B, the holder
+inline constexpr int kMessageFolderInUse = 371; // A, the folder, B, the holder, C
+inline constexpr int kMessageHolderProcess = 372;
+inline constexpr int kMessageHolderUnknown = 373;
+inline constexpr int kMessageFileCut = 374; // A, the path, B, the count, C
 // Captions of the debug and test window.
 inline constexpr int kCaptionDebug = 340;
 inline constexpr int kCaptionDebugSources = 341;
