@@ -1,6 +1,7 @@
 #include "assign/assignment_file.h"
 
 #include "platform/text_file.h"
+#include "text/fault_texts.h"
 #include "text/number_text.h"
 #include "text/text_fields.h"
 
@@ -307,6 +308,9 @@ void ReadAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt
     if (file->encoding == TextEncoding::Utf8)
         prompt.messageBox(aroundPath(messages, kMessageReadAsUtf8, path), PromptButtons::Ok, "",
                           PromptIcon::Information);
+    if (file->skippedBytes > 0)
+        prompt.messageBox(fileCutText(messages, path, file->skippedBytes), PromptButtons::Ok, "Warning!",
+                          PromptIcon::Exclamation);
 }
 
 bool WriteAssignmentFile(Assignments& assignments, MessageTable& messages, Prompt& prompt) {

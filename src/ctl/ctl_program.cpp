@@ -11,12 +11,14 @@
 #include "ctl/ctl_upload_eeprom.h"
 #include "engine/engine.h"
 #include "link/history_csv.h"
+#include "engine/folder_claim.h"
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/program_folder.h"
 #include "platform/serial_devices.h"
 #include "platform/system_clock.h"
 #include "platform/text_file.h"
+#include "text/fault_texts.h"
 
 #include <cerrno>
 #include <cstring>
@@ -91,10 +93,14 @@ Options:
                     (time,sent,received,instruction,object,in,out,ms), a header line first in a new file
   --help            show this text
 
+save and load keep the program folder to themselves while they run, as routelane4 does: another program
+on the folder makes them stop at once. A port another program holds is never used: the port search goes
+on without it, any other command stops before sending anything.
+
 Exit status: 0 done, 1 no matrix found or no such object (upload-eeprom: not uploaded, or with
-errors), 2 the matrix refused or did not answer, 64 wrong usage, 66 a file or folder cannot be used,
-69 the running routelane4 cannot be reached, 75 it stayed busy (a long operation, a dialog) too long,
-77 its TCP listener refused the token.
+errors), 2 the matrix refused or did not answer, or its port is in use, 64 wrong usage, 66 a file or
+folder cannot be used (another program has the folder), 69 the running routelane4 cannot be reached,
+75 it stayed busy (a long operation, a dialog) too long, 77 its TCP listener refused the token.
 )";
 
 int usageError(const std::string& message) {
@@ -150,6 +156,16 @@ std::string failureReason(const Link& link, const HistoryRow& row) {
     return "the answer was not understood";
 }
 
+// Ends a command before it sends anything: its frames would mix with those of the program that has the port.
+struct PortInUse {
+    std::string message;
+};
+
+// The commands that write files where the window program may be writing too.
+bool writesFiles(const std::string& command) {
+    return command == "save" || command == "load";
+}
+
 class CtlSession : private CommandHost {
 public:
     CtlSession(const CtlOptions& options, const std::string& folder, FrameLog* log)
@@ -163,11 +179,15 @@ public:
 
     // A line lost on the way fails the command whatever it managed before, and says why.
     int run(const std::string& command, const std::vector<std::string>& args) {
-        const int code = runCommand(command, args);
-        if (!engine_.link().lineLost())
-            return code;
-        failure(kNoAnswer, command + ": " + engine_.lineLostText());
-        return code == kDone ? kNoAnswer : code;
+        try {
+            const int code = runCommand(command, args);
+            if (!engine_.link().lineLost())
+                return code;
+            failure(kNoAnswer, command + ": " + engine_.lineLostText());
+            return code == kDone ? kNoAnswer : code;
+        } catch (const PortInUse& refused) {
+            return failure(kNoAnswer, refused.message);
+        }
     }
 
 private:
@@ -193,7 +213,11 @@ private:
     }
     bool findMatrix() override {
         openPort(false);
-        return identifyMatrix(engine_.link(), nullptr).found;
+        const SearchOutcome outcome = identifyMatrix(engine_.link(), nullptr);
+        for (const PortHolder& held : outcome.portsInUse)
+            std::cerr << kProgram << ": " << portInUseText(engine_.messages(), held.port, held.holder)
+                      << '\n';
+        return outcome.found;
     }
     void answerQuestions(int answer) override { prompt_.yesNoAnswer = answer; }
     std::ostream& out() override { return std::cout; }
@@ -214,6 +238,9 @@ private:
                 opener_.map().set(link.portNumber(), *options_.target);
         });
         const Link& link = engine_.link();
+        const auto holder = inUseHolder(link.portFailure());
+        if (reportClosedPort && holder)
+            throw PortInUse{portInUseText(engine_.messages(), link.portNumber(), *holder)};
         if (reportClosedPort && link.portError() && link.portNumber() != 0)
             std::cerr << kProgram << ": port " << link.portNumber() << " ("
                       << opener_.map().target(link.portNumber()) << "): " << opener_.lastFailure() << '\n';
@@ -392,6 +419,12 @@ int runRoutelane4ctl(const std::vector<std::string>& args) {
         return failure(kFileError, folder.error);
     if (const std::optional<int> status = runThroughSocket(options, folder.folder))
         return *status;
+    std::optional<FolderClaim> claim;
+    if (writesFiles(options.command.front())) {
+        claim.emplace(folder.folder);
+        if (claim->refused())
+            return failure(kFileError, claim->refusal());
+    }
     std::unique_ptr<FrameLog> log;
     std::string logError;
     if (options.log && !(log = FrameLog::open(*options.log, logError)))

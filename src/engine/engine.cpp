@@ -3,6 +3,7 @@
 #include "assign/assignment_file.h"
 #include "link/matrix_search.h"
 #include "platform/text_file.h"
+#include "text/fault_texts.h"
 
 #include <filesystem>
 
@@ -104,8 +105,7 @@ void Engine::startUpMatrix() {
     link_.OpenPort();
 
     const SearchOutcome outcome = identifyMatrix(link_, &listener_);
-    if (outcome.noPortAvailable)
-        prompt_.messageBox(messages_.text(kMessageNoPort), PromptButtons::Ok, "", PromptIcon::Exclamation);
+    reportSearch(outcome);
     matrixLabel_ = outcome.found ? messages_.text(kMessageMatrix) + " N°" + link_.matrixIdentity()
                                  : messages_.text(kMessageNoMatrix);
 
@@ -127,6 +127,16 @@ void Engine::startUpMatrix() {
     sheet_.setCurrentDestination(1);
     vca_.SelectVcaDestination(sheet_.currentDestination());
     setTitle();
+}
+
+// A port another program holds is named even when the matrix was found elsewhere: the operator may be
+// looking for it there.
+void Engine::reportSearch(const SearchOutcome& outcome) {
+    std::string report = outcome.noPortAvailable ? messages_.text(kMessageNoPort) : "";
+    for (const PortHolder& held : outcome.portsInUse)
+        report += (report.empty() ? "" : "\n") + portInUseText(messages_, held.port, held.holder);
+    if (!report.empty())
+        prompt_.messageBox(report, PromptButtons::Ok, "", PromptIcon::Exclamation);
 }
 
 void Engine::readSettingsAndOpenPort(const std::function<void(Link&)>& overrideSettings) {
@@ -204,8 +214,11 @@ void Engine::offerKeptConnexions() {
 }
 
 void Engine::readSettings() {
-    ReadSettings(settingsFilePath(folder_), settings_, prompt_);
+    const std::uintmax_t skipped = ReadSettings(settingsFilePath(folder_), settings_, prompt_);
     messages_.setLanguage(settings_.language);
+    if (skipped > 0)
+        prompt_.messageBox(fileCutText(messages_, settingsFilePath(folder_), skipped), PromptButtons::Ok, "",
+                           PromptIcon::Exclamation);
     link_.setProtocolLength(settings_.protocolLength);
     link_.setPortNumber(settings_.port);
     sheet_.restoreShowAll(settings_.showAll);

@@ -9,6 +9,7 @@
 #include "engine/long_operation.h"
 #include "link/history_model.h"
 #include "link/link.h"
+#include "link/matrix_search.h"
 #include "platform/clock.h"
 #include "platform/port_opener.h"
 #include "sheet/config_dialog_model.h"
@@ -164,6 +165,7 @@ private:
     void refillSheet() override;
     void readSettings();
     void keepChangedConnexions();
+    void reportSearch(const SearchOutcome& outcome);
     void offerKeptConnexions();
     void assignmentChanged();
     void setTitle();

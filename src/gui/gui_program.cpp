@@ -1,5 +1,6 @@
 #include "gui/gui_program.h"
 
+#include "engine/folder_claim.h"
 #include "gui/gui_demo.h"
 #include "gui/gui_session.h"
 #include "gui/gui_signals.h"
@@ -35,8 +36,10 @@ Options:
 SIGINT and SIGTERM close the program as its Quit command does, without asking anything: connexions
 changed since the last save go to NAME.recovered.cnx beside the connexion file (said on the standard
 error), and the next start offers to load them.
-Exit status: 0 done, 64 wrong usage, 66 the program folder or the log cannot be used, 69 the demo cannot
-start.
+A program folder serves one program at a time: a second routelane4 on it says which process has it and
+ends.
+Exit status: 0 done, 64 wrong usage, 66 the program folder or the log cannot be used (or another program
+has the folder), 69 the demo cannot start.
 )";
 
 enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66, kDemoError = 69 };
@@ -111,6 +114,12 @@ int run(QApplication& app) {
     }
 
     QtPrompt prompt;
+    const FolderClaim claim(folder);
+    if (claim.refused()) {
+        std::cerr << kProgram << ": " << claim.refusal() << '\n';
+        prompt.messageBox(claim.refusal(), PromptButtons::Ok, kProgram, PromptIcon::Critical);
+        return kFileError;
+    }
     GuiSession session(folder, prompt);
     if (log)
         session.engine().link().setRowLog(log.get());

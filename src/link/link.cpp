@@ -68,12 +68,15 @@ void Link::OpenPort() {
     portError_ = true;
     lineLost_ = false;
     lineLostReason_.clear();
+    portFailure_.clear();
     channel_.reset();
     if (portNumber_ == 0)
         return;
     channel_ = opener_.openPort(portNumber_);
     if (channel_)
         portError_ = false;
+    else
+        portFailure_ = opener_.lastFailure();
 }
 
 void Link::closePort() {

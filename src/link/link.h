@@ -63,6 +63,9 @@ public:
     int portNumber() const { return portNumber_; }
     void setPortNumber(int port) { portNumber_ = port; }
     bool portError() const { return portError_; }
+    // Why the last OpenPort failed, in the opener's words ("in use by process 1234 (routelane4)"); empty
+    // when it succeeded or opened nothing.
+    const std::string& portFailure() const { return portFailure_; }
     // 4 or 5.
     int protocolLength() const { return protocolLength_; }
     void setProtocolLength(int length) { protocolLength_ = length; }
@@ -167,6 +170,7 @@ private:
 
     int portNumber_ = 1;
     bool portError_ = true;
+    std::string portFailure_;
     int protocolLength_ = 5;
     CommandParams cmd_;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/history_row.h"
+#include "platform/other_process.h"
 
 #include <string>
 
@@ -19,6 +20,8 @@ public:
     virtual void portSearchStarted() {}
     virtual void portSearchProgress(int) {}
     virtual void portSearchFinished() {}
+    // A port of the search (or the saved one) is held by another program: the search goes on without it.
+    virtual void portInUse(int, const OtherProcess&) {}
     // A tool window opened or closed: the main menu's check marks follow (MainCommands::menuChecked).
     virtual void menuChecksChanged() {}
     // The line to the matrix went away (`reason` in the channel's words): the link is off line and tries the

@@ -1,5 +1,7 @@
 #include "link/matrix_search.h"
 
+#include <algorithm>
+
 namespace rl4 {
 
 namespace {
@@ -25,8 +27,22 @@ bool matrixAnswered(const Link& link) {
 }
 
 SearchOutcome identifyMatrix(Link& link, LinkListener* listener) {
+    SearchOutcome outcome;
+    const auto passedOverInUse = [&](int port) {
+        const auto holder = inUseHolder(link.portFailure());
+        if (!holder)
+            return false;
+        if (std::ranges::none_of(outcome.portsInUse,
+                                 [port](const PortHolder& p) { return p.port == port; })) {
+            outcome.portsInUse.push_back({port, *holder});
+            if (listener)
+                listener->portInUse(port, *holder);
+        }
+        return true;
+    };
     link.forgetIdentity();
-    requestIdentity(link);
+    if (!passedOverInUse(link.portNumber()))
+        requestIdentity(link);
     if (!matrixAnswered(link)) {
         if (listener)
             listener->portSearchStarted();
@@ -36,6 +52,8 @@ SearchOutcome identifyMatrix(Link& link, LinkListener* listener) {
             link.closePort();
             link.setPortNumber(port);
             link.OpenPort();
+            if (passedOverInUse(port))
+                continue;
             for (int length : {4, 5}) {
                 link.setProtocolLength(length);
                 requestIdentity(link);
@@ -47,7 +65,6 @@ SearchOutcome identifyMatrix(Link& link, LinkListener* listener) {
             listener->portSearchFinished();
     }
 
-    SearchOutcome outcome;
     outcome.found = matrixAnswered(link);
     outcome.noPortAvailable = link.portError() && link.portNumber() != 0;
     link.markOffLine();

@@ -17,8 +17,7 @@ public:
     std::unique_ptr<ByteChannel> reopenPort(int number) override;
 
     PortMap& map() { return map_; }
-    // Why the last port asked for could not be opened ("not a serial device"); empty after a success.
-    const std::string& lastFailure() const { return lastFailure_; }
+    std::string lastFailure() const override { return lastFailure_; }
 
 private:
     PortMap map_;

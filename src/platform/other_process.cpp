@@ -58,6 +58,25 @@ std::string inUseBy(const std::optional<OtherProcess>& holder) {
     return "in use by " + holder.value_or(OtherProcess{}).describe();
 }
 
+std::optional<OtherProcess> inUseHolder(std::string_view reason) {
+    constexpr std::string_view kInUse = "in use by ";
+    constexpr std::string_view kProcess = "process ";
+    if (!reason.starts_with(kInUse))
+        return std::nullopt;
+    reason.remove_prefix(kInUse.size());
+    OtherProcess holder;
+    if (!reason.starts_with(kProcess))
+        return holder;
+    reason.remove_prefix(kProcess.size());
+    const auto [stop, error] = std::from_chars(reason.data(), reason.data() + reason.size(), holder.pid);
+    if (error != std::errc())
+        return OtherProcess{};
+    reason.remove_prefix(static_cast<std::size_t>(stop - reason.data()));
+    if (reason.starts_with(" (") && reason.ends_with(")"))
+        holder.command = reason.substr(2, reason.size() - 3);
+    return holder;
+}
+
 OtherProcess processOf(int pid) {
     OtherProcess process{pid, ""};
     std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");

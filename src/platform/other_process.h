@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace rl4 {
 
@@ -20,6 +21,10 @@ struct OtherProcess {
 // The reason given when another process holds what was asked for: "in use by process 1234 (routelane4)",
 // "in use by another process" when it cannot be told.
 std::string inUseBy(const std::optional<OtherProcess>& holder);
+
+// The holder a reason made by inUseBy names (pid 0 for "another process"); nothing when the reason is
+// another one. Callers that speak the operator's language take the process from here.
+std::optional<OtherProcess> inUseHolder(std::string_view reason);
 
 // The process of that id with its command name when it can be read.
 OtherProcess processOf(int pid);

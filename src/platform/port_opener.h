@@ -22,6 +22,9 @@ public:
     // The same, for a line that went away and is tried again between two passes of the main loop: the
     // windows must not freeze while a server that is not there keeps us waiting.
     virtual std::unique_ptr<ByteChannel> reopenPort(int number) { return openPort(number); }
+    // Why the last port asked for could not be opened, as the channel said it ("no such device", "in use by
+    // process 1234 (routelane4)"); empty after a success, or when the opener cannot tell.
+    virtual std::string lastFailure() const { return {}; }
 };
 
 } // namespace rl4

@@ -361,6 +361,29 @@ std::size_t removeLeftoverTemporaries(const std::string& path) {
     return removed;
 }
 
+std::size_t removeLeftoverTemporariesIn(const std::string& folder, const std::vector<std::string>& endings) {
+    // ".NAME.XXXXXX": what temporaryPrefixFor and mkostemp make of NAME.
+    const std::size_t around = 2 + kTemporarySuffix.size();
+    std::vector<std::string> targets;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        if (name.size() <= around || name.front() != '.' ||
+            name[name.size() - kTemporarySuffix.size() - 1] != '.')
+            continue;
+        const std::string target = name.substr(1, name.size() - around);
+        if (std::ranges::any_of(endings,
+                                [&](const std::string& ending) { return target.ends_with(ending); }) &&
+            std::ranges::find(targets, target) == targets.end())
+            targets.push_back(target);
+    }
+    std::size_t removed = 0;
+    for (const std::string& target : targets)
+        removed += removeLeftoverTemporaries(folder + "/" + target);
+    return removed;
+}
+
 std::string writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
     const auto failure = replaceTextFile(path, lines);
     return failure ? failure->reason : "";

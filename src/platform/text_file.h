@@ -67,6 +67,9 @@ std::optional<WriteFailure> replaceTextFile(const std::string& path, const std::
 // returns how many. Only for a program that holds the folder (ProgramFolderLock): another program's write
 // in progress looks the same.
 std::size_t removeLeftoverTemporaries(const std::string& path);
+// The same for every file of `folder` whose name ends with one of `endings` (".cnx"), the files a writer
+// created that never got their first content included.
+std::size_t removeLeftoverTemporariesIn(const std::string& folder, const std::vector<std::string>& endings);
 
 // As replaceTextFile. Returns an empty text on success, else the system's reason (for example "No space
 // left on device"), which callers put in their own message with the path.

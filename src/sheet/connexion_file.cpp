@@ -1,6 +1,7 @@
 #include "sheet/connexion_file.h"
 
 #include "platform/text_file.h"
+#include "text/fault_texts.h"
 #include "text/number_text.h"
 #include "text/text_fields.h"
 
@@ -68,12 +69,16 @@ bool ConnexionFile::ReadConnexionFile(const std::string& path) {
         return WriteConnexionFile(path);
     }
 
-    const auto lines = readTextLines(path);
+    std::uintmax_t skipped = 0;
+    const auto lines = readTextLines(path, &skipped);
     if (!lines) {
         prompt_.messageBox(messages_.fileProblem(kMessageCannotRead, path), PromptButtons::Ok, "",
                            PromptIcon::Exclamation);
         return false;
     }
+    if (skipped > 0)
+        prompt_.messageBox(fileCutText(messages_, path, skipped), PromptButtons::Ok, "",
+                           PromptIcon::Exclamation);
     routing_.clearForFile();
     for (const std::string& line : *lines)
         applyLine(line);

@@ -121,11 +121,12 @@ std::string settingsFilePath(const std::string& programFolder) {
     return programFolder + "/routelane4.set";
 }
 
-void ReadSettings(const std::string& path, Settings& settings, Prompt& prompt) {
-    const auto fileLines = readTextLines(path);
+std::uintmax_t ReadSettings(const std::string& path, Settings& settings, Prompt& prompt) {
+    std::uintmax_t skipped = 0;
+    const auto fileLines = readTextLines(path, &skipped);
     if (!fileLines) {
         askLanguage(prompt, settings);
-        return;
+        return 0;
     }
     const SettingsLines file(*fileLines);
 
@@ -148,6 +149,7 @@ void ReadSettings(const std::string& path, Settings& settings, Prompt& prompt) {
     file.readPath(kConnexionPathLine, settings.connexionPath);
     file.readPath(kAssignmentPathLine, settings.assignmentPath);
     file.readChoice(kPortLine, 0, kHighestPort, settings.port);
+    return skipped;
 }
 
 std::string WriteSettings(const std::string& path, const Settings& settings, const Link& link) {

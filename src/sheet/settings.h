@@ -47,8 +47,9 @@ std::string settingsFilePath(const std::string& programFolder);
 
 // Replaces the values of `settings` that the file holds soundly; a line that is missing or out of range
 // leaves the start value, and so does a path of blanks. Without a file, or without a valid language in it,
-// the operator is asked for the language.
-void ReadSettings(const std::string& path, Settings& settings, Prompt& prompt);
+// the operator is asked for the language. Returns the bytes of a file too large to be a settings file that
+// were left unread (0 when it was read whole), for the caller to tell the operator in its language.
+std::uintmax_t ReadSettings(const std::string& path, Settings& settings, Prompt& prompt);
 
 // Writes the 27 lines, with the link's protocol length and port. The old file stays whole until the new
 // one is complete. Returns an empty text on success, else what went wrong, for the operator.

@@ -3,13 +3,16 @@
 
 #include "platform/port_map.h"
 #include "platform/program_folder.h"
+#include "platform/program_folder_lock.h"
 #include "platform/system_clock.h"
+#include "platform/text_file.h"
 #include "tester/protocol_tool.h"
 #include "tester/qt_language.h"
 #include "tester/qt_tool_prompt.h"
 #include "tester/termination_notice.h"
 #include "tester/tool_options.h"
 #include "tester/tool_port.h"
+#include "tester/tool_settings.h"
 #include "tester/tool_window.h"
 
 #include <QApplication>
@@ -22,8 +25,24 @@ constexpr const char* kProgram = "protocol";
 
 enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66 };
 
+// Two tools on one folder would write over each other's settings. The lock file is the tool's own, so that
+// it may share a folder with routelane4.
+constexpr const char* kLockFile = ".protocol.lock";
+
 int run(const std::string& folder, Language language) {
     const QtLanguage qtLanguage(language);
+    const rl4::ProgramFolderLock lock(folder, kLockFile);
+    if (lock.holder()) {
+        const std::string refusal =
+            caption(TextId::FolderInUse, language, {folder, holderCaption(*lock.holder(), language)});
+        std::cerr << kProgram << ": " << refusal << '\n';
+        QtToolPrompt().messageBox(refusal);
+        return kFileError;
+    }
+    if (lock.held()) {
+        rl4::removeLeftoverTemporaries(settingsPath(folder));
+        rl4::removeLeftoverTemporaries(folder + "/" + kPortMapFile);
+    }
     if (!qtLanguage.loaded())
         std::cerr << kProgram << ": "
                   << caption(TextId::QtTextsMissing, language,

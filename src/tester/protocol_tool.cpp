@@ -1,5 +1,6 @@
 #include "tester/protocol_tool.h"
 
+#include "platform/other_process.h"
 #include "tester/tool_port.h"
 
 #include <algorithm>
@@ -48,6 +49,9 @@ void ProtocolTool::ReadToolSettings() {
     if (!reading.writeError.empty())
         prompt_.messageBox(
             caption(TextId::CannotCreate, language_, {settingsPath(folder_), reading.writeError}));
+    if (reading.skippedBytes > 0)
+        prompt_.messageBox(caption(TextId::FileCut, language_,
+                                   {settingsPath(folder_), std::to_string(reading.skippedBytes)}));
     functionIndex_ = validFunction(settings_.functionIndex);
     layerIndex_ = validLayer(settings_.layerIndex);
     valueIndex_ = settings_.valueIndex;
@@ -66,7 +70,12 @@ void ProtocolTool::OpenPort() {
         channel_ = opener_.openPort(n);
         portFailed_ = channel_ == nullptr;
     }
-    if (portFailed_ && n != 0)
+    if (!portFailed_ || n == 0)
+        return;
+    if (const auto holder = inUseHolder(opener_.lastFailure()))
+        prompt_.messageBox(
+            caption(TextId::PortInUse, language_, {std::to_string(n), holderCaption(*holder, language_)}));
+    else
         prompt_.messageBox(caption(TextId::PortNotAvailable, language_, {std::to_string(n)}));
 }
 

@@ -16,16 +16,19 @@ LineTimeouts toolTimeouts() {
 }
 
 std::unique_ptr<ByteChannel> ToolPortOpener::openPort(int number) {
+    lastFailure_.clear();
     const std::string target = map_.target(number);
     if (target.empty())
         return nullptr;
-    std::unique_ptr<ByteChannel> channel;
+    std::unique_ptr<DescriptorChannel> channel;
     if (target.rfind(SocketChannel::kScheme, 0) == 0)
         channel = std::make_unique<SocketChannel>(toolTimeouts());
     else
         channel = std::make_unique<SerialChannel>(toolTimeouts());
-    if (!channel->open(target))
+    if (!channel->open(target)) {
+        lastFailure_ = channel->openFailure();
         return nullptr;
+    }
     return channel;
 }
 

@@ -21,9 +21,11 @@ public:
     explicit ToolPortOpener(PortMap map) : map_(std::move(map)) {}
 
     std::unique_ptr<ByteChannel> openPort(int number) override;
+    std::string lastFailure() const override { return lastFailure_; }
 
 private:
     PortMap map_;
+    std::string lastFailure_;
 };
 
 } // namespace rl4::tester

@@ -66,7 +66,9 @@ SettingsReading ReadToolSettings(const std::string& folder) {
         return {initial, WriteToolSettings(folder, initial)};
     }
     // A file that exists but cannot be read is left alone: closing writes it, if it can.
-    return {ToolSettings::fromLines(readTextLines(path).value_or(std::vector<std::string>{})), ""};
+    std::uintmax_t skipped = 0;
+    const auto lines = readTextLines(path, &skipped);
+    return {ToolSettings::fromLines(lines.value_or(std::vector<std::string>{})), "", skipped};
 }
 
 std::string WriteToolSettings(const std::string& folder, const ToolSettings& settings) {

@@ -2,6 +2,7 @@
 
 #include "tester/function_table.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct SettingsReading {
     ToolSettings settings;
     // Empty unless the file was missing and could not be created: the system's reason.
     std::string writeError;
+    // The bytes of a file too large to be a settings file that were left unread.
+    std::uintmax_t skippedBytes = 0;
 };
 
 // The settings of the folder. A missing file is created at once with the initial values.

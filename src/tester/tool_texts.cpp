@@ -97,6 +97,16 @@ constexpr std::array<CaptionRow, kTextCount> kCaptions = {{
     {PortNotAvailable, "Com%1 port is not available", "Le port Com%1 n'est pas disponible"},
     {CannotCreate, "Cannot create %1: %2", "Impossible de créer %1 : %2"},
     {CannotWrite, "Cannot write %1: %2", "Impossible d'écrire %1 : %2"},
+    {PortInUse, "Com%1 port is in use by %2", "Le port Com%1 est utilisé par %2"},
+    {FolderInUse,
+     "The folder %1 is in use by %2: close that protocol first, or give this one another folder (--data).",
+     "Le dossier %1 est utilisé par %2 : fermez d'abord ce protocol, ou donnez un autre dossier à celui-ci "
+     "(--data)."},
+    {HolderProcess, "process %1", "le processus %1"},
+    {HolderUnknown, "another program", "un autre programme"},
+    {FileCut, "%1 is larger than a settings file can be: the last %2 bytes were not read.",
+     "%1 est plus grand qu'un fichier de paramètres ne peut l'être : les %2 derniers octets n'ont pas été "
+     "lus."},
 
     {Usage, R"(Usage: protocol [--data DIR] [--lang LANG]
 Builds single 5-byte messages for a matrix routing switcher by hand, sends them once, on change or
@@ -112,7 +122,8 @@ Options:
 Ports are chosen by number, 1 to 4. protocol.ports in the program folder maps a number to a device or a
 serial device server, one N=TARGET a line (2=/dev/ttyUSB0, 3=socket://10.0.0.40:4001); a number without
 a line is /dev/ttyS<N-1>.
-Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used.
+The program folder serves one protocol at a time.
+Exit status: 0 done, 64 wrong usage, 66 the program folder cannot be used (or another protocol has it).
 )",
      R"(Usage : protocol [--data DOSSIER] [--lang LANGUE]
 Construit à la main des messages de 5 octets pour une matrice de commutation, les envoie une fois, à
@@ -128,7 +139,9 @@ Options :
 Les ports se choisissent par leur numéro, de 1 à 4. protocol.ports, dans le dossier du programme, fait
 correspondre un numéro à un périphérique ou à un serveur de ports série, une ligne N=CIBLE chacun
 (2=/dev/ttyUSB0, 3=socket://10.0.0.40:4001) ; un numéro sans ligne est /dev/ttyS<N-1>.
-Code de sortie : 0 fait, 64 mauvais usage, 66 le dossier du programme est inutilisable.
+Le dossier du programme ne sert qu'à un protocol à la fois.
+Code de sortie : 0 fait, 64 mauvais usage, 66 le dossier du programme est inutilisable (ou un autre
+protocol l'utilise).
 )"},
     {TryHelp, "Try 'protocol --help'.", "Essayez « protocol --help »."},
     {UnknownOption, "unknown option '%1'", "option inconnue « %1 »"},
@@ -143,6 +156,13 @@ bool startsWithFrench(const char* value) {
 }
 
 } // namespace
+
+std::string holderCaption(const OtherProcess& holder, Language language) {
+    if (holder.pid <= 0)
+        return caption(TextId::HolderUnknown, language);
+    return caption(TextId::HolderProcess, language, {std::to_string(holder.pid)}) +
+           (holder.command.empty() ? "" : " (" + holder.command + ")");
+}
 
 const CaptionRow* captionTable() {
     return kCaptions.data();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/other_process.h"
+
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -94,6 +96,11 @@ enum class TextId {
     PortNotAvailable,
     CannotCreate,
     CannotWrite,
+    PortInUse,
+    FolderInUse,
+    HolderProcess,
+    HolderUnknown,
+    FileCut,
     // The command line.
     Usage,
     TryHelp,
@@ -121,6 +128,9 @@ const CaptionRow* captionTable();
 const char* caption(TextId id, Language language);
 // The same with "%1", "%2", ... replaced by the values, in order.
 std::string caption(TextId id, Language language, std::initializer_list<std::string_view> values);
+
+// "process 1234 (protocol)", "process 1234" or "another program", in a language.
+std::string holderCaption(const OtherProcess& holder, Language language);
 
 // The locale variables that name the language of messages, strongest first.
 struct LocaleVariables {

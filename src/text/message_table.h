@@ -39,6 +39,13 @@ inline constexpr int kMessageLineHungUp = 312;
 inline constexpr int kMessageLineDeviceRemoved = 313;
 inline constexpr int kMessageLineClosedByPeer = 314;
 inline constexpr int kMessageLineReset = 315;
+// Another program holds a port or the program folder (see fault_texts.h); a file too large to be one of
+// the program's own, read only in part.
+inline constexpr int kMessagePortInUse = 370;   // A, the port, B, the holder
+inline constexpr int kMessageFolderInUse = 371; // A, the folder, B, the holder, C
+inline constexpr int kMessageHolderProcess = 372;
+inline constexpr int kMessageHolderUnknown = 373;
+inline constexpr int kMessageFileCut = 374; // A, the path, B, the count, C
 // Captions of the debug and test window.
 inline constexpr int kCaptionDebug = 340;
 inline constexpr int kCaptionDebugSources = 341;

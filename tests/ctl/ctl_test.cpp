@@ -1,7 +1,10 @@
 // routelane4ctl run as a program against matrixsim on pseudo-terminals (and over TCP): what a shell user sees
 // on standard output and error, the exit status, the frames the matrix received and the files written.
 
+#include "platform/program_folder_lock.h"
 #include "platform/pty_pair.h"
+#include "platform/serial_channel.h"
+#include "platform/text_file.h"
 #include "sheet/switching_sheet.h"
 #include "support/engine_rig.h"
 #include "support/sim_process.h"
@@ -330,6 +333,29 @@ TEST_F(CtlTest, FrameLogAppendsEveryExchangeAsCsv) {
     EXPECT_TRUE(matches(lines[1], "#:#:#,02.56.03.01.03,02.56.03.01.03,Swch,video,\" 1\",\" 3\",#"))
         << lines[1];
     EXPECT_TRUE(matches(lines[2], "#:#:#,01.82.84.81,41.82.84.81,Swch,video,\" 2\",\" 4\",#")) << lines[2];
+// One owner per line and per folder: a command never touches what another program holds, and says who
+// holds it. The port search goes on without the port; a save leaves the folder's files alone.
+TEST_F(CtlTest, APortOrAFolderInUseIsLeftAloneAndItsHolderNamed) {
+    check({{"matrix", {"identify"}, kDone, "matrix N°1234 port 1 protocol 5\n"}});
+    SerialChannel line;
+    ASSERT_TRUE(line.open(dir.path("matrix")));
+    const std::string inUse = "port 1 is in use by process " + std::to_string(::getpid()) + " (test_ctl)";
+    check({
+        {"matrix", {"status"}, kNoAnswer, "", inUse, F{}},
+        {"matrix", {"identify"}, kNotFound, "no matrix found\n", inUse, F{}},
+    });
+    line.close();
+    const ProgramFolderLock folder(dir.folder());
+    check({
+        {"matrix",
+         {"save", dir.path("copy.cnx")},
+         kFileError,
+         "",
+         dir.folder() + " is in use by process",
+         F{}},
+        {"matrix", {"identify"}, kDone, "matrix N°1234 port 1 protocol 5\n"},
+    });
+    EXPECT_FALSE(fileExists(dir.path("copy.cnx")));
 }
 
 // Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to

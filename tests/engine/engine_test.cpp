@@ -1,10 +1,15 @@
 // The engine's start-up, main loop pass and shutdown on the rig: the software matrix behind a memory port,
 // on the fake clock, so that every frame and every wait is exact.
 
+#include "assign/assignment_file.h"
+#include "engine/folder_claim.h"
+#include "platform/text_file.h"
 #include "support/engine_rig.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace rl4::test {
 namespace {
@@ -204,6 +209,116 @@ TEST(EngineStartUp, NoPortAvailableOnlyWhenTheLastPortTriedCouldNotBeOpened) {
         questionTexts(rig.prompt),
         (Lines{"no matrix found", "The connexion file: " + rig.path("routelane4.cnx") + " don't exist."}));
     EXPECT_EQ(rig.readLines("routelane4.cnx").size(), 3u + 8u);
+}
+
+// A port another program holds is never written to, or its frames would mix with the other program's: the
+// search passes it over, once, and names the holder in the operator's language.
+TEST(EngineStartUp, APortInUseIsPassedOverAndItsHolderNamed) {
+    const std::string english = "port 1 is in use by process 4321 (routelane4ctl)";
+    const std::string french = "le port 1 est utilisé par le processus 4321 (routelane4ctl)";
+    const struct {
+        int matrixPort;
+        bool french;
+        Lines questions;
+    } cases[] = {
+        {2, false, {english}},
+        {1, true, {"Pas de port disponible\n" + french, "aucune matrice détectée"}},
+    };
+    for (const auto& c : cases) {
+        RigOptions options;
+        options.matrixPort = c.matrixPort;
+        EngineRig rig(options);
+        Lines settings = rig.readLines("routelane4.set");
+        settings[12] = c.french ? "2" : "1";
+        writeCrLf(rig.path("routelane4.set"), settings);
+        rig.opener.holdElsewhere(1, {4321, "routelane4ctl"});
+        rig.start();
+        // Then, without a matrix, the usual start in simulation.
+        const Lines asked = questionTexts(rig.prompt);
+        ASSERT_GE(asked.size(), c.questions.size());
+        EXPECT_EQ(Lines(asked.begin(), asked.begin() + std::ssize(c.questions)), c.questions);
+        EXPECT_EQ(rig.listener.take("search in use"), Lines{"search in use 1 process 4321 (routelane4ctl)"});
+        EXPECT_EQ(rig.engine.link().portNumber(), c.matrixPort == 2 ? 2 : 0);
+        if (c.matrixPort == 1) {
+            EXPECT_TRUE(rig.takeReceived().empty());
+        }
+    }
+}
+
+// Nothing is lost when a file cannot be written, even as root: the operator reads why, and the change stays
+// marked for a save elsewhere.
+TEST(EngineFiles, AWriteThatFailsSaysWhyAndKeepsTheChangeMarked) {
+    EngineRig rig;
+    writeCrLf(rig.path("plain"), {"a file, not a folder"});
+    std::filesystem::create_directory(rig.path("folder.cnx"));
+    const std::pair<std::string, std::string> targets[] = {
+        {rig.path("plain/show.cnx"), "Not a directory"},
+        {"/sys/show.cnx", "Permission denied"},
+        {rig.path("folder.cnx"), "Is a directory"},
+    };
+    Engine& e = rig.engine;
+    for (const auto& [path, reason] : targets) {
+        SCOPED_TRACE(path);
+        const std::string expected = "Cannot write the file " + path + " (" + reason + ")";
+        e.routing().setConnexionsChanged(true);
+        EXPECT_FALSE(e.connexionFile().WriteConnexionFile(path));
+        EXPECT_EQ(questionTexts(rig.prompt).back(), expected);
+        EXPECT_TRUE(e.routing().connexionsChanged());
+        e.assignments().activeFileName = path;
+        e.assignments().setAssignmentsChanged(true);
+        EXPECT_FALSE(WriteAssignmentFile(e.assignments(), e.messages(), rig.prompt));
+        EXPECT_EQ(questionTexts(rig.prompt).back(), expected);
+        EXPECT_TRUE(e.assignments().assignmentsChanged());
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(rig.path("folder.cnx")));
+}
+
+// Two programs on one folder would write over each other's files: the second is told who has the folder, in
+// the folder's language; the one that has it clears what killed writers left, but not the test tool's.
+TEST(EngineFiles, TheProgramFolderServesOneProgramAndItsHolderClearsLeftovers) {
+    EngineRig rig;
+    Lines settings = rig.readLines("routelane4.set");
+    settings[12] = "2";
+    writeCrLf(rig.path("routelane4.set"), settings);
+    for (const char* name : {".routelane4.cnx.a1B2c3", ".show.agn.Zz9Zz9", ".protocol.set.a1B2c3"})
+        writeBytes(rig.path(name), "half");
+    {
+        const ProgramFolderLock other(rig.folder.folder());
+        const FolderClaim refused(rig.folder.folder());
+        EXPECT_EQ(refused.refusal().substr(0, refused.refusal().find(" (")),
+                  "Le dossier du programme " + rig.folder.folder() + " est utilisé par le processus " +
+                      std::to_string(::getpid()));
+        EXPECT_EQ(refused.leftoversRemoved(), 0u);
+    }
+    const FolderClaim claim(rig.folder.folder());
+    EXPECT_FALSE(claim.refused());
+    EXPECT_EQ(claim.leftoversRemoved(), 2u);
+    EXPECT_TRUE(fileExists(rig.path(".protocol.set.a1B2c3")));
+}
+
+// A file beyond any of ours (binary, or some other program's) is read only up to the bound, and the
+// operator is told how much was left; what came before still counts.
+TEST(EngineFiles, AHugeFileIsReadUpToTheBoundAndSaysWhatItLeft) {
+    EngineRig rig;
+    Engine& e = rig.engine;
+    const std::string tail(kMaxTextFileBytes, 'x');
+    const std::pair<std::string, std::function<void()>> files[] = {
+        {"routelane4.set", [&] { e.startUpSettings(); }},
+        {"routelane4.cnx", [&] { e.connexionFile().ReadConnexionFile(rig.path("routelane4.cnx")); }},
+        {"routelane4.agn", [&] { e.loadAssignment(); }},
+    };
+    rig.writeConnexions({"  1|  3|  0|  0|  0| 12"});
+    for (const auto& [name, read] : files) {
+        SCOPED_TRACE(name);
+        writeBytes(rig.path(name), fileBytes(rig.path(name)) + tail);
+        read();
+        EXPECT_EQ(questionTexts(rig.prompt).back(),
+                  "The file " + rig.path(name) + " is larger than any file of this program: the last " +
+                      std::to_string(kMaxTextFileBytes) + " bytes were not read.");
+    }
+    EXPECT_EQ(e.settings().historyWindow.left, 120);
+    EXPECT_EQ(e.routing().wanted(Layer::Video, 1), 3);
+    EXPECT_EQ(e.assignments().activeTable.sources[kTape].name, "Tape");
 }
 
 TEST(EngineStartUp, TitleCutsTheProgramFolderOnlyFromFilesInsideIt) {

@@ -114,6 +114,11 @@ TEST(TextFile, TemporariesLeftByAKilledWriterAreRemovedAndNothingElse) {
     fs::create_directories(folder.path(".routelane4.cnx.abcdef"));
     EXPECT_EQ(removeLeftoverTemporaries(folder.path("routelane4.cnx")), 2u);
     EXPECT_EQ(entriesIn(folder.path()), 5);
+    // By ending, for a folder: a file never written whole still counts; another program's files do not.
+    for (const char* name : {".show.cnx.q1W2e3", ".protocol.set.a1B2c3", ".cnx.a1B2c3"})
+        putBytes(folder.path(name), "x");
+    EXPECT_EQ(removeLeftoverTemporariesIn(folder.path(), {".cnx", ".agn", "routelane4.set"}), 2u);
+    EXPECT_EQ(entriesIn(folder.path()), 6);
 }
 
 TEST(TextFile, ReadsOfHugeOrForeignFilesAreBounded) {

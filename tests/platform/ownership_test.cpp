@@ -112,6 +112,15 @@ TEST(ProgramFolderLock, TwoInOneProcessConflictAndABadFolderSaysWhy) {
     moved.release();
     EXPECT_TRUE(ProgramFolderLock(folder.path()).held());
 
+    // The holder back from the reason, for the texts that name it in the operator's language.
+    for (const OtherProcess& holder :
+         {OtherProcess{1234, "routelane4"}, OtherProcess{77, ""}, OtherProcess{}}) {
+        const auto back = inUseHolder(inUseBy(holder));
+        ASSERT_TRUE(back) << holder.describe();
+        EXPECT_EQ(std::pair(back->pid, back->command), std::pair(holder.pid, holder.command));
+    }
+    EXPECT_EQ(inUseHolder(SerialChannel::kNoSuchDevice), std::nullopt);
+
     const ProgramFolderLock missing(folder.path("absent"));
     EXPECT_FALSE(missing.held());
     EXPECT_EQ(missing.failure(), folder.path("absent/.routelane4.lock") + ": No such file or directory");

@@ -137,6 +137,12 @@ TEST(EepromFile, LoadSaveAndWrongSize) {
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("5 bytes"), std::string::npos) << *error;
     EXPECT_EQ(loaded.bytes(), written.bytes()) << "a bad file changes nothing";
+    // A huge file is refused by its size, unread; a save that cannot be made says so and leaves nothing.
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 32);
+    EXPECT_NE(loadEepromFile(path, loaded).value_or("").find("4294967296 bytes"), std::string::npos);
+    EXPECT_NE(saveEepromFile(folder.path("absent/image.bin"), written).value_or("").find("No such file"),
+              std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 } // namespace

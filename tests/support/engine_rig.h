@@ -39,6 +39,9 @@ public:
     void portSearchStarted() override { note("search start"); }
     void portSearchProgress(int port) override { note("search " + std::to_string(port)); }
     void portSearchFinished() override { note("search end"); }
+    void portInUse(int port, const OtherProcess& holder) override {
+        note("search in use " + std::to_string(port) + " " + holder.describe());
+    }
     void sheetRowChanged(int d) override { note("row " + std::to_string(d)); }
     void currentRowChanged() override { note("current"); }
     void sheetChecksChanged() override { note("checks"); }

@@ -56,8 +56,17 @@ void MemoryPortOpener::refuse(int number) {
     channel(number).refuseOpen = true;
 }
 
+void MemoryPortOpener::holdElsewhere(int number, const OtherProcess& holder) {
+    heldElsewhere_[number] = inUseBy(holder);
+}
+
 std::unique_ptr<ByteChannel> MemoryPortOpener::openPort(int number) {
     requests.push_back(number);
+    lastFailure_.clear();
+    if (const auto held = heldElsewhere_.find(number); held != heldElsewhere_.end()) {
+        lastFailure_ = held->second;
+        return nullptr;
+    }
     MemoryChannel& memory = channel(number);
     if (!memory.open("com" + std::to_string(number)))
         return nullptr;

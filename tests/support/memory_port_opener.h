@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/other_process.h"
 #include "platform/port_opener.h"
 #include "support/memory_channel.h"
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace rl4::test {
@@ -25,6 +27,9 @@ public:
     MemoryChannel& channel(int number);
     // The port cannot be opened from now on, as an absent device.
     void refuse(int number);
+    // Another program holds the port from now on: opens fail as the serial channel's do then.
+    void holdElsewhere(int number, const OtherProcess& holder);
+    std::string lastFailure() const override { return lastFailure_; }
 
     // Called once for each channel as it is made: the place to attach a responder (MemoryChannel::onWrite)
     // or a refusal to chosen ports, for instance for a search over several ports.
@@ -46,6 +51,8 @@ private:
     Clock& clock_;
     LineTimeouts timeouts_;
     std::map<int, Port> ports_;
+    std::map<int, std::string> heldElsewhere_;
+    std::string lastFailure_;
 };
 
 } // namespace rl4::test

@@ -255,6 +255,10 @@ TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
     tool.cmdport_Click();
     EXPECT_EQ(prompt.messages.back(), "Com3 port is not available");
     EXPECT_EQ(tool.cmdportCaption(), "com 3");
+    opener.holdElsewhere(1, {99, "routelane4"});
+    prompt.answer = 1;
+    tool.cmdport_Click();
+    EXPECT_EQ(prompt.messages.back(), "Com1 port is in use by process 99 (routelane4)");
     prompt.answer = 4;
     tool.cmdport_Click();
     EXPECT_FALSE(tool.portFailed());
@@ -264,7 +268,7 @@ TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
     EXPECT_EQ(prompt.choices.back(), "Select port:|Com1|Com2|Com3|Com4|Cancel default 4");
     EXPECT_EQ(tool.cmdportCaption(), "com 4");
     EXPECT_TRUE(port(4).isOpen());
-    EXPECT_EQ(opener.requests, (std::vector<int>{3, 4}));
+    EXPECT_EQ(opener.requests, (std::vector<int>{3, 1, 4}));
 }
 
 TEST_F(ToolTest, PortZeroOpensNothingQuietly) {
