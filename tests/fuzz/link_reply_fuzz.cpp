@@ -31,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rl4::Engine& engine = rig.engine;
     history.engine = &engine;
     rig.assignObjects();
+    // A current destination, so that VCA reports for its output reach the panel.
+    engine.rowClicked(0);
     rl4::Link& link = engine.link();
     link.setProtocolLength(in.ConsumeBool() ? 4 : 5);
     link.setPortNumber(1);
