@@ -93,7 +93,7 @@ DebugWindow::DebugWindow(DebugModel& model, MessageTable& messages)
 }
 
 void DebugWindow::buildLayout() {
-    const auto range = [this](QGroupBox* box, QLabel* from, QComboBox* first, QLabel* to, QComboBox* last) {
+    const auto range = [](QGroupBox* box, QLabel* from, QComboBox* first, QLabel* to, QComboBox* last) {
         auto* row = new QHBoxLayout(box);
         row->addWidget(from);
         row->addWidget(first, 1);

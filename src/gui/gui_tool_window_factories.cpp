@@ -24,12 +24,12 @@ using namespace menu_id;
 } // namespace
 
 void addToolWindows(ToolWindows& tools, Engine& engine, MainCommands& commands, MainWindow& mainWindow) {
-    tools.add(kSwitcherControl, [&engine, &commands, &mainWindow] {
+    tools.add(kSwitcherControl, [&engine, &mainWindow] {
         return std::make_unique<SwitcherWindow>(
             engine.switcher(), engine.messages(),
             [&mainWindow](const std::string& hint) { mainWindow.showStatusHelp(hint); }, &mainWindow);
     });
-    tools.add(kHistory, [&engine, &commands, &mainWindow] {
+    tools.add(kHistory, [&engine, &mainWindow] {
         return std::make_unique<HistoryWindow>(engine.history(), engine.messages(), engine.prompt(),
                                                &mainWindow);
     });

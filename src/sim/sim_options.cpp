@@ -155,7 +155,7 @@ void OptionReader::define(CLI::App& app) {
         {{"--video", Layer::Video}, {"--audio", Layer::Audio}, {"--rgb", Layer::Rgb}, {"--yc", Layer::Yc}}};
     for (const auto& [option, layer] : layerOptions) {
         valued(app, option, " (OUTPUTSxINPUTS, each 1..256, or 0x0)",
-               [this, layer](const std::string& value) {
+               [this, layer = layer](const std::string& value) {
                    return store(options_.matrix.sizes[layerIndex(layer)], parseSize(value));
                });
     }
@@ -183,8 +183,9 @@ void OptionReader::define(CLI::App& app) {
                                                                         {"--garble", &faults.garble},
                                                                         {"--split", &faults.split}}};
     for (const auto& [option, target] : probabilities) {
-        valued(app, option, " (a probability 0..1)",
-               [target](const std::string& value) { return store(*target, parseProbability(value)); });
+        valued(app, option, " (a probability 0..1)", [target = target](const std::string& value) {
+            return store(*target, parseProbability(value));
+        });
     }
     valued(app, "--delay", " (milliseconds 0..60000)", [&faults](const std::string& value) {
         return store(faults.delayMillis, parseInRange(value, 0, kMaxDelayMillis));
