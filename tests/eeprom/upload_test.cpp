@@ -8,8 +8,8 @@
 #include "sim/matrix_core.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
-#include "support/scratch_folder.h"
 #include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -59,7 +59,7 @@ public:
     }
 
     sim::MatrixCore matrix;
-    ScratchFolder folder;
+    TempFolder folder;
     FakeClock clock;
     MemoryPortOpener opener{clock};
     ScriptedPrompt prompt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/matrix_core.h"
+#include "support/frames.h"
 
 #include <cstdint>
 #include <string>
@@ -8,9 +9,8 @@
 
 namespace rl4::sim::test {
 
-// Request frames built independently of the library's encoder, so that a layout fault there shows.
-Bytes five(char letter, int data1, int data2);
-Bytes four(int code, int machine, int data1, int data2);
+using rl4::test::five;
+using rl4::test::four;
 // An error report of the 4-byte form: 0x50, 0, the code, the request's machine.
 inline Bytes refusal(int code, int machine) {
     return four(0x50, machine, code, 0);

@@ -59,9 +59,6 @@ public:
     const std::string& folder() const { return path_; }
     std::string path(const std::string& name = "") const { return name.empty() ? path_ : path_ + "/" + name; }
 
-    static std::string bytes(const std::string& path) { return fileBytes(path); }
-    static void write(const std::string& path, const std::string& bytes) { writeBytes(path, bytes); }
-
 private:
     std::string path_;
 };
