@@ -38,6 +38,11 @@ constexpr GlobalOption kGlobalOptions[] = {
          return value.empty() ? std::string("--target needs a device path or socket://HOST:PORT")
                               : std::string();
      }},
+    {"--via",
+     [](CtlOptions& options, const std::string& value) {
+         options.via = value;
+         return value.empty() ? std::string("--via needs a socket or HOST:PORT") : std::string();
+     }},
     {"--log",
      [](CtlOptions& options, const std::string& value) {
          options.log = value;

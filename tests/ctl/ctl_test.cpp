@@ -333,6 +333,8 @@ TEST_F(CtlTest, FrameLogAppendsEveryExchangeAsCsv) {
     EXPECT_TRUE(matches(lines[1], "#:#:#,02.56.03.01.03,02.56.03.01.03,Swch,video,\" 1\",\" 3\",#"))
         << lines[1];
     EXPECT_TRUE(matches(lines[2], "#:#:#,01.82.84.81,41.82.84.81,Swch,video,\" 2\",\" 4\",#")) << lines[2];
+}
+
 // One owner per line and per folder: a command never touches what another program holds, and says who
 // holds it. The port search goes on without the port; a save leaves the folder's files alone.
 TEST_F(CtlTest, APortOrAFolderInUseIsLeftAloneAndItsHolderNamed) {
