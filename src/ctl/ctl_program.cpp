@@ -10,8 +10,8 @@
 #include "ctl/ctl_options.h"
 #include "ctl/ctl_upload_eeprom.h"
 #include "engine/engine.h"
-#include "link/history_csv.h"
 #include "engine/folder_claim.h"
+#include "link/history_csv.h"
 #include "link/matrix_search.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/program_folder.h"
@@ -390,7 +390,8 @@ std::optional<int> runThroughSocket(const CtlOptions& options, const std::string
         return options.command.size() == 1 ? client.watch() : usageError("watch takes no arguments");
     if (options.log)
         std::cerr << kProgram << ": " << *options.log
-                  << " stays as it is: the running routelane4 exchanges the frames, and its own --log records them\n";
+                  << " stays as it is: the running routelane4 exchanges the frames, and its own --log "
+                     "records them\n";
     return client.run(options.command);
 }
 

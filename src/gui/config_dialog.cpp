@@ -145,7 +145,8 @@ QWidget* ConfigDialog::makePortMapFrame() {
     lblportmap_ = new QLabel(frports_);
     lblportmap_->setObjectName("lblportmap");
     lblportmap_->setWordWrap(true);
-    // Room for a refusal with a long path, kept when empty, so that the dialog does not jump as messages come.
+    // Room for a refusal with a long path, kept when empty, so that the dialog does not jump as messages
+    // come.
     lblportmap_->setMinimumHeight(3 * lblportmap_->fontMetrics().lineSpacing());
     lblportmap_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     tmrports_ = new QTimer(this);
