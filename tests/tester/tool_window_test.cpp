@@ -183,7 +183,8 @@ TEST(ToolProgram, HelpWithoutADisplayAndWrongUsageInTheUsersLanguage) {
 // Without a matrix it is stopped at start on the message box that says the port is missing; with one, in
 // its polling loop.
 TEST(ToolProgram, ASignalClosesTheWindowAndWritesTheSettings) {
-    for (const auto& [signal, onMatrix] : {std::pair{SIGTERM, false}, std::pair{SIGINT, true}}) {
+    for (const auto& [signal, withMatrix] : {std::pair{SIGTERM, false}, std::pair{SIGINT, true}}) {
+        const bool onMatrix = withMatrix; // a lambda below reads it, and clang 14 captures no bindings
         test::TempFolder folder;
         const std::string pty = folder.path("matrix");
         const std::string log = folder.path("matrix.log");
