@@ -19,7 +19,6 @@ constexpr int kMessageColumnChoice = 101;
 constexpr int kMessageErase = 102;
 constexpr int kMessageFill = 103;
 
-constexpr const char* kQuestionTitle = "Routelane Assignments";
 constexpr const char* kFilter = "Assignations.agn|*.agn";
 constexpr const char* kExtension = "agn";
 constexpr const char* kFileEnding = ".agn";
@@ -451,7 +450,7 @@ bool AssignmentEditor::refusedAsFull() {
                                                          : 0;
     if (!rowSelected() || count < kMaxObjects)
         return false;
-    prompt_.messageBox(messages_.text(kMessageTableFull), PromptButtons::Ok, kQuestionTitle,
+    prompt_.messageBox(messages_.text(kMessageTableFull), PromptButtons::Ok, kEditorTitle,
                        PromptIcon::Exclamation);
     return true;
 }
@@ -478,12 +477,12 @@ void AssignmentEditor::lvagn_ColumnClick(int column) {
 void AssignmentEditor::columnAction(int column) {
     const int choice = prompt_.choiceBox(columns_[static_cast<std::size_t>(column)].header + "|" +
                                              messages_.text(kMessageColumnChoice),
-                                         kQuestionTitle, kChoiceErase, PromptIcon::Question);
+                                         kEditorTitle, kChoiceErase, PromptIcon::Question);
     if (choice != kChoiceErase && choice != kChoiceFill)
         return;
     const bool erase = choice == kChoiceErase;
     if (prompt_.messageBox(messages_.text(erase ? kMessageErase : kMessageFill), PromptButtons::YesNo,
-                           kQuestionTitle, PromptIcon::Question) != kAnswerYes)
+                           kEditorTitle, PromptIcon::Question) != kAnswerYes)
         return;
 
     AssignmentTable& edit = assignments_.editTable;
@@ -527,7 +526,7 @@ void AssignmentEditor::changeDialogClosed(bool accepted) {
 
 void AssignmentEditor::askToSave() {
     if (assignments_.assignmentsChanged() &&
-        prompt_.messageBox(messages_.text(kMessageAskToSave), PromptButtons::YesNo, kQuestionTitle,
+        prompt_.messageBox(messages_.text(kMessageAskToSave), PromptButtons::YesNo, kEditorTitle,
                            PromptIcon::Question) == kAnswerYes)
         saveAs();
 }

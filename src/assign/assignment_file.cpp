@@ -155,6 +155,7 @@ public:
                 continue;
             sectionFound = true;
         }
+        raiseSizes();
         return sectionFound;
     }
 
@@ -162,6 +163,18 @@ public:
     int connectorsBeyondWire() const { return beyondWire_; }
 
 private:
+    // The sizes are those the objects read reach. A section given twice replaces the first, which must then
+    // leave nothing behind: a size raised by its objects would be saved beside objects that no longer reach
+    // it, and be lost at the next load.
+    void raiseSizes() {
+        for (Layer layer : kLayers) {
+            for (int i = 1; i <= table_.sourceCount; ++i)
+                raiseSize(assignments_.sizes.in(layer), table_.sources[i].input(layer));
+            for (int i = 1; i <= table_.destinationCount; ++i)
+                raiseSize(assignments_.sizes.out(layer), table_.destinations[i].output(layer));
+        }
+    }
+
     // A section that runs to the end of the file ends there.
     bool atSectionEnd() const { return next_ >= lines_.size() || lines_[next_].starts_with(kSectionEnd); }
 
@@ -197,7 +210,6 @@ private:
             readConnector(line, 1, source.Kin);
             for (Layer layer : kLayers) {
                 readWireConnector(line, 2 + layerIndex(layer), source.input(layer));
-                raiseSize(assignments_.sizes.in(layer), source.input(layer));
             }
         });
         table_.sourceCount = std::min(reached, kMaxObjects);
@@ -212,7 +224,6 @@ private:
             readConnector(line, 1, destination.Kou);
             for (Layer layer : kLayers) {
                 readWireConnector(line, 2 + layerIndex(layer), destination.output(layer));
-                raiseSize(assignments_.sizes.out(layer), destination.output(layer));
             }
             destination.Shw = readNumber(line, 6);
             for (std::size_t k = 0; k < destination.ad.size(); ++k)

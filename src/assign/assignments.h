@@ -8,6 +8,9 @@
 
 namespace rl4 {
 
+// The title of the assignment editor's message boxes.
+inline constexpr const char* kEditorTitle = "Routelane Assignments";
+
 // Names of the special functions by position: 1 "Take", 2..16 "Recall setup 1".."Recall setup 15",
 // 17 "VCA-", 18 "VCA+".
 std::string specialFunctionName(int index);

@@ -15,7 +15,6 @@ constexpr int kMessageAdjustment = 44;
 constexpr int kMessageAllBalanced = 99;
 constexpr int kMessageAllUnbalanced = 100;
 constexpr int kMessageAdjustAll = 107;
-constexpr const char* kQuestionTitle = "Routelane4";
 
 // The choice offers 17 gains from +15 dB down in 3 dB steps: button k (from 1) is level 32 - k.
 constexpr const char* kGainChoices = "| +15dB| +12dB| +9dB| +6dB| +3dB| 0dB| -3dB| -6dB| -9dB| -12dB| -15dB| "
@@ -185,7 +184,7 @@ void InputLevels::cmdbal_Click() {
 
 void InputLevels::setAllModes(bool balanced) {
     const int question = balanced ? kMessageAllBalanced : kMessageAllUnbalanced;
-    if (prompt_.messageBox(messages_.text(question), PromptButtons::YesNo, kQuestionTitle,
+    if (prompt_.messageBox(messages_.text(question), PromptButtons::YesNo, kProgramTitle,
                            PromptIcon::Question) != kAnswerYes)
         return;
     const AssignmentTable& active = assignments_.activeTable;
@@ -197,10 +196,10 @@ void InputLevels::setAllModes(bool balanced) {
 }
 
 void InputLevels::adjustAll() {
-    if (prompt_.messageBox(messages_.text(kMessageAdjustAll), PromptButtons::YesNo, kQuestionTitle,
+    if (prompt_.messageBox(messages_.text(kMessageAdjustAll), PromptButtons::YesNo, kProgramTitle,
                            PromptIcon::Question) != kAnswerYes)
         return;
-    const int button = prompt_.choiceBox(messages_.text(kMessageAdjustment) + kGainChoices, kQuestionTitle, 1,
+    const int button = prompt_.choiceBox(messages_.text(kMessageAdjustment) + kGainChoices, kProgramTitle, 1,
                                          PromptIcon::None);
     if (button < 1 || button > kGainChoiceCount)
         return;

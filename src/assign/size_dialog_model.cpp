@@ -5,10 +5,6 @@
 
 namespace rl4 {
 
-namespace {
-constexpr const char* kQuestionTitle = "Routelane Assignments";
-} // namespace
-
 SizeDialogModel::SizeDialogModel(Assignments& assignments, MessageTable& messages, Prompt& prompt,
                                  std::string programFolder, std::function<void(bool created)> closed)
     : edsizeoutvideonumber(std::to_string(assignments.sizes.videoOut)),
@@ -72,17 +68,17 @@ void SizeDialogModel::cmdsizecreate_Click() {
         return;
     const NewAssignmentRequest wanted = request();
     if (prefixEndsSection(wanted)) {
-        prompt_.messageBox(messages_.text(kMessageNameEndsSection), PromptButtons::Ok, kQuestionTitle,
+        prompt_.messageBox(messages_.text(kMessageNameEndsSection), PromptButtons::Ok, kEditorTitle,
                            PromptIcon::Exclamation);
         return;
     }
     const NewAssignmentNotes notes = buildNewAssignment(wanted, assignments_.editTable);
     assignments_.sizes = notes.sizes;
     if (notes.sizesCut)
-        prompt_.messageBox(messages_.text(kMessageConnectorsCut), PromptButtons::Ok, kQuestionTitle,
+        prompt_.messageBox(messages_.text(kMessageConnectorsCut), PromptButtons::Ok, kEditorTitle,
                            PromptIcon::Information);
     if (notes.connectorZeroShared)
-        prompt_.messageBox(messages_.text(kMessageConnectorZeroShared), PromptButtons::Ok, kQuestionTitle,
+        prompt_.messageBox(messages_.text(kMessageConnectorZeroShared), PromptButtons::Ok, kEditorTitle,
                            PromptIcon::Exclamation);
     assignments_.setAssignmentsChanged(true);
     assignments_.editFileName = programFolder_ + "/" + kNewAssignmentFileName;

@@ -7,6 +7,9 @@
 
 namespace rl4 {
 
+// The exit status of routelane4ctl, which the control socket answers too.
+enum ExitCode { kDone = 0, kNotFound = 1, kNoAnswer = 2, kUsageError = 64, kFileError = 66 };
+
 // A whole decimal number in [low, high], or nothing.
 std::optional<int> parseNumber(const std::string& text, int low, int high);
 

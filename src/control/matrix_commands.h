@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/command_words.h"
 #include "engine/engine.h"
 
 #include <optional>
@@ -8,9 +9,6 @@
 #include <vector>
 
 namespace rl4 {
-
-// The exit status of routelane4ctl, which the control socket answers too.
-enum ExitCode { kDone = 0, kNotFound = 1, kNoAnswer = 2, kUsageError = 64, kFileError = 66 };
 
 // What a command needs from whoever runs it: routelane4ctl opens the port for each command, the running
 // window program has it open already.

@@ -9,10 +9,7 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kNotFound = 1;
-constexpr int kFailed = 2;
-constexpr int kUsageError = 64;
+constexpr int kFailed = kNoAnswer;
 constexpr int kLongestPauseMillis = 600'000;
 constexpr int kMostCycles = 1'000'000'000;
 // Erases what a longer line before left on a terminal.

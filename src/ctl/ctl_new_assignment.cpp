@@ -14,12 +14,9 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kUsageError = 64;
-constexpr int kFileError = 66;
 constexpr const char* kCommand = "routelane4ctl new-assignment";
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kNewAssignmentUsage =
     R"(Usage: routelane4ctl new-assignment [OPTIONS] FILE.agn
 Writes a new assignment file for a matrix of the given sizes: the file that "Create new assignment" in
 the assignment editor builds and "Save" writes for the same choices.
@@ -189,13 +186,13 @@ std::string parse(const std::vector<std::string>& args, Choices& choices) {
 } // namespace
 
 std::string_view newAssignmentUsage() {
-    return kUsage;
+    return kNewAssignmentUsage;
 }
 
 int runNewAssignment(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            out << kUsage;
+            out << kNewAssignmentUsage;
             return kDone;
         }
     }

@@ -6,7 +6,6 @@ namespace rl4 {
 
 namespace {
 
-constexpr const char* kProgramTitle = "Routelane4";
 constexpr const char* kConnectInput = "Connect Input ";
 constexpr const char* kInput = "Input ";
 constexpr const char* kComplete = " COMPLETE";

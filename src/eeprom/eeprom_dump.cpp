@@ -4,13 +4,6 @@
 
 namespace rl4 {
 
-namespace {
-constexpr int kEepromCode = 32;
-constexpr int kAddressMachine = 16;
-constexpr int kWriteMachine = 17;
-constexpr int kCloseMachine = 18;
-} // namespace
-
 void EepromDump::record(int code, int machine, int data1, int data2) {
     if (code != kEepromCode)
         return;

@@ -8,7 +8,6 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kMessagePercentWritten = 74;
 constexpr int kFirstDestinationCountOf128 = 112;
 constexpr int kFourByteLines = 328;
 constexpr int kTouchLines = 128;

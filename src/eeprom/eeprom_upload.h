@@ -12,6 +12,14 @@
 
 namespace rl4 {
 
+// The 4-byte form's EEPROM instruction and the machines of its address, write and close steps.
+inline constexpr int kEepromCode = 32;
+inline constexpr int kAddressMachine = 16;
+inline constexpr int kWriteMachine = 17;
+inline constexpr int kCloseMachine = 18;
+// "% EEprom written", after the share done.
+inline constexpr int kMessagePercentWritten = 74;
+
 // The matrix keeps the assignment in its EEPROM in one of three layouts: with the 4-byte frames, object
 // records for 80 or 128 objects of each kind followed by connector and keyboard tables; with the 5-byte
 // frames, one line per keyboard touch.

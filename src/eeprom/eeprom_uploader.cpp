@@ -7,13 +7,12 @@ namespace {
 constexpr int kMessageAskUpload = 47;
 constexpr int kMessageAskStart = 48;
 constexpr int kMessageNoEeprom = 73;
-constexpr int kMessagePercentWritten = 74;
 constexpr int kMessageLoadComplete = 79;
 constexpr int kMessageUploadSuccessful = 82;
 constexpr int kMessageEepromError = 83;
 constexpr int kMessageLoadError = 84;
 constexpr int kMessageEepromFailure = 85;
-constexpr int kMessageClosing = 86;
+constexpr int kMessageClosingUpload = 86;
 constexpr int kMessageUploadError = 87;
 
 constexpr EepromWords kTitle{"Load ", "Chargement de "};
@@ -135,7 +134,7 @@ void EepromUploader::endReport() {
     window_.pourcenteeprom = messages_.text(kMessageEepromError);
     window_.lblloadeeprom = messages_.text(kMessageLoadError);
     window_.lblproeeprom = messages_.text(kMessageEepromFailure);
-    window_.lblprotexte = messages_.text(kMessageClosing);
+    window_.lblprotexte = messages_.text(kMessageClosingUpload);
     listener_.eepromWindowChanged();
     prompt_.choiceBox(messages_.text(kMessageUploadError) + "|" +
                           std::string(kQuitButton.in(messages_.language())),

@@ -25,7 +25,7 @@ constexpr int kMessageWriting = 50;
 constexpr int kMessageWritingNothing = 75;
 constexpr int kMessageSearching = 76;
 constexpr int kMessageWritingEmptyArea = 77;
-constexpr int kMessageClosing = 78;
+constexpr int kMessageClosingRun = 78;
 constexpr EepromWords kTouchWarning{
     "The number of touches is more than 127. The only 127 first will be used.",
     "Le nombre de touches dépasse 127. Seules les 127 premières seront utilisées."};
@@ -95,7 +95,7 @@ public:
         for (int touch = 0; touch < kTouches; ++touch)
             touchLine(touch);
         run_.setSectionLabel(run_.messageText(kMessageWritingEmptyArea));
-        run_.setObjectLabel(run_.messageText(kMessageClosing));
+        run_.setObjectLabel(run_.messageText(kMessageClosingRun));
         run_.sendFive(EepromAction::Close, kCloseLetter, 0, 0);
     }
 

@@ -10,10 +10,6 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kEepromCode = 32;
-constexpr int kAddressMachine = 16;
-constexpr int kWriteMachine = 17;
-constexpr int kCloseMachine = 18;
 constexpr int kScreenCode = 57;
 constexpr int kOsdMachine = 2;
 // The second data value of a write that opens a destination or special-function record of the smaller

@@ -15,7 +15,6 @@ constexpr const char* kTitleStart = "Brevant Electronics - Routelane6.03 (";
 constexpr const char* kConnexionFilter = "Connexions.cnx|*.cnx";
 constexpr const char* kConnexionExtension = "cnx";
 
-constexpr int kMessageMatrix = 1;
 constexpr int kMessageNoMatrix = 2;
 constexpr int kMessageConnexionSheet = 3;
 constexpr int kMessageNoPort = 11;

@@ -7,8 +7,6 @@ namespace rl4 {
 
 namespace {
 
-constexpr int kMessageMatrix = 1;
-
 // The channel's words for why a line went, and the messages that say them in the language in force;
 // other reasons are the system's own text.
 constexpr std::pair<const char*, int> kReasons[] = {

@@ -2,6 +2,7 @@
 
 #include "gui/change_dialog.h"
 #include "gui/gui_twips.h"
+#include "gui/qt_values.h"
 #include "gui/size_dialog.h"
 
 #include <QApplication>
@@ -26,12 +27,12 @@ namespace rl4 {
 namespace {
 
 constexpr int kToolbarButtons = 3;
-constexpr QSize kToolbarImageSize{20, 20};
+constexpr QSize kEditorToolbarImageSize{20, 20};
 constexpr QSize kStartSize{640, 560};
-constexpr int kMargin = 6;
+constexpr int kEditorMargin = 6;
 // The number and the name read from the left; connectors and touches stand centred in their columns.
 constexpr int kFirstCentredColumn = 2;
-constexpr int kRowPixels = 20;
+constexpr int kEditorRowPixels = 20;
 constexpr int kDirectionPadding = 4;
 constexpr int kSliderWidth = 170;
 constexpr int kLevelTextWidth = 64;
@@ -49,17 +50,9 @@ constexpr int kShiftAlt = 4;
 // A menu entry id that has no help: the status bar clears.
 constexpr int kNoEntry = 0;
 
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
-
-QColor qtColour(const RgbColour& colour) {
-    return QColor(colour.red, colour.green, colour.blue);
-}
-
 // The key codes of the editor's key handler: Enter, Insert and Delete by their virtual key codes,
 // letters and digits by their upper-case character; other keys mean nothing to it.
-int virtualKeyCode(int qtKey) {
+int editorKeyCode(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -88,7 +81,7 @@ bool movesBetweenRows(int qtKey) {
 }
 
 // The toolbar's images: the list, save, quit. The desktop's icon theme when it has them, else the style's.
-QIcon toolbarImage(int button) {
+QIcon editorToolbarImage(int button) {
     struct Image {
         const char* themeName;
         QStyle::StandardPixmap fallback;
@@ -139,7 +132,7 @@ AssignmentEditorWindow::AssignmentEditorWindow(AssignmentEditor& editor, Message
 
     tbagn_->setObjectName("tbagn");
     tbagn_->setMovable(false);
-    tbagn_->setIconSize(kToolbarImageSize);
+    tbagn_->setIconSize(kEditorToolbarImageSize);
     addToolBar(tbagn_);
     buildToolbar();
     statusBar()->setObjectName("sbagn");
@@ -163,7 +156,7 @@ AssignmentEditorWindow::AssignmentEditorWindow(AssignmentEditor& editor, Message
     lvagn_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvagn_->verticalHeader()->hide();
     lvagn_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lvagn_->verticalHeader()->setDefaultSectionSize(kRowPixels);
+    lvagn_->verticalHeader()->setDefaultSectionSize(kEditorRowPixels);
     lvagn_->horizontalHeader()->setSectionsClickable(true);
     lvagn_->horizontalHeader()->setHighlightSections(false);
     lvagn_->horizontalHeader()->setStretchLastSection(true);
@@ -199,7 +192,7 @@ AssignmentEditorWindow::AssignmentEditorWindow(AssignmentEditor& editor, Message
 
     auto* centre = new QWidget(this);
     auto* column = new QVBoxLayout(centre);
-    column->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    column->setContentsMargins(kEditorMargin, kEditorMargin, kEditorMargin, kEditorMargin);
     column->addWidget(lbldirection_);
     column->addWidget(lvagn_, 1);
     column->addLayout(levels);
@@ -270,7 +263,7 @@ void AssignmentEditorWindow::showMenuHelp(QAction* action) {
 
 void AssignmentEditorWindow::buildToolbar() {
     for (int button = 1; button <= kToolbarButtons; ++button) {
-        QAction* action = tbagn_->addAction(toolbarImage(button), "");
+        QAction* action = tbagn_->addAction(editorToolbarImage(button), "");
         connect(action, &QAction::triggered, this,
                 [this, button] { forward([this, button] { editor_.tbagn_ButtonClick(button); }); });
     }
@@ -492,7 +485,7 @@ void AssignmentEditorWindow::keyReleased(const QKeyEvent& event) {
         forward([this, row] { editor_.lvagn_ItemClick(row); });
         return;
     }
-    const int code = virtualKeyCode(event.key());
+    const int code = editorKeyCode(event.key());
     if (code == 0)
         return;
     const int shift = shiftState(event.modifiers());

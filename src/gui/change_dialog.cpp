@@ -1,5 +1,7 @@
 #include "gui/change_dialog.h"
 
+#include "gui/qt_values.h"
+
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -62,18 +64,6 @@ void chooseConnector(ChangeDialogModel& model, Layer layer, int entry) {
         model.cbycagn_Click(entry);
         return;
     }
-}
-
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
-
-QString caption(MessageTable& messages, int number) {
-    return text(messages.text(number));
-}
-
-QColor qtColour(const RgbColour& colour) {
-    return QColor(colour.red, colour.green, colour.blue);
 }
 
 QString keyStyle(const RgbColour& colour) {

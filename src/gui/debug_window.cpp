@@ -3,6 +3,7 @@
 #include "engine/menu_ids.h"
 #include "gui/gui_window_place.h"
 #include "gui/gui_window_shot.h"
+#include "gui/qt_values.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,15 +28,11 @@ namespace {
 constexpr int kQuitCaption = 14;
 // The layers' names are the same words in both languages.
 constexpr std::array<const char*, 4> kLayerBoxNames{"chkdebugv", "chkdebuga", "chkdebugr", "chkdebugy"};
-constexpr std::array<const char*, 4> kLayerCaptions{"Video", "Audio", "RGB", "Y/C"};
+constexpr std::array<const char*, 4> kDebugLayerCaptions{"Video", "Audio", "RGB", "Y/C"};
 constexpr const char* kTestOperating = "TEST OPERATING";
 constexpr int kCounterWidth = 70;
 // How long the picture waits for the read test to show a few steps.
 constexpr int kShotAfterMillis = 600;
-
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
 
 template <typename Control>
 Control* named(Control* control, const char* name) {
@@ -76,7 +73,7 @@ DebugWindow::DebugWindow(DebugModel& model, MessageTable& messages)
       quitdebug_(named(new QPushButton(this), "quitdebug")) {
     setObjectName("frmdebug");
     for (std::size_t i = 0; i < layerBoxes_.size(); ++i)
-        layerBoxes_[i] = named(new QCheckBox(kLayerCaptions[i], layers_), kLayerBoxNames[i]);
+        layerBoxes_[i] = named(new QCheckBox(kDebugLayerCaptions[i], layers_), kLayerBoxNames[i]);
     for (QLabel*& word : rangeWords_)
         word = new QLabel(this);
     slidebugspeed_->setRange(0, DebugModel::kSpeedMaximum);

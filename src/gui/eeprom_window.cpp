@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kListLines = 14;
 
-QString caption(int language) {
+QString uploadCaption(int language) {
     return language == kLanguageFrench ? "Téléchargement vers l'EEPROM" : "Upload EEPROM";
 }
 
@@ -144,7 +144,7 @@ void EepromWindow::keyPressEvent(QKeyEvent* event) {
 
 void EepromWindow::redraw() {
     const EepromWindowState& state = engine_.eeprom().window();
-    setWindowTitle(caption(engine_.messages().language()));
+    setWindowTitle(uploadCaption(engine_.messages().language()));
     lblloadeeprom_->setText(qt(state.lblloadeeprom));
     setBar(proeeprom_, 0, state.proeepromMax, state.proeeprom);
     pourcenteeprom_->setText(qt(state.pourcenteeprom));

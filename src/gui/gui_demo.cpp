@@ -23,7 +23,7 @@ namespace {
 constexpr const char* kSimulatorVariable = "ROUTELANE4_MATRIXSIM";
 constexpr const char* kMatrixLink = "matrix";
 constexpr const char* kMatrixLog = "matrix.log";
-constexpr int kStartMillis = 5000;
+constexpr int kDemoStartMillis = 5000;
 constexpr int kStopMillis = 2000;
 
 // The demo window opens large enough for every column and the VCA panel (twips).
@@ -124,7 +124,7 @@ std::string DemoMatrix::startSimulator(const std::string& simulator) {
     simulator_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     simulator_.start(QString::fromStdString(simulator),
                      {"--pty", folder.filePath(kMatrixLink), "--log", folder.filePath(kMatrixLog)});
-    const QDeadlineTimer deadline(kStartMillis);
+    const QDeadlineTimer deadline(kDemoStartMillis);
     while (!deadline.hasExpired()) {
         while (simulator_.canReadLine()) {
             if (simulator_.readLine().trimmed() == "ready")
@@ -143,9 +143,9 @@ std::string DemoMatrix::makeCrosspoints() {
     const int before = logLineCount(log);
     for (const char* line : kCrosspoints)
         simulator_.write(QByteArray(line) + '\n');
-    simulator_.waitForBytesWritten(kStartMillis);
+    simulator_.waitForBytesWritten(kDemoStartMillis);
     const int expected = before + static_cast<int>(kCrosspoints.size());
-    const QDeadlineTimer deadline(kStartMillis);
+    const QDeadlineTimer deadline(kDemoStartMillis);
     while (logLineCount(log) < expected) {
         if (deadline.hasExpired())
             return "matrixsim did not take the demo's crosspoints";

@@ -19,7 +19,7 @@
 namespace rl4 {
 namespace {
 
-constexpr const char* kProgram = "routelane4_screenshots";
+constexpr const char* kScreenshotsProgram = "routelane4_screenshots";
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 800;
 // Long enough for a few passes of the main loop after the resize.
@@ -37,7 +37,7 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
     std::string error;
     const std::unique_ptr<DemoMatrix> demo = DemoMatrix::start(executablePath(), language, error);
     if (!demo) {
-        std::cerr << kProgram << ": " << error << '\n';
+        std::cerr << kScreenshotsProgram << ": " << error << '\n';
         return false;
     }
     // Nobody is there to answer: a question the pictures do not plan for is reported, not waited on.
@@ -46,7 +46,7 @@ bool shoot(const QString& outputFolder, int language, const char* suffix) {
     session.start();
     waitFor(session, kStartMillis);
     if (!session.startedUp()) {
-        std::cerr << kProgram << ": the program did not start up\n";
+        std::cerr << kScreenshotsProgram << ": the program did not start up\n";
         return false;
     }
     MainWindow& window = session.mainWindow();
@@ -74,12 +74,12 @@ int runScreenshots(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     if (argc != 2) {
-        std::cerr << "Usage: " << kProgram << " OUTPUT_FOLDER\n";
+        std::cerr << "Usage: " << kScreenshotsProgram << " OUTPUT_FOLDER\n";
         return 64;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(folder)) {
-        std::cerr << kProgram << ": cannot make " << argv[1] << '\n';
+        std::cerr << kScreenshotsProgram << ": cannot make " << argv[1] << '\n';
         return 66;
     }
     const bool english = shoot(folder, kLanguageEnglish, "en");

@@ -10,11 +10,11 @@ namespace rl4 {
 namespace {
 
 // Long enough for the windows to lay themselves out and paint.
-constexpr int kSettleMillis = 100;
+constexpr int kShotSettleMillis = 100;
 
 void settle() {
     QEventLoop loop;
-    QTimer::singleShot(kSettleMillis, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kShotSettleMillis, &loop, &QEventLoop::quit);
     loop.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "gui/gui_twips.h"
 #include "gui/gui_window_place.h"
+#include "gui/qt_values.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -26,10 +27,6 @@ constexpr double kPointStep = 0.5;
 
 QString clearCaption(int language) {
     return language == kLanguageFrench ? "Effacer" : "Clear";
-}
-
-QColor qtColour(RgbColour colour) {
-    return {colour.red, colour.green, colour.blue};
 }
 
 // The column widths were laid out for a small font: the list takes the largest size, up to the desktop's,

@@ -3,6 +3,7 @@
 #include "engine/menu_ids.h"
 #include "gui/gui_twips.h"
 #include "gui/gui_window_place.h"
+#include "gui/qt_values.h"
 #include "gui/sheet_view.h"
 #include "gui/vca_panel_view.h"
 
@@ -31,10 +32,6 @@ constexpr const char* kOnLine = "ON LINE";
 constexpr const char* kOffLine = "OFF LINE";
 constexpr QColor kOnLineBack{0, 255, 0};
 constexpr QColor kOffLineBack{255, 0, 0};
-
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
 
 std::string storeButtonCaption(int language) {
     return language == kLanguageFrench ? "Mémoriser l'état" : "Store status";

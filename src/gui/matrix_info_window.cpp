@@ -23,7 +23,7 @@ constexpr std::array<const char*, 9> kLabelNames{
     "lblinfoplan",   "lblinfoagn",  "lblinfocnx",      "lblinfoupdate",
 };
 
-QString caption(int language) {
+QString infoCaption(int language) {
     return language == kLanguageFrench ? "Information Matrice" : "Matrix Info";
 }
 
@@ -76,7 +76,7 @@ void MatrixInfoWindow::keyPressEvent(QKeyEvent* event) {
 
 void MatrixInfoWindow::redraw() {
     const int language = messages_.language();
-    setWindowTitle(caption(language));
+    setWindowTitle(infoCaption(language));
     close_->setText(closeCaption(language));
     const std::array<const std::string*, 9> texts{
         &info_.lblinfoserial, &info_.lblinfoport, &info_.lblinfoprotocol,

@@ -14,7 +14,6 @@ namespace rl4 {
 namespace {
 
 // A box the program gives no title carries the program's name, as the operator knows it.
-constexpr const char* kProgramTitle = "Routelane4";
 
 QString boxTitle(const std::string& title) {
     return QString::fromStdString(title.empty() ? std::string(kProgramTitle) : title);

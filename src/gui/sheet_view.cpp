@@ -1,6 +1,7 @@
 #include "gui/sheet_view.h"
 
 #include "gui/gui_twips.h"
+#include "gui/qt_values.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,11 +21,7 @@ constexpr int kKeyUp = 38;
 constexpr int kKeyRight = 39;
 constexpr int kKeyDown = 40;
 
-QColor qtColour(const RgbColour& colour) {
-    return QColor(colour.red, colour.green, colour.blue);
-}
-
-int virtualKeyCode(int qtKey) {
+int sheetKeyCode(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Left:
         return kKeyLeft;
@@ -164,7 +161,7 @@ int SheetView::rowOfCurrentDestination() const {
 }
 
 void SheetView::keyPressEvent(QKeyEvent* event) {
-    emit keyDown(virtualKeyCode(event->key()));
+    emit keyDown(sheetKeyCode(event->key()));
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() > 0 && text[0].unicode() < 0x100)
         emit keyPress(text[0].unicode());

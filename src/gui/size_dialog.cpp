@@ -1,5 +1,7 @@
 #include "gui/size_dialog.h"
 
+#include "gui/qt_values.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -88,14 +90,6 @@ constexpr std::array<bool SizeDialogModel::*, 4> kChecks{
     &SizeDialogModel::chkorigin, &SizeDialogModel::chkdisconnect, &SizeDialogModel::chkalldest,
     &SizeDialogModel::chkclavier};
 
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
-
-QString caption(MessageTable& messages, int number) {
-    return text(messages.text(number));
-}
-
 QLineEdit* makeField(const char* name, bool number, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
@@ -118,7 +112,7 @@ QLabel* makeLayerLabel(const char* name, const QString& caption, QWidget* parent
     return label;
 }
 
-void paintLabel(QLabel* label, const RgbColour& colour) {
+void paintKeyLabel(QLabel* label, const RgbColour& colour) {
     QPalette colours = label->palette();
     colours.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
     colours.setColor(QPalette::WindowText, Qt::black);
@@ -250,13 +244,13 @@ void SizeDialog::redraw() {
             if (column >= kFirstPrefix)
                 field->setEnabled(model_.layerPrefixesEnabled());
         }
-        paintLabel(layerLabels_[layer], colours[layer]);
+        paintKeyLabel(layerLabels_[layer], colours[layer]);
     }
     for (std::size_t i = 0; i < kGlobalFields.size(); ++i) {
         showText(globalFields_[i], model_.*kGlobalFields[i]);
         globalFields_[i]->setEnabled(model_.globalPrefixesEnabled());
     }
-    paintLabel(lblsizeglobal_, model_.globalLabelColour());
+    paintKeyLabel(lblsizeglobal_, model_.globalLabelColour());
     {
         const QSignalBlocker quietGlobal(optradixglobal_);
         const QSignalBlocker quietSeparate(optradixseparate_);

@@ -2,6 +2,7 @@
 
 #include "gui/gui_twips.h"
 #include "gui/gui_window_place.h"
+#include "gui/qt_values.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -40,12 +41,8 @@ constexpr std::array<LayerCaption, 4> kLayerCaptions{{
     {Layer::Yc, "lblcbyc", "cbcommutyc", "Y/C", SwitcherControl::cbcommutyc},
 }};
 
-QString caption(int language) {
+QString switcherCaption(int language) {
     return language == kLanguageFrench ? "Controleur de commutation" : "Switcher Control";
-}
-
-QColor qtColour(RgbColour colour) {
-    return {colour.red, colour.green, colour.blue};
 }
 
 // The layer colours run from pale yellow to deep blue: the caption's text stays readable on each, white on
@@ -200,7 +197,7 @@ void SwitcherWindow::switcherModelChanged() {
 }
 
 void SwitcherWindow::redraw() {
-    setWindowTitle(caption(messages_.language()));
+    setWindowTitle(switcherCaption(messages_.language()));
     lblcommutation_->setText(QString::fromStdString(model_.lblcommutation()));
     drawList(cbcommutation_, model_.cbcommutation());
     for (std::size_t i = 0; i < kLayerCaptions.size(); ++i) {

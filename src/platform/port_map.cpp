@@ -9,14 +9,6 @@ namespace rl4 {
 
 namespace {
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return "";
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
 std::optional<int> wholeNumber(const std::string& text) {
     int number = 0;
     const char* end = text.data() + text.size();
@@ -49,7 +41,7 @@ PortMap PortMap::parse(const std::vector<std::string>& lines, const std::string&
 }
 
 void PortMap::parseLine(const std::string& line, int lineNumber, const std::string& fileName) {
-    const std::string content = trimmed(line.substr(0, line.find('#')));
+    const std::string content = trimmedOfBlanks(line.substr(0, line.find('#')));
     if (content.empty())
         return;
     const auto problem = [&](const std::string& what) {
@@ -60,8 +52,8 @@ void PortMap::parseLine(const std::string& line, int lineNumber, const std::stri
         problem("\"" + quotedLine(content) + "\" is not of the form N=TARGET");
         return;
     }
-    const std::string numberText = trimmed(content.substr(0, equals));
-    const std::string target = trimmed(content.substr(equals + 1));
+    const std::string numberText = trimmedOfBlanks(content.substr(0, equals));
+    const std::string target = trimmedOfBlanks(content.substr(equals + 1));
     const auto number = wholeNumber(numberText);
     if (!number || *number < kFirstMapped || *number > kLastMapped) {
         problem("port number \"" + quotedLine(numberText) + "\" is not " + std::to_string(kFirstMapped) +

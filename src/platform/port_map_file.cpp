@@ -18,13 +18,6 @@ namespace {
 
 constexpr const char* kBlanks = " \t\r\n";
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string::npos)
-        return "";
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 // The number a line maps, read as PortMap reads it, whatever its target; nothing for comments, blank lines
 // and lines of no number.
 std::optional<int> numberOfLine(const std::string& line) {
@@ -32,7 +25,7 @@ std::optional<int> numberOfLine(const std::string& line) {
     const auto equals = content.find('=');
     if (equals == std::string::npos)
         return std::nullopt;
-    const std::string text = trimmed(content.substr(0, equals));
+    const std::string text = trimmedOfBlanks(content.substr(0, equals));
     int number = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, number);
@@ -113,7 +106,7 @@ constexpr std::array<MappingWords, 8> kMappingWords{{
 } // namespace
 
 PortMappingEdit mapPortInLines(std::vector<std::string> lines, int number, const std::string& target) {
-    const std::string wanted = trimmed(target);
+    const std::string wanted = trimmedOfBlanks(target);
     const PortMappingRefusal refusal = refusalOf(number, wanted);
     if (refusal != PortMappingRefusal::None)
         return {std::move(lines), refusal};
@@ -134,7 +127,8 @@ PortMappingEdit mapPortInLines(std::vector<std::string> lines, int number, const
 
 PortMappingResult writePortMapping(const std::string& folder, int number, const std::string& target,
                                    const std::string& fileName) {
-    PortMappingResult result{PortMappingRefusal::None, folder + "/" + fileName, number, trimmed(target), ""};
+    PortMappingResult result{PortMappingRefusal::None, folder + "/" + fileName, number,
+                             trimmedOfBlanks(target), ""};
     result.refusal = refusalOf(number, result.target);
     if (!result.done())
         return result;

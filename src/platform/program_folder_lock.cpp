@@ -1,5 +1,7 @@
 #include "platform/program_folder_lock.h"
 
+#include "platform/text_file.h"
+
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
@@ -11,10 +13,6 @@
 namespace rl4 {
 
 namespace {
-
-std::string errorText(int error) {
-    return std::error_code(error, std::generic_category()).message();
-}
 
 // The pid its holder wrote in the lock file; 0 when there is none (a holder that could only read the file,
 // or one caught between taking the lock and writing).
@@ -37,7 +35,7 @@ ProgramFolderLock::ProgramFolderLock(const std::string& folder, const std::strin
     if (fd < 0 && (errno == EACCES || errno == EROFS))
         fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
-        failure_ = path_ + ": " + errorText(errno);
+        failure_ = path_ + ": " + systemErrorText(errno);
         return;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -51,7 +49,7 @@ ProgramFolderLock::ProgramFolderLock(const std::string& folder, const std::strin
             }
             failure_ = inUseBy(holder_);
         } else {
-            failure_ = path_ + ": " + errorText(error);
+            failure_ = path_ + ": " + systemErrorText(error);
         }
         ::close(fd);
         return;

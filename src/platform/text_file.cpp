@@ -86,10 +86,6 @@ char encodeWindows1252(char32_t c) {
     return kUnknown;
 }
 
-std::string errorText(int error) {
-    return std::error_code(error, std::generic_category()).message();
-}
-
 struct PathParts {
     std::string folder;
     std::string name;
@@ -304,7 +300,7 @@ std::optional<WriteFailure> replaceTextFile(const std::string& path, const std::
         bytes += "\r\n";
     }
     const auto failure = [](const std::string& where, int error) {
-        return WriteFailure{where, error, errorText(error)};
+        return WriteFailure{where, error, systemErrorText(error)};
     };
 
     const PathParts parts = splitPath(path);
@@ -414,6 +410,17 @@ std::string quotedLine(std::string_view line, std::size_t maxCharacters) {
         at += length;
     }
     return out;
+}
+
+std::string trimmedOfBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string systemErrorText(int error) {
+    return std::error_code(error, std::generic_category()).message();
 }
 
 } // namespace rl4

@@ -18,6 +18,11 @@ std::string toWindows1252(const std::string& utf8);
 
 bool fileExists(const std::string& path);
 
+// The text without its leading and trailing blanks (spaces, tabs, line ends).
+std::string trimmedOfBlanks(const std::string& text);
+// The system's words for an errno value ("No space left on device").
+std::string systemErrorText(int error);
+
 // The most of a file a read takes. The program's own files are far smaller (a full assignment is some 600
 // lines, 30 KiB): a bigger file is binary or not one of ours, and loading all of it could only stall the
 // program or exhaust its memory.

@@ -16,7 +16,7 @@ constexpr int kReadSetupLetter = 'p';
 constexpr int kReadSetupCode = 61;
 constexpr int kWriteSetupLetter = 'P';
 constexpr int kWriteSetupCode = 57;
-constexpr int kSetupMachine = 1;
+constexpr int kVcaSetupMachine = 1;
 // The 4-byte form shares its codes with other functions: data 1 on code 61 selects the VCA setup, data 3
 // on code 57 its writing.
 constexpr int kReadSetupSelector = 1;
@@ -78,7 +78,7 @@ void ConfigDialogModel::frmconfig_Load() {
         languageChoice_ = settings_.language;
 
     // The answer, if one comes, lands in settings_.vcaSetup through the reply rules.
-    link_.SendCommand({kReadSetupLetter, kReadSetupCode, kSetupMachine, kReadSetupSelector, 0});
+    link_.SendCommand({kReadSetupLetter, kReadSetupCode, kVcaSetupMachine, kReadSetupSelector, 0});
     slislope_Change(settings_.vcaSetup & kSlopeMaximum);
     powerOn_ = powerOnOf(settings_.vcaSetup);
     visible_ = true;
@@ -112,8 +112,8 @@ void ConfigDialogModel::confok_Click() {
     settings_.vcaSetup = (slislope_ & kSlopeMaximum) + powerOnBits(powerOn_);
 
     const bool fiveByte = link_.protocolLength() == 5;
-    link_.SendCommand({kWriteSetupLetter, kWriteSetupCode, kSetupMachine, fiveByte ? 0 : kWriteSetupSelector,
-                       settings_.vcaSetup});
+    link_.SendCommand({kWriteSetupLetter, kWriteSetupCode, kVcaSetupMachine,
+                       fiveByte ? 0 : kWriteSetupSelector, settings_.vcaSetup});
     if (storeStatus_)
         storeStatus_();
     visible_ = false;

@@ -20,7 +20,6 @@ constexpr int kRecallData = 0;
 constexpr int kMessageStoreOrDelete = 106;
 constexpr int kAnswerStore = 1;
 constexpr int kAnswerDelete = 2;
-constexpr const char* kProgramTitle = "Routelane4";
 
 bool fourByteForm(const Link& link) {
     return link.protocolLength() == 4;

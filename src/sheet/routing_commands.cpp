@@ -7,7 +7,6 @@ namespace rl4 {
 namespace {
 
 constexpr int kMessageDisableAll = 17;
-constexpr const char* kProgramTitle = "Routelane4";
 
 } // namespace
 

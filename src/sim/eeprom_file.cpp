@@ -13,7 +13,7 @@ namespace rl4::sim {
 
 namespace {
 
-bool writeAll(int fd, const Bytes& bytes) {
+bool writeWhole(int fd, const Bytes& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -58,7 +58,7 @@ std::optional<std::string> saveEepromFile(const std::string& path, const Eeprom&
     if (fd < 0) {
         return "cannot write EEPROM file " + path + ": " + std::strerror(errno);
     }
-    const bool written = writeAll(fd, eeprom.bytes()) && ::fsync(fd) == 0;
+    const bool written = writeWhole(fd, eeprom.bytes()) && ::fsync(fd) == 0;
     const int writeError = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {

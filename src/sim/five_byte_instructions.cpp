@@ -73,7 +73,7 @@ std::optional<Bytes> audioLevels(MatrixState& state, const Frame& frame) {
 }
 
 // The page of the address set by '[' takes the offsets of the 'T' writes that follow.
-std::optional<Bytes> eepromAccess(MatrixState& state, const Frame& frame) {
+std::optional<Bytes> fiveByteEepromAccess(MatrixState& state, const Frame& frame) {
     Eeprom& eeprom = state.eeprom;
     switch (frame.instruction) {
     case '[':
@@ -130,7 +130,7 @@ std::optional<Bytes> answerFiveByte(MatrixState& state, const Frame& frame) {
     case '[':
     case 'T':
     case '\\':
-        return eepromAccess(state, frame);
+        return fiveByteEepromAccess(state, frame);
     default:
         return std::nullopt;
     }

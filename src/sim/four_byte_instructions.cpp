@@ -148,7 +148,7 @@ FourByteAnswer identityOrSetup(const MatrixState& state, const Frame& frame) {
     return answer(kIdentity, state.vcaSetup, 0, kMainMachine);
 }
 
-FourByteAnswer eepromAccess(MatrixState& state, const Frame& frame) {
+FourByteAnswer fourByteEepromAccess(MatrixState& state, const Frame& frame) {
     Eeprom& eeprom = state.eeprom;
     switch (frame.machine) {
     case kEepromAddress:
@@ -218,7 +218,7 @@ FourByteAnswer answerFourByte(MatrixState& state, const Frame& frame) {
         return layerStatus(state, frame);
     }
     if (code == kEeprom) {
-        return eepromAccess(state, frame);
+        return fourByteEepromAccess(state, frame);
     }
     if (code == kScreen && (machine == kMainMachine || machine == kOsdMachine)) {
         return screen(state, frame);

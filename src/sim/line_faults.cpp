@@ -6,7 +6,7 @@ namespace rl4::sim {
 
 namespace {
 
-constexpr int kBitsPerByte = 8;
+constexpr int kLineBitsPerByte = 8;
 // The generator's range is [0, 2^32): a draw below p * 2^32 happens with probability p, and p = 1 always
 // happens.
 constexpr double kDrawRange = 4294967296.0;
@@ -61,7 +61,7 @@ FaultedFrame LineFaults::pass(Bytes frame) {
     }
     if (chance(options_.garble)) {
         const std::size_t at = below(out.bytes.size());
-        out.bytes[at] ^= static_cast<std::uint8_t>(1U << below(kBitsPerByte));
+        out.bytes[at] ^= static_cast<std::uint8_t>(1U << below(kLineBitsPerByte));
         out.garbled = true;
     }
     // A lone byte (a NAK) has no middle to pause in.

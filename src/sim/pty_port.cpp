@@ -1,5 +1,7 @@
 #include "sim/pty_port.h"
 
+#include "sim/posix_calls.h"
+
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -18,10 +20,6 @@ namespace {
 constexpr std::size_t kReadChunk = 256;
 // How long to wait when the master reports a hang-up, so that such a state costs no busy loop.
 constexpr long kHangUpPauseNanos = 20'000'000;
-
-std::string failure(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
 
 } // namespace
 

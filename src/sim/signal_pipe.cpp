@@ -1,5 +1,7 @@
 #include "sim/signal_pipe.h"
 
+#include "sim/posix_calls.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -18,11 +20,6 @@ extern "C" void onSignal(int) {
     const char mark = 1;
     [[maybe_unused]] const ssize_t written = write(signalWriteFd, &mark, 1);
     errno = savedErrno;
-}
-
-bool makeNonBlocking(int fd) {
-    const int flags = fcntl(fd, F_GETFL);
-    return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0 && fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
 }
 
 } // namespace

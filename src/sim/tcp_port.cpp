@@ -1,5 +1,7 @@
 #include "sim/tcp_port.h"
 
+#include "sim/posix_calls.h"
+
 #include <arpa/inet.h>
 #include <array>
 #include <cerrno>
@@ -14,17 +16,8 @@ namespace rl4::sim {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 256;
+constexpr std::size_t kTcpReadChunk = 256;
 constexpr int kBacklog = 4;
-
-std::string failure(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
-
-bool setFlags(int fd) {
-    const int flags = fcntl(fd, F_GETFL);
-    return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0 && fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
-}
 
 } // namespace
 
@@ -79,7 +72,7 @@ std::string TcpPort::replug() {
 
 std::string TcpPort::listen(int port) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    if (listener_ < 0 || !setFlags(listener_)) {
+    if (listener_ < 0 || !makeNonBlocking(listener_)) {
         return failure("cannot create a TCP socket");
     }
     const int on = 1;
@@ -108,7 +101,7 @@ void TcpPort::acceptClient() {
     // Paced answers go out a byte at a time; they must not wait for more.
     const int on = 1;
     setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    if (!setFlags(client)) {
+    if (!makeNonBlocking(client)) {
         close(client);
         return;
     }
@@ -121,7 +114,7 @@ PortInput TcpPort::receive() {
         acceptClient();
         return input;
     }
-    std::array<std::uint8_t, kReadChunk> buffer{};
+    std::array<std::uint8_t, kTcpReadChunk> buffer{};
     const ssize_t count = read(client_, buffer.data(), buffer.size());
     if (count > 0) {
         input.bytes.assign(buffer.begin(), buffer.begin() + count);

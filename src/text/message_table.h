@@ -28,6 +28,8 @@ inline constexpr int kMessageSourceTouch = 240;
 inline constexpr int kMessageDestinationTouch = 241;
 // Connexions changed when the program was told to end, kept aside beside the connexion file; and the
 // question at the next start whether to load them.
+// "matrix", before its identity in the main window.
+inline constexpr int kMessageMatrix = 1;
 inline constexpr int kMessageConnexionsKept = 220;
 inline constexpr int kMessageLoadKeptConnexions = 221;
 // The line to the matrix went away (A, the reason, B; then what the window program does about it), a

@@ -4,6 +4,9 @@
 
 namespace rl4 {
 
+// The title of the program's own message boxes.
+inline constexpr const char* kProgramTitle = "Routelane4";
+
 // Answers of a message box, as the program has always numbered them.
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerCancel = 2;
