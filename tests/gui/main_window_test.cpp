@@ -127,6 +127,13 @@ TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
     EXPECT_EQ(sheet.rowCount(), 4);
     EXPECT_EQ(sheet.height(), 17 * 4 + 21);
 
+    // The operator's tick is taken in by the next pass of the main loop, not at once.
+    sheet.item(1, 0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, -1);
+    rig.runMainLoop(20);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, 0);
+    EXPECT_EQ(sheet.rowCount(), 4) << "the rows stay until the sheet is filled again";
+
     rig.choose(id::kDeselectAll);
     rig.choose(id::kShowSelected);
     EXPECT_EQ(sheet.rowCount(), 0);

@@ -27,8 +27,6 @@ public:
 
 class ToolTest : public testing::Test {
 protected:
-    explicit ToolTest(Language language = Language::English)
-        : tool{folder.folder(), opener, clock, prompt, language} {}
     void start(const std::vector<std::string>& settings = {}) {
         if (!settings.empty())
             writeTextLines(folder.path("protocol.set"), settings);
@@ -47,7 +45,7 @@ protected:
     FakeClock clock;
     test::MemoryPortOpener opener{clock, toolTimeouts()};
     ScriptPrompt prompt;
-    ProtocolTool tool;
+    ProtocolTool tool{folder.folder(), opener, clock, prompt};
 };
 
 TEST_F(ToolTest, FirstStartWritesTheDefaultsAndReadsTheSwitchAtOnce) {
@@ -86,27 +84,6 @@ TEST_F(ToolTest, DamagedSettingsTakeTheDefaultsAndKeepTheirSizes) {
                                         "8", "8"}));
 }
 
-TEST_F(ToolTest, GainWriteReadsFirstAndSendsTheLevelOnlyOnAChangeWithAutoSend) {
-    start();
-    pass();
-    tool.cbfunct_Click(2);
-    EXPECT_EQ(tool.lbl3(), "Level");
-    EXPECT_EQ(tool.cbinput().entries[tool.cbinput().selected], "0 dB");
-    EXPECT_EQ(pass(), (Bytes{2, 0x6C, 1, 0x1A, 3}));
-    EXPECT_EQ(pass(), Bytes{});
-    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x4C, 1, 0x1A, 3}));
-
-    tool.cbinput_Click(20);
-    EXPECT_EQ(pass(), Bytes{});
-    tool.chksend_Click(true);
-    tool.udin_UpClick();
-    EXPECT_EQ(pass(), (Bytes{2, 0x4C, 1, 21, 3}));
-    // A new radix redraws the labels at once and sends nothing.
-    tool.optdec_Click();
-    EXPECT_EQ(tool.frameLabels(), (Labels{"2", "76", "1", "21", "3"}));
-    EXPECT_EQ(pass(), Bytes{});
-}
-
 TEST_F(ToolTest, VcaSetupFrames) {
     start();
     tool.cbfunct_Click(8);
@@ -141,14 +118,17 @@ TEST_F(ToolTest, UpDownControlsWrap) {
     EXPECT_EQ(tool.channelIndex(), 64);
 }
 
-TEST_F(ToolTest, AnswersShowTheirBytesAndLoadTheValue) {
+// The gain is read first: a partial answer shows its bytes, the whole one loads the level.
+TEST_F(ToolTest, GainReadsFirstLoadsTheAnswerAndSendsAChangeOnlyWithAutoSend) {
     start();
+    pass();
     tool.cbfunct_Click(2);
-    pass();
+    EXPECT_EQ(tool.lbl3(), "Level");
+    EXPECT_EQ(pass(), (Bytes{2, 0x6C, 1, 0x1A, 3}));
     port().deliver({2, 0x6C, 1});
-    pass();
+    EXPECT_EQ(pass(), Bytes{});
     EXPECT_EQ(tool.replyLabels(), (Labels{"02h", "6Ch", "01h", " ", " "}));
-    EXPECT_EQ(tool.valueIndex(), 26);
+    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x4C, 1, 0x1A, 3}));
 
     // Byte by byte at 9600 baud, a little late: still one answer.
     const Bytes answer{2, 0x6C, 1, 0x14, 3};
@@ -162,6 +142,16 @@ TEST_F(ToolTest, AnswersShowTheirBytesAndLoadTheValue) {
     tool.cmdsend_Click();
     EXPECT_EQ(port().takeWritten(), (Bytes{2, 0x4C, 1, 0x14, 3}));
     EXPECT_EQ(tool.replyLabels(), (Labels{" ", " ", " ", " ", " "}));
+
+    tool.cbinput_Click(21);
+    EXPECT_EQ(pass(), Bytes{});
+    tool.chksend_Click(true);
+    tool.udin_UpClick();
+    EXPECT_EQ(pass(), (Bytes{2, 0x4C, 1, 22, 3}));
+    // A new radix redraws the labels at once and sends nothing.
+    tool.optdec_Click();
+    EXPECT_EQ(tool.frameLabels(), (Labels{"2", "76", "1", "22", "3"}));
+    EXPECT_EQ(pass(), Bytes{});
 }
 
 TEST_F(ToolTest, AudioMonitorSwitchesTheInputToOutputOneBeforeReadingItsGain) {
@@ -250,6 +240,10 @@ TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
     tool.cmdport_Click();
     EXPECT_EQ(prompt.messages.back(), "Com3 port is not available");
     EXPECT_EQ(tool.cmdportCaption(), "com 3");
+    opener.holdElsewhere(1, {99, "routelane4"});
+    prompt.answer = 1;
+    tool.cmdport_Click();
+    EXPECT_EQ(prompt.messages.back(), "Com1 port is in use by process 99 (routelane4)");
     prompt.answer = 4;
     tool.cmdport_Click();
     EXPECT_FALSE(tool.portFailed());
@@ -259,12 +253,7 @@ TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
     EXPECT_EQ(prompt.choices.back(), "Select port:|Com1|Com2|Com3|Com4|Cancel default 4");
     EXPECT_EQ(tool.cmdportCaption(), "com 4");
     EXPECT_TRUE(port(4).isOpen());
-    EXPECT_EQ(opener.requests, (std::vector<int>{3, 4}));
-}
-
-TEST_F(ToolTest, PortZeroOpensNothingQuietly) {
-    start({"0"});
-    EXPECT_TRUE(prompt.messages.empty() && opener.requests.empty());
+    EXPECT_EQ(opener.requests, (std::vector<int>{3, 1, 4}));
 }
 
 TEST_F(ToolTest, ALayerBringsItsOwnListsAndReadsAtOnce) {
@@ -278,30 +267,6 @@ TEST_F(ToolTest, ALayerBringsItsOwnListsAndReadsAtOnce) {
     EXPECT_EQ(tool.cblayer().selected, 2);
     EXPECT_EQ(pass(), Bytes{});
     EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x72, 1, 0, 3}));
-}
-
-struct ToolFrenchTest : ToolTest {
-    ToolFrenchTest() : ToolTest(Language::French) {}
-};
-
-TEST_F(ToolFrenchTest, ListsStatusAndQuestionsInFrench) {
-    opener.refuse(2);
-    start();
-    EXPECT_EQ(prompt.messages, std::vector<std::string>{"Le port Com2 n'est pas disponible"});
-    EXPECT_EQ(tool.cbfunct().entries.front(), "Commutation : Écriture");
-    EXPECT_EQ(tool.cblayer().entries.front(), "Vidéo");
-    EXPECT_EQ(tool.cbinput().entries.front(), "non utilisée");
-    tool.pollPass();
-    EXPECT_EQ(tool.statusPanels()[0], "Vidéo : 64 x 64");
-    EXPECT_EQ(tool.statusPanels()[4], "lecture de la commutation à 00:00:01");
-
-    tool.cbfunct_Click(4);
-    EXPECT_EQ(tool.lbl3(), "Impédance");
-    EXPECT_EQ(tool.cbinput().entries, (std::vector<std::string>{"Symétrique", "Asymétrique"}));
-    tool.cmdsendsalve_Click();
-    EXPECT_EQ(tool.cmdsendsalveCaption(), "ARRÊT de l'envoi en salve");
-    tool.cmdport_Click();
-    EXPECT_EQ(prompt.choices.back(), "Choisissez le port :|Com1|Com2|Com3|Com4|Annuler default 2");
 }
 
 TEST(ToolFolder, SettingsThatCannotBeWrittenAreReported) {

@@ -185,6 +185,16 @@ TEST(ToolProgram, ASignalClosesTheWindowAndWritesTheSettings) {
     }
 }
 
+// The pictures of the documentation: the tool on the software matrix, offscreen, in both languages.
+TEST(ToolProgram, ScreenshotsDrawEveryPicture) {
+    test::TempFolder folder;
+    test::SimProcess shots(RL4_PROTOCOL_SCREENSHOTS, {folder.path("shots")});
+    EXPECT_EQ(shots.wait(30000), 0) << shots.errorsContaining("", 0);
+    for (const char* name : {"protocol_hex", "protocol_decimal", "protocol_port_choice", "protocol_french",
+                             "protocol_french_port_choice"})
+        EXPECT_TRUE(test::fileBytes(folder.path("shots/") + name + ".png").starts_with("\x89PNG")) << name;
+}
+
 } // namespace
 } // namespace rl4::tester
 
