@@ -26,7 +26,6 @@ TEST(FrameTable, EveryFunctionBuildsItsFrame) {
         {6, 0, 31, 64, true, {2, 0x6E, 64, 31, 3}, "reading VCA"},
         {7, 0, 0, 255, false, {2, 0x6E, 255, 0, 3}, "reading VCA"},
         {8, 0, 1, 9, false, {2, 0x50, 0x50, 0x19, 3}, "setting SetUp"},
-        {8, 0, 2, 2, true, {2, 0x70, 0x70, 0x70, 3}, "reading SetUp"},
         {9, 0, 0, 0, true, {2, 0x70, 0x70, 0x70, 3}, "reading Setup"},
         // An index from a damaged settings file is function 0.
         {12, 1, 2, 5, false, {2, 0x41, 5, 2, 3}, "switching"},

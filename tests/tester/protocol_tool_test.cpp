@@ -68,16 +68,14 @@ TEST_F(ToolTest, FirstStartWritesTheDefaultsAndReadsTheSwitchAtOnce) {
 
 TEST_F(ToolTest, DamagedSettingsTakeTheDefaultsAndKeepTheirSizes) {
     start({" 1 ", "12", "x", "", "", "0", "255", "300", "7"});
-    EXPECT_EQ(tool.portNumber(), 1);
-    EXPECT_EQ(tool.functionIndex(), 0);
-    EXPECT_EQ(tool.layerIndex(), 0);
-    EXPECT_FALSE(tool.hexDisplay());
-    EXPECT_TRUE(tool.audioMonitor());
+    EXPECT_EQ((std::array{tool.portNumber(), tool.functionIndex(), tool.layerIndex()}),
+              (std::array{1, 0, 0}));
     EXPECT_EQ(tool.cbinput().entries.size(), 256u);
     EXPECT_EQ(tool.cboutput().entries.size(), 8u);
     EXPECT_EQ(pass(1), (Bytes{2, 0x76, 1, 0, 3}));
     EXPECT_EQ(tool.frameLabels(), (Labels{"2", "118", "1", "0", "3"}));
 
+    // Written back: the port, function 0, layer 0, decimal, the audio monitor, the sizes as read.
     tool.frm1_Close();
     EXPECT_EQ(readTextLines(folder.path("protocol.set")),
               (std::vector<std::string>{"1", "0", "0", "1", "1", "0", "255", "300", "7", "64", "64", "8", "8",
