@@ -77,8 +77,14 @@ TEST_F(EditorWindowTest, OpeningHidesTheOtherWindowsAndClosingGivesTheSheetBack)
     EXPECT_FALSE(rig.mainWindow.isVisible());
     EXPECT_FALSE(switcher->isVisible());
     EXPECT_EQ(rig.window(menu_id::kHistory), nullptr) << "a window that was not open stays so";
+    // Every command of the main window is refused meanwhile, its toolbar's Quit too.
+    rig.rig.takeReceived();
+    rig.control<QToolBar>(&rig.mainWindow, "tb1").actions()[4]->trigger();
     rig.commands.frm1_MenuEvent(menu_id::kReadStatus);
-    EXPECT_EQ(rig.rig.prompt.questions.back().text, "Please, close the assignment window.");
+    ASSERT_EQ(rig.rig.prompt.questions.size(), 2u);
+    for (const AskedQuestion& question : rig.rig.prompt.questions)
+        EXPECT_EQ(question.text, "Please, close the assignment window.");
+    EXPECT_TRUE(rig.rig.takeReceived().empty());
 
     // A menu entry's help stays in the status bar while the pointer is on it, and only then.
     editor().menuAction(id::kSave)->hover();

@@ -21,8 +21,6 @@ namespace id = menu_id;
 
 constexpr int kVideo = 2; // the sheet's first source column
 constexpr Rgb kCurrentRow{96, 192, 255};
-constexpr Rgb kSheetRow{192, 220, 192};
-constexpr Rgb kWhiteRow{255, 255, 255};
 constexpr Rgb kBlackText{0, 0, 0};
 constexpr Rgb kReportedText{240, 0, 0};
 
@@ -106,38 +104,6 @@ TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
     EXPECT_EQ(qtYes(), "&Yes") << "gone with the program";
 }
 
-TEST(MainWindow, TheSheetShowsTheSelectedRowsAndTakesTheTicksInTheMainLoop) {
-    WindowRig rig;
-    rig.start();
-    MainWindow& window = rig.mainWindow;
-    QTableWidget& sheet = rig.sheet();
-    EXPECT_EQ(headers(sheet), (std::vector<std::string>{"Sel", "Destination", "Source Video", "Source Audio",
-                                                        "Source RGB", "Source YC-YUV"}));
-    EXPECT_EQ(sheet.columnWidth(0), twipsToPixels(800, sheet.logicalDpiX()));
-    EXPECT_EQ(sheet.columnWidth(kVideo), twipsToPixels(2000, sheet.logicalDpiX()));
-    EXPECT_EQ(column(sheet, 1),
-              (std::vector<std::string>{"Monitor 1", "Monitor 2", "Recorder", "Projector"}));
-    EXPECT_EQ(sheet.item(2, 0)->checkState(), Qt::Unchecked);
-
-    window.menuAction(id::kShowSelected)->trigger();
-    window.menuAction(id::kShowSelected)->trigger();
-    EXPECT_TRUE(window.menuAction(id::kShowSelected)->isChecked()) << "chosen again, the mark stays";
-    EXPECT_FALSE(window.menuAction(id::kShowAll)->isChecked());
-    EXPECT_EQ(column(sheet, 1), (std::vector<std::string>{"Monitor 1", "Monitor 2", "Projector"}));
-
-    // The operator's ticks are taken in by the next pass of the main loop, not at once.
-    sheet.item(1, 0)->setCheckState(Qt::Unchecked);
-    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, -1);
-    rig.runMainLoop(20);
-    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, 0);
-    EXPECT_TRUE(rig.engine.assignments().assignmentsChanged());
-    EXPECT_EQ(sheet.rowCount(), 3) << "the rows stay until the sheet is filled again";
-    window.menuAction(id::kShowAll)->trigger();
-    window.menuAction(id::kSelectAll)->trigger();
-    EXPECT_EQ(sheet.rowCount(), 4);
-    EXPECT_EQ(sheet.item(2, 0)->checkState(), Qt::Checked);
-}
-
 // Without RGB and Y/C in the assignment the sheet has no column for them; its height follows the rows up to
 // what the window holds.
 TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
@@ -161,6 +127,13 @@ TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
     EXPECT_EQ(sheet.rowCount(), 4);
     EXPECT_EQ(sheet.height(), 17 * 4 + 21);
 
+    // The operator's tick is taken in by the next pass of the main loop, not at once.
+    sheet.item(1, 0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, -1);
+    rig.runMainLoop(20);
+    EXPECT_EQ(rig.engine.assignments().activeTable.destinations[2].Shw, 0);
+    EXPECT_EQ(sheet.rowCount(), 4) << "the rows stay until the sheet is filled again";
+
     rig.choose(id::kDeselectAll);
     rig.choose(id::kShowSelected);
     EXPECT_EQ(sheet.rowCount(), 0);
@@ -177,70 +150,27 @@ TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
     EXPECT_EQ(sheet.height(), 17 * visible + 21);
 }
 
-TEST(MainWindow, AClickMakesARowCurrentAndAReportStaysRedUntilTheNextClick) {
-    WindowRig rig;
-    rig.start();
-    QTableWidget& sheet = rig.sheet();
-    EXPECT_EQ(cell(sheet, 0, 0), " 1");
-    EXPECT_EQ(background(sheet, 0), kCurrentRow);
-    EXPECT_EQ(background(sheet, 1), kSheetRow);
-
-    clickCell(sheet, 2, 1);
-    EXPECT_EQ(rig.engine.sheet().currentDestination(), 3);
-    EXPECT_EQ(background(sheet, 2), kCurrentRow);
-    EXPECT_EQ(background(sheet, 0), kWhiteRow);
-    EXPECT_EQ(text(rig.control(&rig.mainWindow, "volsrc")), "Recorder");
-
-    // The matrix's own panel switches: the sheet shows each on the next pass of the main loop, in red.
-    for (int source : {2, 3, 1}) {
-        ASSERT_TRUE(rig.rig.panelSwitch(sim::Layer::Video, 1, source));
-        rig.runMainLoop(40);
-        EXPECT_EQ(cell(sheet, 0, kVideo), source == 3 ? "Tape" : "Camera " + std::to_string(source));
-        EXPECT_EQ(foreground(sheet, 0), kReportedText);
-    }
-    EXPECT_EQ(foreground(sheet, 1), kBlackText);
-    clickCell(sheet, 1, 1);
-    EXPECT_EQ(foreground(sheet, 0), kBlackText);
-    EXPECT_EQ(cell(sheet, 0, kVideo), "Camera 1");
-    EXPECT_TRUE(rig.rig.prompt.questions.empty());
-}
-
-TEST(MainWindow, TheOnLineIndicatorFollowsTheMatrix) {
-    WindowRig rig;
-    rig.start();
-    auto& lblonline = rig.control<QLabel>(&rig.mainWindow, "lblonline");
-    const auto shown = [&] {
-        return std::make_pair(text(lblonline), rgb(lblonline.palette().color(QPalette::Window)));
-    };
-    const auto onLine = std::make_pair(std::string("ON LINE"), Rgb{0, 255, 0});
-    const auto offLine = std::make_pair(std::string("OFF LINE"), Rgb{255, 0, 0});
-    EXPECT_EQ(shown(), onLine);
-    QTest::mouseClick(&lblonline, Qt::LeftButton);
-    rig.runMainLoop(40);
-    EXPECT_EQ(shown(), offLine);
-    EXPECT_FALSE(rig.rig.state().onLine);
-    rig.rig.sendOnLine(true);
-    rig.runMainLoop(40);
-    EXPECT_EQ(shown(), onLine);
-
-    // Without a matrix nothing is on line, and a click sends nothing.
-    WindowRig alone(noMatrix());
-    alone.start();
-    auto& indicator = alone.control<QLabel>(&alone.mainWindow, "lblonline");
-    EXPECT_EQ(text(indicator), "OFF LINE");
-    const long sent = alone.engine.link().shotCount();
-    QTest::mouseClick(&indicator, Qt::LeftButton);
-    EXPECT_EQ(alone.engine.link().shotCount(), sent);
-}
-
-// The adapter pulled out, then plugged in again: the indicator, the reason in the status bar, one message for
-// a refused command however many frames it would have sent, and the way back on the retry.
-TEST(MainWindow, ALostLineShowsOffLineRefusesCommandsOnceAndComesBack) {
+// A click on the indicator takes the matrix off line; the adapter pulled out, then plugged in again: the
+// indicator, the reason in the status bar, one message for a refused command however many frames it would
+// have sent, and the way back on the retry.
+TEST(MainWindow, TheOnLineIndicatorFollowsTheMatrixAndALostLine) {
     WindowRig rig;
     LineNotices notices(rig.engine, rig.rig.prompt, rig.mainWindow);
     rig.hub.join(&notices);
     rig.start();
     auto& lblonline = rig.control<QLabel>(&rig.mainWindow, "lblonline");
+    const auto shown = [&] {
+        return text(lblonline) + " " + lblonline.palette().color(QPalette::Window).name().toStdString();
+    };
+    EXPECT_EQ(shown(), "ON LINE #00ff00");
+    QTest::mouseClick(&lblonline, Qt::LeftButton);
+    rig.runMainLoop(40);
+    EXPECT_EQ(shown(), "OFF LINE #ff0000");
+    EXPECT_FALSE(rig.rig.state().onLine);
+    rig.rig.sendOnLine(true);
+    rig.runMainLoop(40);
+    EXPECT_EQ(shown(), "ON LINE #00ff00");
+
     MemoryChannel& line = rig.rig.opener.channel(1);
     line.refuseOpen = true;
     line.hangUp();
@@ -259,22 +189,15 @@ TEST(MainWindow, ALostLineShowsOffLineRefusesCommandsOnceAndComesBack) {
     EXPECT_EQ(text(lblonline), "ON LINE");
     EXPECT_EQ(statusHelp(rig.mainWindow), "");
     rig.hub.leave(&notices);
-}
 
-TEST(MainWindow, EveryCommandIsRefusedWhileTheAssignmentEditorIsOpen) {
-    WindowRig rig;
-    rig.start();
-    rig.engine.assignmentEditorOpened();
-    rig.rig.takeReceived();
-    rig.choose(id::kShowSelected);
-    QTest::mouseClick(&rig.control<QPushButton>(&rig.mainWindow, "cmddemstore"), Qt::LeftButton);
-    rig.control<QToolBar>(&rig.mainWindow, "tb1").actions()[4]->trigger();
-    ASSERT_EQ(rig.rig.prompt.questions.size(), 3u);
-    for (const AskedQuestion& question : rig.rig.prompt.questions)
-        EXPECT_EQ(question.text, "Please, close the assignment window.");
-    EXPECT_TRUE(rig.mainWindow.menuAction(id::kShowAll)->isChecked());
-    EXPECT_TRUE(rig.rig.takeReceived().empty());
-    EXPECT_TRUE(rig.mainWindow.isVisible());
+    // Without a matrix nothing is on line, and a click sends nothing.
+    WindowRig alone(noMatrix());
+    alone.start();
+    auto& indicator = alone.control<QLabel>(&alone.mainWindow, "lblonline");
+    EXPECT_EQ(text(indicator), "OFF LINE");
+    const long sent = alone.engine.link().shotCount();
+    QTest::mouseClick(&indicator, Qt::LeftButton);
+    EXPECT_EQ(alone.engine.link().shotCount(), sent);
 }
 
 // Twips that whole pixels do not carry come back as they were while the window is left alone.
@@ -341,8 +264,18 @@ TEST(MainWindow, TheVcaPanelFollowsTheCurrentDestinationAndSendsOnlyTheOperators
     EXPECT_EQ(text(level), "-90 dB");
     EXPECT_TRUE(rig.rig.takeReceived().empty());
 
+    // The matrix's own panel switch shows on the next pass of the main loop, in red until the next click.
+    QTableWidget& sheet = rig.sheet();
+    ASSERT_TRUE(rig.rig.panelSwitch(sim::Layer::Video, 1, 3));
+    rig.runMainLoop(40);
+    EXPECT_EQ(cell(sheet, 0, kVideo), "Tape");
+    EXPECT_EQ(foreground(sheet, 0), kReportedText);
+    rig.rig.takeReceived();
+
     // The Projector has no audio output: no level, nothing to move, no read sent for it.
-    clickCell(rig.sheet(), 3, 1);
+    clickCell(sheet, 3, 1);
+    EXPECT_EQ(foreground(sheet, 0), kBlackText);
+    EXPECT_EQ(background(sheet, 3), kCurrentRow);
     EXPECT_EQ(text(rig.control(&window, "volsrc")), "Projector");
     EXPECT_FALSE(slider.isEnabled());
     EXPECT_FALSE(minimum.isEnabled());

@@ -1,8 +1,6 @@
 // The window program as it runs: routelane4 itself against the software matrix on a pseudo-terminal and
-// ended by a signal, its session in-process on the real clock, and its message boxes.
+// ended by a signal, and its message boxes.
 
-#include "gui/gui_session.h"
-#include "gui/main_window.h"
 #include "gui/qt_prompt.h"
 #include "platform/pty_pair.h"
 #include "support/engine_rig.h"
@@ -11,7 +9,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -120,32 +117,6 @@ TEST(Routelane4Program, TellsItsUsage) {
     const std::string unwritable = "cannot write the frame log /nonexistent/frames.csv: ";
     EXPECT_NE(noLog.errorsContaining(unwritable, 20000).find(unwritable), std::string::npos);
     EXPECT_EQ(noLog.wait(20000), 66);
-}
-
-// A signal while connexions changed: they are kept beside the operator's file, and nothing is asked.
-TEST(GuiSession, ASignalKeepsChangedConnexionsAsideAndAsksNothing) {
-    ProgramFolder program;
-    ScriptedPrompt prompt;
-    GuiSession session(program.folder.folder(), prompt);
-    bool finished = false;
-    QObject::connect(&session, &GuiSession::finished, [&finished] { finished = true; });
-    session.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return session.startedUp(); }, 20000));
-    // The session's own main loop takes the operator's ticks in.
-    const int& firstMark = session.engine().assignments().activeTable.destinations[1].Shw;
-    session.mainWindow().findChild<QTableWidget*>("lvcom")->item(0, 0)->setCheckState(Qt::Unchecked);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return firstMark == 0; }, 20000));
-    const std::string own = fileBytes(program.folder.path("routelane4.cnx"));
-    session.engine().routing().wanted(Layer::Video, 1) = 2;
-    session.engine().routingCommands().DownloadRouting();
-    const std::size_t asked = prompt.questions.size();
-    session.requestQuit();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 20000));
-    const std::string kept = program.folder.path("routelane4.recovered.cnx");
-    ASSERT_EQ(prompt.questions.size(), asked + 1);
-    EXPECT_EQ(prompt.questions.back().text, "The changed connexions were kept in the file: " + kept);
-    EXPECT_EQ(readCrLf(kept).at(3), "  1|  2|  0|  0|  0|  0");
-    EXPECT_EQ(fileBytes(program.folder.path("routelane4.cnx")), own);
 }
 
 // Presses the button with `text` of the message box that will be open once the event loop runs.

@@ -5,9 +5,7 @@
 #include "tester/protocol_tool.h"
 #include "tester/tool_port.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace rl4::tester {
 namespace {
@@ -42,11 +40,6 @@ protected:
         tool.pollPass();
         return port(n).takeWritten();
     }
-    std::string fileBytes(const std::string& name) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(folder.path(name), std::ios::binary).rdbuf();
-        return bytes.str();
-    }
 
     test::TempFolder folder;
     FakeClock clock;
@@ -57,7 +50,7 @@ protected:
 
 TEST_F(ToolTest, FirstStartWritesTheDefaultsAndReadsTheSwitchAtOnce) {
     start();
-    EXPECT_EQ(fileBytes("protocol.set"),
+    EXPECT_EQ(test::fileBytes(folder.path("protocol.set")),
               "2\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n64\r\n64\r\n64\r\n64\r\n8\r\n8\r\n8\r\n8\r\n");
     EXPECT_EQ(opener.requests, std::vector<int>{2});
     EXPECT_TRUE(prompt.messages.empty());
@@ -75,41 +68,18 @@ TEST_F(ToolTest, FirstStartWritesTheDefaultsAndReadsTheSwitchAtOnce) {
 
 TEST_F(ToolTest, DamagedSettingsTakeTheDefaultsAndKeepTheirSizes) {
     start({" 1 ", "12", "x", "", "", "0", "255", "300", "7"});
-    EXPECT_EQ(tool.portNumber(), 1);
-    EXPECT_EQ(tool.functionIndex(), 0);
-    EXPECT_EQ(tool.layerIndex(), 0);
-    EXPECT_FALSE(tool.hexDisplay());
-    EXPECT_TRUE(tool.audioMonitor());
+    EXPECT_EQ((std::array{tool.portNumber(), tool.functionIndex(), tool.layerIndex()}),
+              (std::array{1, 0, 0}));
     EXPECT_EQ(tool.cbinput().entries.size(), 256u);
     EXPECT_EQ(tool.cboutput().entries.size(), 8u);
     EXPECT_EQ(pass(1), (Bytes{2, 0x76, 1, 0, 3}));
     EXPECT_EQ(tool.frameLabels(), (Labels{"2", "118", "1", "0", "3"}));
 
+    // Written back: the port, function 0, layer 0, decimal, the audio monitor, the sizes as read.
     tool.frm1_Close();
     EXPECT_EQ(readTextLines(folder.path("protocol.set")),
               (std::vector<std::string>{"1", "0", "0", "1", "1", "0", "255", "300", "7", "64", "64", "8", "8",
                                         "8", "8"}));
-}
-
-TEST_F(ToolTest, GainWriteReadsFirstAndSendsTheLevelOnlyOnAChangeWithAutoSend) {
-    start();
-    pass();
-    tool.cbfunct_Click(2);
-    EXPECT_EQ(tool.lbl3(), "Level");
-    EXPECT_EQ(tool.cbinput().entries[tool.cbinput().selected], "0 dB");
-    EXPECT_EQ(pass(), (Bytes{2, 0x6C, 1, 0x1A, 3}));
-    EXPECT_EQ(pass(), Bytes{});
-    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x4C, 1, 0x1A, 3}));
-
-    tool.cbinput_Click(20);
-    EXPECT_EQ(pass(), Bytes{});
-    tool.chksend_Click(true);
-    tool.udin_UpClick();
-    EXPECT_EQ(pass(), (Bytes{2, 0x4C, 1, 21, 3}));
-    // A new radix redraws the labels at once and sends nothing.
-    tool.optdec_Click();
-    EXPECT_EQ(tool.frameLabels(), (Labels{"2", "76", "1", "21", "3"}));
-    EXPECT_EQ(pass(), Bytes{});
 }
 
 TEST_F(ToolTest, VcaSetupFrames) {
@@ -146,14 +116,17 @@ TEST_F(ToolTest, UpDownControlsWrap) {
     EXPECT_EQ(tool.channelIndex(), 64);
 }
 
-TEST_F(ToolTest, AnswersShowTheirBytesAndLoadTheValue) {
+// The gain is read first: a partial answer shows its bytes, the whole one loads the level.
+TEST_F(ToolTest, GainReadsFirstLoadsTheAnswerAndSendsAChangeOnlyWithAutoSend) {
     start();
+    pass();
     tool.cbfunct_Click(2);
-    pass();
+    EXPECT_EQ(tool.lbl3(), "Level");
+    EXPECT_EQ(pass(), (Bytes{2, 0x6C, 1, 0x1A, 3}));
     port().deliver({2, 0x6C, 1});
-    pass();
+    EXPECT_EQ(pass(), Bytes{});
     EXPECT_EQ(tool.replyLabels(), (Labels{"02h", "6Ch", "01h", " ", " "}));
-    EXPECT_EQ(tool.valueIndex(), 26);
+    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x4C, 1, 0x1A, 3}));
 
     // Byte by byte at 9600 baud, a little late: still one answer.
     const Bytes answer{2, 0x6C, 1, 0x14, 3};
@@ -167,6 +140,16 @@ TEST_F(ToolTest, AnswersShowTheirBytesAndLoadTheValue) {
     tool.cmdsend_Click();
     EXPECT_EQ(port().takeWritten(), (Bytes{2, 0x4C, 1, 0x14, 3}));
     EXPECT_EQ(tool.replyLabels(), (Labels{" ", " ", " ", " ", " "}));
+
+    tool.cbinput_Click(21);
+    EXPECT_EQ(pass(), Bytes{});
+    tool.chksend_Click(true);
+    tool.udin_UpClick();
+    EXPECT_EQ(pass(), (Bytes{2, 0x4C, 1, 22, 3}));
+    // A new radix redraws the labels at once and sends nothing.
+    tool.optdec_Click();
+    EXPECT_EQ(tool.frameLabels(), (Labels{"2", "76", "1", "22", "3"}));
+    EXPECT_EQ(pass(), Bytes{});
 }
 
 TEST_F(ToolTest, AudioMonitorSwitchesTheInputToOutputOneBeforeReadingItsGain) {
@@ -271,11 +254,6 @@ TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
     EXPECT_EQ(opener.requests, (std::vector<int>{3, 1, 4}));
 }
 
-TEST_F(ToolTest, PortZeroOpensNothingQuietly) {
-    start({"0"});
-    EXPECT_TRUE(prompt.messages.empty() && opener.requests.empty());
-}
-
 TEST_F(ToolTest, ALayerBringsItsOwnListsAndReadsAtOnce) {
     start();
     pass();
@@ -287,33 +265,6 @@ TEST_F(ToolTest, ALayerBringsItsOwnListsAndReadsAtOnce) {
     EXPECT_EQ(tool.cblayer().selected, 2);
     EXPECT_EQ(pass(), Bytes{});
     EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x72, 1, 0, 3}));
-}
-
-TEST(ToolFrench, ListsStatusAndQuestionsInFrench) {
-    test::TempFolder folder;
-    FakeClock clock;
-    test::MemoryPortOpener opener(clock, toolTimeouts());
-    opener.refuse(2);
-    ScriptPrompt prompt;
-    ProtocolTool tool(folder.folder(), opener, clock, prompt, Language::French);
-    tool.ReadToolSettings();
-    tool.frm1_Load();
-    tool.OpenPort();
-    EXPECT_EQ(prompt.messages, std::vector<std::string>{"Le port Com2 n'est pas disponible"});
-    EXPECT_EQ(tool.cbfunct().entries.front(), "Commutation : Écriture");
-    EXPECT_EQ(tool.cblayer().entries.front(), "Vidéo");
-    EXPECT_EQ(tool.cbinput().entries.front(), "non utilisée");
-    tool.pollPass();
-    EXPECT_EQ(tool.statusPanels()[0], "Vidéo : 64 x 64");
-    EXPECT_EQ(tool.statusPanels()[4], "lecture de la commutation à 00:00:01");
-
-    tool.cbfunct_Click(4);
-    EXPECT_EQ(tool.lbl3(), "Impédance");
-    EXPECT_EQ(tool.cbinput().entries, (std::vector<std::string>{"Symétrique", "Asymétrique"}));
-    tool.cmdsendsalve_Click();
-    EXPECT_EQ(tool.cmdsendsalveCaption(), "ARRÊT de l'envoi en salve");
-    tool.cmdport_Click();
-    EXPECT_EQ(prompt.choices.back(), "Choisissez le port :|Com1|Com2|Com3|Com4|Annuler default 2");
 }
 
 TEST(ToolFolder, SettingsThatCannotBeWrittenAreReported) {

