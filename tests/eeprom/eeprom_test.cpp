@@ -136,45 +136,34 @@ TEST(EepromFourByte, RecordsOfTheSmallerLayoutAndTheirDump) {
     EXPECT_EQ((std::pair{markedLines.front(), markedLines.back()}), (std::pair{80, 177}));
 }
 
+// The labels are those of the line before until the record starts.
 TEST(EepromFourByte, LineStartProgressInBothLanguages) {
-    const struct {
-        int language;
-        const char* percent;
-        const char* destination;
-    } languages[] = {{kLanguageEnglish, "30% EEprom written", "as destination N°"},
-                     {kLanguageFrench, "30% EEprom remplie", "comme destination N°"}};
-    for (const auto& [language, percent, destination] : languages) {
-        const EepromUpload upload = build(eepromAssignments(3, 3), 4, language);
-        const std::size_t at = static_cast<std::size_t>(addressMessages(upload)[100]);
-        const EepromProgress& p = upload.messages[at].progress;
-        EXPECT_EQ(wire(upload.messages[at]), (std::vector{0, 32, 16, 128, 12}));
-        EXPECT_EQ(upload.text(p.pourcenteeprom), percent);
-        EXPECT_EQ(
-            (std::vector<int>{p.proeeprom, p.protexte, p.protexteMin, p.protexteMax, upload.proeepromMax}),
-            (std::vector{100, 100, 80, 159, 327}));
-        // The labels are those of the line before until the record starts.
-        EXPECT_EQ(upload.text(p.lblproeeprom), destination + std::string(" 20"));
-        EXPECT_EQ(upload.text(upload.messages[at + 1].progress.lblproeeprom),
-                  destination + std::string(" 21"));
-    }
     const EepromUpload upload = build(eepromAssignments(3, 3), 4);
     const EepromUpload french = build(eepromAssignments(3, 3), 4, kLanguageFrench);
-    const auto shownIn = [](const EepromUpload& run, int line, int byte) {
-        const EepromProgress& p =
-            run.messages[static_cast<std::size_t>(addressMessages(run)[line] + byte)].progress;
-        return labels(run, p);
+    const auto at = [](const EepromUpload& run, int line, int byte) -> const EepromMessage& {
+        return run.messages[static_cast<std::size_t>(addressMessages(run)[line] + byte)];
     };
-    const auto shown = [&](int line, int byte) { return shownIn(upload, line, byte); };
-    EXPECT_EQ(shown(0, 1), "as source N° 1 | S 1 | 0% EEprom written");
-    EXPECT_EQ(shown(161, 1), "as special function N° 2 | Recall setup 1 | 49% EEprom written");
-    EXPECT_EQ(shown(256, 3), "as sync for video source | 2 correspond to 1 | 78% EEprom written");
-    EXPECT_EQ(shown(287, 32), "as sync for Y/C destination | 127 correspond to 255 | 87% EEprom written");
-    EXPECT_EQ(shown(320, 1), "as sync for keyboard | 0 correspond to 0 | 97% EEprom written");
-    EXPECT_EQ(shown(327, 32), "as sync for keyboard | 255 correspond to 255 | 100% EEprom written");
-    EXPECT_EQ(shownIn(french, 161, 1), "comme fonction spéciale N° 2 | Recall setup 1 | 49% EEprom remplie");
-    EXPECT_EQ(shownIn(french, 256, 3),
+    const EepromProgress& p = at(upload, 100, 0).progress;
+    EXPECT_EQ(wire(at(upload, 100, 0)), (std::vector{0, 32, 16, 128, 12}));
+    EXPECT_EQ((std::vector<int>{p.proeeprom, p.protexte, p.protexteMin, p.protexteMax, upload.proeepromMax}),
+              (std::vector{100, 100, 80, 159, 327}));
+    EXPECT_EQ(labels(upload, p), "as destination N° 20 |  | 30% EEprom written");
+    EXPECT_EQ(labels(french, at(french, 100, 1).progress), "comme destination N° 21 |  | 30% EEprom remplie");
+    const std::tuple<int, int, const char*> shown[] = {
+        {0, 1, "as source N° 1 | S 1 | 0% EEprom written"},
+        {161, 1, "as special function N° 2 | Recall setup 1 | 49% EEprom written"},
+        {256, 3, "as sync for video source | 2 correspond to 1 | 78% EEprom written"},
+        {287, 32, "as sync for Y/C destination | 127 correspond to 255 | 87% EEprom written"},
+        {327, 32, "as sync for keyboard | 255 correspond to 255 | 100% EEprom written"},
+    };
+    for (const auto& [line, byte, text] : shown)
+        EXPECT_EQ(labels(upload, at(upload, line, byte).progress), text) << line;
+    EXPECT_EQ(labels(french, at(french, 161, 1).progress),
+              "comme fonction spéciale N° 2 | Recall setup 1 | 49% EEprom remplie");
+    EXPECT_EQ(labels(french, at(french, 256, 3).progress),
               "comme synchro pour source vidéo | 2 correspond à 1 | 78% EEprom remplie");
-    EXPECT_EQ(shownIn(french, 320, 1), "comme synchro du clavier | 0 correspond à 0 | 97% EEprom remplie");
+    EXPECT_EQ(labels(french, at(french, 320, 1).progress),
+              "comme synchro du clavier | 0 correspond à 0 | 97% EEprom remplie");
 }
 
 TEST(EepromFourByte, TablesNameTheFirstObject) {
@@ -210,7 +199,6 @@ TEST(EepromFourByte, LayoutByDestinationCount) {
         {111, EepromLayout::FourByte80, 159, 6984},
         // Source 128 and destination 128 have no connector: a record of one byte.
         {112, EepromLayout::FourByte128, 240, 127 * 28 + 2 + 112 * 28 + 2 + 72 * 33 + 2},
-        {127, EepromLayout::FourByte128, 255, 127 * 28 + 2 + 127 * 28 + 2 + 72 * 33 + 2},
         {256, EepromLayout::FourByte128, 255, 127 * 28 + 2 + 127 * 28 + 2 + 72 * 33 + 2},
     };
     for (const auto& c : cases) {

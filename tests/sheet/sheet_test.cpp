@@ -248,22 +248,6 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     EXPECT_EQ(rig.heldVideo(kMonitor1), kCamera1);
 }
 
-TEST(SwitcherModel, AReportSelectsTheSourceWhereTheListsHaveIt) {
-    Started rig;
-    rig.commands.frm1_MenuEvent(206);
-    SwitcherModel& switcher = rig.e.switcher();
-    ASSERT_TRUE(rig.panelSwitch(sim::Layer::Rgb, 1, 4)); // Graphics: on RGB only
-    rig.runMainLoop();
-    EXPECT_EQ(switcher.cbcommutation().index, entryOf(switcher.cbcommutation(), kGraphics));
-    EXPECT_EQ(switcher.layerList(Layer::Rgb).index, entryOf(switcher.layerList(Layer::Rgb), kGraphics));
-    EXPECT_EQ(switcher.layerList(Layer::Video).index,
-              entryOf(switcher.layerList(Layer::Video), kBlackSource));
-
-    ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 2, 3)); // not the current destination
-    rig.runMainLoop();
-    EXPECT_EQ(switcher.cbcommutation().index, entryOf(switcher.cbcommutation(), kGraphics));
-}
-
 TEST(SwitcherModel, PointerHintsInBothLanguages) {
     Started rig;
     SwitcherModel& switcher = rig.e.switcher();
