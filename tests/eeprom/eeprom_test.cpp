@@ -273,8 +273,6 @@ TEST(EepromFiveByte, ProgressAndTouchWarning) {
     // 0 presence, 1 "[" of touch 0, 2 its kind, 3..5 connectors, 6..18 name, 19..24 masks, 25 "[" of touch 1.
     EXPECT_EQ(at(1), "0 0/0..18  |  | 0% EEprom remplie");
     EXPECT_EQ(at(2), "0 0/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
-    EXPECT_EQ(at(18), "0 16/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
-    EXPECT_EQ(at(24), "0 17/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
     EXPECT_EQ(at(25), "1 17/0..18 Touche de source | Ecriture de S 1 | 0% EEprom remplie");
     EXPECT_EQ(at(26), "1 0/0..18 Aucune écriture | Recherche... | 0% EEprom remplie");
     EXPECT_EQ(at(upload.messages.size() - 1),
