@@ -96,11 +96,6 @@ TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.lblloadeeprom, "Load Complete");
         EXPECT_EQ(window.pourcenteeprom, "100% EEprom written");
-
-        ASSERT_EQ(rig.prompt.questions.size(), 3u);
-        EXPECT_EQ(rig.prompt.questions[0].title, "Load 3 destinations to matrix EEPROM");
-        EXPECT_EQ(rig.prompt.questions[1].text, "Start EEPROM loading now?");
-        EXPECT_EQ(rig.prompt.questions[2].text, "Upload successful");
     }
 }
 

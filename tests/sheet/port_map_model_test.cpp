@@ -75,10 +75,6 @@ TEST_F(PortMapModelTest, MapsAPortToAFoundDeviceInThePortMapFile) {
     EXPECT_FALSE(ports.messageIsProblem());
     EXPECT_EQ(ports.rows()[1], (Row{"2", pty.slavePath(), "found", found[3]}));
     EXPECT_EQ(ports.rows().size(), rows.size() - 1) << "the device is no longer listed apart";
-
-    messages.setLanguage(kLanguageFrench);
-    EXPECT_EQ(ports.heading(), (Row{"port", "cible", "état", "appareil"}));
-    EXPECT_EQ(ports.chosenCaption(), "Port 2 :");
 }
 
 TEST_F(PortMapModelTest, RefusesWhatCannotBeATargetAndLeavesTheFileAsItWas) {
