@@ -2,7 +2,6 @@
 #include "eeprom/eeprom_bytes.h"
 #include "eeprom/eeprom_dump.h"
 #include "eeprom/eeprom_image.h"
-#include "support/core_driver.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -277,49 +276,6 @@ TEST(EepromFiveByte, ProgressAndTouchWarning) {
     a.ApplyEditTable();
     const EepromUpload unassigned = build(a, 5);
     EXPECT_EQ(unassigned.messages[1].warning, 0) << "255 is an unassigned touch";
-}
-
-// The frame of a message as the send operation writes it, and the answer a matrix that obeyed gives.
-std::pair<sim::Bytes, sim::Bytes> exchange(const EepromMessage& m) {
-    if (m.code == 0) {
-        const sim::Bytes frame = sim::test::five(static_cast<char>(m.letter), m.data1, m.data2);
-        return {frame, frame};
-    }
-    return {sim::test::four(m.code, m.machine, m.data1, m.data2),
-            sim::test::four(0x40 | m.code, m.machine, m.data1, m.data2)};
-}
-
-TEST(EepromSim, TheMatrixHoldsTheImage) {
-    const struct {
-        int protocol;
-        int sources;
-        int destinations;
-    } runs[] = {{4, 60, 40}, {4, 128, 120}, {5, 30, 30}};
-    for (const auto& run : runs) {
-        Assignments a = eepromAssignments(run.sources, run.destinations);
-        a.editTable.sources[2].name = "Télé è ô ñ";
-        a.editTable.sources[3].Vin = 200; // a byte above 127 sets a flag bit of the 4-byte frame
-        a.editTable.destinations[4].ad = {0, 3, 127, 64, 2, 1};
-        a.ApplyEditTable();
-        MessageTable messages;
-        const EepromUpload upload = buildEepromUpload(a, run.protocol, messages);
-
-        sim::test::CoreDriver matrix;
-        for (std::size_t i = 0; i < upload.messages.size(); ++i) {
-            const auto [request, answer] = exchange(upload.messages[i]);
-            ASSERT_EQ(matrix.ask(request), answer) << run.protocol << " message " << i;
-        }
-        const std::vector<std::uint8_t> image = eepromImage(upload);
-        const sim::Bytes& memory = matrix.core.state().eeprom.bytes();
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()))
-            << run.protocol << " " << run.sources;
-        EXPECT_TRUE(std::all_of(memory.begin() + static_cast<std::ptrdiff_t>(image.size()), memory.end(),
-                                [](std::uint8_t byte) { return byte == 0xFF; }))
-            << "nothing beyond the image";
-        const std::vector<std::string> text = eepromImageText(image);
-        EXPECT_EQ(text.size(), run.protocol == 4 ? 328u : 128u);
-        EXPECT_EQ(text[1].substr(0, 9), run.protocol == 4 ? "8F 02 02 " : "5F 02 02 ") << "source 2";
-    }
 }
 
 } // namespace
