@@ -12,6 +12,7 @@
 #include "support/temp_folder.h"
 
 #include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -110,27 +111,21 @@ TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
 // A refused instruction leaves the rest to write: the failure is told at the end, in the operator's
 // language. A matrix without the 5-byte form does not answer the presence test: nothing more is sent.
 TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
+    // Title, then the window's labels, then the report, in English and in French.
+    const std::array<std::string, 3> texts[] = {
+        {"Load 3 destinations to matrix EEPROM",
+         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
+        {"Chargement de 3 destinations dans l'EEPROM de la matrice",
+         "Erreur EEPROM | Erreur lors du téléchargement | EEPROM défectueuse! | Fermeture de l'EEPROM...",
+         "ERREUR dans la procedure de téléchargement|Quitter"}};
     const struct {
         int protocol;
         sim::ProtocolChoice speaks;
-        int refuseEvery;
-        int sent;
-        int failed;
-        int language;
-        const char* title;
-        const char* labels;
-        const char* report;
+        int refuseEvery, sent, failed, language;
     } cases[] = {
-        {4, sim::ProtocolChoice::Both, 1000, 6984, 6, kLanguageEnglish,
-         "Load 3 destinations to matrix EEPROM",
-         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
-        {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50, kLanguageFrench,
-         "Chargement de 3 destinations dans l'EEPROM de la matrice",
-         "Erreur EEPROM | Erreur lors du téléchargement | EEPROM défectueuse! | Fermeture de l'EEPROM...",
-         "ERREUR dans la procedure de téléchargement|Quitter"},
-        {5, sim::ProtocolChoice::Four, 0, 1, 1, kLanguageEnglish, "Load 3 destinations to matrix EEPROM",
-         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
-    };
+        {4, sim::ProtocolChoice::Both, 1000, 6984, 6, kLanguageEnglish},
+        {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50, kLanguageFrench},
+        {5, sim::ProtocolChoice::Four, 0, 1, 1, kLanguageEnglish}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sent);
         UploadRig rig(c.protocol, {.protocol = c.speaks});
@@ -147,9 +142,9 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.pourcenteeprom + " | " + window.lblloadeeprom + " | " + window.lblproeeprom + " | " +
                       window.lblprotexte,
-                  c.labels);
-        EXPECT_EQ(rig.prompt.questions[0].title, c.title);
-        EXPECT_EQ(rig.prompt.questions.back().text, c.report);
+                  texts[c.language - 1][1]);
+        EXPECT_EQ(rig.prompt.questions[0].title, texts[c.language - 1][0]);
+        EXPECT_EQ(rig.prompt.questions.back().text, texts[c.language - 1][2]);
         if (c.sent == 1) {
             EXPECT_EQ(rig.prompt.questions[2].text,
                       "Warning! There is no EEPROM in the matrix. Please, verify");
