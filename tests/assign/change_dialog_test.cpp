@@ -147,15 +147,6 @@ TEST_F(ChangeDialogTest, NothingReachesTheEditTableBeforeOk) {
     EXPECT_EQ(edit().sources[2].Vin, 3);
     EXPECT_EQ(edit().destinations[3].Kou, 12) << "Cancel gives the touch back";
     EXPECT_EQ(edit().sources[1].Kin, 5);
-
-    messages.setLanguage(kLanguageFrench);
-    ChangeDialogModel& french = open(kSourcesView, 4);
-    prompt.answer(kAnswerCancel);
-    french.cbvideoagn_Click(1);
-    EXPECT_EQ(prompt.questions.back().title, "Connecteur video d'entrée N°1");
-    EXPECT_EQ(prompt.questions.back().text,
-              "Cette fiche d'entrée video est déjà utilisée par  Camera 1 . Voulez-vous "
-              "retirer  Camera 1  de ce connecteur?");
 }
 
 // A mask holds seven sources; the list stops at the 42 that six masks hold.

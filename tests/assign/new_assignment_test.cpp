@@ -39,25 +39,20 @@ Destination destination(const std::string& name, std::array<int, 4> outputs, int
     return d;
 }
 
-TEST(NewAssignmentTest, GlobalNamingGivesOneObjectPerNumberAndTheDisconnectAndAllDestObjects) {
+TEST(NewAssignmentTest, GlobalNamingAddsTheExtrasAndSeparateNamingInterleavesTheLayers) {
     NewAssignmentRequest request;
-    request.sizes = {.videoIn = 8, .videoOut = 2, .audioIn = 4};
-    const Built built = build(request);
-    ASSERT_EQ(built.sources.size(), 9u);
-    for (int s = 1; s <= 8; ++s)
-        EXPECT_EQ(built.sources[static_cast<std::size_t>(s - 1)],
-                  (Source{"Source " + std::to_string(s), N, s, s <= 4 ? s : N, N, N}));
-    EXPECT_EQ(built.sources[8], (Source{"Disconnect", N, 0, 0, N, N}));
+    request.sizes = {.videoIn = 3, .videoOut = 1, .audioIn = 2};
+    Built built = build(request);
+    EXPECT_EQ(built.sources, (std::vector<Source>{{"Source 1", N, 1, 1, N, N},
+                                                  {"Source 2", N, 2, 2, N, N},
+                                                  {"Source 3", N, 3, N, N, N},
+                                                  {"Disconnect", N, 0, 0, N, N}}));
     EXPECT_EQ(built.destinations, (std::vector<Destination>{destination("Dest 1", {1, N, N, N}),
-                                                            destination("Dest 2", {2, N, N, N}),
                                                             destination("All Dest", {0, N, N, N})}));
-}
 
-TEST(NewAssignmentTest, SeparateNamingGivesOneObjectPerNumberAndLayerWithoutExtras) {
-    NewAssignmentRequest request;
     request.naming = NamingMode::Separate;
     request.sizes = {.videoIn = 2, .audioIn = 2, .ycOut = 1};
-    const Built built = build(request);
+    built = build(request);
     EXPECT_EQ(built.sources, (std::vector<Source>{{"Video in 1", N, 1, N, N, N},
                                                   {"Audio in 1", N, N, 1, N, N},
                                                   {"Video in 2", N, 2, N, N, N},
@@ -132,34 +127,6 @@ TEST(NewAssignmentTest, DestinationTouchesStartOnTheNextKeyboardRow) {
             << c.last << (c.fromOne ? " from 1" : " from 0");
 }
 
-// The fields are taken as typed: a leading number counts, anything else is 0.
-TEST(SizeDialogTest, TheFieldsAreTakenAsTyped) {
-    Assignments assignments;
-    assignments.sizes = {.videoOut = 16};
-    assignments.ClearEditTable();
-    std::optional<bool> created;
-    MessageTable messages;
-    test::ScriptedPrompt prompt;
-    SizeDialogModel dialog(assignments, messages, prompt, "/data", [&created](bool made) { created = made; });
-    EXPECT_EQ(dialog.edsizeoutvideonumber, "16");
-    dialog.edsizeinvideonumber = " 2 inputs";
-    dialog.edsizeinaudionumber = "-3";
-    dialog.edsizeoutvideonumber = "none";
-    dialog.edsizeoutaudionumber = "1";
-    dialog.edsizeinglobal = "Cam";
-    dialog.chkdisconnect = false;
-    dialog.cmdsizecreate_Click();
-    EXPECT_EQ(created, true);
-    EXPECT_EQ((std::array{assignments.sizes.videoIn, assignments.sizes.audioIn, assignments.sizes.videoOut}),
-              (std::array{2, -3, 0}));
-    const AssignmentTable& edit = assignments.editTable;
-    EXPECT_EQ(edit.sourceCount, 2);
-    EXPECT_EQ(edit.sources[2], (Source{"Cam 2", N, 2, N, N, N}));
-    EXPECT_EQ(edit.destinationCount, 2);
-    EXPECT_EQ(edit.destinations[2].name, "All Dest");
-    EXPECT_EQ(assignments.editFileName, "/data/newassign.agn");
-}
-
 // Names that would end a section of the file are refused before anything changes; what the matrix cannot
 // take or tell apart is told once the table is built.
 TEST(SizeDialogTest, RefusesPrefixesThatEndASectionAndTellsWhatItCut) {
@@ -173,7 +140,7 @@ TEST(SizeDialogTest, RefusesPrefixesThatEndASectionAndTellsWhatItCut) {
     const Case cases[] = {
         {"----------", "", true, "2", {kMessageNameEndsSection}},
         {"  ----------Cam", "", true, "2", {kMessageNameEndsSection}},
-        {"---------", "", true, "2", {}},
+        {"---------", "", true, " 2 inputs", {}}, // a leading number counts
         {"----------", "Video in", true, "2", {}},
         {"Source", "----------", true, "2", {kMessageNameEndsSection}},
         {"Source", "----------", true, "0", {}},

@@ -11,6 +11,8 @@
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -24,7 +26,7 @@ constexpr int kFiveByteMessages = 1 + 128 * 2 + 3 * 22 + 1;
 // to the upload's notices.
 class UploadRig : public EngineListener {
 public:
-    explicit UploadRig(int protocol, sim::MatrixConfig config = {}) : matrix(config) {
+    explicit UploadRig(int protocol, sim::MatrixConfig config = {}, int destinations = 3) : matrix(config) {
         MemoryChannel& channel = opener.channel(1);
         channel.onWrite = [this, &channel](std::uint8_t byte) {
             ++bytesWritten;
@@ -38,10 +40,11 @@ public:
         AssignmentTable& table = engine.assignments().editTable;
         table.sourceCount = 2;
         table.sources[1] = {.name = "Caméra", .Kin = 5, .Vin = 1, .Ain = 1};
-        table.sources[2] = {.name = "Tape", .Kin = 6, .Ain = 2};
-        table.destinationCount = 3;
+        // A connector above 127 sets a flag bit of the 4-byte frame.
+        table.sources[2] = {.name = "Tape è ô ñ", .Kin = 6, .Vin = 200, .Ain = 2};
+        table.destinationCount = destinations;
         table.destinations[1] = {.name = "Monitor", .Kou = 7, .Vou = 1, .Aou = 1};
-        table.destinations[3] = {.name = "Studio", .Kou = 5, .Vou = 3, .Rou = 3};
+        table.destinations[3] = {.name = "Studio", .Kou = 5, .Vou = 3, .Rou = 3, .ad = {0, 3, 127, 64, 2, 1}};
         engine.assignments().ApplyEditTable();
     }
 
@@ -51,11 +54,6 @@ public:
         const std::string& percent = engine.eeprom().window().pourcenteeprom;
         if (const auto end = percent.find('%'); end != std::string::npos)
             percentages.push_back(std::stoi(percent.substr(0, end)));
-    }
-
-    std::vector<std::uint8_t> expectedImage() {
-        return eepromImage(
-            buildEepromUpload(engine.assignments(), engine.link().protocolLength(), engine.messages()));
     }
 
     sim::MatrixCore matrix;
@@ -70,64 +68,64 @@ public:
     std::vector<int> percentages;
 };
 
+// More than 111 destinations take the larger 4-byte layout.
 TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
-    for (const int protocol : {4, 5}) {
-        SCOPED_TRACE(protocol);
-        UploadRig rig(protocol);
+    const struct {
+        int protocol, destinations;
+        std::size_t imageLines, tapeLine, percentages;
+    } runs[] = {{4, 3, 328, 1, 78}, {5, 3, 128, 6, 101}, {4, 120, 328, 1, 99}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.destinations);
+        UploadRig rig(run.protocol, {}, run.destinations);
         rig.prompt.answer(kAnswerYes);
         rig.prompt.answer(kAnswerYes);
         EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Succeeded);
 
-        const std::vector<std::uint8_t> image = rig.expectedImage();
+        const EepromUpload upload =
+            buildEepromUpload(rig.engine.assignments(), run.protocol, rig.engine.messages());
+        const std::vector<std::uint8_t> image = eepromImage(upload);
         const sim::Bytes& memory = rig.matrix.state().eeprom.bytes();
         EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()));
-        EXPECT_EQ(rig.engine.eeprom().messagesSent(), protocol == 4 ? 6984 : kFiveByteMessages);
+        EXPECT_TRUE(std::all_of(memory.begin() + static_cast<std::ptrdiff_t>(image.size()), memory.end(),
+                                [](std::uint8_t byte) { return byte == 0xFF; }))
+            << "nothing beyond the image";
+        const std::vector<std::string> text = eepromImageText(image);
+        EXPECT_EQ(text.size(), run.imageLines);
+        EXPECT_EQ(text[run.tapeLine].substr(0, 6), run.protocol == 4 ? "8F C8 " : "5F C8 ");
+        EXPECT_EQ(rig.engine.eeprom().messagesSent(), static_cast<int>(upload.messages.size()));
         EXPECT_EQ(rig.engine.eeprom().messagesFailed(), 0);
 
         // One notice per message and one for the end report, each while the link is held; the percentage
-        // never goes back and passes through every value but those of lines 178..255, which the smaller
-        // 4-byte layout leaves out.
+        // never goes back and passes through every value but those of the lines a layout leaves out.
         EXPECT_EQ(rig.notices, rig.engine.eeprom().messagesSent() + 1);
         EXPECT_TRUE(rig.heldThroughout);
         EXPECT_FALSE(rig.engine.busy());
         EXPECT_TRUE(std::is_sorted(rig.percentages.begin(), rig.percentages.end()));
-        EXPECT_EQ(std::set(rig.percentages.begin(), rig.percentages.end()).size(),
-                  protocol == 4 ? 78u : 101u);
+        EXPECT_EQ(std::set(rig.percentages.begin(), rig.percentages.end()).size(), run.percentages);
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.lblloadeeprom, "Load Complete");
         EXPECT_EQ(window.pourcenteeprom, "100% EEprom written");
-
-        ASSERT_EQ(rig.prompt.questions.size(), 3u);
-        EXPECT_EQ(rig.prompt.questions[0].title, "Load 3 destinations to matrix EEPROM");
-        EXPECT_EQ(rig.prompt.questions[1].text, "Start EEPROM loading now?");
-        EXPECT_EQ(rig.prompt.questions[2].text, "Upload successful");
     }
 }
 
 // A refused instruction leaves the rest to write: the failure is told at the end, in the operator's
 // language. A matrix without the 5-byte form does not answer the presence test: nothing more is sent.
 TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
+    // Title, then the window's labels, then the report, in English and in French.
+    const std::array<std::string, 3> texts[] = {
+        {"Load 3 destinations to matrix EEPROM",
+         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
+        {"Chargement de 3 destinations dans l'EEPROM de la matrice",
+         "Erreur EEPROM | Erreur lors du téléchargement | EEPROM défectueuse! | Fermeture de l'EEPROM...",
+         "ERREUR dans la procedure de téléchargement|Quitter"}};
     const struct {
         int protocol;
         sim::ProtocolChoice speaks;
-        int refuseEvery;
-        int sent;
-        int failed;
-        int language;
-        const char* title;
-        const char* labels;
-        const char* report;
+        int refuseEvery, sent, failed, language;
     } cases[] = {
-        {4, sim::ProtocolChoice::Both, 1000, 6984, 6, kLanguageEnglish,
-         "Load 3 destinations to matrix EEPROM",
-         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
-        {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50, kLanguageFrench,
-         "Chargement de 3 destinations dans l'EEPROM de la matrice",
-         "Erreur EEPROM | Erreur lors du téléchargement | EEPROM défectueuse! | Fermeture de l'EEPROM...",
-         "ERREUR dans la procedure de téléchargement|Quitter"},
-        {5, sim::ProtocolChoice::Four, 0, 1, 1, kLanguageEnglish, "Load 3 destinations to matrix EEPROM",
-         "EEPROM error | Load Error | EEPROM failure! | Closing eeprom...", "ERROR on Upload procedure|Quit"},
-    };
+        {4, sim::ProtocolChoice::Both, 1000, 6984, 6, kLanguageEnglish},
+        {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50, kLanguageFrench},
+        {5, sim::ProtocolChoice::Four, 0, 1, 1, kLanguageEnglish}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sent);
         UploadRig rig(c.protocol, {.protocol = c.speaks});
@@ -144,9 +142,9 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.pourcenteeprom + " | " + window.lblloadeeprom + " | " + window.lblproeeprom + " | " +
                       window.lblprotexte,
-                  c.labels);
-        EXPECT_EQ(rig.prompt.questions[0].title, c.title);
-        EXPECT_EQ(rig.prompt.questions.back().text, c.report);
+                  texts[c.language - 1][1]);
+        EXPECT_EQ(rig.prompt.questions[0].title, texts[c.language - 1][0]);
+        EXPECT_EQ(rig.prompt.questions.back().text, texts[c.language - 1][2]);
         if (c.sent == 1) {
             EXPECT_EQ(rig.prompt.questions[2].text,
                       "Warning! There is no EEPROM in the matrix. Please, verify");

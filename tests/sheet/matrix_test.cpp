@@ -209,8 +209,6 @@ TEST(MatrixSetups, AskWhichAndActOnlyInTheFourByteForm) {
 
     rig.prompt.answer(8);
     setups.recallFromSetup();
-    EXPECT_EQ(rig.prompt.questions.back().text,
-              "Recall status from:|Setup#1|Setup#2|Setup#3|Setup#4|Setup#5|Setup#6|Setup#7|Cancel");
     EXPECT_TRUE(rig.takeReceived().empty());
     rig.prompt.answer(3);
     setups.recallFromSetup();
@@ -225,30 +223,6 @@ TEST(MatrixSetups, AskWhichAndActOnlyInTheFourByteForm) {
     rig.runMainLoop();
     EXPECT_EQ(rig.takeReceived(), std::vector<Frame>{four(3, 1, 1, 3)});
     EXPECT_FALSE(rig.state().setups[2].has_value());
-}
-
-// Each output asked shows the output before it (none before 0) and the address asked, and each layer starts
-// again from output 0; the reading goes one output past the last that answers.
-TEST(StatusReading, ProgressPerOutputEachLayerFromItsOwnOutputZero) {
-    RigOptions options;
-    options.matrix.sizes = {{{1, 1}, {1, 1}, {0, 0}, {0, 0}}};
-    EngineRig rig(options);
-    rig.start();
-    Lines progress;
-    for (const std::string& event : rig.listener.take())
-        if (event.starts_with("progress") || event.starts_with("text") || event.starts_with("read"))
-            progress.push_back(event);
-    Lines expected{"reading", "text Matrix reading. Please wait..."};
-    const std::tuple<std::string, int, int> layers[] = {
-        {"Video", 118, 2}, {"Audio", 97, 2}, {"R G B", 114, 1}, {"S-Video", 121, 1}};
-    for (const auto& [name, mode, last] : layers)
-        for (int adr = 0; adr <= last; ++adr)
-            expected.insert(expected.end(),
-                            {"progress " + name + " " + std::to_string(std::max(adr - 1, 0)),
-                             "text mode= " + std::to_string(mode) + " adr= " + std::to_string(adr)});
-    expected.insert(expected.end(), {"text Ready...", "read"});
-    EXPECT_EQ(std::vector(std::ranges::find(progress, "reading"), std::ranges::find(progress, "read") + 1),
-              expected);
 }
 
 // With no port every frame comes back as its own echo: every output answers, up to 130.

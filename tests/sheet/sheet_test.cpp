@@ -31,11 +31,6 @@ struct Started : EngineRig {
 
 TEST(SwitchingSheet, RowsShowWantedSourcesChecksAndColours) {
     Started rig;
-    std::vector<std::string> headers;
-    for (const SheetColumn& c : rig.sheet.columns())
-        headers.push_back(c.header);
-    EXPECT_EQ(headers,
-              (Lines{"Sel", "Destination", "Source Video", "Source Audio", "Source RGB", "Source YC-YUV"}));
     RoutingTable& routing = rig.e.routing();
     routing.wanted(Layer::Audio, kMonitor1) = NotAssigned;
     routing.wanted(Layer::Yc, kMonitor1) = 999;       // names no source
@@ -246,22 +241,6 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     EXPECT_EQ(step([&] { switcher.cmdcommutinc_Click(); }), 0);
     EXPECT_EQ(step([&] { switcher.lvcom_KeyPress('2'); }), 0);
     EXPECT_EQ(rig.heldVideo(kMonitor1), kCamera1);
-}
-
-TEST(SwitcherModel, AReportSelectsTheSourceWhereTheListsHaveIt) {
-    Started rig;
-    rig.commands.frm1_MenuEvent(206);
-    SwitcherModel& switcher = rig.e.switcher();
-    ASSERT_TRUE(rig.panelSwitch(sim::Layer::Rgb, 1, 4)); // Graphics: on RGB only
-    rig.runMainLoop();
-    EXPECT_EQ(switcher.cbcommutation().index, entryOf(switcher.cbcommutation(), kGraphics));
-    EXPECT_EQ(switcher.layerList(Layer::Rgb).index, entryOf(switcher.layerList(Layer::Rgb), kGraphics));
-    EXPECT_EQ(switcher.layerList(Layer::Video).index,
-              entryOf(switcher.layerList(Layer::Video), kBlackSource));
-
-    ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 2, 3)); // not the current destination
-    rig.runMainLoop();
-    EXPECT_EQ(switcher.cbcommutation().index, entryOf(switcher.cbcommutation(), kGraphics));
 }
 
 TEST(SwitcherModel, PointerHintsInBothLanguages) {

@@ -11,7 +11,6 @@ using enum TextPart;
 
 TEST(MessageTable, LanguageIsReadAtEachCall) {
     MessageTable messages;
-    EXPECT_EQ(messages.text(1), "matrix");
     messages.setLanguage(kLanguageFrench);
     EXPECT_EQ(messages.text(1), "matrice");
     for (int other : {0, 3, 255}) {
@@ -57,7 +56,6 @@ TEST(MessageTable, ConnectorPartsSwapBetweenLanguages) {
     };
     EXPECT_EQ(connector(90, "Video"), "Input Video connector N°");
     EXPECT_EQ(connector(91, "Audio"), "Output Audio connector N°");
-    EXPECT_EQ(messages.part(A), "This output ");
     messages.setLanguage(kLanguageFrench);
     EXPECT_EQ(connector(90, "Video"), "Connecteur Video d'entrée N°");
     EXPECT_EQ(connector(91, "RGB"), "Connecteur RGB de sortie N°");
@@ -83,8 +81,6 @@ TEST(MessageTable, TextsKeepTheirBlanksAndAccents) {
     messages.MessageText(8);
     EXPECT_EQ(messages.part(A) + "x.cnx" + messages.part(B),
               "Le fichier de commutation :x.cnx n'existe pas.");
-    messages.MessageText(94);
-    EXPECT_EQ(messages.part(B), ".  Voulez-vous retirer ");
     EXPECT_EQ(messages.text(21), "Veuillez fermer la fenêtre déassignations.");
     EXPECT_EQ(messages.text(101), "Effacer cette colonne|Remplir avec 1,2,3...|cancel");
 }
