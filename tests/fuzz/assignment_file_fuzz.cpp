@@ -6,7 +6,6 @@
 
 namespace {
 
-// Loads the file at the engine's assignment path, shows it, and returns what saving it writes.
 std::string loadAndSave() {
     rl4::fuzz::EngineRig rig;
     rl4::Engine& e = rig.engine;

@@ -6,27 +6,23 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-namespace {
+using namespace rl4::sim;
 
-using rl4::sim::Bytes;
-using rl4::sim::FrameForm;
-using rl4::sim::ProtocolChoice;
-using rl4::sim::SplitItem;
+namespace {
 
 void checkFrame(const SplitItem& item, ProtocolChoice protocol) {
     const Bytes& b = item.bytes;
     if (item.form == FrameForm::Five) {
         RL4_FUZZ_CHECK(protocol != ProtocolChoice::Four);
-        RL4_FUZZ_CHECK(b.size() == rl4::sim::kFiveByteLength && b[0] == rl4::sim::kStx &&
-                       b[4] == rl4::sim::kEtx);
-        rl4::sim::decodeFive(b);
+        RL4_FUZZ_CHECK(b.size() == kFiveByteLength && b[0] == kStx && b[4] == kEtx);
+        decodeFive(b);
         return;
     }
     RL4_FUZZ_CHECK(protocol != ProtocolChoice::Five);
-    RL4_FUZZ_CHECK(b.size() == rl4::sim::kFourByteLength && (b[0] & 0x80) == 0);
+    RL4_FUZZ_CHECK(b.size() == kFourByteLength && (b[0] & 0x80) == 0);
     for (std::size_t k = 1; k < b.size(); ++k)
         RL4_FUZZ_CHECK((b[k] & 0x80) != 0);
-    const rl4::sim::Frame frame = rl4::sim::decodeFour(b);
+    const Frame frame = decodeFour(b);
     RL4_FUZZ_CHECK(frame.data1 >= 0 && frame.data1 <= 255 && frame.data2 >= 0 && frame.data2 <= 255);
 }
 
@@ -35,7 +31,7 @@ void checkFrame(const SplitItem& item, ProtocolChoice protocol) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     const auto protocol = static_cast<ProtocolChoice>(in.ConsumeIntegralInRange<int>(0, 2));
-    rl4::sim::FrameSplitter splitter(protocol);
+    FrameSplitter splitter(protocol);
     Bytes pushed, split;
     std::int64_t now = 0;
     auto take = [&](const std::vector<SplitItem>& items) {
@@ -48,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     while (in.remaining_bytes() > 0) {
         // Gaps around the stale limit matter most: a few steps of either side of it.
-        now += in.ConsumeIntegralInRange<std::int64_t>(0, 3) * (rl4::sim::FrameSplitter::kStaleMicros / 2);
+        now += in.ConsumeIntegralInRange<std::int64_t>(0, 3) * (FrameSplitter::kStaleMicros / 2);
         if (in.ConsumeBool()) {
             take(splitter.expire(now));
             continue;

@@ -8,20 +8,17 @@
 namespace rl4::fuzz {
 
 // A whole engine on the fuzzing process's scratch folder, with nobody to answer its questions and a clock
-// that moves only as the engine waits: the readers' results go on to the sheet, the switcher and the VCA
-// panel as in the program.
-struct EngineRig {
+// that moves only as the engine waits: results go on to the sheet, the switcher, the VCA panel and the
+// history window's model as in the program.
+struct EngineRig : EngineListener {
     static constexpr int kObjects = 12;
 
-    EngineRig() : EngineRig(quiet) {}
-    explicit EngineRig(EngineListener& listener)
-        : engine(scratch().folder(), clock, opener, prompt, listener) {}
+    void historyRowAdded(const HistoryRow& row) override { engine.history().AddHistoryRow(row); }
 
     FakeClock clock;
     test::MemoryPortOpener opener{clock};
     SilentPrompt prompt;
-    EngineListener quiet;
-    Engine engine;
+    Engine engine{scratch().folder(), clock, opener, prompt, *this};
 
     // Sources 1..kObjects on inputs 0..kObjects-1 of every layer, destinations on outputs 1..kObjects.
     void assignObjects() {

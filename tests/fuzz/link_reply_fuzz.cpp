@@ -6,30 +6,10 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-namespace {
-
-// The history window's part: every row goes into the history model.
-class HistoryTaker : public rl4::EngineListener {
-public:
-    void historyRowAdded(const rl4::HistoryRow& row) override { engine->history().AddHistoryRow(row); }
-    rl4::Engine* engine = nullptr;
-};
-
-rl4::CommandParams request(FuzzedDataProvider& in) {
-    // Values up to 300 take in 256, which no frame carries, and 257, the not-assigned mark.
-    return {in.ConsumeIntegral<std::uint8_t>(), in.ConsumeIntegralInRange<int>(0, 127),
-            in.ConsumeIntegralInRange<int>(0, 31), in.ConsumeIntegralInRange<int>(0, 300),
-            in.ConsumeIntegralInRange<int>(0, 300)};
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    HistoryTaker history;
-    rl4::fuzz::EngineRig rig(history);
+    rl4::fuzz::EngineRig rig;
     rl4::Engine& engine = rig.engine;
-    history.engine = &engine;
     rig.assignObjects();
     // A current destination, so that VCA reports for its output reach the panel.
     engine.rowClicked(0);
@@ -49,10 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             line.deliver(bytes, in.ConsumeIntegralInRange<std::int64_t>(0, 8) * kStep);
             break;
         }
-        case 1: {
-            link.SendCommand(request(in));
+        case 1: // values up to 300 take in 256, which no frame carries, and 257, the not-assigned mark
+            link.SendCommand({in.ConsumeIntegral<std::uint8_t>(), in.ConsumeIntegralInRange<int>(0, 127),
+                              in.ConsumeIntegralInRange<int>(0, 31), in.ConsumeIntegralInRange<int>(0, 300),
+                              in.ConsumeIntegralInRange<int>(0, 300)});
             break;
-        }
         case 2:
             engine.mainLoopPass();
             break;

@@ -6,9 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -17,15 +15,10 @@ namespace rl4 {
 namespace {
 
 namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
+using test::Lines;
+const auto bytesOf = test::fileBytes;
+const auto putBytes = test::writeBytes;
 
-std::string bytesOf(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-void putBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 auto entriesIn(const std::string& folder) {
     return std::distance(fs::directory_iterator(folder), {});
 }

@@ -11,7 +11,7 @@
 namespace rl4 {
 namespace {
 
-using Lines = std::vector<std::string>;
+using test::Lines;
 
 TEST(PortMap, ReadsTargetsAroundCommentsAndReportsBadLines) {
     PortMap map = PortMap::parse({"# room", "", "  3 = /dev/ttyUSB0  ", "5=socket://10.0.0.7:4001   # rack 2",

@@ -11,19 +11,6 @@ namespace {
 const Bytes kFiveAnswer{0x02, 0x56, 0x03, 0x01, 0x03};
 const Bytes kFourAnswer{0x41, 0x81, 0x83, 0x81};
 
-// How many bytes differ, and whether each difference is a single flipped bit.
-std::pair<int, bool> differences(const Bytes& a, const Bytes& b) {
-    int count = 0;
-    bool singleBits = true;
-    for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
-        if (a[k] != b[k]) {
-            ++count;
-            singleBits = singleBits && std::popcount(static_cast<unsigned>(a[k] ^ b[k])) == 1;
-        }
-    }
-    return {count, singleBits};
-}
-
 TEST(LineFaults, NothingAtZeroAlwaysAtOne) {
     const struct {
         const char* name;
@@ -48,9 +35,10 @@ TEST(LineFaults, NothingAtZeroAlwaysAtOne) {
             EXPECT_EQ(out.splitAt != 0, c.split && truth.size() > 1) << where << ": a lone byte is not split";
             EXPECT_LT(out.splitAt, truth.size()) << where;
             ASSERT_EQ(out.bytes.size(), truth.size()) << where;
-            const auto [changed, singleBits] = differences(out.bytes, truth);
-            EXPECT_EQ(changed, out.garbled ? 1 : 0) << where << " became " << hexText(out.bytes);
-            EXPECT_TRUE(singleBits) << where;
+            int flipped = 0;
+            for (std::size_t k = 0; k < truth.size(); ++k)
+                flipped += std::popcount(static_cast<unsigned>(out.bytes[k] ^ truth[k]));
+            EXPECT_EQ(flipped, out.garbled ? 1 : 0) << where << " became " << hexText(out.bytes);
         }
     }
 }

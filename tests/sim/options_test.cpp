@@ -93,12 +93,12 @@ TEST(Options, BadOptionsAreRefusedWithAMessage) {
 }
 
 TEST(ConsoleCommands, ParsedOrExplained) {
-    const ConsoleCommand panel = parseConsoleCommand("  panel   A 0 16 \r");
-    ASSERT_TRUE(std::holds_alternative<PanelCommand>(panel));
-    EXPECT_EQ(std::get<PanelCommand>(panel).layer, Layer::Audio);
-    EXPECT_EQ(std::get<PanelCommand>(panel).output, 0);
-    EXPECT_EQ(std::get<PanelCommand>(panel).input, 16);
-    EXPECT_EQ(std::get<PanelCommand>(parseConsoleCommand("panel Y 255 1")).layer, Layer::Yc);
+    for (const auto& [line, layer, output, input] : {std::tuple{"  panel   A 0 16 \r", Layer::Audio, 0, 16},
+                                                     std::tuple{"panel Y 255 1", Layer::Yc, 255, 1}}) {
+        const auto panel = std::get<PanelCommand>(parseConsoleCommand(line));
+        EXPECT_EQ(std::tuple(panel.layer, panel.output, panel.input), std::tuple(layer, output, input))
+            << line;
+    }
     EXPECT_TRUE(std::get<OnLineCommand>(parseConsoleCommand("online")).onLine);
     EXPECT_FALSE(std::get<OnLineCommand>(parseConsoleCommand("offline")).onLine);
     EXPECT_TRUE(std::holds_alternative<QuitCommand>(parseConsoleCommand("quit")));

@@ -30,9 +30,18 @@ public:
     explicit CoreDriver(const MatrixConfig& config = {}) : core(config) {}
 
     // The frames sent in answer to the bytes (usually none or one).
-    std::vector<Bytes> sent(const Bytes& bytes);
+    std::vector<Bytes> sent(const Bytes& bytes) {
+        std::vector<Bytes> frames;
+        for (SimEvent& event : core.feed(bytes, nowMicros += 1000))
+            if (event.kind == SimEvent::Kind::Sent)
+                frames.push_back(std::move(event.bytes));
+        return frames;
+    }
     // The one answer to a request; empty when none was sent.
-    Bytes ask(const Bytes& request);
+    Bytes ask(const Bytes& request) {
+        std::vector<Bytes> frames = sent(request);
+        return frames.empty() ? Bytes{} : frames.front();
+    }
 
     MatrixCore core;
     std::int64_t nowMicros = 0;

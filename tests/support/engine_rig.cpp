@@ -105,7 +105,7 @@ EngineRig::EngineRig(RigOptions options) : options_(options), core_(options.matr
             channel.refuseOpen = !options_.otherPortsOpen;
     };
     if (options_.protocol != 0)
-        writeSettings(options_.protocol, options_.port);
+        writeCrLf(path("routelane4.set"), settingsLines(folder.folder(), options_.protocol, options_.port));
     writeCrLf(path("routelane4.agn"), options_.assignment);
 }
 
@@ -113,10 +113,10 @@ EngineRig::EngineRig(RigOptions options) : options_(options), core_(options.matr
 void EngineRig::attach(MemoryChannel& channel) {
     channel.onWrite = [this](std::uint8_t byte) {
         for (sim::SimEvent& event : core_.feed(std::span(&byte, 1), clock.nowMicros())) {
-            if (event.kind != sim::SimEvent::Kind::Sent)
-                received_.push_back(event.bytes);
-            else if (event.kind == sim::SimEvent::Kind::Sent)
+            if (event.kind == sim::SimEvent::Kind::Sent)
                 deliver(event.bytes, event.requestLength);
+            else
+                received_.push_back(event.bytes);
         }
     };
 }
@@ -130,18 +130,9 @@ void EngineRig::deliver(const Frame& bytes, std::size_t requestLength) {
 
 bool EngineRig::panelSwitch(sim::Layer layer, int output, int input) {
     const auto event = core_.panelSwitch(layer, output, input);
-    const auto* sent = std::get_if<sim::SimEvent>(&event);
-    if (sent)
+    if (const auto* sent = std::get_if<sim::SimEvent>(&event))
         deliver(sent->bytes, 0);
-    return sent != nullptr;
-}
-
-void EngineRig::sendOnLine(bool onLine) {
-    deliver(core_.setOnLine(onLine).bytes, 0);
-}
-
-void EngineRig::sendUnasked(const Frame& bytes) {
-    deliver(bytes, 0);
+    return std::holds_alternative<sim::SimEvent>(event);
 }
 
 void EngineRig::runMainLoop(int millis) {

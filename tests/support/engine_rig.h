@@ -108,14 +108,11 @@ public:
     // A switch at its own panel (false when the matrix has no such crosspoint), or a change of its on-line
     // state, sent unasked.
     bool panelSwitch(sim::Layer layer, int output, int input);
-    void sendOnLine(bool onLine);
+    void sendOnLine(bool onLine) { deliver(core_.setOnLine(onLine).bytes, 0); }
     // Any bytes from the matrix's end of its port, arriving after their wire time.
-    void sendUnasked(const Frame& bytes);
+    void sendUnasked(const Frame& bytes) { deliver(bytes, 0); }
 
     std::string path(const std::string& name) const { return folder.path(name); }
-    void writeSettings(int protocol, int port) {
-        writeCrLf(path("routelane4.set"), settingsLines(folder.folder(), protocol, port));
-    }
     // A connexion file with its three heading lines and these rows.
     void writeConnexions(const Lines& rows, const std::string& name = "routelane4.cnx");
     Lines readLines(const std::string& name) const { return readCrLf(path(name)); }

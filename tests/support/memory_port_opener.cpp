@@ -70,7 +70,6 @@ std::unique_ptr<ByteChannel> MemoryPortOpener::openPort(int number) {
     MemoryChannel& memory = channel(number);
     if (!memory.open("com" + std::to_string(number)))
         return nullptr;
-    lastOpened = &memory;
     return std::make_unique<Handle>(ports_[number]);
 }
 

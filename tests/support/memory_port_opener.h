@@ -37,8 +37,6 @@ public:
 
     // Every port number asked for, in order, whether or not the open succeeded.
     std::vector<int> requests;
-    // The channel of the last successful open, or nullptr.
-    MemoryChannel* lastOpened = nullptr;
 
 private:
     struct Port {

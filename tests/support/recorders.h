@@ -12,14 +12,29 @@ namespace rl4::test {
 // Reply rules that write down every effect handed to them, one line each.
 class RecordingRules : public ReplyRules {
 public:
-    void routingReport(Layer layer, int output, int input) override;
-    void vcaReport(int output, int level) override;
-    void gainReport(int level, std::optional<bool> balanced) override;
-    void inputModeReport(bool balanced) override;
-    void vcaSetupReport(int value) override;
-    void storeReport() override;
+    void routingReport(Layer layer, int output, int input) override {
+        static const char* const names[] = {"video", "audio", "rgb", "yc"};
+        note(names[layerIndex(layer)], output, input);
+    }
+    void vcaReport(int output, int level) override { note("vca", output, level); }
+    void gainReport(int level, std::optional<bool> balanced) override {
+        effects.push_back("gain " + std::to_string(level) +
+                          (!balanced   ? ""
+                           : *balanced ? " balanced"
+                                       : " unbalanced"));
+    }
+    void inputModeReport(bool balanced) override {
+        effects.push_back(balanced ? "mode balanced" : "mode unbalanced");
+    }
+    void vcaSetupReport(int value) override { effects.push_back("vcasetup " + std::to_string(value)); }
+    void storeReport() override { effects.push_back("store"); }
 
     std::vector<std::string> effects;
+
+private:
+    void note(const std::string& what, int a, int b) {
+        effects.push_back(what + " " + std::to_string(a) + " " + std::to_string(b));
+    }
 };
 
 // A link listener that keeps what it is told.
@@ -27,13 +42,9 @@ class RecordingLinkListener : public LinkListener {
 public:
     void historyRowAdded(const HistoryRow& row) override { rows.push_back(row); }
     void onLineChanged(bool onLine) override { onLineChanges.push_back(onLine); }
-    void portSearchStarted() override { searchEvents.push_back("start"); }
-    void portSearchProgress(int port) override { searchEvents.push_back(std::to_string(port)); }
-    void portSearchFinished() override { searchEvents.push_back("end"); }
 
     std::vector<HistoryRow> rows;
     std::vector<bool> onLineChanges;
-    std::vector<std::string> searchEvents;
 };
 
 } // namespace rl4::test

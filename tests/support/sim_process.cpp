@@ -1,6 +1,6 @@
 #include "support/sim_process.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -15,9 +15,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int millisLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left < 0 ? 0 : static_cast<int>(left);
+// Appends what `fd` brings to `text` until `done(text)` holds or the time is over; false on the time-out or
+// the end of the stream.
+template <typename Done>
+bool readUntil(int fd, std::string& text, int timeoutMillis, Done done) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMillis);
+    while (!done(text)) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd p{fd, POLLIN, 0};
+        char chunk[512];
+        ssize_t count = 0;
+        if (::poll(&p, 1, std::max(0, static_cast<int>(left.count()))) <= 0 ||
+            (count = ::read(fd, chunk, sizeof chunk)) <= 0)
+            return false;
+        text.append(chunk, static_cast<std::size_t>(count));
+    }
+    return true;
 }
 
 } // namespace
@@ -31,25 +44,19 @@ SimProcess::SimProcess(const std::string& program, const std::vector<std::string
 }
 
 void SimProcess::start(const std::string& program, const std::vector<std::string>& args, bool stdinFromNull) {
-    int in[2];
-    int out[2];
-    int err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
         return;
-    }
     pid_ = fork();
     if (pid_ == 0) {
-        const int stdinSource = stdinFromNull ? open("/dev/null", O_RDONLY) : in[0];
-        dup2(stdinSource, STDIN_FILENO);
+        dup2(stdinFromNull ? open("/dev/null", O_RDONLY) : in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             close(fd);
-        }
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args) {
+        for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
-        }
         argv.push_back(nullptr);
         execvp(program.c_str(), argv.data());
         _exit(127);
@@ -68,41 +75,26 @@ SimProcess::~SimProcess() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    for (int fd : {input_, output_, errors_}) {
-        if (fd >= 0) {
+    for (int fd : {input_, output_, errors_})
+        if (fd >= 0)
             close(fd);
-        }
-    }
 }
 
 std::optional<std::string> SimProcess::readLine(int timeoutMillis) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMillis);
-    for (;;) {
-        const std::size_t end = outputBuffer_.find('\n');
-        if (end != std::string::npos) {
-            std::string line = outputBuffer_.substr(0, end);
-            outputBuffer_.erase(0, end + 1);
-            return line;
-        }
-        pollfd fd{output_, POLLIN, 0};
-        if (poll(&fd, 1, millisLeft(deadline)) <= 0) {
-            return std::nullopt;
-        }
-        char chunk[256];
-        const ssize_t count = read(output_, chunk, sizeof chunk);
-        if (count <= 0) {
-            return std::nullopt;
-        }
-        outputBuffer_.append(chunk, static_cast<std::size_t>(count));
-    }
+    const auto hasLine = [](const std::string& text) { return text.find('\n') != std::string::npos; };
+    if (!readUntil(output_, outputBuffer_, timeoutMillis, hasLine))
+        return std::nullopt;
+    const std::size_t end = outputBuffer_.find('\n');
+    std::string line = outputBuffer_.substr(0, end);
+    outputBuffer_.erase(0, end + 1);
+    return line;
 }
 
 std::optional<std::vector<std::string>> SimProcess::waitReady() {
     std::vector<std::string> before;
     while (std::optional<std::string> line = readLine()) {
-        if (*line == "ready") {
+        if (*line == "ready")
             return before;
-        }
         before.push_back(*line);
     }
     return std::nullopt;
@@ -114,26 +106,14 @@ void SimProcess::writeLine(const std::string& line) {
 }
 
 std::string SimProcess::errorsContaining(const std::string& part, int timeoutMillis) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMillis);
-    while (errorText_.find(part) == std::string::npos) {
-        pollfd fd{errors_, POLLIN, 0};
-        if (poll(&fd, 1, millisLeft(deadline)) <= 0) {
-            break;
-        }
-        char chunk[512];
-        const ssize_t count = read(errors_, chunk, sizeof chunk);
-        if (count <= 0) {
-            break;
-        }
-        errorText_.append(chunk, static_cast<std::size_t>(count));
-    }
+    readUntil(errors_, errorText_, timeoutMillis,
+              [&part](const std::string& text) { return text.find(part) != std::string::npos; });
     return errorText_;
 }
 
 void SimProcess::signal(int number) {
-    if (pid_ > 0) {
+    if (pid_ > 0)
         kill(pid_, number);
-    }
 }
 
 int SimProcess::wait(int timeoutMillis) {
@@ -145,9 +125,8 @@ int SimProcess::wait(int timeoutMillis) {
             pid_ = -1;
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
-        if (done < 0 || Clock::now() > deadline) {
+        if (done < 0 || Clock::now() > deadline)
             return -1;
-        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return -1;
