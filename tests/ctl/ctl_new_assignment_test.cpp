@@ -72,19 +72,13 @@ TEST(CtlNewAssignment, SeparateNamingFromZeroNamesEachLayersConnectors) {
 TEST(CtlNewAssignment, UsageAndFileErrors) {
     TempFolder folder;
     const std::string path = folder.path("x.agn");
+    // clang-format off
     const std::vector<std::vector<std::string>> wrong = {
-        {},
-        {folder.path("x.txt")},
-        {path, folder.path("y.agn")},
-        {"--video-in", "257", path},
-        {"--audio-out", "-1", path},
-        {path, "--rgb-in"},
-        {"--layers", "4", path},
-        {"--naming", "diagonal", path},
-        {"--video-in-prefix", "Cam", path},
-        {"--naming", "separate", "--dest-prefix", "Out", path},
-        {"--source-prefix", "----------", "--video-in", "4", path},
-    };
+        {}, {folder.path("x.txt")}, {path, folder.path("y.agn")}, {"--video-in", "257", path},
+        {"--audio-out", "-1", path}, {path, "--rgb-in"}, {"--layers", "4", path}, {"--naming", "diagonal", path},
+        {"--video-in-prefix", "Cam", path}, {"--naming", "separate", "--dest-prefix", "Out", path},
+        {"--source-prefix", "----------", "--video-in", "4", path}};
+    // clang-format on
     for (const auto& args : wrong) {
         const Result refused = run(args);
         EXPECT_EQ(refused.status, 64) << (args.empty() ? "" : args.front());

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 #include <termios.h>
@@ -50,23 +51,10 @@ struct CtlRun {
     std::optional<std::vector<Frame>> frames = std::nullopt; // received by the matrix during the run
 };
 
-bool matches(const std::string& text, const std::string& pattern) {
-    std::size_t t = 0;
-    for (char p : pattern) {
-        if (p == '*')
-            return true;
-        if (p != '#') {
-            if (t >= text.size() || text[t++] != p)
-                return false;
-            continue;
-        }
-        const std::size_t start = t;
-        while (t < text.size() && std::isdigit(static_cast<unsigned char>(text[t])))
-            ++t;
-        if (t == start)
-            return false;
-    }
-    return t == text.size();
+bool matches(const std::string& text, std::string pattern) {
+    pattern = std::regex_replace(pattern, std::regex(R"([.^$|()\[\]{}+?\\])"), R"(\$&)");
+    pattern = std::regex_replace(pattern, std::regex("#"), "[0-9]+");
+    return std::regex_match(text, std::regex(std::regex_replace(pattern, std::regex("\\*"), "[\\s\\S]*")));
 }
 
 struct CtlResult {
