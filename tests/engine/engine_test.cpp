@@ -68,9 +68,6 @@ TEST(EngineStartUp, OnTheSavedPortAsksInTheOrderOfTheStartUpSequence) {
     EXPECT_EQ(e.title(), kTitle + "matrix N°1234) Connexion sheet /routelane4.cnx");
     EXPECT_TRUE(rig.listener.saw("title " + e.title()));
     EXPECT_TRUE(rig.listener.take("search").empty()) << "the saved port answered: no search";
-    const MatrixSizes& sizes = e.assignments().sizes;
-    EXPECT_EQ((std::vector{sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut}),
-              (std::vector{16, 16, 8, 8}));
     EXPECT_FALSE(e.routing().connexionsChanged());
     EXPECT_EQ(e.sheet().currentDestination(), 1);
     EXPECT_EQ(e.vca().volsrc(), "Monitor 1");
@@ -425,6 +422,18 @@ TEST(EngineShutdown, WithNobodyToAskChangedConnexionsAreKeptAsideAndOfferedAtThe
         EXPECT_EQ(started.routing().connexionsChanged(), c.changed);
         EXPECT_EQ(std::filesystem::exists(kept), c.keptAfter);
     }
+}
+
+TEST(EngineShutdown, AMovedHistoryWindowAsksTheWorkspaceQuestionOnce) {
+    EngineRig rig;
+    rig.start();
+    rig.prompt.answer(kAnswerNo);
+    // The switcher where the settings had it, the history moved.
+    rig.engine.frm1_Close(WorkspaceLayout{{}, 7000, 11530, WindowPlace{0, 0}, WindowPlace{500, 600}});
+    EXPECT_EQ(questionTexts(rig.prompt), Lines{"Save the workspace as shown on this screen?"});
+    const Lines lines = rig.readLines("routelane4.set");
+    ASSERT_EQ(lines.size(), 27u);
+    EXPECT_EQ((Lines{lines[8], lines[9], lines[10], lines[11]}), (Lines{"500", "600", "-1", "-1"}));
 }
 
 } // namespace

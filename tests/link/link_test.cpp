@@ -411,6 +411,7 @@ TEST_F(LinkTest, WithoutAPortEveryFrameIsAnsweredByItsEcho) {
         {5, {'x', 0, 120, 120, "read", "ser"}}, {5, {'D', 0, 1, 0, "Set", "ON"}},
         {5, {'E', 0, 0, 0, "Set", "OFF"}}, {4, {33, 1, 1, 0, "Line", "ON"}},
         {4, {33, 1, 0, 0, "Line", "OFF"}}, {4, {57, 1, 3, 9, "Error", "Store"}},
+        {4, {1, 1, 131, 200, "Swch", "video", "video 131 200"}},
         {4, {5, 1, 3, 0, "read", "video", "video 3 3"}}, {4, {5, 3, 3, 0, "Error", "YUV"}},
         {4, {25, 1, 0, 3, "read", "VCA", "vca 3 0"}}, {4, {25, 1, 1, 2, "read", "Gain", "gain 1"}},
         {4, {61, 1, 1, 0, "read", "POR", "vcasetup 1"}}, {4, {61, 1, 0, 0, "read", "SN"}}};
