@@ -398,9 +398,8 @@ TEST(EngineShutdown, WithNobodyToAskChangedConnexionsAreKeptAsideAndOfferedAtThe
     // Camera 2 in the kept file, where the matrix holds the Server: what the next start takes shows.
     keptLines[3] = "  1|  2|  6|  6|  6|257";
     const std::string question =
-        "The connexions changed before the program was last stopped were kept in the "
-        "file: " +
-        kept + ". Do you want to load them?";
+        "The connexions changed before the program was last stopped were kept in the file: " + kept +
+        ". Do you want to load them?";
     const struct {
         int answer; // 0: nobody answers
         int video;
