@@ -170,7 +170,6 @@ TEST_F(CtlTest, IdentifyAndSend) {
         // 256 would reach the wire as output 0; 257, the not-assigned mark, goes out as 255.
         {"matrix", {"send", "V", "256", "7"}, kUsage, "", "0 to 255", F{}},
         {"matrix", {"send", "V", "257", "7"}, kNoAnswer, "02.56.FF.07.03" + noReply, "refused"},
-        {"matrix", {"send", "V", "99", "1"}, kNoAnswer, "02.56.63.01.03" + noReply, "refused"},
         // The error report, code 2 in the first value's place: a bad address.
         {"matrix", {"--protocol", "4", "send", "1,1", "99", "1"}, kNoAnswer,
          "01.81.E3.81\t50.80.82.81\tError\tvideo\tbad\tadres" + row, "bad adres"},

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <iostream>
 #include <sstream>
 
 namespace rl4::test {
@@ -21,13 +20,10 @@ struct CtlRun {
 };
 
 CtlRun runCtl(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    std::streambuf* coutWas = std::cout.rdbuf(out.rdbuf());
-    std::streambuf* cerrWas = std::cerr.rdbuf(err.rdbuf());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const int status = runRoutelane4ctl(args);
-    std::cout.rdbuf(coutWas);
-    std::cerr.rdbuf(cerrWas);
-    return {status, out.str(), err.str()};
+    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
 }
 
 // The image file's bytes, read back from its hexadecimal text.
