@@ -1,6 +1,6 @@
 #include "ctl/ctl_new_assignment.h"
 #include "platform/text_file.h"
-#include "support/engine_rig.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -23,35 +23,17 @@ bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-TEST(CtlNewAssignment, WritesTheFileTheSizeDialogAndSaveWrite) {
-    EngineRig rig;
-    const std::string fromCtl = rig.path("ctl.agn");
+TEST(CtlNewAssignment, WritesTheFileTheSizeDialogWould) {
+    TempFolder folder;
+    const std::string path = folder.path("ctl.agn");
     const Result done = run({"--video-in", "10", "--audio-in", "4", "--video-out", "3", "--yc-out", "5",
-                             "--source-prefix", "Cam", "--no-all-dest", "--touches", fromCtl});
+                             "--source-prefix", "Cam", "--no-all-dest", "--touches", path});
     ASSERT_EQ(done.status, 0) << done.err;
-    EXPECT_EQ(done.out, fromCtl + ": 11 sources, 5 destinations\n");
-
-    // The same through the editor: its size dialog, then "save as".
-    AssignmentEditor& editor = rig.engine.editor();
-    editor.frmagn_Load();
-    editor.frmagn_MenuEvent(104);
-    SizeDialogModel& dialog = *editor.sizeDialog();
-    dialog.edsizeinvideonumber = "10";
-    dialog.edsizeinaudionumber = "4";
-    dialog.edsizeoutvideonumber = "3";
-    dialog.edsizeoutaudionumber = dialog.edsizeoutrgbnumber = "0";
-    dialog.edsizeoutycnumber = "5";
-    dialog.edsizeinglobal = "Cam";
-    dialog.chkalldest = false;
-    dialog.chkclavier = true;
-    dialog.cmdsizecreate_Click();
-    rig.prompt.answerPath(rig.path("editor.agn"));
-    editor.frmagn_MenuEvent(102);
-
-    const std::string bytes = fileBytes(fromCtl);
-    EXPECT_EQ(bytes, fileBytes(rig.path("editor.agn")));
+    EXPECT_EQ(done.out, path + ": 11 sources, 5 destinations\n");
+    const std::string bytes = fileBytes(path);
     EXPECT_TRUE(has(bytes, "Cam 10              | 10| 10|   |   |   |\r\n"));
     EXPECT_TRUE(has(bytes, "Dest 1              | 17|  1|   |   |  1| -1| -1|127|"));
+    EXPECT_FALSE(has(bytes, "All Dest")) << "--no-all-dest";
 }
 
 TEST(CtlNewAssignment, SeparateNamingFromZeroNamesEachLayersConnectors) {
@@ -72,19 +54,13 @@ TEST(CtlNewAssignment, SeparateNamingFromZeroNamesEachLayersConnectors) {
 TEST(CtlNewAssignment, UsageAndFileErrors) {
     TempFolder folder;
     const std::string path = folder.path("x.agn");
+    // clang-format off
     const std::vector<std::vector<std::string>> wrong = {
-        {},
-        {folder.path("x.txt")},
-        {path, folder.path("y.agn")},
-        {"--video-in", "257", path},
-        {"--audio-out", "-1", path},
-        {path, "--rgb-in"},
-        {"--layers", "4", path},
-        {"--naming", "diagonal", path},
-        {"--video-in-prefix", "Cam", path},
-        {"--naming", "separate", "--dest-prefix", "Out", path},
-        {"--source-prefix", "----------", "--video-in", "4", path},
-    };
+        {}, {folder.path("x.txt")}, {path, folder.path("y.agn")}, {"--video-in", "257", path},
+        {"--audio-out", "-1", path}, {path, "--rgb-in"}, {"--layers", "4", path}, {"--naming", "diagonal", path},
+        {"--video-in-prefix", "Cam", path}, {"--naming", "separate", "--dest-prefix", "Out", path},
+        {"--source-prefix", "----------", "--video-in", "4", path}};
+    // clang-format on
     for (const auto& args : wrong) {
         const Result refused = run(args);
         EXPECT_EQ(refused.status, 64) << (args.empty() ? "" : args.front());

@@ -33,14 +33,11 @@ TEST(CtlOptions, CommandLinesAndWhatTheyGive) {
         {{"--port", "256", "identify"}, "--port takes a port number from 0 to 255, not '256'"},
         {{"--port", "x", "--protocol", "6"}, "not 'x'"},
         {{"--protocol", "6", "identify"}, "--protocol is 4 or 5, not '6'"},
-        {{"--protocol", "45", "identify"}, "not '45'"},
         {{"--target", "", "identify"}, "--target needs a device path or socket://HOST:PORT"},
         {{"--log", "", "identify"}, "--log needs a file"},
         {{"identify", "--data"}, "", {}, {}, {"identify", "--data"}},
         {{"--data"}, "option --data needs a value"},
-        {{"--port", "1", "--log"}, "option --log needs a value"},
         {{"--colour", "identify"}, "unknown option '--colour'"},
-        {{"-x"}, "unknown option '-x'"},
     };
     // clang-format on
     for (const Case& c : cases) {

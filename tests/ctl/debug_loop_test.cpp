@@ -7,13 +7,10 @@
 #include "support/temp_folder.h"
 
 #include <csignal>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace rl4::test {
 namespace {
-
-using Lines = std::vector<std::string>;
 
 Lines rest(SimProcess& process) {
     Lines lines;
@@ -24,15 +21,11 @@ Lines rest(SimProcess& process) {
 
 TEST(DebugLoopTest, CyclesOrCtrlCEndWithTheCounters) {
     TempFolder dir;
-    std::ofstream agn(dir.path("routelane4.agn"), std::ios::binary);
-    for (const std::string& line : sampleAssignmentLines())
-        agn << line << "\r\n";
-    agn.close();
-    // No port of the search may reach a real device.
-    std::ofstream ports(dir.path("routelane4.ports"));
+    writeCrLf(dir.path("routelane4.agn"), sampleAssignmentLines());
+    Lines ports; // no port of the search may reach a real device
     for (int p = 1; p <= 8; ++p)
-        ports << p << "=" << dir.path("absent-tty") << "\n";
-    ports.close();
+        ports.push_back(std::to_string(p) + "=" + dir.path("absent-tty"));
+    writeCrLf(dir.path("routelane4.ports"), ports);
     SimProcess matrix({"--pty", dir.path("matrix"), "--baud", "0", "--refuse-every", "3"});
     ASSERT_TRUE(matrix.waitReady());
     const auto ctl = [&dir](const Lines& words) {

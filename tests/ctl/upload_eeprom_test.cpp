@@ -7,10 +7,7 @@
 #include "support/temp_folder.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iostream>
-#include <iterator>
 #include <sstream>
 
 namespace rl4::test {
@@ -23,24 +20,10 @@ struct CtlRun {
 };
 
 CtlRun runCtl(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    std::streambuf* coutWas = std::cout.rdbuf(out.rdbuf());
-    std::streambuf* cerrWas = std::cerr.rdbuf(err.rdbuf());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const int status = runRoutelane4ctl(args);
-    std::cout.rdbuf(coutWas);
-    std::cerr.rdbuf(cerrWas);
-    return {status, out.str(), err.str()};
-}
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeCrLf(const std::string& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary);
-    for (const std::string& line : lines)
-        out << line << "\r\n";
+    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
 }
 
 // The image file's bytes, read back from its hexadecimal text.

@@ -19,12 +19,6 @@ namespace {
 
 constexpr int kMatrixPort = 1;
 
-RigOptions inForm(int protocol) {
-    RigOptions options;
-    options.protocol = protocol;
-    return options;
-}
-
 MemoryChannel& port(EngineRig& rig) {
     return rig.opener.channel(kMatrixPort);
 }
@@ -46,7 +40,7 @@ int portRequests(const EngineRig& rig) {
 TEST(LostLine, GoesOffLineAtOnceWithoutSpinningOnTheDeadLineInBothForms) {
     for (int protocol : {4, 5}) {
         SCOPED_TRACE(protocol);
-        EngineRig rig(inForm(protocol));
+        EngineRig rig({.matrix = {}, .protocol = protocol});
         rig.start();
         rig.commands.frm1_MenuEvent(menu_id::kHistory);
         rig.listener.take();

@@ -152,6 +152,7 @@ TEST(MainCommands, SheetModesQuitKeysAndWorkspace) {
 // message.
 TEST(MainCommands, ConnexionFileCommandsChangeStateOnlyWhenTheFileWasReadOrWritten) {
     using Kind = AskedQuestion::Kind;
+    using enum AskedQuestion::Kind;
     const std::string kCurrent = "routelane4.cnx";
     const struct {
         int id;
@@ -160,33 +161,19 @@ TEST(MainCommands, ConnexionFileCommandsChangeStateOnlyWhenTheFileWasReadOrWritt
         std::string after; // the current connexion file afterwards
         bool titled, written;
     } cases[] = {
-        {kOpenConnexionFile, kCurrent, "", {Kind::OpenFile}, kCurrent, false, false},
-        {kOpenConnexionFile, kCurrent, "notes.txt", {Kind::OpenFile}, kCurrent, false, false},
-        {kOpenConnexionFile,
-         kCurrent,
-         "locked.cnx",
-         {Kind::OpenFile, Kind::MessageBox},
-         kCurrent,
-         false,
-         false},
-        {kOpenConnexionFile, kCurrent, "show.cnx", {Kind::OpenFile}, "show.cnx", true, false},
+        {kOpenConnexionFile, kCurrent, "", {OpenFile}, kCurrent, false, false},
+        {kOpenConnexionFile, kCurrent, "notes.txt", {OpenFile}, kCurrent, false, false},
+        {kOpenConnexionFile, kCurrent, "locked.cnx", {OpenFile, MessageBox}, kCurrent, false, false},
+        {kOpenConnexionFile, kCurrent, "show.cnx", {OpenFile}, "show.cnx", true, false},
         {kSaveConnexionFile, "current.cnx", "", {}, "current.cnx", false, true},
-        {kSaveConnexionFile, "current.txt", "saved.cnx", {Kind::SaveFile}, "saved.cnx", false, true},
-        {kSaveConnexionFileAs, kCurrent, "", {Kind::SaveFile}, kCurrent, false, false},
-        {kSaveConnexionFileAs, kCurrent, "saved.cnx", {Kind::SaveFile}, "saved.cnx", false, true},
-        {kSaveConnexionFileAs,
-         kCurrent,
-         "missing/saved.cnx",
-         {Kind::SaveFile, Kind::MessageBox},
-         kCurrent,
-         false,
-         false},
+        {kSaveConnexionFile, "current.txt", "saved.cnx", {SaveFile}, "saved.cnx", false, true},
+        {kSaveConnexionFileAs, kCurrent, "", {SaveFile}, kCurrent, false, false},
+        {kSaveConnexionFileAs, kCurrent, "saved.cnx", {SaveFile}, "saved.cnx", false, true},
+        {kSaveConnexionFileAs, kCurrent, "missing/saved.cnx", {SaveFile, MessageBox}, kCurrent, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.id) + " " + c.current + " " + c.answer);
-        RigOptions options;
-        options.matrixPort = 0;
-        StartedRig rig(options);
+        StartedRig rig({.matrixPort = 0, .matrix = {}});
         rig.writeConnexions({"  1|  2|  0|  0|  0| 31"}, "show.cnx");
         std::filesystem::create_symlink("/proc/self/mem", rig.path("locked.cnx"));
         std::filesystem::remove(rig.path(kCurrent));

@@ -16,15 +16,10 @@ TEST(HistoryCsv, FieldsAreQuotedOnlyWhereCsvNeedsIt) {
     };
     // clang-format off
     const Case cases[] = {
-        {"02.56.03.01.03", "02.56.03.01.03"},
-        {"", ""},
-        {" 3", "\" 3\""},           // the number form's leading blank must survive a spreadsheet
-        {"bad ", "\"bad \""},
-        {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"two\nlines", "\"two\nlines\""},
-        {"cr\r", "\"cr\r\""},
-        {"in the middle", "in the middle"},
+        {"02.56.03.01.03", "02.56.03.01.03"}, {"", ""}, {"in the middle", "in the middle"},
+        {" 3", "\" 3\""}, // the number form's leading blank must survive a spreadsheet
+        {"bad ", "\"bad \""}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
     };
     // clang-format on
     for (const Case& c : cases)

@@ -85,22 +85,5 @@ TEST(HistoryModel, TheHundredthFrameClearsTheListAndBecomesItsOnlyRow) {
     EXPECT_EQ(rows.front().cells[8], "99");
 }
 
-TEST(HistoryModel, FramesFromTheMatrixAloneShowExternalAndNothingIsKeptWhileClosed) {
-    HistoryRig rig(1);
-    rig.commands.frm1_MenuEvent(kStoreStatus);
-    ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 3, 2));
-    rig.runMainLoop();
-    const std::vector<HistoryLine>& rows = rig.history().rows();
-    ASSERT_EQ(rows.size(), 2U);
-    EXPECT_EQ(rows[1].cells[0], "02.53.53.53.03");
-    EXPECT_EQ(rows[0].cells[0], "External");
-    EXPECT_EQ(rows[0].cells[1], "02.56.03.02.03");
-
-    rig.history().frmhisto_Close();
-    EXPECT_TRUE(rows.empty());
-    rig.commands.frm1_MenuEvent(kStoreStatus);
-    EXPECT_TRUE(rows.empty());
-}
-
 } // namespace
 } // namespace rl4::test
