@@ -1,5 +1,6 @@
 #include "gui/gui_program.h"
 
+#include "control/command_words.h"
 #include "engine/folder_claim.h"
 #include "gui/gui_demo.h"
 #include "gui/gui_session.h"
@@ -42,7 +43,8 @@ Exit status: 0 done, 64 wrong usage, 66 the program folder or the log cannot be 
 has the folder), 69 the demo cannot start.
 )";
 
-enum ExitCode { kDone = 0, kUsageError = 64, kFileError = 66, kDemoError = 69 };
+// Beside the exit statuses routelane4ctl has too.
+constexpr int kDemoError = 69;
 
 struct Options {
     std::optional<std::string> data;

@@ -5,12 +5,12 @@
 namespace rl4 {
 namespace {
 
-using Words = std::vector<std::string>;
+using WordList = std::vector<std::string>;
 
 TEST(ControlLine, SplitsWordsAndRefusesWhatIsNoCommand) {
     const struct {
         std::string line;
-        Words words;
+        WordList words;
         std::string error; // the start of it
     } cases[] = {
         {"route 2 3", {"route", "2", "3"}, ""},
@@ -42,7 +42,7 @@ TEST(ControlLine, SplitsWordsAndRefusesWhatIsNoCommand) {
 }
 
 TEST(ControlLine, QuotedWordsComeBackWhole) {
-    const Words words{"load", "/tmp/my show.cnx", "", "a\"b\\c", "tab\there", "plain"};
+    const WordList words{"load", "/tmp/my show.cnx", "", "a\"b\\c", "tab\there", "plain"};
     std::string line;
     for (const std::string& word : words)
         line += quoteControlWord(word) + ' ';

@@ -13,13 +13,13 @@
 namespace rl4::test {
 namespace {
 
-struct CtlRun {
+struct UploadRun {
     int status;
     std::string out;
     std::string err;
 };
 
-CtlRun runCtl(const std::vector<std::string>& args) {
+UploadRun runUpload(const std::vector<std::string>& args) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int status = runRoutelane4ctl(args);
@@ -60,7 +60,7 @@ TEST(CtlUploadEeprom, TheMatrixHoldsTheImage) {
     for (const auto& run : runs) {
         std::vector<std::string> args{"--data", dir.folder(), "--port", "1"};
         args.insert(args.end(), run.args.begin(), run.args.end());
-        const CtlRun result = runCtl(args);
+        const UploadRun result = runUpload(args);
         SCOPED_TRACE(run.args.back() + "\n" + result.err);
         EXPECT_EQ(result.status, run.status);
         EXPECT_TRUE(result.out.ends_with(run.outEnd)) << result.out.substr(0, 100);

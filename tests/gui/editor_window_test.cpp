@@ -21,7 +21,7 @@
 namespace rl4::test {
 namespace {
 
-namespace id = editor_menu;
+namespace editor_id = editor_menu;
 
 QPushButton& key(ChangeDialog& dialog, int touch) {
     for (QPushButton* button : dialog.findChildren<QPushButton*>("key"))
@@ -59,7 +59,7 @@ protected:
     ChangeDialog& change(int view, int row) {
         choose(view);
         clickCell(list(), row - 1, 0);
-        choose(id::kChange);
+        choose(editor_id::kChange);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(editor().changeDialogWindow()));
         return *editor().changeDialogWindow();
     }
@@ -87,12 +87,12 @@ TEST_F(EditorWindowTest, OpeningHidesTheOtherWindowsAndClosingGivesTheSheetBack)
     EXPECT_TRUE(rig.rig.takeReceived().empty());
 
     // A menu entry's help stays in the status bar while the pointer is on it, and only then.
-    editor().menuAction(id::kSave)->hover();
+    editor().menuAction(editor_id::kSave)->hover();
     EXPECT_EQ(status(), "Saves the assignments in the file called: " + rig.rig.path("routelane4.agn"));
-    editor().menuAction(id::kSpecialView)->hover();
+    editor().menuAction(editor_id::kSpecialView)->hover();
     EXPECT_EQ(status(), "") << "an entry without help clears the bar";
-    editor().menuAction(id::kSave)->hover();
-    emit editor().menuAction(id::kFile)->menu()->aboutToHide();
+    editor().menuAction(editor_id::kSave)->hover();
+    emit editor().menuAction(editor_id::kFile)->menu()->aboutToHide();
     EXPECT_EQ(status(), "") << "leaving the menu clears the bar";
 
     // What changed is offered for saving at the close; the sheet is read from the matrix again.
@@ -140,7 +140,7 @@ TEST_F(EditorWindowTest, ARowClickReadsTheLevelsAndTheMenusFollow) {
     EXPECT_EQ(text(level), "-18 dB");
     EXPECT_EQ(text(mode), "Unbalanced");
 
-    choose(id::kAdjustmentsEnable);
+    choose(editor_id::kAdjustmentsEnable);
     EXPECT_EQ(enabledAmong(levels), (std::vector<int>{401, 402, 403, 404, 406, 407}));
     QTest::keyClick(&slider, Qt::Key_Right);
     EXPECT_EQ(rig.rig.state().audioInput(2).gain, 21);
@@ -158,9 +158,9 @@ TEST_F(EditorWindowTest, ARowClickReadsTheLevelsAndTheMenusFollow) {
     EXPECT_FALSE(slider.isVisible());
     clickCell(list(), 1, 0);
     EXPECT_EQ(enabledAmong(levels), std::vector<int>{405});
-    choose(id::kAudioMonitor);
+    choose(editor_id::kAudioMonitor);
     EXPECT_EQ(text(rig.control(&editor(), "lblaudiomonitor")), "Audio Monitoring = Monitor 2");
-    choose(id::kSpecialView);
+    choose(editor_id::kSpecialView);
     EXPECT_EQ(text(direction), "Functions : Special");
     EXPECT_EQ(column(list(), 1).at(0), "Take");
 }
@@ -209,7 +209,7 @@ TEST_F(EditorWindowTest, KeysHeaderClicksAndTheDoubleClickReachTheEditor) {
 TEST_F(EditorWindowTest, TheChangeDialogDrawsTheModelAndOkTakesWhatTheOperatorDid) {
     rig.rig.writeConnexions({});
     open();
-    ChangeDialog& dialog = change(id::kSourceView, 3);
+    ChangeDialog& dialog = change(editor_id::kSourceView, 3);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Changing a Source assignment");
     EXPECT_EQ(text(rig.control(&dialog, "lblobjet")), "Object N°3");
     EXPECT_EQ(text(rig.control(&dialog, "cbnomagn")), "Tape");
@@ -249,7 +249,7 @@ TEST_F(EditorWindowTest, TheChangeDialogDrawsTheModelAndOkTakesWhatTheOperatorDi
     EXPECT_EQ(list().item(2, 1)->text().toStdString(), "Deck");
 
     // Cancel forgets what the dialog did (the model's test holds what it gives back).
-    ChangeDialog& cancelled = change(id::kSourceView, 1);
+    ChangeDialog& cancelled = change(editor_id::kSourceView, 1);
     emit rig.control<QComboBox>(&cancelled, "cbvideoagn").activated(4);
     QTest::mouseClick(&rig.control(&cancelled, "cancelchangeagn"), Qt::LeftButton);
     EXPECT_EQ(edit().sources[1].Vin, NotAssigned);
@@ -262,7 +262,7 @@ TEST_F(EditorWindowTest, DestinationsShowTheirAdmittanceAndSpecialFunctionsOnlyA
     for (int button = 1; button <= 3; ++button)
         EXPECT_FALSE(toolbarButton(button)->icon().isNull()) << button;
     EXPECT_EQ(toolbarButton(3)->toolTip().toStdString(), "Quitter");
-    ChangeDialog& dialog = change(id::kDestinationView, 1);
+    ChangeDialog& dialog = change(editor_id::kDestinationView, 1);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Modifier l'assignation d'une destination");
     auto& admitted = rig.control<QTableWidget>(&dialog, "lvinputadmittance");
     EXPECT_TRUE(rig.control(&dialog, "frinputadmittance").isVisible());
@@ -278,7 +278,7 @@ TEST_F(EditorWindowTest, DestinationsShowTheirAdmittanceAndSpecialFunctionsOnlyA
     EXPECT_EQ(edit().destinations[1].ad, (std::array<int, 6>{64 + 1, 127, 127, 127, 127, 127}))
         << "the bits of sources the table does not have stay set";
 
-    ChangeDialog& special = change(id::kSpecialView, 2);
+    ChangeDialog& special = change(editor_id::kSpecialView, 2);
     EXPECT_EQ(text(rig.control(&special, "cbnomagn")), "Recall setup 1");
     EXPECT_FALSE(rig.control(&special, "cbnomagn").isEnabled());
     EXPECT_FALSE(rig.control(&special, "frchangeagn").isVisible());
@@ -292,7 +292,7 @@ TEST_F(EditorWindowTest, DestinationsShowTheirAdmittanceAndSpecialFunctionsOnlyA
 TEST_F(EditorWindowTest, TheSizeDialogSwitchesNamingModesAndCreateBuildsWhatTheFieldsAsk) {
     rig.rig.matrix().state().routing[1] = sim::LayerRouting(sim::LayerSize{0, 0});
     open();
-    choose(id::kCreateNew);
+    choose(editor_id::kCreateNew);
     SizeDialog* dialog = editor().sizeDialogWindow();
     ASSERT_NE(dialog, nullptr);
     const auto field = [&](const char* name) { return text(rig.control(dialog, name)); };
@@ -337,7 +337,7 @@ TEST_F(EditorWindowTest, TheSizeDialogSwitchesNamingModesAndCreateBuildsWhatTheF
     EXPECT_EQ(edit().destinations[1].Kou, 9) << "destinations start on the next keyboard row";
 
     // Escape is Cancel: the edit table stays as the opening left it.
-    choose(id::kCreateNew);
+    choose(editor_id::kCreateNew);
     QTest::keyClick(editor().sizeDialogWindow(), Qt::Key_Escape);
     EXPECT_EQ(rig.engine.editor().sizeDialog(), nullptr);
     EXPECT_EQ(cell(list(), 0, 1), "Cam 1");
