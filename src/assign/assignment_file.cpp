@@ -29,6 +29,12 @@ constexpr int kMessageTooManyDestinations = 7;
 constexpr int kMessageWelcome = 96;
 constexpr int kDefaultObjects = 4;
 
+// A line end or another control character inside a name would split or garble its record: it is a blank.
+void blankControls(std::string& text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+}
+
 // ----- Writing
 
 // Twenty characters of Windows-1252, whatever the name holds in memory: a longer name is cut, a character
@@ -36,8 +42,7 @@ constexpr int kDefaultObjects = 4;
 // record.
 std::string nameBytes(const std::string& name) {
     std::string bytes = toWindows1252(name).substr(0, kNameWidth);
-    std::replace_if(
-        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+    blankControls(bytes);
     bytes.resize(kNameWidth, ' ');
     return bytes;
 }
@@ -124,8 +129,12 @@ int readNumber(const std::string& line, int n) {
     return numericValue(fieldText(line, n));
 }
 
+// A control character reads as the blank the writing would make of it, so that a name is the same whether it
+// comes from the file or from a copy the program saved.
 std::string readName(const std::string& line) {
-    return std::string(trimBlanks(characterSlice(line, 0, kNameWidth)));
+    std::string name(characterSlice(line, 0, kNameWidth));
+    blankControls(name);
+    return std::string(trimBlanks(name));
 }
 
 void raiseSize(int& size, int connector) {

@@ -156,7 +156,7 @@ TEST_F(AssignmentFileTest, OverlongSectionsAreCutWithAWarning) {
 TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
     writeFile({"Video In = 99", "DESTINATIONS        |Kou|Vou|Aou|Rou|YWo|Shw|VCA|ad1|ad2|ad3|ad4|ad5|ad6|",
                pad20("  Écran d'été") + "|12a|abc| -1|  4|  8| -1|  5|  1|  2|  3|  4|  5|  6|extra|columns",
-               pad20("Short") + "|   |  1|   |   |  7", pad20("Cut") + "|  1|2",
+               pad20("\tShort") + "|   |  1|   |   |  7", pad20("Cut") + "|  1|2",
                "---------- DESTINATIONS end", "SOURCES      ", pad20("Last") + "|   |  3"});
     assignments.editTable.specials[1].Ksp = 9;
     assignments.specialNames[1] = "kept";
@@ -169,6 +169,8 @@ TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
     };
     EXPECT_EQ(edit.destinations[1].name, "Écran d'été");
     EXPECT_EQ(fields(edit.destinations[1]), (std::vector{12, 0, NotAssigned, 4, 8, -1, 1, 6}));
+    EXPECT_EQ(edit.destinations[2].name, "Short")
+        << "a control character reads as the blank it is written as";
     EXPECT_EQ(fields(edit.destinations[2]),
               (std::vector{NotAssigned, 1, NotAssigned, NotAssigned, 7, 0, 0, 0}));
     // Fewer than three blanks are a number, not a free field.
