@@ -5,7 +5,9 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QStyle>
 
 namespace rl4 {
 
@@ -87,6 +89,7 @@ void SheetView::rebuildColumns() {
     setHorizontalHeaderLabels(headers);
     for (int i = 0; i < columnCount(); ++i)
         setColumnWidth(i, twipsToPixels(columns[static_cast<std::size_t>(i)].widthTwips, logicalDpiX()));
+    fitHeight();
 }
 
 void SheetView::refill() {
@@ -99,7 +102,18 @@ void SheetView::refill() {
     const int current = rowOfCurrentDestination();
     if (current >= 0)
         setCurrentCell(current, 0, QItemSelectionModel::NoUpdate);
-    setFixedHeight(sheet_.listHeightPixels());
+    fitHeight();
+}
+
+void SheetView::fitHeight() {
+    const bool tooWide = horizontalHeader()->length() > viewport()->width();
+    const int bar = tooWide ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) : 0;
+    setFixedHeight(sheet_.listHeightPixels() + bar);
+}
+
+void SheetView::resizeEvent(QResizeEvent* event) {
+    QTableWidget::resizeEvent(event);
+    fitHeight();
 }
 
 void SheetView::redrawRow(int destination) {

@@ -33,8 +33,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The sheet's height, and below it the horizontal scroll bar's when the columns are wider than the
+    // window, so that the bar never hides the last rows.
+    void fitHeight();
     void drawRow(int row);
     int rowOfCurrentDestination() const;
 

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTest>
@@ -148,6 +149,12 @@ TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
     const auto visible = static_cast<int>(std::lround((heightTwips - 1800) / 255.0));
     ASSERT_LT(visible, 30);
     EXPECT_EQ(sheet.height(), 17 * visible + 21);
+
+    // Narrower than its columns: the scroll bar comes below the rows, it does not cover the last one.
+    rig.mainWindow.resize(300, rig.mainWindow.height());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(sheet.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(sheet.viewport()->height(), 17 * visible);
 }
 
 // A click on the indicator takes the matrix off line; the adapter pulled out, then plugged in again: the
