@@ -282,14 +282,24 @@ std::optional<TextFileLines> readTextFile(const std::string& path) {
             content->lengthBeyond -= kUtf8Mark.size();
     }
     TextFileLines file;
-    if (!marked && !wellFormedUtf8BeyondAscii(bytes)) {
-        file.lines = splitLines(*content, fromWindows1252, file.skippedBytes);
+    if (marked) {
+        // A marked file with a damaged sequence still reads; the damaged bytes become '?' when written.
+        file.lines = splitLines(
+            *content, [](const std::string& line) { return line; }, file.skippedBytes);
+        file.encoding = TextEncoding::Utf8;
         return file;
     }
-    // A marked file with a damaged sequence still reads; the damaged bytes become '?' when written.
+    // Line by line: a file edited in both encodings keeps each line's characters, and the copy the program
+    // saves (in Windows-1252) reads back as the same text.
     file.lines = splitLines(
-        *content, [](const std::string& line) { return line; }, file.skippedBytes);
-    file.encoding = TextEncoding::Utf8;
+        *content,
+        [&file](const std::string& line) {
+            if (!wellFormedUtf8BeyondAscii(line))
+                return fromWindows1252(line);
+            file.encoding = TextEncoding::Utf8;
+            return line;
+        },
+        file.skippedBytes);
     return file;
 }
 

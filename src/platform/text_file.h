@@ -46,8 +46,9 @@ struct TextFileLines {
 };
 
 // As readTextLines, for files an operator may have edited in a UTF-8 editor: a file that starts with the
-// UTF-8 byte-order mark, or whose bytes are well-formed UTF-8 with some beyond ASCII, is decoded as UTF-8
-// (without its mark). Windows-1252 text with accents is never well-formed UTF-8 in practice.
+// UTF-8 byte-order mark is decoded as UTF-8 (without its mark); in another, each line whose bytes are
+// well-formed UTF-8 with some beyond ASCII is, and `encoding` says UTF-8 when one was. Windows-1252 text
+// with accents is never well-formed UTF-8 in practice.
 std::optional<TextFileLines> readTextFile(const std::string& path);
 
 // Why a file could not be written.
