@@ -4,10 +4,8 @@
 #include "support/temp_folder.h"
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace rl4::test {
 namespace {
@@ -191,11 +189,8 @@ TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
 }
 
 // A file that is not an assignment stays as it is: the program works on the default table and does not
-// write the file unasked; only an explicit save does.
+// write the file unasked; only an explicit save does. (The command test reads a binary one.)
 TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
-    std::string random;
-    for (int i = 0; i < 65536; ++i)
-        random += static_cast<char>((i * 7919 + i / 251) % 256);
     std::string utf16 = "\xFF\xFE";
     for (char c : std::string("SOURCES             |Kin|\r\nCam 1               |   |\r\n"))
         utf16 += std::string{c, '\0'};
@@ -208,7 +203,6 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
         std::string message;
     };
     const Case cases[] = {
-        {"binary", random, path, "The file " + path + " is not an assignment file."},
         {"UTF-16", utf16, path, "The file " + path + " is not an assignment file."},
         {"no section line", "Video In = 8\r\nCam 1               |   |  1|\r\n", path,
          "The file " + path + " is not an assignment file."},
@@ -312,32 +306,31 @@ TEST_F(AssignmentFileTest, NamesThatLookLikeASectionEndAreWrittenSoThatTheyReadB
     EXPECT_EQ(edit.destinations[1].name, "_---------");
 }
 
-TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
-    writeFile({"old"});
-    assignments.setAssignmentsChanged(true);
-    // A file size limit stands in for a full disk.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = WriteAssignmentFile(assignments, messages, prompt);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+TEST(Assignments, ApplyMakesTheEditTableActive) {
+    Assignments assignments;
+    int rebuilds = 0;
+    assignments.rebuildSheet = [&rebuilds] { ++rebuilds; };
+    assignments.activeTable.sources[3].name = "stale";
+    assignments.layerUsed = {true, true, true, true};
+    assignments.ClearEditTable();
+    AssignmentTable& edit = assignments.editTable;
+    edit.sourceCount = 2;
+    edit.destinationCount = 1;
+    // Connector 0 is the matrix's no-source input: it uses the layer. Records beyond the counts do not.
+    edit.sources[1] = {"Cam", 4, 0, NotAssigned, NotAssigned, NotAssigned};
+    edit.destinations[1] = {"Mon", 7, NotAssigned, NotAssigned, NotAssigned, 5, 0, {1, 2, 3, 4, 5, 6}};
+    edit.sources[3].Ain = 1;
+    edit.destinations[2].Rou = 1;
+    assignments.ApplyEditTable();
 
-    EXPECT_FALSE(written);
-    EXPECT_TRUE(assignments.assignmentsChanged());
-    EXPECT_EQ(bytes(), "old\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.folder()), fs::directory_iterator()), 1);
-    ASSERT_EQ(prompt.questions.size(), 1u);
-    EXPECT_NE(prompt.questions[0].text.find(path), std::string::npos);
-
-    assignments.activeFileName = folder.path("missing/x.agn");
-    EXPECT_FALSE(WriteAssignmentFile(assignments, messages, prompt));
-    ASSERT_EQ(prompt.questions.size(), 2u);
-    EXPECT_NE(prompt.questions[1].text.find(assignments.activeFileName), std::string::npos);
-    EXPECT_TRUE(assignments.assignmentsChanged());
+    const AssignmentTable& active = assignments.activeTable;
+    EXPECT_EQ(assignments.layerUsed, (std::array{true, false, false, true}));
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_EQ(active.destinations[1], edit.destinations[1]);
+    // The edit table's unused records select every destination; the active table's select none.
+    EXPECT_EQ(edit.destinations[2].Shw, -1);
+    EXPECT_EQ(active.destinations[2], Destination{});
+    EXPECT_EQ(active.sources[3], Source{});
 }
 
 } // namespace
