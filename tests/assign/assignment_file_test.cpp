@@ -197,10 +197,7 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
     const std::string unreadable = folder.path("locked.agn");
     fs::create_symlink("/proc/self/mem", unreadable);
     struct Case {
-        std::string what;
-        std::string bytes;
-        std::string path;
-        std::string message;
+        std::string what, bytes, path, message;
     };
     const Case cases[] = {
         {"UTF-16", utf16, path, "The file " + path + " is not an assignment file."},
@@ -218,8 +215,7 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
         ASSERT_EQ(prompt.questions.size(), 1u);
         EXPECT_TRUE(prompt.questions[0].text.starts_with(c.message)) << prompt.questions[0].text;
         const AssignmentTable& edit = assignments.editTable;
-        EXPECT_EQ(edit.sourceCount, 4);
-        EXPECT_EQ(edit.destinationCount, 4);
+        EXPECT_EQ((std::array{edit.sourceCount, edit.destinationCount}), (std::array{4, 4}));
         EXPECT_EQ(edit.sources[4].name, "Source 4");
         EXPECT_EQ(edit.sources[1].Vin, NotAssigned);
 
@@ -260,8 +256,7 @@ TEST_F(AssignmentFileTest, Utf8FilesAreReadAsUtf8AndWrittenBackInWindows1252) {
         const AssignmentTable& edit = assignments.editTable;
         ASSERT_EQ(edit.sourceCount, 2);
         EXPECT_EQ(edit.sources[1], (Source{"Caméra été", 3, 1, 2, NotAssigned, NotAssigned}));
-        EXPECT_EQ(edit.sources[2].name, "Ωmega");
-        EXPECT_EQ(edit.sources[2].Vin, 4);
+        EXPECT_EQ(edit.sources[2], (Source{"Ωmega", NotAssigned, 4, NotAssigned, NotAssigned, NotAssigned}));
         ASSERT_EQ(prompt.questions.size(), 1u);
         EXPECT_EQ(prompt.questions[0].text,
                   "The file " + path +

@@ -70,8 +70,7 @@ TEST_F(ChangeDialogTest, ConnectorsAndTouchesHeldElsewhereAreGivenUpOnlyWhenTheO
         const char* what;
         int view, row;
         void (ChangeDialogModel::*pick)(int); // a layer's list or a touch button
-        int value;
-        int answer;
+        int value, answer;
         std::string holder, kind, title; // no holder: nothing asked
         std::vector<std::string> fields;
         std::vector<int> after;
@@ -240,15 +239,8 @@ Built build(const NewAssignmentRequest& request) {
     return built;
 }
 
-Destination destination(const std::string& name, std::array<int, 4> outputs, int touch = N) {
-    Destination d{.name = name,
-                  .Kou = touch,
-                  .Vou = outputs[0],
-                  .Aou = outputs[1],
-                  .Rou = outputs[2],
-                  .YWo = outputs[3]};
-    d.Shw = -1;
-    return d;
+Destination destination(const std::string& name, std::array<int, 4> o) {
+    return {.name = name, .Vou = o[0], .Aou = o[1], .Rou = o[2], .YWo = o[3], .Shw = -1};
 }
 
 TEST(NewAssignmentTest, GlobalNamingAddsTheExtrasAndSeparateNamingInterleavesTheLayers) {
@@ -275,13 +267,11 @@ TEST(NewAssignmentTest, GlobalNamingAddsTheExtrasAndSeparateNamingInterleavesThe
 // A frame carries connectors up to 255: numbered from 1 a layer stops there, numbered from 0 it holds 256.
 TEST(NewAssignmentTest, ConnectorsStopAt255AndObjectsOnConnector0AreNoted) {
     struct Case {
-        bool fromOne;
-        bool extras; // Disconnect and All Dest
-        int size;    // video inputs and outputs alike
+        bool fromOne, extras; // extras: Disconnect and All Dest
+        int size;             // video inputs and outputs alike
         std::size_t objects;
         Source lastSource;
-        bool cut;
-        bool zeroShared;
+        bool cut, zeroShared;
     };
     const Case cases[] = {
         {true, true, 300, 256, {"Disconnect", N, 0, N, N, N}, true, false},
@@ -327,24 +317,18 @@ TEST(NewAssignmentTest, DestinationTouchesStartOnTheNextKeyboardRow) {
     EXPECT_EQ(built.sources[9].Kin, 9) << "touches count from 0 too";
     EXPECT_EQ(built.destinations[0].Kou, 16);
 
-    struct Case {
-        int last;
-        bool fromOne;
-        int first;
-    };
-    const Case cases[] = {{0, true, 1},   {8, true, 9},   {33, true, 49}, {64, true, 65},
-                          {65, true, 66}, {-1, false, 0}, {8, false, 16}, {63, false, 64}};
-    for (const Case& c : cases)
-        EXPECT_EQ(firstDestinationTouch(c.last, c.fromOne), c.first)
-            << c.last << (c.fromOne ? " from 1" : " from 0");
+    const std::tuple<int, bool, int> cases[] = {{0, true, 1},   {8, true, 9},   {33, true, 49},
+                                                {64, true, 65}, {65, true, 66}, {-1, false, 0},
+                                                {8, false, 16}, {63, false, 64}};
+    for (const auto& [last, fromOne, first] : cases)
+        EXPECT_EQ(firstDestinationTouch(last, fromOne), first) << last << (fromOne ? " from 1" : " from 0");
 }
 
 // Names that would end a section of the file are refused before anything changes; what the matrix cannot
 // take or tell apart is told once the table is built.
 TEST(SizeDialogTest, RefusesPrefixesThatEndASectionAndTellsWhatItCut) {
     struct Case {
-        std::string globalPrefix;
-        std::string videoPrefix; // separate naming when not empty
+        std::string globalPrefix, videoPrefix; // separate naming when the second is not empty
         bool fromOne;
         std::string videoIn;
         std::vector<int> messages;
