@@ -24,7 +24,7 @@ int entryOf(const SwitcherList& list, int source) {
 }
 
 struct Started : EngineRig {
-    Started() { start(); }
+    explicit Started(RigOptions options = {}) : EngineRig(std::move(options)) { start(); }
     Engine& e = engine;
     SwitchingSheet& sheet = engine.sheet();
     const SheetRow& row(std::size_t i) { return sheet.rows().at(i); }
@@ -43,12 +43,6 @@ TEST(SwitchingSheet, RowsShowWantedSourcesChecksAndColours) {
     EXPECT_EQ((std::vector{rig.row(0).checked, rig.row(2).checked}), (std::vector{true, false}));
     EXPECT_EQ(rig.row(0).background, (RgbColour{96, 192, 255})); // the current destination
     EXPECT_EQ(rig.row(1).background, (RgbColour{192, 220, 192}));
-
-    EXPECT_TRUE(rig.sheet.showAllChecked());
-    rig.sheet.setShowAll(false); // the Recorder is not selected
-    EXPECT_EQ(rig.sheet.rows().size(), 3u);
-    EXPECT_EQ(rig.row(2).destination, kProjector);
-    EXPECT_EQ(rig.sheet.listHeightPixels(), 17 * 3 + 21);
 }
 
 TEST(SwitchingSheet, ListHeightStopsAtTheRowsTheWindowHasRoomFor) {
@@ -85,7 +79,7 @@ TEST(SwitchingSheet, APanelSwitchTurnsTheRowRedUntilARowClick) {
     EXPECT_EQ(rig.row(1).text, kBlack);
     EXPECT_EQ(rig.row(0).background, kWhite);
 
-    // In "Show selected" a row names its destination, not its position.
+    // In "Show selected" (the Recorder is not selected) a row names its destination, not its position.
     rig.sheet.setShowAll(false);
     EXPECT_TRUE(rig.sheet.showSelectedChecked());
     ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 3, 5)); // the Recorder is not shown
@@ -291,8 +285,7 @@ TEST(ReplyDecoding, ReportsRouteByConnectorOrChangeNothing) {
     for (int length : {5, 4}) {
         RigOptions options = form(length);
         options.assignment.insert(options.assignment.begin() + 16, name20("Spare") + "|   |  1|   |   |   |");
-        EngineRig rig(options);
-        rig.start();
+        Started rig(options);
         Engine& e = rig.engine;
         for (const Report& c : kReports) {
             if (c.protocolLength != length)
@@ -336,8 +329,7 @@ TEST(ReplyDecoding, LevelsReachThePanelAndTheInputControls) {
         {4, fourAnswer(22, 1, 0x4B, 1), 17, 11, "Unbalanced"},
     };
     for (int length : {5, 4}) {
-        EngineRig rig(form(length));
-        rig.start();
+        Started rig(form(length));
         const InputLevels& levels = rig.engine.editor().levels();
         for (const auto& c : cases) {
             if (c.protocolLength != length)
@@ -357,8 +349,7 @@ TEST(ReplyDecoding, LevelsReachThePanelAndTheInputControls) {
 TEST(RoutingDownload, SendsExactlyTheDifferencesInEitherForm) {
     for (int length : {5, 4}) {
         SCOPED_TRACE(length);
-        EngineRig rig(form(length));
-        rig.start();
+        Started rig(form(length));
         Engine& e = rig.engine;
         rig.takeReceived();
         const std::tuple<Layer, int, int> entries[] = {
@@ -419,16 +410,14 @@ TEST(RoutingDownload, DisconnectAllAsksFirstThenReadsTheStatusAgain) {
 }
 
 TEST(MatrixSetups, AskWhichAndActOnlyInTheFourByteForm) {
-    EngineRig five(form(5));
-    five.start();
+    Started five(form(5));
     five.takeReceived();
     five.engine.setups().storeToSetup();
     five.engine.setups().recallFromSetup();
     EXPECT_TRUE(five.prompt.questions.empty());
     EXPECT_TRUE(five.takeReceived().empty());
 
-    EngineRig rig(form(4));
-    rig.start();
+    Started rig(form(4));
     rig.takeReceived();
     MatrixSetups& setups = rig.engine.setups();
     for (int answer : {3, 1, 8, 3, 3})
@@ -465,8 +454,7 @@ TEST(MatrixSetups, AskWhichAndActOnlyInTheFourByteForm) {
 TEST(StatusReading, AnEchoingLinkIsReadUpTo130) {
     RigOptions options;
     options.matrixPort = 0;
-    EngineRig rig(options);
-    rig.start();
+    Started rig(options);
     Engine& e = rig.engine;
     ASSERT_EQ(e.link().portNumber(), 0);
     e.statusReader().ReadMatrixStatus();
