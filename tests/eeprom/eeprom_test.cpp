@@ -129,14 +129,13 @@ TEST(EepromFourByte, RecordsOfTheSmallerLayoutAndTheirDump) {
     EXPECT_EQ(wire(upload.messages[0]), (std::vector{0, 32, 16, 0, 0}));
     EXPECT_EQ(wire(upload.messages[1]), (std::vector{0, 32, 17, 0x8F, 0}));
 
+    // The window test holds the dump's length and its last line.
     const std::vector<std::string> dump = eepromDumpList(upload);
-    ASSERT_EQ(dump.size(), 1u + 178u + 72u) << "lines 178..255 are not written";
     EXPECT_EQ(dump[0], EepromDump::kHeader);
     EXPECT_EQ(dump[1],
               "  0 0000 8F 01 01 FF FF 05 FF FF 43 61 6D 20 20 20 20 20 20 20 20 20 20 30 30 30 30 30 30 ");
     EXPECT_EQ(dump[81].substr(0, 33), " 80 0A00 00 01 01 01 01 00 FF FF ");
     EXPECT_EQ(dump[163], "162 1440 00 02 FF FF FF 09 ");
-    EXPECT_EQ(dump.back().substr(0, 9), "327 28E0 ") << "the close ends the last entry";
 }
 
 // The labels are those of the line before until the record starts.
