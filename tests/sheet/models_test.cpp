@@ -25,8 +25,17 @@ namespace {
 
 const std::string kHeader = "Matrix Routing Switcher\r\nSwitching file\r\ndst|nsv|nsa|nsr|nsy|vca\r\n";
 using Row = std::array<int, 5>; // video, audio, RGB, Y/C, VCA
+using Bytes = std::vector<std::uint8_t>;
 
-struct FileRig {
+// A link whose port keeps what is sent.
+struct LinkRig {
+    FakeClock clock;
+    MemoryPortOpener opener{clock};
+    Link link{clock, opener};
+    Bytes sent() { return opener.channel(link.portNumber()).takeWritten(); }
+};
+
+struct FileRig : LinkRig {
     TempFolder scratch;
     std::string path = scratch.path("routelane4.cnx");
     RoutingTable routing;
@@ -34,9 +43,6 @@ struct FileRig {
     MessageTable messages;
     ScriptedPrompt prompt;
     ConnexionFile file{routing, assignments, messages, prompt};
-    FakeClock clock;
-    MemoryPortOpener opener{clock};
-    Link link{clock, opener};
 
     FileRig() { routing.setConnexionsChanged(true); }
     void set(int d, Row row) {
@@ -350,8 +356,6 @@ TEST(LastingDevicePath, PrefersTheLinkThatOutlivesUnplugging) {
     EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.path("none")), pty.slavePath());
 }
 
-using Bytes = std::vector<std::uint8_t>;
-
 // Keeps the VCA setup the matrix reports, as the program's reply rules do.
 class SetupRules : public RecordingRules {
 public:
@@ -362,23 +366,19 @@ private:
     Settings& settings_;
 };
 
-class ConfigDialogTest : public testing::Test {
+class ConfigDialogTest : public testing::Test, protected LinkRig {
 protected:
     void SetUp() override {
         link.setRules(&rules);
         link.setPortNumber(3);
         link.OpenPort();
     }
-    Bytes sent() { return opener.channel(link.portNumber()).takeWritten(); }
     // The matrix answers the VCA setup request of the 5-byte form with `value`.
     void loadWithSetup(int value) {
         opener.channel(link.portNumber()).deliver({0x02, 'p', 1, static_cast<std::uint8_t>(value), 0x03});
         dialog.frmconfig_Load();
     }
 
-    FakeClock clock;
-    MemoryPortOpener opener{clock};
-    Link link{clock, opener};
     Settings settings;
     SetupRules rules{settings};
     MessageTable messages;
@@ -461,7 +461,7 @@ public:
 // A matrix on port 1 that never answers: every frame the panel sends stays on the wire to be checked.
 // Destinations: 1 Desk (audio 3), 2 "  Studio A  " (12), 3 Monitor (none), 4 Tape (200); 5 is beyond the
 // count.
-class VcaPanelTest : public testing::Test {
+class VcaPanelTest : public testing::Test, protected LinkRig {
 protected:
     void SetUp() override {
         link.OpenPort();
@@ -474,11 +474,7 @@ protected:
         table.destinations[4] = {.name = "Tape", .Aou = 200};
         table.destinations[5] = {.name = "Beyond the count", .Aou = 5};
     }
-    Bytes sent() { return opener.channel(1).takeWritten(); }
 
-    FakeClock clock;
-    MemoryPortOpener opener{clock};
-    Link link{clock, opener};
     Assignments assignments;
     PanelListener listener;
     VcaPanel panel{link, assignments};
