@@ -4,10 +4,8 @@
 #include "support/temp_folder.h"
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace rl4::test {
 namespace {
@@ -191,24 +189,17 @@ TEST_F(AssignmentFileTest, HandEditedLinesReadSoundly) {
 }
 
 // A file that is not an assignment stays as it is: the program works on the default table and does not
-// write the file unasked; only an explicit save does.
+// write the file unasked; only an explicit save does. (The command test reads a binary one.)
 TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
-    std::string random;
-    for (int i = 0; i < 65536; ++i)
-        random += static_cast<char>((i * 7919 + i / 251) % 256);
     std::string utf16 = "\xFF\xFE";
     for (char c : std::string("SOURCES             |Kin|\r\nCam 1               |   |\r\n"))
         utf16 += std::string{c, '\0'};
     const std::string unreadable = folder.path("locked.agn");
     fs::create_symlink("/proc/self/mem", unreadable);
     struct Case {
-        std::string what;
-        std::string bytes;
-        std::string path;
-        std::string message;
+        std::string what, bytes, path, message;
     };
     const Case cases[] = {
-        {"binary", random, path, "The file " + path + " is not an assignment file."},
         {"UTF-16", utf16, path, "The file " + path + " is not an assignment file."},
         {"no section line", "Video In = 8\r\nCam 1               |   |  1|\r\n", path,
          "The file " + path + " is not an assignment file."},
@@ -224,8 +215,7 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
         ASSERT_EQ(prompt.questions.size(), 1u);
         EXPECT_TRUE(prompt.questions[0].text.starts_with(c.message)) << prompt.questions[0].text;
         const AssignmentTable& edit = assignments.editTable;
-        EXPECT_EQ(edit.sourceCount, 4);
-        EXPECT_EQ(edit.destinationCount, 4);
+        EXPECT_EQ((std::array{edit.sourceCount, edit.destinationCount}), (std::array{4, 4}));
         EXPECT_EQ(edit.sources[4].name, "Source 4");
         EXPECT_EQ(edit.sources[1].Vin, NotAssigned);
 
@@ -266,8 +256,7 @@ TEST_F(AssignmentFileTest, Utf8FilesAreReadAsUtf8AndWrittenBackInWindows1252) {
         const AssignmentTable& edit = assignments.editTable;
         ASSERT_EQ(edit.sourceCount, 2);
         EXPECT_EQ(edit.sources[1], (Source{"Caméra été", 3, 1, 2, NotAssigned, NotAssigned}));
-        EXPECT_EQ(edit.sources[2].name, "Ωmega");
-        EXPECT_EQ(edit.sources[2].Vin, 4);
+        EXPECT_EQ(edit.sources[2], (Source{"Ωmega", NotAssigned, 4, NotAssigned, NotAssigned, NotAssigned}));
         ASSERT_EQ(prompt.questions.size(), 1u);
         EXPECT_EQ(prompt.questions[0].text,
                   "The file " + path +
@@ -312,32 +301,31 @@ TEST_F(AssignmentFileTest, NamesThatLookLikeASectionEndAreWrittenSoThatTheyReadB
     EXPECT_EQ(edit.destinations[1].name, "_---------");
 }
 
-TEST_F(AssignmentFileTest, FailedWriteKeepsTheOldFileAndTheFlag) {
-    writeFile({"old"});
-    assignments.setAssignmentsChanged(true);
-    // A file size limit stands in for a full disk.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = WriteAssignmentFile(assignments, messages, prompt);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+TEST(Assignments, ApplyMakesTheEditTableActive) {
+    Assignments assignments;
+    int rebuilds = 0;
+    assignments.rebuildSheet = [&rebuilds] { ++rebuilds; };
+    assignments.activeTable.sources[3].name = "stale";
+    assignments.layerUsed = {true, true, true, true};
+    assignments.ClearEditTable();
+    AssignmentTable& edit = assignments.editTable;
+    edit.sourceCount = 2;
+    edit.destinationCount = 1;
+    // Connector 0 is the matrix's no-source input: it uses the layer. Records beyond the counts do not.
+    edit.sources[1] = {"Cam", 4, 0, NotAssigned, NotAssigned, NotAssigned};
+    edit.destinations[1] = {"Mon", 7, NotAssigned, NotAssigned, NotAssigned, 5, 0, {1, 2, 3, 4, 5, 6}};
+    edit.sources[3].Ain = 1;
+    edit.destinations[2].Rou = 1;
+    assignments.ApplyEditTable();
 
-    EXPECT_FALSE(written);
-    EXPECT_TRUE(assignments.assignmentsChanged());
-    EXPECT_EQ(bytes(), "old\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.folder()), fs::directory_iterator()), 1);
-    ASSERT_EQ(prompt.questions.size(), 1u);
-    EXPECT_NE(prompt.questions[0].text.find(path), std::string::npos);
-
-    assignments.activeFileName = folder.path("missing/x.agn");
-    EXPECT_FALSE(WriteAssignmentFile(assignments, messages, prompt));
-    ASSERT_EQ(prompt.questions.size(), 2u);
-    EXPECT_NE(prompt.questions[1].text.find(assignments.activeFileName), std::string::npos);
-    EXPECT_TRUE(assignments.assignmentsChanged());
+    const AssignmentTable& active = assignments.activeTable;
+    EXPECT_EQ(assignments.layerUsed, (std::array{true, false, false, true}));
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_EQ(active.destinations[1], edit.destinations[1]);
+    // The edit table's unused records select every destination; the active table's select none.
+    EXPECT_EQ(edit.destinations[2].Shw, -1);
+    EXPECT_EQ(active.destinations[2], Destination{});
+    EXPECT_EQ(active.sources[3], Source{});
 }
 
 } // namespace

