@@ -20,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -72,7 +71,7 @@ bool matches(std::string_view text, std::string_view pattern) {
 }
 
 struct CtlResult {
-    int status = -1;
+    int status;
     std::string out, err;
 };
 
@@ -109,11 +108,9 @@ protected:
             ::execv(RL4_CTL, argv.data());
             ::_exit(127);
         }
-        CtlResult result;
         int status = 0;
-        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-            result.status = WEXITSTATUS(status);
-        return {result.status, fileBytes(outPath), fileBytes(errPath)};
+        const bool exited = pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status);
+        return {exited ? WEXITSTATUS(status) : -1, fileBytes(outPath), fileBytes(errPath)};
     }
 
     // The frames a matrix received so far, in the matrix log's text.
@@ -188,10 +185,8 @@ TEST_F(CtlTest, IdentifyAndSend) {
         {"matrix", {"--protocol", "4", "send", "1,1", "99", "1"}, kNoAnswer,
          "01.81.E3.81\t50.80.82.81\tError\tvideo\tbad\tadres" + row, "bad adres"},
         {"mute", {"send", "V", "99", "1"}, kNoAnswer, "02.56.63.01.03" + noReply, "no answer"},
-        {"mute", {"--protocol", "4", "send", "1,1", "99", "1"}, kNoAnswer, "01.81.E3.81" + noReply,
-         "no answer"},
-        // A port that is no line is as unavailable as a missing one; a file mapped by mistake stays
-        // untouched.
+        {"mute", {"--protocol", "4", "send", "1,1", "99", "1"}, kNoAnswer, "01.81.E3.81" + noReply, "no answer"},
+        // A port that is no line is as unavailable as a missing one; a file mapped by mistake stays as it is.
         {"nothing-here", {"send", "V", "3", "1"}, kNoAnswer, "02.56.03.01.03" + noReply,
          "port 1 (" + dir.path("nothing-here") + "): no such device"},
         {"routelane4.agn", {"send", "V", "3", "1"}, kNoAnswer, "02.56.03.01.03" + noReply,
@@ -199,15 +194,9 @@ TEST_F(CtlTest, IdentifyAndSend) {
     });
     // clang-format on
     EXPECT_EQ(readCrLf(dir.path("routelane4.agn")), sampleAssignmentLines());
-
-    // The older matrix through the port map alone, on port 3; the first over TCP.
+    // The older matrix through the port map alone, on port 3.
     mapPorts(3, dir.path("old"));
     check({{"", {"identify"}, kDone, "matrix N°5607 port 3 protocol 4\n"}});
-    SimProcess tcp({"--tcp", "0", "--baud", "0"});
-    const auto port = tcp.waitReady();
-    ASSERT_TRUE(port && !port->empty()) << "matrixsim --tcp 0 tells its port first";
-    const CtlResult r = runCtl({"--target", "socket://127.0.0.1:" + port->front(), "identify"});
-    EXPECT_EQ(r.out, "matrix N°1234 port 1 protocol 5\n") << r.err;
 }
 
 TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
@@ -343,37 +332,22 @@ TEST_F(CtlTest, APortOrAFolderInUseIsLeftAloneAndItsHolderNamed) {
     });
     line.close();
     const ProgramFolderLock folder(dir.folder());
-    check({
-        {"matrix",
-         {"save", dir.path("copy.cnx")},
-         kFileError,
-         "",
-         dir.folder() + " is in use by process",
-         F{}},
-        {"matrix", {"identify"}, kDone, "matrix N°1234 port 1 protocol 5\n"},
-    });
+    const std::string held = dir.folder() + " is in use by process";
+    check({{"matrix", {"save", dir.path("copy.cnx")}, kFileError, "", held, F{}},
+           {"matrix", {"identify"}, kDone, "matrix N°1234 port 1 protocol 5\n"}});
     EXPECT_FALSE(fileExists(dir.path("copy.cnx")));
 }
 
-// Ports 1 to 16 in order, then whatever serial devices this machine has, each line four columns.
+// The port map's table, then whatever serial devices this machine has (their columns are the port table's
+// concern).
 TEST_F(CtlTest, PortsListsTheMapThenTheDevicesFound) {
     PtyPair cable;
-    Lines map{"1=" + cable.slavePath(), "2=socket://10.0.0.40:4001"};
-    std::string listed = "port\ttarget\tstate\tdevice\n1\t" + cable.slavePath() +
-                         "\tpresent\t\n2\tsocket://10.0.0.40:4001\tnetwork\t\n";
-    for (int n = 3; n <= 16; ++n) {
-        map.push_back(std::to_string(n) + "=" + dir.path("absent" + std::to_string(n)));
-        listed += std::to_string(n) + "\t" + dir.path("absent" + std::to_string(n)) + "\tmissing\t\n";
-    }
-    writeCrLf(dir.path("routelane4.ports"), map);
-    const CtlResult r = runCtl({"ports"});
-    EXPECT_EQ(r.status, kDone) << r.err;
-    ASSERT_TRUE(r.out.starts_with(listed)) << r.out;
-    std::istringstream found(r.out.substr(listed.size()));
-    for (std::string line; std::getline(found, line);) {
-        EXPECT_TRUE(line.starts_with("-\t/dev/")) << line;
-        EXPECT_EQ(std::ranges::count(line, '\t'), 3) << line;
-    }
+    mapPorts(1, cable.slavePath());
+    check({{"",
+            {"ports"},
+            kDone,
+            "port\ttarget\tstate\tdevice\n1\t" + cable.slavePath() + "\tpresent\t\n2\t" +
+                dir.path("absent2") + "\tmissing\t\n*"}});
 }
 
 // Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to
