@@ -6,15 +6,6 @@
 
 namespace rl4::test {
 
-namespace {
-
-// 9600 baud, 10 bits a byte.
-std::int64_t wireMicros(std::size_t bytes) {
-    return static_cast<std::int64_t>(bytes) * 10'000'000 / 9600;
-}
-
-} // namespace
-
 std::string name20(const std::string& name) {
     return name + std::string(20 - name.size(), ' ');
 }
@@ -58,16 +49,10 @@ Lines settingsLines(const std::string& folder, int protocol, int port) {
     return lines;
 }
 
-// Listener -------------------------------------------------------------------------------------------------
-
 void RigListener::historyRowAdded(const HistoryRow& row) {
     rows.push_back(row);
     if (engine)
         engine->history().AddHistoryRow(row);
-}
-
-void RigListener::statusReadingProgress(const std::string& layer, int output) {
-    note("progress " + layer + " " + std::to_string(output));
 }
 
 void RigListener::switcherChanged() {
@@ -94,8 +79,6 @@ std::vector<std::string> RigListener::take(const std::string& prefix) {
     return taken;
 }
 
-// Rig ------------------------------------------------------------------------------------------------------
-
 EngineRig::EngineRig(RigOptions options) : options_(options), core_(options.matrix) {
     listener.engine = &engine;
     opener.prepare = [this](int number, MemoryChannel& channel) {
@@ -121,11 +104,12 @@ void EngineRig::attach(MemoryChannel& channel) {
     };
 }
 
-// An answer leaves once its request has come in whole, each byte after its own wire time.
+// An answer leaves once its request has come in whole, each byte after its own wire time (10 bits at 9600
+// baud).
 void EngineRig::deliver(const Frame& bytes, std::size_t requestLength) {
-    MemoryChannel& channel = opener.channel(options_.matrixPort);
     for (std::size_t k = 0; k < bytes.size(); ++k)
-        channel.deliver({bytes[k]}, options_.paced ? wireMicros(requestLength + k + 1) : 0);
+        opener.channel(options_.matrixPort)
+            .deliver({bytes[k]}, static_cast<std::int64_t>(requestLength + k + 1) * 10'000'000 / 9600);
 }
 
 bool EngineRig::panelSwitch(sim::Layer layer, int output, int input) {
