@@ -56,11 +56,6 @@ TEST(CtlOptions, CommandLinesAndWhatTheyGive) {
         EXPECT_EQ(parse.options.command, c.command);
         EXPECT_EQ(parse.options.help, c.help);
     }
-    const CtlParse all = parseCtlOptions(
-        {"--data", "/srv/show", "--target", "socket://10.0.0.40:4001", "--log", "frames.csv", "identify"});
-    EXPECT_EQ(all.options.data, "/srv/show");
-    EXPECT_EQ(all.options.target, "socket://10.0.0.40:4001");
-    EXPECT_EQ(all.options.log, "frames.csv");
 }
 
 } // namespace
