@@ -1,5 +1,5 @@
-// routelane4ctl run as a program against matrixsim on pseudo-terminals (and over TCP): what a shell user sees
-// on standard output and error, the exit status, the frames the matrix received and the files written.
+// routelane4ctl run as a program against matrixsim on pseudo-terminals: what a shell user sees on standard
+// output and error, the exit status, the frames the matrix received and the files written.
 
 #include "platform/program_folder_lock.h"
 #include "platform/pty_pair.h"
