@@ -1,6 +1,8 @@
-// routelane4ctl run as a program against matrixsim on pseudo-terminals: what a shell user sees on standard
-// output and error, the exit status, the frames the matrix received and the files written.
+// routelane4ctl run against matrixsim on pseudo-terminals: what a shell user sees on standard output and
+// error, the exit status, the frames the matrix received and the files written.
 
+#include "ctl/ctl_debug.h"
+#include "ctl/ctl_program.h"
 #include "platform/program_folder_lock.h"
 #include "platform/pty_pair.h"
 #include "platform/serial_channel.h"
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -20,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -406,6 +410,98 @@ TEST_F(CtlTest, StatusThroughARelayReadsEveryOutputAsFastAsOnTheLine) {
         });
         EXPECT_LE(throughRelay, 1.5 * onTheLine + 0.3) << "relay" << relayOption;
     }
+}
+
+// debug on a matrix that refuses every third instruction: ended by its cycle count or by Ctrl-C, always
+// with the counters as the last line.
+TEST_F(CtlTest, DebugCyclesOrCtrlCEndWithTheCounters) {
+    SimProcess matrix({"--pty", dir.path("refusing"), "--baud", "0", "--refuse-every", "3"});
+    ASSERT_TRUE(matrix.waitReady());
+    const auto ctl = [this](const Lines& words) {
+        Lines args{"--data", dir.folder(), "--target", dir.path("refusing"), "debug"};
+        args.insert(args.end(), words.begin(), words.end());
+        return std::make_unique<SimProcess>(RL4_CTL, args);
+    };
+    const auto rest = [](SimProcess& process) {
+        Lines lines;
+        while (auto line = process.readLine())
+            lines.push_back(*line);
+        return lines;
+    };
+
+    auto cycles = ctl({"read-v12", "--cycles", "2"});
+    EXPECT_EQ(rest(*cycles), (Lines{"read 1\terrors 0\tcommands 1", "read 2\terrors 0\tcommands 2",
+                                    "read 1\terrors 1\tcommands 3", "read 2\terrors 1\tcommands 4",
+                                    "errors 1\tcommands 4"}));
+    EXPECT_EQ(cycles->wait(), 2) << "an answer was refused";
+
+    auto interrupted =
+        ctl({"write", "--sources", "1-2", "--destinations", "1-2", "--layers", "vay", "--pause", "20"});
+    ASSERT_EQ(interrupted->readLine(), "in:1 to out:1\terrors 1\tcommands 3");
+    interrupted->signal(SIGINT);
+    const Lines lines = rest(*interrupted);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("errors ")) << lines.back();
+    EXPECT_LE(lines.size(), 3u) << "the loop ends within one step";
+    EXPECT_EQ(interrupted->wait(), 2);
+}
+
+TEST(CtlDebugWords, WrongWordsAreRefusedWithTheirReason) {
+    const std::pair<Lines, std::string> cases[] = {
+        {{}, "debug takes write, read"},         {{"scan"}, "not 'scan'"},
+        {{"read", "--sources", "3-1"}, "range"}, {{"read", "--layers", "vx"}, "letters"},
+        {{"read", "--layers", "vv"}, "letters"}, {{"read", "--pause"}, "needs a value"},
+        {{"read", "--cycles", "0"}, "--cycles"}, {{"read", "--speed", "1"}, "unknown"},
+    };
+    for (const auto& [args, error] : cases)
+        EXPECT_NE(parseDebugCommand(args).error.find(error), std::string::npos) << error;
+    const DebugCommand good = parseDebugCommand({"write", "--sources", "2-4", "--layers", "ry"}).command;
+    EXPECT_EQ(good.sources, (std::pair{2, 4}));
+    EXPECT_EQ(good.layers, (std::array<bool, 4>{false, false, true, true}));
+}
+
+// upload-eeprom, run in this process: the matrix's EEPROM file after the upload holds exactly the image
+// that --image writes.
+TEST_F(CtlTest, UploadEepromLeavesTheMatrixHoldingTheImage) {
+    mapPorts(1, dir.path("eeprom"));
+    SimProcess matrix({"--pty", dir.path("eeprom"), "--baud", "0", "--eeprom", dir.path("eeprom.bin")});
+    ASSERT_TRUE(matrix.waitReady());
+    // No settings file: the 5-byte form, unless --protocol says otherwise.
+    const std::string image = dir.path("image.txt");
+    const struct {
+        Lines args;
+        int status;
+        std::string outEnd, errPart;
+    } runs[] = {
+        {{"--protocol", "4", "upload-eeprom"}, 1, "", "nothing sent (--yes answers the questions)"},
+        {{"--port", "2", "upload-eeprom", "--yes"}, 1, "", "no port, nothing sent"},
+        {{"--protocol", "4", "upload-eeprom", "--yes"}, 0, "\r100% EEprom written\n", "Upload successful"},
+        {{"--protocol", "4", "upload-eeprom", "--image", image}, 0, "wrote " + image + "\n", ""},
+        {{"upload-eeprom", "--image"}, 64, "", "--image needs a file name"},
+        {{"upload-eeprom", "--no"}, 64, "", "upload-eeprom takes only --yes and --image FILE"},
+    };
+    for (const auto& run : runs) {
+        Lines args{"--data", dir.folder(), "--port", "1"};
+        args.insert(args.end(), run.args.begin(), run.args.end());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int status = runRoutelane4ctl(args);
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        SCOPED_TRACE(run.args.back() + "\n" + err);
+        EXPECT_EQ(status, run.status);
+        EXPECT_TRUE(out.ends_with(run.outEnd)) << out.substr(0, 100);
+        EXPECT_NE(err.find(run.errPart), std::string::npos);
+    }
+    matrix.writeLine("quit");
+    ASSERT_EQ(matrix.wait(), 0);
+    // The image file's bytes, read back from its hexadecimal text.
+    std::istringstream text(fileBytes(image));
+    std::string bytes;
+    for (std::string byte; text >> byte;)
+        bytes += static_cast<char>(std::stoi(byte, nullptr, 16));
+    ASSERT_EQ(bytes.size(), 328u * 32u);
+    EXPECT_EQ(fileBytes(dir.path("eeprom.bin")).substr(0, bytes.size()), bytes);
 }
 
 } // namespace
