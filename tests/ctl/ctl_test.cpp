@@ -1,7 +1,9 @@
-// routelane4ctl run against matrixsim on pseudo-terminals: what a shell user sees on standard output and
-// error, the exit status, the frames the matrix received and the files written.
+// routelane4ctl's words, and its runs against matrixsim on pseudo-terminals: what a shell user sees on
+// standard output and error, the exit status, the frames the matrix received and the files written.
 
 #include "ctl/ctl_debug.h"
+#include "ctl/ctl_new_assignment.h"
+#include "ctl/ctl_options.h"
 #include "ctl/ctl_program.h"
 #include "platform/program_folder_lock.h"
 #include "platform/pty_pair.h"
@@ -502,6 +504,127 @@ TEST_F(CtlTest, UploadEepromLeavesTheMatrixHoldingTheImage) {
         bytes += static_cast<char>(std::stoi(byte, nullptr, 16));
     ASSERT_EQ(bytes.size(), 328u * 32u);
     EXPECT_EQ(fileBytes(dir.path("eeprom.bin")).substr(0, bytes.size()), bytes);
+}
+
+// What a command line gives: the options before the command, the command with its own words untouched, or
+// the first mistake in the operator's words.
+TEST(CtlOptions, CommandLinesAndWhatTheyGive) {
+    struct Case {
+        Lines args;
+        std::string error; // a part of it; "" : none
+        std::optional<int> port = std::nullopt;
+        std::optional<int> protocol = std::nullopt;
+        Lines command = {};
+        bool help = false;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"identify"}, "", {}, {}, {"identify"}},
+        {{"--port", "0", "--protocol", "4", "send", "1,1", "3", "1"}, "", 0, 4, {"send", "1,1", "3", "1"}},
+        {{"--port=3", "--protocol=5", "status"}, "", 3, 5, {"status"}},
+        {{"--port", "2", "--port", "7", "store"}, "", 7, {}, {"store"}},
+        // Words after the command are the command's, options or not.
+        {{"route", "2", "3", "--layer", "audio", "--port", "9"}, "", {}, {},
+         {"route", "2", "3", "--layer", "audio", "--port", "9"}},
+        {{"--help"}, "", {}, {}, {}, true},
+        {{"-h", "status"}, "", {}, {}, {"status"}, true},
+        {{}, ""},
+        {{"--port", "256", "identify"}, "--port takes a port number from 0 to 255, not '256'"},
+        {{"--port", "x", "--protocol", "6"}, "not 'x'"},
+        {{"--protocol", "6", "identify"}, "--protocol is 4 or 5, not '6'"},
+        {{"--target", "", "identify"}, "--target needs a device path or socket://HOST:PORT"},
+        {{"--log", "", "identify"}, "--log needs a file"},
+        {{"identify", "--data"}, "", {}, {}, {"identify", "--data"}},
+        {{"--data"}, "option --data needs a value"},
+        {{"--colour", "identify"}, "unknown option '--colour'"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& arg : c.args)
+            shown += " " + arg;
+        SCOPED_TRACE(shown);
+        const CtlParse parse = parseCtlOptions(c.args);
+        if (!c.error.empty()) {
+            EXPECT_NE(parse.error.find(c.error), std::string::npos) << parse.error;
+            continue;
+        }
+        EXPECT_EQ(parse.error, "");
+        EXPECT_EQ(parse.options.port, c.port);
+        EXPECT_EQ(parse.options.protocol, c.protocol);
+        EXPECT_EQ(parse.options.command, c.command);
+        EXPECT_EQ(parse.options.help, c.help);
+    }
+}
+
+// new-assignment, run in this process.
+CtlResult newAssignment(const Lines& args) {
+    std::ostringstream out, err;
+    const int status = runNewAssignment(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(CtlNewAssignment, WritesTheFileTheSizeDialogWould) {
+    TempFolder folder;
+    const std::string path = folder.path("ctl.agn");
+    const CtlResult done =
+        newAssignment({"--video-in", "10", "--audio-in", "4", "--video-out", "3", "--yc-out", "5",
+                       "--source-prefix", "Cam", "--no-all-dest", "--touches", path});
+    ASSERT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(done.out, path + ": 11 sources, 5 destinations\n");
+    const std::string bytes = fileBytes(path);
+    EXPECT_TRUE(has(bytes, "Cam 10              | 10| 10|   |   |   |\r\n"));
+    EXPECT_TRUE(has(bytes, "Dest 1              | 17|  1|   |   |  1| -1| -1|127|"));
+    EXPECT_FALSE(has(bytes, "All Dest")) << "--no-all-dest";
+}
+
+TEST(CtlNewAssignment, SeparateNamingFromZeroNamesEachLayersConnectors) {
+    TempFolder folder;
+    const std::string path = folder.path("small.agn");
+    ASSERT_EQ(newAssignment({"--naming", "separate", "--from-zero", "--video-in", "1", "--audio-out", "1",
+                             "--video-in-prefix", "Cam", path})
+                  .status,
+              0);
+    const Lines lines = readCrLf(path);
+    ASSERT_GE(lines.size(), 14u);
+    EXPECT_EQ((Lines{lines[0], lines[3]}), (Lines{"Video In = 1", "Audio Out = 1"}));
+    EXPECT_EQ(lines[10], "Cam 0               |   |  0|   |   |   |");
+    EXPECT_EQ(lines[13], "Audio out 0         |   |   |  0|   |   | -1| -1|127|127|127|127|127|127|");
+    EXPECT_EQ(lines[16], "Take                |   |");
+}
+
+TEST(CtlNewAssignment, UsageAndFileErrors) {
+    TempFolder folder;
+    const std::string path = folder.path("x.agn");
+    // clang-format off
+    const std::vector<std::vector<std::string>> wrong = {
+        {}, {folder.path("x.txt")}, {path, folder.path("y.agn")}, {"--video-in", "257", path},
+        {"--audio-out", "-1", path}, {path, "--rgb-in"}, {"--layers", "4", path}, {"--naming", "diagonal", path},
+        {"--video-in-prefix", "Cam", path}, {"--naming", "separate", "--dest-prefix", "Out", path},
+        {"--source-prefix", "----------", "--video-in", "4", path}};
+    // clang-format on
+    for (const auto& args : wrong) {
+        const CtlResult refused = newAssignment(args);
+        EXPECT_EQ(refused.status, 64) << (args.empty() ? "" : args.front());
+        EXPECT_TRUE(has(refused.err, "Try 'routelane4ctl new-assignment --help'."));
+    }
+    EXPECT_FALSE(fileExists(path));
+
+    // What the size dialog tells goes to the error stream, and the file is written all the same.
+    const CtlResult cut = newAssignment({"--video-in", "256", "--video-out", "2", path});
+    EXPECT_EQ(cut.status, 0) << cut.err;
+    EXPECT_TRUE(has(cut.err, "stop at 255")) << cut.err;
+    EXPECT_TRUE(has(fileBytes(path), "Source 255          |   |255|"));
+    EXPECT_FALSE(has(fileBytes(path), "256|"));
+
+    EXPECT_TRUE(newAssignment({"--help"}).out.starts_with("Usage: routelane4ctl new-assignment"));
+    const CtlResult unwritable = newAssignment({folder.path("missing/x.agn")});
+    EXPECT_EQ(unwritable.status, 66);
+    EXPECT_TRUE(has(unwritable.err, folder.path("missing/x.agn")));
 }
 
 } // namespace
