@@ -10,7 +10,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -342,16 +341,9 @@ mode_t modeOf(const std::string& path) {
 TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
     TempFolder folder;
     const std::string path = folder.path("run/control.sock");
-    {
-        // The file a dead program left.
-        ASSERT_EQ(::mkdir(folder.path("run").c_str(), 0755), 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path.copy(address.sun_path, path.size());
-        const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(dead);
-    }
+    // The file a program that died left, in a folder and with a mode anyone may have given them.
+    ASSERT_EQ(::close(listenControlSocket(path).fd), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666) | ::chmod(folder.path("run").c_str(), 0755), 0);
     const ListeningSocket live = listenControlSocket(path);
     ASSERT_GE(live.fd, 0) << live.error;
     EXPECT_EQ(modeOf(folder.path("run")), 0700U);
