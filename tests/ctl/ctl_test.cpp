@@ -132,10 +132,7 @@ protected:
     // Runs the table in order, each run against its matrix (started at its first use).
     void check(const std::vector<CtlRun>& runs) {
         for (const CtlRun& run : runs) {
-            std::string shown = run.matrix;
-            for (const std::string& arg : run.args)
-                shown += " " + arg;
-            SCOPED_TRACE(shown);
+            SCOPED_TRACE(run.matrix + " " + testing::PrintToString(run.args));
             if (kMatrices.contains(run.matrix) && !sims.contains(run.matrix)) {
                 Lines args{"--pty", dir.path(run.matrix),         "--baud", "0",
                            "--log", dir.path(run.matrix + ".log")};
@@ -540,10 +537,7 @@ TEST(CtlOptions, CommandLinesAndWhatTheyGive) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        std::string shown;
-        for (const std::string& arg : c.args)
-            shown += " " + arg;
-        SCOPED_TRACE(shown);
+        SCOPED_TRACE(testing::PrintToString(c.args));
         const CtlParse parse = parseCtlOptions(c.args);
         if (!c.error.empty()) {
             EXPECT_NE(parse.error.find(c.error), std::string::npos) << parse.error;
@@ -568,9 +562,8 @@ bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-TEST(CtlNewAssignment, WritesTheFileTheSizeDialogWould) {
-    TempFolder folder;
-    const std::string path = folder.path("ctl.agn");
+TEST_F(CtlTest, NewAssignmentWritesTheFileTheSizeDialogWould) {
+    const std::string path = dir.path("ctl.agn"), small = dir.path("small.agn");
     const CtlResult done =
         newAssignment({"--video-in", "10", "--audio-in", "4", "--video-out", "3", "--yc-out", "5",
                        "--source-prefix", "Cam", "--no-all-dest", "--touches", path});
@@ -580,16 +573,13 @@ TEST(CtlNewAssignment, WritesTheFileTheSizeDialogWould) {
     EXPECT_TRUE(has(bytes, "Cam 10              | 10| 10|   |   |   |\r\n"));
     EXPECT_TRUE(has(bytes, "Dest 1              | 17|  1|   |   |  1| -1| -1|127|"));
     EXPECT_FALSE(has(bytes, "All Dest")) << "--no-all-dest";
-}
 
-TEST(CtlNewAssignment, SeparateNamingFromZeroNamesEachLayersConnectors) {
-    TempFolder folder;
-    const std::string path = folder.path("small.agn");
+    // Separate naming from 0 names each layer's connectors.
     ASSERT_EQ(newAssignment({"--naming", "separate", "--from-zero", "--video-in", "1", "--audio-out", "1",
-                             "--video-in-prefix", "Cam", path})
+                             "--video-in-prefix", "Cam", small})
                   .status,
               0);
-    const Lines lines = readCrLf(path);
+    const Lines lines = readCrLf(small);
     ASSERT_GE(lines.size(), 14u);
     EXPECT_EQ((Lines{lines[0], lines[3]}), (Lines{"Video In = 1", "Audio Out = 1"}));
     EXPECT_EQ(lines[10], "Cam 0               |   |  0|   |   |   |");
