@@ -74,20 +74,12 @@ public:
         char byte = 0;
         return ::poll(&ready, 1, 1000) == 1 && ::recv(fd_, &byte, 1, 0) == 0;
     }
-    void close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
+    void close() { ::close(std::exchange(fd_, -1)); }
 
 private:
     int fd_;
     std::string pending_;
 };
-
-bool isFinal(const std::string& line) {
-    return line == "OK" || line.starts_with("ERR ");
-}
 
 // The window program's engine on the rig, with its control socket in the rig's folder.
 class ServerRig {
@@ -119,7 +111,8 @@ public:
     }
     std::vector<std::string> answerTo(Client& client) {
         std::vector<std::string> got;
-        for (int i = 0; i < 50 && (got.empty() || !isFinal(got.back())); ++i) {
+        for (int i = 0; i < 50 && (got.empty() || (got.back() != "OK" && !got.back().starts_with("ERR ")));
+             ++i) {
             server.service();
             for (std::string& line : client.lines())
                 got.push_back(std::move(line));

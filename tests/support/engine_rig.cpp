@@ -1,6 +1,5 @@
 #include "support/engine_rig.h"
 
-#include <algorithm>
 #include <span>
 #include <variant>
 
@@ -64,10 +63,6 @@ void RigListener::switcherFollowReport(int d, int s) {
     note("follow " + std::to_string(d) + " " + std::to_string(s));
     if (engine)
         engine->switcher().switcherFollowReport(d, s);
-}
-
-bool RigListener::saw(const std::string& event) const {
-    return std::ranges::find(events, event) != events.end();
 }
 
 std::vector<std::string> RigListener::take(const std::string& prefix) {

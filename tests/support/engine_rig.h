@@ -9,6 +9,7 @@
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,7 +62,7 @@ public:
     void lineBack() override { note("back"); }
     void commandRefused() override { note("refused"); }
 
-    bool saw(const std::string& event) const;
+    bool saw(const std::string& event) const { return std::ranges::find(events, event) != events.end(); }
     // The notices since the last call whose text starts with `prefix`.
     std::vector<std::string> take(const std::string& prefix = "");
 
