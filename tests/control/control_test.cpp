@@ -132,8 +132,7 @@ public:
 
 TEST(ControlServer, WatchSeesThePanelTheOtherClientAndTheOperatorInOrder) {
     ServerRig s;
-    Client watcher(s.socketPath);
-    Client other(s.socketPath);
+    Client watcher(s.socketPath), other(s.socketPath);
     EXPECT_EQ(s.ask(watcher, "watch"), Lines{"OK"});
 
     ASSERT_TRUE(s.rig.panelSwitch(sim::Layer::Video, kMonitor2, kServer));
@@ -177,18 +176,14 @@ TEST(ControlServer, AnswersAsRoutelane4ctlDoesWithCodesForWhatFails) {
         EXPECT_EQ(s.ask(client, c.line), c.answer);
     }
     // The question before disconnecting is the client's, answered Yes: no dialog waits for the operator.
-    const Lines disconnected = s.ask(client, "disconnect-all");
-    EXPECT_EQ(disconnected.back(), "OK");
+    EXPECT_EQ(s.ask(client, "disconnect-all").back(), "OK");
     EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), 0);
     EXPECT_TRUE(s.rig.prompt.questions.empty());
 }
 
 TEST(ControlServer, BadClientsHarmNeitherTheOthersNorTheLoop) {
     ServerRig s({.pendingOutput = 16 * 1024, .queuedLines = 64, .waitMillis = 10'000});
-    Client good(s.socketPath);
-    Client huge(s.socketPath);
-    Client deaf(s.socketPath, 4096);
-    Client leaver(s.socketPath);
+    Client good(s.socketPath), huge(s.socketPath), deaf(s.socketPath, 4096), leaver(s.socketPath);
 
     // A megabyte without a line end: one error, nothing kept, the connection still up.
     const std::string megabyte(1 << 20, 'x');
@@ -218,8 +213,7 @@ TEST(ControlServer, BadClientsHarmNeitherTheOthersNorTheLoop) {
 
 TEST(ControlServer, CommandsWaitForALongOperationAndGiveUpWhenTheClientSays) {
     ServerRig s;
-    Client patient(s.socketPath);
-    Client hurried(s.socketPath);
+    Client patient(s.socketPath), hurried(s.socketPath);
     ASSERT_EQ(s.ask(hurried, "wait 100"), Lines{"OK"});
     s.busy = true;
     patient.write("route 1 3\n");
