@@ -346,11 +346,9 @@ TEST_F(CtlTest, APortOrAFolderInUseIsLeftAloneAndItsHolderNamed) {
 TEST_F(CtlTest, PortsListsTheMapThenTheDevicesFound) {
     PtyPair cable;
     mapPorts(1, cable.slavePath());
-    check({{"",
-            {"ports"},
-            kDone,
-            "port\ttarget\tstate\tdevice\n1\t" + cable.slavePath() + "\tpresent\t\n2\t" +
-                dir.path("absent2") + "\tmissing\t\n*"}});
+    const std::string listed = "port\ttarget\tstate\tdevice\n1\t" + cable.slavePath() + "\tpresent\t\n2\t" +
+                               dir.path("absent2") + "\tmissing\t\n*";
+    check({{"", {"ports"}, kDone, listed}});
 }
 
 // Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to
