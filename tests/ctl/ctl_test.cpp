@@ -1,6 +1,10 @@
-// routelane4ctl run as a program against matrixsim on pseudo-terminals (and over TCP): what a shell user sees
-// on standard output and error, the exit status, the frames the matrix received and the files written.
+// routelane4ctl's words, and its runs against matrixsim on pseudo-terminals: what a shell user sees on
+// standard output and error, the exit status, the frames the matrix received and the files written.
 
+#include "ctl/ctl_debug.h"
+#include "ctl/ctl_new_assignment.h"
+#include "ctl/ctl_options.h"
+#include "ctl/ctl_program.h"
 #include "platform/program_folder_lock.h"
 #include "platform/pty_pair.h"
 #include "platform/serial_channel.h"
@@ -13,6 +17,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -72,7 +77,7 @@ bool matches(std::string_view text, std::string_view pattern) {
 }
 
 struct CtlResult {
-    int status = -1;
+    int status;
     std::string out, err;
 };
 
@@ -109,11 +114,9 @@ protected:
             ::execv(RL4_CTL, argv.data());
             ::_exit(127);
         }
-        CtlResult result;
         int status = 0;
-        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-            result.status = WEXITSTATUS(status);
-        return {result.status, fileBytes(outPath), fileBytes(errPath)};
+        const bool exited = pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status);
+        return {exited ? WEXITSTATUS(status) : -1, fileBytes(outPath), fileBytes(errPath)};
     }
 
     // The frames a matrix received so far, in the matrix log's text.
@@ -129,10 +132,7 @@ protected:
     // Runs the table in order, each run against its matrix (started at its first use).
     void check(const std::vector<CtlRun>& runs) {
         for (const CtlRun& run : runs) {
-            std::string shown = run.matrix;
-            for (const std::string& arg : run.args)
-                shown += " " + arg;
-            SCOPED_TRACE(shown);
+            SCOPED_TRACE(run.matrix + " " + testing::PrintToString(run.args));
             if (kMatrices.contains(run.matrix) && !sims.contains(run.matrix)) {
                 Lines args{"--pty", dir.path(run.matrix),         "--baud", "0",
                            "--log", dir.path(run.matrix + ".log")};
@@ -188,10 +188,8 @@ TEST_F(CtlTest, IdentifyAndSend) {
         {"matrix", {"--protocol", "4", "send", "1,1", "99", "1"}, kNoAnswer,
          "01.81.E3.81\t50.80.82.81\tError\tvideo\tbad\tadres" + row, "bad adres"},
         {"mute", {"send", "V", "99", "1"}, kNoAnswer, "02.56.63.01.03" + noReply, "no answer"},
-        {"mute", {"--protocol", "4", "send", "1,1", "99", "1"}, kNoAnswer, "01.81.E3.81" + noReply,
-         "no answer"},
-        // A port that is no line is as unavailable as a missing one; a file mapped by mistake stays
-        // untouched.
+        {"mute", {"--protocol", "4", "send", "1,1", "99", "1"}, kNoAnswer, "01.81.E3.81" + noReply, "no answer"},
+        // A port that is no line is as unavailable as a missing one; a file mapped by mistake stays as it is.
         {"nothing-here", {"send", "V", "3", "1"}, kNoAnswer, "02.56.03.01.03" + noReply,
          "port 1 (" + dir.path("nothing-here") + "): no such device"},
         {"routelane4.agn", {"send", "V", "3", "1"}, kNoAnswer, "02.56.03.01.03" + noReply,
@@ -199,15 +197,9 @@ TEST_F(CtlTest, IdentifyAndSend) {
     });
     // clang-format on
     EXPECT_EQ(readCrLf(dir.path("routelane4.agn")), sampleAssignmentLines());
-
-    // The older matrix through the port map alone, on port 3; the first over TCP.
+    // The older matrix through the port map alone, on port 3.
     mapPorts(3, dir.path("old"));
     check({{"", {"identify"}, kDone, "matrix N°5607 port 3 protocol 4\n"}});
-    SimProcess tcp({"--tcp", "0", "--baud", "0"});
-    const auto port = tcp.waitReady();
-    ASSERT_TRUE(port && !port->empty()) << "matrixsim --tcp 0 tells its port first";
-    const CtlResult r = runCtl({"--target", "socket://127.0.0.1:" + port->front(), "identify"});
-    EXPECT_EQ(r.out, "matrix N°1234 port 1 protocol 5\n") << r.err;
 }
 
 TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
@@ -343,37 +335,20 @@ TEST_F(CtlTest, APortOrAFolderInUseIsLeftAloneAndItsHolderNamed) {
     });
     line.close();
     const ProgramFolderLock folder(dir.folder());
-    check({
-        {"matrix",
-         {"save", dir.path("copy.cnx")},
-         kFileError,
-         "",
-         dir.folder() + " is in use by process",
-         F{}},
-        {"matrix", {"identify"}, kDone, "matrix N°1234 port 1 protocol 5\n"},
-    });
+    const std::string held = dir.folder() + " is in use by process";
+    check({{"matrix", {"save", dir.path("copy.cnx")}, kFileError, "", held, F{}},
+           {"matrix", {"identify"}, kDone, "matrix N°1234 port 1 protocol 5\n"}});
     EXPECT_FALSE(fileExists(dir.path("copy.cnx")));
 }
 
-// Ports 1 to 16 in order, then whatever serial devices this machine has, each line four columns.
+// The port map's table, then whatever serial devices this machine has (their columns are the port table's
+// concern).
 TEST_F(CtlTest, PortsListsTheMapThenTheDevicesFound) {
     PtyPair cable;
-    Lines map{"1=" + cable.slavePath(), "2=socket://10.0.0.40:4001"};
-    std::string listed = "port\ttarget\tstate\tdevice\n1\t" + cable.slavePath() +
-                         "\tpresent\t\n2\tsocket://10.0.0.40:4001\tnetwork\t\n";
-    for (int n = 3; n <= 16; ++n) {
-        map.push_back(std::to_string(n) + "=" + dir.path("absent" + std::to_string(n)));
-        listed += std::to_string(n) + "\t" + dir.path("absent" + std::to_string(n)) + "\tmissing\t\n";
-    }
-    writeCrLf(dir.path("routelane4.ports"), map);
-    const CtlResult r = runCtl({"ports"});
-    EXPECT_EQ(r.status, kDone) << r.err;
-    ASSERT_TRUE(r.out.starts_with(listed)) << r.out;
-    std::istringstream found(r.out.substr(listed.size()));
-    for (std::string line; std::getline(found, line);) {
-        EXPECT_TRUE(line.starts_with("-\t/dev/")) << line;
-        EXPECT_EQ(std::ranges::count(line, '\t'), 3) << line;
-    }
+    mapPorts(1, cable.slavePath());
+    const std::string listed = "port\ttarget\tstate\tdevice\n1\t" + cable.slavePath() + "\tpresent\t\n2\t" +
+                               dir.path("absent2") + "\tmissing\t\n*";
+    check({{"", {"ports"}, kDone, listed}});
 }
 
 // Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to
@@ -432,6 +407,212 @@ TEST_F(CtlTest, StatusThroughARelayReadsEveryOutputAsFastAsOnTheLine) {
         });
         EXPECT_LE(throughRelay, 1.5 * onTheLine + 0.3) << "relay" << relayOption;
     }
+}
+
+// debug on a matrix that refuses every third instruction: ended by its cycle count or by Ctrl-C, always
+// with the counters as the last line.
+TEST_F(CtlTest, DebugCyclesOrCtrlCEndWithTheCounters) {
+    SimProcess matrix({"--pty", dir.path("refusing"), "--baud", "0", "--refuse-every", "3"});
+    ASSERT_TRUE(matrix.waitReady());
+    const auto ctl = [this](const Lines& words) {
+        Lines args{"--data", dir.folder(), "--target", dir.path("refusing"), "debug"};
+        args.insert(args.end(), words.begin(), words.end());
+        return std::make_unique<SimProcess>(RL4_CTL, args);
+    };
+    const auto rest = [](SimProcess& process) {
+        Lines lines;
+        while (auto line = process.readLine())
+            lines.push_back(*line);
+        return lines;
+    };
+
+    auto cycles = ctl({"read-v12", "--cycles", "2"});
+    EXPECT_EQ(rest(*cycles), (Lines{"read 1\terrors 0\tcommands 1", "read 2\terrors 0\tcommands 2",
+                                    "read 1\terrors 1\tcommands 3", "read 2\terrors 1\tcommands 4",
+                                    "errors 1\tcommands 4"}));
+    EXPECT_EQ(cycles->wait(), 2) << "an answer was refused";
+
+    auto interrupted =
+        ctl({"write", "--sources", "1-2", "--destinations", "1-2", "--layers", "vay", "--pause", "20"});
+    ASSERT_EQ(interrupted->readLine(), "in:1 to out:1\terrors 1\tcommands 3");
+    interrupted->signal(SIGINT);
+    const Lines lines = rest(*interrupted);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("errors ")) << lines.back();
+    EXPECT_LE(lines.size(), 3u) << "the loop ends within one step";
+    EXPECT_EQ(interrupted->wait(), 2);
+}
+
+TEST(CtlDebugWords, WrongWordsAreRefusedWithTheirReason) {
+    const std::pair<Lines, std::string> cases[] = {
+        {{}, "debug takes write, read"},         {{"scan"}, "not 'scan'"},
+        {{"read", "--sources", "3-1"}, "range"}, {{"read", "--layers", "vx"}, "letters"},
+        {{"read", "--layers", "vv"}, "letters"}, {{"read", "--pause"}, "needs a value"},
+        {{"read", "--cycles", "0"}, "--cycles"}, {{"read", "--speed", "1"}, "unknown"},
+    };
+    for (const auto& [args, error] : cases)
+        EXPECT_NE(parseDebugCommand(args).error.find(error), std::string::npos) << error;
+    const DebugCommand good = parseDebugCommand({"write", "--sources", "2-4", "--layers", "ry"}).command;
+    EXPECT_EQ(good.sources, (std::pair{2, 4}));
+    EXPECT_EQ(good.layers, (std::array<bool, 4>{false, false, true, true}));
+}
+
+// upload-eeprom, run in this process: the matrix's EEPROM file after the upload holds exactly the image
+// that --image writes.
+TEST_F(CtlTest, UploadEepromLeavesTheMatrixHoldingTheImage) {
+    mapPorts(1, dir.path("eeprom"));
+    SimProcess matrix({"--pty", dir.path("eeprom"), "--baud", "0", "--eeprom", dir.path("eeprom.bin")});
+    ASSERT_TRUE(matrix.waitReady());
+    // No settings file: the 5-byte form, unless --protocol says otherwise.
+    const std::string image = dir.path("image.txt");
+    const struct {
+        Lines args;
+        int status;
+        std::string outEnd, errPart;
+    } runs[] = {
+        {{"--protocol", "4", "upload-eeprom"}, 1, "", "nothing sent (--yes answers the questions)"},
+        {{"--port", "2", "upload-eeprom", "--yes"}, 1, "", "no port, nothing sent"},
+        {{"--protocol", "4", "upload-eeprom", "--yes"}, 0, "\r100% EEprom written\n", "Upload successful"},
+        {{"--protocol", "4", "upload-eeprom", "--image", image}, 0, "wrote " + image + "\n", ""},
+        {{"upload-eeprom", "--image"}, 64, "", "--image needs a file name"},
+        {{"upload-eeprom", "--no"}, 64, "", "upload-eeprom takes only --yes and --image FILE"},
+    };
+    for (const auto& run : runs) {
+        Lines args{"--data", dir.folder(), "--port", "1"};
+        args.insert(args.end(), run.args.begin(), run.args.end());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int status = runRoutelane4ctl(args);
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        SCOPED_TRACE(run.args.back() + "\n" + err);
+        EXPECT_EQ(status, run.status);
+        EXPECT_TRUE(out.ends_with(run.outEnd)) << out.substr(0, 100);
+        EXPECT_NE(err.find(run.errPart), std::string::npos);
+    }
+    matrix.writeLine("quit");
+    ASSERT_EQ(matrix.wait(), 0);
+    // The image file's bytes, read back from its hexadecimal text.
+    std::istringstream text(fileBytes(image));
+    std::string bytes;
+    for (std::string byte; text >> byte;)
+        bytes += static_cast<char>(std::stoi(byte, nullptr, 16));
+    ASSERT_EQ(bytes.size(), 328u * 32u);
+    EXPECT_EQ(fileBytes(dir.path("eeprom.bin")).substr(0, bytes.size()), bytes);
+}
+
+// What a command line gives: the options before the command, the command with its own words untouched, or
+// the first mistake in the operator's words.
+TEST(CtlOptions, CommandLinesAndWhatTheyGive) {
+    struct Case {
+        Lines args;
+        std::string error; // a part of it; "" : none
+        std::optional<int> port = std::nullopt;
+        std::optional<int> protocol = std::nullopt;
+        Lines command = {};
+        bool help = false;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"identify"}, "", {}, {}, {"identify"}},
+        {{"--port", "0", "--protocol", "4", "send", "1,1", "3", "1"}, "", 0, 4, {"send", "1,1", "3", "1"}},
+        {{"--port=3", "--protocol=5", "status"}, "", 3, 5, {"status"}},
+        {{"--port", "2", "--port", "7", "store"}, "", 7, {}, {"store"}},
+        // Words after the command are the command's, options or not.
+        {{"route", "2", "3", "--layer", "audio", "--port", "9"}, "", {}, {},
+         {"route", "2", "3", "--layer", "audio", "--port", "9"}},
+        {{"--help"}, "", {}, {}, {}, true},
+        {{"-h", "status"}, "", {}, {}, {"status"}, true},
+        {{}, ""},
+        {{"--port", "256", "identify"}, "--port takes a port number from 0 to 255, not '256'"},
+        {{"--port", "x", "--protocol", "6"}, "not 'x'"},
+        {{"--protocol", "6", "identify"}, "--protocol is 4 or 5, not '6'"},
+        {{"--target", "", "identify"}, "--target needs a device path or socket://HOST:PORT"},
+        {{"--log", "", "identify"}, "--log needs a file"},
+        {{"identify", "--data"}, "", {}, {}, {"identify", "--data"}},
+        {{"--data"}, "option --data needs a value"},
+        {{"--colour", "identify"}, "unknown option '--colour'"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const CtlParse parse = parseCtlOptions(c.args);
+        if (!c.error.empty()) {
+            EXPECT_NE(parse.error.find(c.error), std::string::npos) << parse.error;
+            continue;
+        }
+        EXPECT_EQ(parse.error, "");
+        EXPECT_EQ(parse.options.port, c.port);
+        EXPECT_EQ(parse.options.protocol, c.protocol);
+        EXPECT_EQ(parse.options.command, c.command);
+        EXPECT_EQ(parse.options.help, c.help);
+    }
+}
+
+// new-assignment, run in this process.
+CtlResult newAssignment(const Lines& args) {
+    std::ostringstream out, err;
+    const int status = runNewAssignment(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(CtlTest, NewAssignmentWritesTheFileTheSizeDialogWould) {
+    const std::string path = dir.path("ctl.agn"), small = dir.path("small.agn");
+    const CtlResult done =
+        newAssignment({"--video-in", "10", "--audio-in", "4", "--video-out", "3", "--yc-out", "5",
+                       "--source-prefix", "Cam", "--no-all-dest", "--touches", path});
+    ASSERT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(done.out, path + ": 11 sources, 5 destinations\n");
+    const std::string bytes = fileBytes(path);
+    EXPECT_TRUE(has(bytes, "Cam 10              | 10| 10|   |   |   |\r\n"));
+    EXPECT_TRUE(has(bytes, "Dest 1              | 17|  1|   |   |  1| -1| -1|127|"));
+    EXPECT_FALSE(has(bytes, "All Dest")) << "--no-all-dest";
+
+    // Separate naming from 0 names each layer's connectors.
+    ASSERT_EQ(newAssignment({"--naming", "separate", "--from-zero", "--video-in", "1", "--audio-out", "1",
+                             "--video-in-prefix", "Cam", small})
+                  .status,
+              0);
+    const Lines lines = readCrLf(small);
+    ASSERT_GE(lines.size(), 14u);
+    EXPECT_EQ((Lines{lines[0], lines[3]}), (Lines{"Video In = 1", "Audio Out = 1"}));
+    EXPECT_EQ(lines[10], "Cam 0               |   |  0|   |   |   |");
+    EXPECT_EQ(lines[13], "Audio out 0         |   |   |  0|   |   | -1| -1|127|127|127|127|127|127|");
+    EXPECT_EQ(lines[16], "Take                |   |");
+}
+
+TEST(CtlNewAssignment, UsageAndFileErrors) {
+    TempFolder folder;
+    const std::string path = folder.path("x.agn");
+    // clang-format off
+    const std::vector<std::vector<std::string>> wrong = {
+        {}, {folder.path("x.txt")}, {path, folder.path("y.agn")}, {"--video-in", "257", path},
+        {"--audio-out", "-1", path}, {path, "--rgb-in"}, {"--layers", "4", path}, {"--naming", "diagonal", path},
+        {"--video-in-prefix", "Cam", path}, {"--naming", "separate", "--dest-prefix", "Out", path},
+        {"--source-prefix", "----------", "--video-in", "4", path}};
+    // clang-format on
+    for (const auto& args : wrong) {
+        const CtlResult refused = newAssignment(args);
+        EXPECT_EQ(refused.status, 64) << (args.empty() ? "" : args.front());
+        EXPECT_TRUE(has(refused.err, "Try 'routelane4ctl new-assignment --help'."));
+    }
+    EXPECT_FALSE(fileExists(path));
+
+    // What the size dialog tells goes to the error stream, and the file is written all the same.
+    const CtlResult cut = newAssignment({"--video-in", "256", "--video-out", "2", path});
+    EXPECT_EQ(cut.status, 0) << cut.err;
+    EXPECT_TRUE(has(cut.err, "stop at 255")) << cut.err;
+    EXPECT_TRUE(has(fileBytes(path), "Source 255          |   |255|"));
+    EXPECT_FALSE(has(fileBytes(path), "256|"));
+
+    EXPECT_TRUE(newAssignment({"--help"}).out.starts_with("Usage: routelane4ctl new-assignment"));
+    const CtlResult unwritable = newAssignment({folder.path("missing/x.agn")});
+    EXPECT_EQ(unwritable.status, 66);
+    EXPECT_TRUE(has(unwritable.err, folder.path("missing/x.agn")));
 }
 
 } // namespace

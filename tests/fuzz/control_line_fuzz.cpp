@@ -2,23 +2,18 @@
 // the same through quoteControlWord, the way routelane4ctl writes its words.
 
 #include "control/control_line.h"
+#include "fuzz_support.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view line(reinterpret_cast<const char*>(data), size);
-    const rl4::ControlRequest request = rl4::parseControlLine(line);
-    if (!request.error.empty() && !request.words.empty())
-        std::abort();
-    if (request.error.empty()) {
-        std::string again;
-        for (const std::string& word : request.words)
-            again += rl4::quoteControlWord(word) + ' ';
-        if (again.size() <= rl4::kLongestControlLine && rl4::parseControlLine(again).words != request.words)
-            std::abort();
-    }
+    const rl4::ControlRequest request =
+        rl4::parseControlLine(std::string_view(reinterpret_cast<const char*>(data), size));
+    RL4_FUZZ_CHECK(request.error.empty() || request.words.empty());
+    std::string again;
+    for (const std::string& word : request.words)
+        again += rl4::quoteControlWord(word) + ' ';
+    RL4_FUZZ_CHECK(!request.error.empty() || again.size() > rl4::kLongestControlLine ||
+                   rl4::parseControlLine(again).words == request.words);
     return 0;
 }

@@ -1,19 +1,9 @@
 #include "support/engine_rig.h"
 
-#include <algorithm>
 #include <span>
 #include <variant>
 
 namespace rl4::test {
-
-namespace {
-
-// 9600 baud, 10 bits a byte.
-std::int64_t wireMicros(std::size_t bytes) {
-    return static_cast<std::int64_t>(bytes) * 10'000'000 / 9600;
-}
-
-} // namespace
 
 std::string name20(const std::string& name) {
     return name + std::string(20 - name.size(), ' ');
@@ -58,16 +48,10 @@ Lines settingsLines(const std::string& folder, int protocol, int port) {
     return lines;
 }
 
-// Listener -------------------------------------------------------------------------------------------------
-
 void RigListener::historyRowAdded(const HistoryRow& row) {
     rows.push_back(row);
     if (engine)
         engine->history().AddHistoryRow(row);
-}
-
-void RigListener::statusReadingProgress(const std::string& layer, int output) {
-    note("progress " + layer + " " + std::to_string(output));
 }
 
 void RigListener::switcherChanged() {
@@ -81,10 +65,6 @@ void RigListener::switcherFollowReport(int d, int s) {
         engine->switcher().switcherFollowReport(d, s);
 }
 
-bool RigListener::saw(const std::string& event) const {
-    return std::ranges::find(events, event) != events.end();
-}
-
 std::vector<std::string> RigListener::take(const std::string& prefix) {
     std::vector<std::string> taken;
     for (const std::string& event : events)
@@ -93,8 +73,6 @@ std::vector<std::string> RigListener::take(const std::string& prefix) {
     events.clear();
     return taken;
 }
-
-// Rig ------------------------------------------------------------------------------------------------------
 
 EngineRig::EngineRig(RigOptions options) : options_(options), core_(options.matrix) {
     listener.engine = &engine;
@@ -121,11 +99,12 @@ void EngineRig::attach(MemoryChannel& channel) {
     };
 }
 
-// An answer leaves once its request has come in whole, each byte after its own wire time.
+// An answer leaves once its request has come in whole, each byte after its own wire time (10 bits at 9600
+// baud).
 void EngineRig::deliver(const Frame& bytes, std::size_t requestLength) {
-    MemoryChannel& channel = opener.channel(options_.matrixPort);
     for (std::size_t k = 0; k < bytes.size(); ++k)
-        channel.deliver({bytes[k]}, options_.paced ? wireMicros(requestLength + k + 1) : 0);
+        opener.channel(options_.matrixPort)
+            .deliver({bytes[k]}, static_cast<std::int64_t>(requestLength + k + 1) * 10'000'000 / 9600);
 }
 
 bool EngineRig::panelSwitch(sim::Layer layer, int output, int input) {

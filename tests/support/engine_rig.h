@@ -9,6 +9,7 @@
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,7 +48,9 @@ public:
     void sheetChecksChanged() override { note("checks"); }
     void statusTextChanged(const std::string& text) override { note("text " + text); }
     void statusReadingStarted() override { note("reading"); }
-    void statusReadingProgress(const std::string& layer, int output) override;
+    void statusReadingProgress(const std::string& layer, int output) override {
+        note("progress " + layer + " " + std::to_string(output));
+    }
     void statusReadingFinished() override { note("read"); }
     void storeButtonChanged(bool enabled) override { note(enabled ? "store on" : "store off"); }
     void switcherChanged() override;
@@ -59,7 +62,7 @@ public:
     void lineBack() override { note("back"); }
     void commandRefused() override { note("refused"); }
 
-    bool saw(const std::string& event) const;
+    bool saw(const std::string& event) const { return std::ranges::find(events, event) != events.end(); }
     // The notices since the last call whose text starts with `prefix`.
     std::vector<std::string> take(const std::string& prefix = "");
 
@@ -76,8 +79,6 @@ struct RigOptions {
     int matrixPort = 1;
     // Layer sizes, identity, the frame forms it speaks, silent refusals.
     sim::MatrixConfig matrix;
-    // Answers take their wire time at 9600 baud; false: they are there at once.
-    bool paced = true;
     // The ports without the matrix: silent lines, or (false) no device at all.
     bool otherPortsOpen = false;
     // The settings file (frame form, port) and the sample assignment, written before start(); 0: no
@@ -89,8 +90,8 @@ struct RigOptions {
 };
 
 // The engine as the programs build it, with the main window's commands, in a fresh program folder, on a
-// fake clock, questions answered from a script, and the software matrix behind the opener's port: exact
-// and without sleeping.
+// fake clock, questions answered from a script, and the software matrix behind the opener's port, its
+// answers taking their wire time at 9600 baud: exact and without sleeping.
 class EngineRig {
 public:
     explicit EngineRig(RigOptions options = {});

@@ -1,14 +1,11 @@
 #include "support/memory_channel.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace rl4 {
 
-namespace {
-
 constexpr std::int64_t kSystemCallMicros = 5;
-
-} // namespace
 
 MemoryChannel::MemoryChannel(Clock& clock, LineTimeouts timeouts) : clock_(clock), timeouts_(timeouts) {}
 
@@ -77,9 +74,7 @@ void MemoryChannel::deliver(const std::vector<std::uint8_t>& bytes, std::int64_t
 }
 
 std::vector<std::uint8_t> MemoryChannel::takeWritten() {
-    std::vector<std::uint8_t> out;
-    out.swap(written_);
-    return out;
+    return std::exchange(written_, {});
 }
 
 } // namespace rl4

@@ -9,10 +9,7 @@ namespace rl4::test {
 class MemoryPortOpener::Handle : public ByteChannel {
 public:
     explicit Handle(Port& port) : port_(port), serial_(++port.handles) {}
-    ~Handle() override {
-        if (current())
-            port_.channel->close();
-    }
+    ~Handle() override { Handle::close(); }
 
     bool open(const std::string& target) override { return port_.channel->open(target); }
     void close() override {
@@ -37,11 +34,6 @@ private:
     int serial_;
 };
 
-MemoryPortOpener::MemoryPortOpener(Clock& clock, LineTimeouts timeouts)
-    : clock_(clock), timeouts_(timeouts) {}
-
-MemoryPortOpener::~MemoryPortOpener() = default;
-
 MemoryChannel& MemoryPortOpener::channel(int number) {
     Port& port = ports_[number];
     if (!port.channel) {
@@ -50,14 +42,6 @@ MemoryChannel& MemoryPortOpener::channel(int number) {
             prepare(number, *port.channel);
     }
     return *port.channel;
-}
-
-void MemoryPortOpener::refuse(int number) {
-    channel(number).refuseOpen = true;
-}
-
-void MemoryPortOpener::holdElsewhere(int number, const OtherProcess& holder) {
-    heldElsewhere_[number] = inUseBy(holder);
 }
 
 std::unique_ptr<ByteChannel> MemoryPortOpener::openPort(int number) {

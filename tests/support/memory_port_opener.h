@@ -18,17 +18,17 @@ namespace rl4::test {
 // but not read stay queued across a close and a reopen.
 class MemoryPortOpener : public PortOpener {
 public:
-    explicit MemoryPortOpener(Clock& clock, LineTimeouts timeouts = {});
-    ~MemoryPortOpener() override;
+    explicit MemoryPortOpener(Clock& clock, LineTimeouts timeouts = {})
+        : clock_(clock), timeouts_(timeouts) {}
 
     std::unique_ptr<ByteChannel> openPort(int number) override;
 
     // The channel of a port (made, and handed to `prepare`, on first use).
     MemoryChannel& channel(int number);
     // The port cannot be opened from now on, as an absent device.
-    void refuse(int number);
+    void refuse(int number) { channel(number).refuseOpen = true; }
     // Another program holds the port from now on: opens fail as the serial channel's do then.
-    void holdElsewhere(int number, const OtherProcess& holder);
+    void holdElsewhere(int number, const OtherProcess& holder) { heldElsewhere_[number] = inUseBy(holder); }
     std::string lastFailure() const override { return lastFailure_; }
 
     // Called once for each channel as it is made: the place to attach a responder (MemoryChannel::onWrite)

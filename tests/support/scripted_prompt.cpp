@@ -4,24 +4,15 @@
 
 namespace rl4::test {
 
-int ScriptedPrompt::nextNumber(int fallback) {
-    if (answers_.empty() || !std::holds_alternative<int>(answers_.front())) {
-        ADD_FAILURE() << "unscripted question: " << questions.back().text;
+template <typename T>
+T ScriptedPrompt::next(T fallback, const std::string& asked) {
+    if (answers_.empty() || !std::holds_alternative<T>(answers_.front())) {
+        ADD_FAILURE() << "unscripted question: " << asked;
         return fallback;
     }
-    const int answer = std::get<int>(answers_.front());
+    T answer = std::get<T>(std::move(answers_.front()));
     answers_.pop_front();
     return answer;
-}
-
-std::string ScriptedPrompt::nextPath() {
-    if (answers_.empty() || !std::holds_alternative<std::string>(answers_.front())) {
-        ADD_FAILURE() << "unscripted file dialog: " << questions.back().title;
-        return "";
-    }
-    std::string path = std::get<std::string>(answers_.front());
-    answers_.pop_front();
-    return path;
 }
 
 int ScriptedPrompt::messageBox(const std::string& text, PromptButtons buttons, const std::string& title,
@@ -29,14 +20,14 @@ int ScriptedPrompt::messageBox(const std::string& text, PromptButtons buttons, c
     questions.push_back({AskedQuestion::Kind::MessageBox, text, title, buttons, icon, 0, "", "", ""});
     if (buttons == PromptButtons::Ok || unattended())
         return closedAnswer(buttons);
-    return nextNumber(buttons == PromptButtons::YesNo ? kAnswerNo : kAnswerCancel);
+    return next(buttons == PromptButtons::YesNo ? kAnswerNo : kAnswerCancel, text);
 }
 
 int ScriptedPrompt::choiceBox(const std::string& promptAndButtons, const std::string& title,
                               int defaultButton, PromptIcon icon) {
     questions.push_back({AskedQuestion::Kind::ChoiceBox, promptAndButtons, title, PromptButtons::Ok, icon,
                          defaultButton, "", "", ""});
-    return unattended() ? kChoiceDismissed : nextNumber(defaultButton);
+    return unattended() ? kChoiceDismissed : next(defaultButton, promptAndButtons);
 }
 
 std::string ScriptedPrompt::openFileDialog(const std::string& title, const std::string& filter,
@@ -44,7 +35,7 @@ std::string ScriptedPrompt::openFileDialog(const std::string& title, const std::
                                            const std::string& initialPath) {
     questions.push_back({AskedQuestion::Kind::OpenFile, "", title, PromptButtons::Ok, PromptIcon::None, 0,
                          filter, defaultExtension, initialPath});
-    return unattended() ? "" : nextPath();
+    return unattended() ? "" : next<std::string>("", title);
 }
 
 std::string ScriptedPrompt::saveFileDialog(const std::string& title, const std::string& filter,
@@ -52,7 +43,7 @@ std::string ScriptedPrompt::saveFileDialog(const std::string& title, const std::
                                            const std::string& initialPath) {
     questions.push_back({AskedQuestion::Kind::SaveFile, "", title, PromptButtons::Ok, PromptIcon::None, 0,
                          filter, defaultExtension, initialPath});
-    return unattended() ? "" : nextPath();
+    return unattended() ? "" : next<std::string>("", title);
 }
 
 } // namespace rl4::test

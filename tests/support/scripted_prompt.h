@@ -45,8 +45,9 @@ public:
     std::vector<AskedQuestion> questions;
 
 private:
-    int nextNumber(int fallback);
-    std::string nextPath();
+    // The next answer when it is of the question's kind; else a failure, and `fallback`.
+    template <typename T>
+    T next(T fallback, const std::string& asked);
 
     std::deque<std::variant<int, std::string>> answers_;
 };

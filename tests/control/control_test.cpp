@@ -1,3 +1,4 @@
+#include "control/control_line.h"
 #include "control/control_server.h"
 #include "control/control_socket.h"
 #include "ctl/ctl_program.h"
@@ -9,7 +10,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -74,20 +74,12 @@ public:
         char byte = 0;
         return ::poll(&ready, 1, 1000) == 1 && ::recv(fd_, &byte, 1, 0) == 0;
     }
-    void close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
+    void close() { ::close(std::exchange(fd_, -1)); }
 
 private:
     int fd_;
     std::string pending_;
 };
-
-bool isFinal(const std::string& line) {
-    return line == "OK" || line.starts_with("ERR ");
-}
 
 // The window program's engine on the rig, with its control socket in the rig's folder.
 class ServerRig {
@@ -119,7 +111,8 @@ public:
     }
     std::vector<std::string> answerTo(Client& client) {
         std::vector<std::string> got;
-        for (int i = 0; i < 50 && (got.empty() || !isFinal(got.back())); ++i) {
+        for (int i = 0; i < 50 && (got.empty() || (got.back() != "OK" && !got.back().starts_with("ERR ")));
+             ++i) {
             server.service();
             for (std::string& line : client.lines())
                 got.push_back(std::move(line));
@@ -137,12 +130,9 @@ public:
     ControlServer server;
 };
 
-using Lines = std::vector<std::string>;
-
 TEST(ControlServer, WatchSeesThePanelTheOtherClientAndTheOperatorInOrder) {
     ServerRig s;
-    Client watcher(s.socketPath);
-    Client other(s.socketPath);
+    Client watcher(s.socketPath), other(s.socketPath);
     EXPECT_EQ(s.ask(watcher, "watch"), Lines{"OK"});
 
     ASSERT_TRUE(s.rig.panelSwitch(sim::Layer::Video, kMonitor2, kServer));
@@ -173,9 +163,6 @@ TEST(ControlServer, AnswersAsRoutelane4ctlDoesWithCodesForWhatFails) {
     } cases[] = {
         {"identify", {"> matrix N°1234 port 1 protocol 5", "OK"}},
         {"route 4 3", {"ERR 1 source 3 cannot reach destination 4 on any layer"}},
-        {"route 9 1", {"ERR 1 no destination 9 in the assignment"}},
-        {"route 1 1 --layer sepia", {"ERR 64 --layer is video, audio, rgb or yc"}},
-        {"vca 1 40", {"ERR 64 a VCA level is a number from 0 to 31"}},
         {"setup store 1", {"ERR 64 setups exist only in the 4-byte form (--protocol 4)"}},
         {"send V 1 1", {"ERR 64 unknown command 'send' (help lists them)"}},
         {"load \"" + s.rig.path("none.cnx") + "\"", {"ERR 66 cannot read " + s.rig.path("none.cnx")}},
@@ -189,18 +176,14 @@ TEST(ControlServer, AnswersAsRoutelane4ctlDoesWithCodesForWhatFails) {
         EXPECT_EQ(s.ask(client, c.line), c.answer);
     }
     // The question before disconnecting is the client's, answered Yes: no dialog waits for the operator.
-    const Lines disconnected = s.ask(client, "disconnect-all");
-    EXPECT_EQ(disconnected.back(), "OK");
+    EXPECT_EQ(s.ask(client, "disconnect-all").back(), "OK");
     EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), 0);
     EXPECT_TRUE(s.rig.prompt.questions.empty());
 }
 
 TEST(ControlServer, BadClientsHarmNeitherTheOthersNorTheLoop) {
     ServerRig s({.pendingOutput = 16 * 1024, .queuedLines = 64, .waitMillis = 10'000});
-    Client good(s.socketPath);
-    Client huge(s.socketPath);
-    Client deaf(s.socketPath, 4096);
-    Client leaver(s.socketPath);
+    Client good(s.socketPath), huge(s.socketPath), deaf(s.socketPath, 4096), leaver(s.socketPath);
 
     // A megabyte without a line end: one error, nothing kept, the connection still up.
     const std::string megabyte(1 << 20, 'x');
@@ -230,8 +213,7 @@ TEST(ControlServer, BadClientsHarmNeitherTheOthersNorTheLoop) {
 
 TEST(ControlServer, CommandsWaitForALongOperationAndGiveUpWhenTheClientSays) {
     ServerRig s;
-    Client patient(s.socketPath);
-    Client hurried(s.socketPath);
+    Client patient(s.socketPath), hurried(s.socketPath);
     ASSERT_EQ(s.ask(hurried, "wait 100"), Lines{"OK"});
     s.busy = true;
     patient.write("route 1 3\n");
@@ -272,17 +254,15 @@ TEST(ControlServer, Routelane4ctlGoesThroughTheRunningProgram) {
     ServerRig s({}, true);
     const struct {
         std::vector<std::string> args;
-        std::string out;
-        std::string err;
+        std::string out, err;
         int status;
     } cases[] = {
+        // clang-format off
         {{"route", "1", "3"}, "Tape -> Monitor 1 on video audio\n", "", 0},
         {{"route", "9", "1"}, "", "routelane4ctl: no destination 9 in the assignment\n", 1},
-        {{"route", "1"},
-         "",
-         "routelane4ctl: route takes a destination and a source\nTry 'routelane4ctl --help'.\n",
-         64},
+        {{"route", "1"}, "", "routelane4ctl: route takes a destination and a source\nTry 'routelane4ctl", 64},
         {{"--via", s.rig.path("none.sock"), "status"}, "", "routelane4ctl: no routelane4 listens on", 69},
+        // clang-format on
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"--data", s.rig.folder.folder()};
@@ -348,16 +328,9 @@ mode_t modeOf(const std::string& path) {
 TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
     TempFolder folder;
     const std::string path = folder.path("run/control.sock");
-    {
-        // The file a dead program left.
-        ASSERT_EQ(::mkdir(folder.path("run").c_str(), 0755), 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path.copy(address.sun_path, path.size());
-        const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(dead);
-    }
+    // The file a program that died left, in a folder and with a mode anyone may have given them.
+    ASSERT_EQ(::close(listenControlSocket(path).fd), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666) | ::chmod(folder.path("run").c_str(), 0755), 0);
     const ListeningSocket live = listenControlSocket(path);
     ASSERT_GE(live.fd, 0) << live.error;
     EXPECT_EQ(modeOf(folder.path("run")), 0700U);
@@ -369,6 +342,57 @@ TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
 
     EXPECT_EQ(controlSocketPath(folder.path("a/../b")), controlSocketPath(folder.path("b/")));
     EXPECT_NE(controlSocketPath(folder.path("a")), controlSocketPath(folder.path("b")));
+}
+
+TEST(ControlLine, SplitsWordsAndRefusesWhatIsNoCommand) {
+    const struct {
+        std::string line;
+        Lines words;
+        std::string error; // the start of it
+    } cases[] = {
+        {"route 2 3", {"route", "2", "3"}, ""},
+        {"  route\t2   3 \r", {"route", "2", "3"}, ""},
+        {"load \"/tmp/my show.cnx\"", {"load", "/tmp/my show.cnx"}, ""},
+        {R"(load "a\"b\\c")", {"load", R"(a"b\c)"}, ""},
+        {"load \"\"", {"load", ""}, ""},
+        {"save caf\xc3\xa9.cnx", {"save", "caf\xc3\xa9.cnx"}, ""},
+        {"", {}, ""},
+        {" \t\r", {}, ""},
+        {"load \"open", {}, "a quoted word has no closing quote"},
+        {"load \"a\"b", {}, "a closing quote must end its word"},
+        {"load a\"b\"", {}, "a quote inside a word"},
+        {R"(load "a\nb")", {}, "inside quotes a backslash"},
+        {"load \"a\\", {}, "inside quotes a backslash"},
+        {std::string("route\0 2", 8), {}, "control character"},
+        {"route \x1b[2J", {}, "control character"},
+        {"load \"a\rb\"", {}, "control character"},
+        {std::string(kLongestControlLine, 'x'), {std::string(kLongestControlLine, 'x')}, ""},
+        {std::string(kLongestControlLine + 1, 'x'), {}, "line longer than 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.substr(0, 40));
+        const ControlRequest request = parseControlLine(c.line);
+        EXPECT_EQ(request.words, c.words);
+        EXPECT_TRUE(request.error.starts_with(c.error)) << request.error;
+        EXPECT_EQ(request.error.empty(), c.error.empty());
+    }
+}
+
+TEST(ControlLine, QuotedWordsComeBackWhole) {
+    const Lines words{"load", "/tmp/my show.cnx", "", "a\"b\\c", "tab\there", "plain"};
+    std::string line;
+    for (const std::string& word : words)
+        line += quoteControlWord(word) + ' ';
+    EXPECT_EQ(parseControlLine(line).words, words);
+    EXPECT_EQ(quoteControlWord("plain"), "plain");
+}
+
+TEST(ControlLine, AnswerBlocksTagEveryLineAndEndOnOne) {
+    EXPECT_EQ(controlAnswer("a\nOK\n", "", 0, ""), "> a\n> OK\nOK\n");
+    EXPECT_EQ(controlAnswer("", "cannot read x\n", 66, "load failed"),
+              "! cannot read x\nERR 66 load failed\n");
+    EXPECT_EQ(controlAnswer("", "", 64, "two\nlines"), "ERR 64 two lines\n");
+    EXPECT_EQ(controlAnswer("", "", 75, ""), "ERR 75\n");
 }
 
 } // namespace
