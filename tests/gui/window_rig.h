@@ -32,6 +32,8 @@ public:
     // The program's start-up: settings, menus in their language, the main window shown, the matrix found,
     // the tool windows the settings keep open.
     void start();
+    // The start-up, then a window opened from the main window's menus.
+    QWidget* startWith(int menuId);
     // Main loop passes on the fake clock, the event loop running between them.
     void runMainLoop(int millis = 100);
     // A command of the main window's menus, as the operator picks it.
@@ -64,13 +66,6 @@ public:
     MainWindow mainWindow{engine, commands};
     ToolWindows tools{hub};
 };
-
-// No matrix on any port.
-inline RigOptions noMatrix() {
-    RigOptions options;
-    options.matrixPort = 0;
-    return options;
-}
 
 using Rgb = std::array<int, 3>;
 Rgb rgb(const QColor& colour);
