@@ -178,8 +178,9 @@ TEST_F(ToolTest, ContinuousSendingKeepsTheLinePacedAndBlinks) {
         const std::int64_t before = clock.nowMicros();
         EXPECT_EQ(pass(), (Bytes{2, 0x56, 1, 1, 3}));
         // A silent matrix: each pass waits out the read.
-        if (n > 0)
+        if (n > 0) {
             EXPECT_EQ(clock.nowMicros() - before, 35'000);
+        }
         captions += tool.cmdsendsalveCaption().empty() ? '.' : 'S';
         replies += tool.replyLabels()[1] == "56h" ? 'A' : '.';
     }
