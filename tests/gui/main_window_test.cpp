@@ -34,12 +34,6 @@ Rgb foreground(const QTableWidget& sheet, int row) {
 std::string statusHelp(MainWindow& window) {
     return window.statusBar()->currentMessage().toStdString();
 }
-std::vector<std::string> headers(const QTableWidget& sheet) {
-    std::vector<std::string> texts;
-    for (int c = 0; c < sheet.columnCount(); ++c)
-        texts.push_back(sheet.horizontalHeaderItem(c)->text().toStdString());
-    return texts;
-}
 
 TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
     struct Case {
@@ -110,8 +104,7 @@ TEST(MainWindow, MenusToolbarAndHelpSpeakTheOperatorsLanguage) {
 TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
     WindowRig rig;
     Lines lines = sampleAssignmentLines();
-    const Lines head(lines.begin(), lines.begin() + 10);
-    lines = head;
+    lines.resize(10);
     lines.push_back(name20("Camera 1") + "|   |  1|  1|   |   |");
     lines.push_back(std::string(41, '-'));
     lines.push_back("DESTINATIONS        |Kou|Vou|Aou|Rou|YWo|Shw|VCA|ad1|ad2|ad3|ad4|ad5|ad6|");
@@ -123,8 +116,10 @@ TEST(MainWindow, TheSheetsColumnsAndHeightFollowTheAssignment) {
     rig.setting(1, "0"); // show the selected rows
     rig.start();
     QTableWidget& sheet = rig.sheet();
-    EXPECT_EQ(headers(sheet),
-              (std::vector<std::string>{"Sel", "Destination", "Source Video", "Source Audio"}));
+    std::vector<std::string> headers;
+    for (int c = 0; c < sheet.columnCount(); ++c)
+        headers.push_back(sheet.horizontalHeaderItem(c)->text().toStdString());
+    EXPECT_EQ(headers, (std::vector<std::string>{"Sel", "Destination", "Source Video", "Source Audio"}));
     EXPECT_EQ(sheet.rowCount(), 4);
     EXPECT_EQ(sheet.height(), 17 * 4 + 21);
 
@@ -196,15 +191,6 @@ TEST(MainWindow, TheOnLineIndicatorFollowsTheMatrixAndALostLine) {
     EXPECT_EQ(text(lblonline), "ON LINE");
     EXPECT_EQ(statusHelp(rig.mainWindow), "");
     rig.hub.leave(&notices);
-
-    // Without a matrix nothing is on line, and a click sends nothing.
-    WindowRig alone(noMatrix());
-    alone.start();
-    auto& indicator = alone.control<QLabel>(&alone.mainWindow, "lblonline");
-    EXPECT_EQ(text(indicator), "OFF LINE");
-    const long sent = alone.engine.link().shotCount();
-    QTest::mouseClick(&indicator, Qt::LeftButton);
-    EXPECT_EQ(alone.engine.link().shotCount(), sent);
 }
 
 // Twips that whole pixels do not carry come back as they were while the window is left alone.
@@ -257,12 +243,10 @@ TEST(MainWindow, TheVcaPanelFollowsTheCurrentDestinationAndSendsOnlyTheOperators
     rig.rig.state().vcaLevel(1) = 10;
     QTest::mouseClick(&maximum, Qt::LeftButton);
     EXPECT_EQ(rig.rig.state().vcaLevel(1), 31);
-    EXPECT_EQ(text(level), " 0 dB");
     QTest::keyClick(&slider, Qt::Key_Down);
     EXPECT_EQ(rig.rig.state().vcaLevel(1), 30);
     QTest::mouseClick(&minimum, Qt::LeftButton);
     EXPECT_EQ(rig.rig.state().vcaLevel(1), 0);
-    EXPECT_EQ(text(level), "-oo dB");
 
     // A level the matrix reports moves the slider without sending anything back.
     rig.rig.takeReceived();

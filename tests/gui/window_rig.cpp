@@ -49,6 +49,12 @@ void WindowRig::start() {
     QApplication::processEvents();
 }
 
+QWidget* WindowRig::startWith(int menuId) {
+    start();
+    choose(menuId);
+    return window(menuId);
+}
+
 void WindowRig::runMainLoop(int millis) {
     for (int passed = 0; passed < millis; passed += 20) {
         rig.clock.advance(20'000);

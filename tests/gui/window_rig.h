@@ -32,9 +32,9 @@ public:
     // The program's start-up: settings, menus in their language, the main window shown, the matrix found,
     // the tool windows the settings keep open.
     void start();
+    QWidget* startWith(int menuId);
     // Main loop passes on the fake clock, the event loop running between them.
     void runMainLoop(int millis = 100);
-    // A command of the main window's menus, as the operator picks it.
     void choose(int menuId);
     QWidget* window(int menuId) const { return tools.window(menuId); }
 
@@ -65,20 +65,12 @@ public:
     ToolWindows tools{hub};
 };
 
-// No matrix on any port.
-inline RigOptions noMatrix() {
-    RigOptions options;
-    options.matrixPort = 0;
-    return options;
-}
-
 using Rgb = std::array<int, 3>;
 Rgb rgb(const QColor& colour);
 std::string text(const QWidget& control);
 std::string cell(const QTableWidget& table, int row, int column);
 std::vector<std::string> column(const QTableWidget& table, int column);
 std::vector<std::string> items(const QComboBox& box);
-// The operator's click in the middle of a cell.
 void clickCell(QTableWidget& table, int row, int column);
 // The colour a control shows in the middle of its left edge, inside its border.
 Rgb shownColour(QWidget& control);

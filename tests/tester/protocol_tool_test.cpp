@@ -35,7 +35,6 @@ protected:
         tool.OpenPort();
     }
     MemoryChannel& port(int n = 2) { return opener.channel(n); }
-    // One polling pass; what it wrote.
     Bytes pass(int n = 2) {
         tool.pollPass();
         return port(n).takeWritten();
