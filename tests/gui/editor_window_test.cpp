@@ -102,6 +102,7 @@ TEST_F(EditorWindowTest, OpeningHidesTheOtherWindowsAndClosingGivesTheSheetBack)
     EXPECT_FALSE(editor().isVisible());
     EXPECT_TRUE(rig.mainWindow.isVisible());
     EXPECT_TRUE(switcher->isVisible());
+    EXPECT_FALSE(rig.engine.assignmentEditorOpen()) << "the main window's commands are taken again";
     EXPECT_EQ(rig.rig.takeReceived().at(0), five('v', 0, 0));
 }
 

@@ -261,11 +261,12 @@ TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
     WindowRig rig;
     rig.start();
     rig.rig.state().vcaSetup = 16 + 7; // VCAs at minimum, slope 7
+    rig.rig.takeReceived();
     rig.choose(id::kSetUp);
     auto* dialog = qobject_cast<QDialog*>(rig.window(id::kSetUp));
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isModal());
-    rig.rig.takeReceived(); // the setup's read (the model's test holds it)
+    EXPECT_EQ(rig.rig.takeReceived(), std::vector<Frame>{five('p', 1, 0)}) << "the setup's read, 5-byte form";
     auto& ports = rig.control<QListWidget>(dialog, "lbcom");
     EXPECT_EQ(ports.currentRow(), 0);
     EXPECT_EQ(shownSetup(rig), "port  1 is selected opt5oct optenglish optvcamin 7 VCA slope =  1.4 Sec");
