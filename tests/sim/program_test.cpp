@@ -119,8 +119,8 @@ TEST_F(Program, PtyAnswersBothFormsTakesPanelCommandsLogsAndUnplugs) {
               (Lines{"RX 02 56 03 01 03", "TX 02 56 03 01 03", "RX 01 81 83 81", "TX 41 81 83 81", "RX? FF",
                      "RX 02 51 00 00 03", "TX 15", "TX 02 56 02 03 03", "TX 02 44 01 00 03", "RX? 02 56"}));
 
-    // Unplugged, the line hangs up and its link goes. (The engine's lost-line test plugs it back in and
-    // finds the state kept.)
+    // Unplugged, the line hangs up and its link goes. (The engine's lost-line test finds the state kept
+    // once it is back.)
     sim->writeLine("unplug");
     EXPECT_TRUE(receive(*line, 1).empty());
     EXPECT_EQ(line->lineGoneReason(), ByteChannel::kHungUp);
@@ -130,6 +130,8 @@ TEST_F(Program, PtyAnswersBothFormsTakesPanelCommandsLogsAndUnplugs) {
     EXPECT_TRUE(told(*sim, "the line is unplugged, 02 56 03 02 03 not sent"));
     sim->writeLine("unplug");
     EXPECT_TRUE(told(*sim, "already unplugged"));
+    sim->writeLine("replug");
+    EXPECT_EQ(sim->readLine(), "ready");
 }
 
 // Each case runs its own matrix: a 5-byte and a 4-byte request, and what comes back and is logged.
@@ -263,6 +265,8 @@ TEST(ProgramAlone, TcpServesOneClientAtATimeAndCanBeUnplugged) {
     sim.writeLine("replug");
     EXPECT_EQ(sim.waitReady(), *announced) << "the same port, told again";
     EXPECT_TRUE(connect(tcp(announced->front())));
+    sim.writeLine("quit");
+    EXPECT_EQ(sim.wait(), 0);
 }
 
 // At 9600 baud a request and its answer spend 2 x bytes x 10 / 9600 s on the wire: 10.4 ms for the 5-byte
