@@ -87,20 +87,16 @@ TEST(HistoryModel, TheHundredthFrameClearsTheListAndBecomesItsOnlyRow) {
 }
 
 TEST(HistoryCsv, FieldsAreQuotedOnlyWhereCsvNeedsIt) {
-    struct Case {
-        const char* field;
-        const char* written;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"02.56.03.01.03", "02.56.03.01.03"}, {"", ""}, {"in the middle", "in the middle"},
         {" 3", "\" 3\""}, // the number form's leading blank must survive a spreadsheet
         {"bad ", "\"bad \""}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""},
         {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
     };
     // clang-format on
-    for (const Case& c : cases)
-        EXPECT_EQ(csvField(c.field), c.written) << c.field;
+    for (const auto& [field, written] : cases)
+        EXPECT_EQ(csvField(field), written) << field;
     EXPECT_EQ(historyCsvHeader(), "time,sent,received,instruction,object,in,out,ms");
     EXPECT_EQ(historyCsvLine(kRow), "10:11:12,02.56.03.02.03,02.56.03.02.03,Swch,video,\" 2\",\" 3\",14");
 }
