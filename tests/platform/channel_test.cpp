@@ -1,12 +1,13 @@
-#include "lines.h"
 #include "platform/mapped_port_opener.h"
 #include "platform/other_process.h"
 #include "platform/program_folder_lock.h"
+#include "platform/pty_pair.h"
 #include "platform/serial_channel.h"
 #include "platform/socket_channel.h"
 #include "platform/text_file.h"
 #include "support/temp_folder.h"
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <ctime>
@@ -14,13 +15,48 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 
 namespace rl4 {
+namespace test {
+
+// A TCP listener on 127.0.0.1 at a port the system picks, standing in for a serial device server.
+class LoopbackListener {
+public:
+    explicit LoopbackListener(int backlog = 4) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (::bind(fd_, any, length) == 0 && ::listen(fd_, backlog) == 0 &&
+            ::getsockname(fd_, any, &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~LoopbackListener() { ::close(fd_); }
+    LoopbackListener(const LoopbackListener&) = delete;
+
+    int port() const { return port_; }
+    std::string target() const { return "socket://127.0.0.1:" + std::to_string(port_); }
+    // The next connection, or -1 when none comes within a second.
+    int accept() const {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, 1000) == 1 ? ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+    }
+
+private:
+    int fd_;
+    int port_ = 0;
+};
+
+} // namespace test
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
