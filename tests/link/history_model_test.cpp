@@ -101,8 +101,27 @@ TEST(HistoryCsv, FieldsAreQuotedOnlyWhereCsvNeedsIt) {
     EXPECT_EQ(historyCsvLine(kRow), "10:11:12,02.56.03.02.03,02.56.03.02.03,Swch,video,\" 2\",\" 3\",14");
 }
 
-// The export writes the rows the window shows in the log's form, and says what the folder refuses. (The
-// log of every frame, the window open or not, is checked on the running programs.)
+// The log takes every frame, the history window open or not, one line each as it comes, under one header
+// however often it is opened.
+TEST(HistoryCsv, TheLogTakesEveryRowUnderOneHeader) {
+    HistoryRig rig(0);
+    rig.history().frmhisto_Close();
+    const std::string path = rig.path("frames.csv");
+    std::string error;
+    for (const std::size_t lines : {2U, 3U}) {
+        const std::unique_ptr<FrameLog> log = FrameLog::open(path, error);
+        ASSERT_TRUE(log) << error;
+        rig.engine.link().setRowLog(log.get());
+        rig.commands.frm1_MenuEvent(kStoreStatus);
+        EXPECT_EQ(readCrLf(path).size(), lines) << "written before the log is closed";
+        rig.engine.link().setRowLog(nullptr);
+    }
+    EXPECT_EQ(readCrLf(path).at(0), historyCsvHeader());
+    EXPECT_FALSE(FrameLog::open(rig.path("no-such-folder/frames.csv"), error));
+    EXPECT_EQ(error, "No such file or directory");
+}
+
+// The export writes the rows the window shows in the log's form, and says what the folder refuses.
 TEST(HistoryCsv, TheExportWritesTheWindowsRowsAsTheLogDoes) {
     HistoryRig rig(0);
     rig.commands.frm1_MenuEvent(kStoreStatus);
