@@ -23,8 +23,15 @@ void appendReading(std::vector<Frame>& frames, int outputs, int letter, int code
         frames.push_back(code ? four(code, machine, output, 0) : five(letter, output, 0));
 }
 
-Route route(Engine& e, Layer layer, int d) {
-    return {e.routing().wanted(layer, d), e.routing().held(layer, d)};
+struct RouteCase {
+    Layer layer;
+    int d;
+    Route route;
+};
+void expectRoutes(Engine& e, std::initializer_list<RouteCase> cases) {
+    for (const RouteCase& c : cases)
+        EXPECT_EQ(Route(e.routing().wanted(c.layer, c.d), e.routing().held(c.layer, c.d)), c.route)
+            << layerIndex(c.layer) << " " << c.d;
 }
 
 Lines cellsOf(Engine& e, int d) {
@@ -85,22 +92,16 @@ TEST(EngineStartUp, TakesTheSizesTheMatrixAnswersAndLeavesOutputsBeyondUnknown) 
     EXPECT_EQ((std::vector{sizes.videoOut, sizes.audioOut, sizes.rgbOut, sizes.ycOut}),
               (std::vector{2, 3, 1, 0}))
         << "a layer the matrix lacks refuses output 1 as well";
-    const struct {
-        Layer layer;
-        int d;
-        Route route;
-    } cases[] = {
-        {Layer::Video, kMonitor1, {kBlackSource, kBlackSource}}, // input 0 is the Black source's
-        {Layer::Video, kMonitor2, {kServer, kServer}},
-        {Layer::Video, kRecorder, {kUnknown, kUnknown}}, // output 3 of 2
+    // Input 0 is the Black source's; video output 3 and RGB output 2 are beyond the matrix.
+    // clang-format off
+    expectRoutes(e, {
+        {Layer::Video, kMonitor1, {kBlackSource, kBlackSource}},
+        {Layer::Video, kMonitor2, {kServer, kServer}}, {Layer::Video, kRecorder, {kUnknown, kUnknown}},
         {Layer::Audio, kRecorder, {kBlackSource, kBlackSource}},
-        {Layer::Rgb, kMonitor1, {kBlackSource, kBlackSource}},
-        {Layer::Rgb, kRecorder, {kUnknown, kUnknown}}, // RGB output 2 of 1
-        {Layer::Yc, kMonitor1, {kUnknown, kUnknown}},
-        {Layer::Yc, kProjector, {kUnknown, kUnknown}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(route(e, c.layer, c.d), c.route) << layerIndex(c.layer) << " " << c.d;
+        {Layer::Rgb, kMonitor1, {kBlackSource, kBlackSource}}, {Layer::Rgb, kRecorder, {kUnknown, kUnknown}},
+        {Layer::Yc, kMonitor1, {kUnknown, kUnknown}}, {Layer::Yc, kProjector, {kUnknown, kUnknown}}
+    });
+    // clang-format on
     EXPECT_EQ(cellsOf(e, kMonitor2),
               (Lines{" 2", "Monitor 2", "Server", "Black", kNoSourceCell, kUnknownSourceCell}))
         << "no RGB output: nothing to show; Y/C output beyond the matrix: unknown";
@@ -109,7 +110,8 @@ TEST(EngineStartUp, TakesTheSizesTheMatrixAnswersAndLeavesOutputsBeyondUnknown) 
     appendReading(expected, 2, 'v');
     appendReading(expected, 3, 'a');
     appendReading(expected, 1, 'r');
-    expected.insert(expected.end(), {five('y', 0, 0), five('y', 1, 0), five('n', 1, 0)});
+    appendReading(expected, 0, 'y');
+    expected.push_back(five('n', 1, 0));
     EXPECT_EQ(rig.takeReceived(), expected);
 }
 
@@ -156,22 +158,14 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     EXPECT_EQ(e.title(), kTitle + "no matrix found) Connexion sheet /routelane4.cnx");
     // Every entry with a connector on both sides was confirmed by its echo; the others keep the file's
     // wanted source beside an unknown matrix source. No source is never sent; input 0 goes out and back.
-    const struct {
-        Layer layer;
-        int d;
-        Route route;
-    } cases[] = {
-        {Layer::Video, kMonitor1, {kServer, kServer}},
-        {Layer::Audio, kMonitor1, {kCamera1, kCamera1}},
-        {Layer::Yc, kMonitor1, {kCamera2, kCamera2}},
-        {Layer::Audio, kMonitor2, {kTape, kTape}},
-        {Layer::Rgb, kMonitor2, {0, kUnknown}},
-        {Layer::Video, kRecorder, {kBlackSource, kBlackSource}},
-        {Layer::Rgb, kRecorder, {kGraphics, kGraphics}},
-        {Layer::Yc, kProjector, {kCamera1, kCamera1}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(route(e, c.layer, c.d), c.route) << layerIndex(c.layer) << " " << c.d;
+    // clang-format off
+    expectRoutes(e, {
+        {Layer::Video, kMonitor1, {kServer, kServer}}, {Layer::Audio, kMonitor1, {kCamera1, kCamera1}},
+        {Layer::Yc, kMonitor1, {kCamera2, kCamera2}}, {Layer::Audio, kMonitor2, {kTape, kTape}},
+        {Layer::Rgb, kMonitor2, {0, kUnknown}}, {Layer::Video, kRecorder, {kBlackSource, kBlackSource}},
+        {Layer::Rgb, kRecorder, {kGraphics, kGraphics}}, {Layer::Yc, kProjector, {kCamera1, kCamera1}}
+    });
+    // clang-format on
     EXPECT_EQ(e.routing().vcaLevel[kMonitor2], 20);
     EXPECT_FALSE(e.routing().connexionsChanged());
     // Closing the assignment editor downloads the sheet again, which only replays it: nothing to save.

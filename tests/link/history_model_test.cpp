@@ -1,4 +1,5 @@
 #include "engine/menu_ids.h"
+#include "link/history_csv.h"
 #include "support/engine_rig.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,17 @@ struct HistoryRig : EngineRig {
     }
 };
 
+const HistoryRow kRow{.sent = "02.56.03.02.03",
+                      .received = "02.56.03.02.03",
+                      .instr = "Swch",
+                      .object = "video",
+                      .in = " 2",
+                      .out = " 3",
+                      .timeOfDay = "10:11:12",
+                      .responseMs = 14,
+                      .recognised = true,
+                      .atMicros = 50'000'000};
+
 TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswersInEitherLanguage) {
     HistoryRig simulated(0);
     EXPECT_EQ(simulated.headers(), (std::vector<std::string>{"Sent (h)", "Simulated (h)", "Instr", "Layer",
@@ -35,23 +47,12 @@ TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswersInEitherLanguage) {
     rig.history().frmhisto_Close();
     rig.engine.messages().setLanguage(kLanguageFrench);
     rig.commands.frm1_MenuEvent(kHistory);
-    EXPECT_EQ(rig.headers()[0], "Transmis (h)");
-    EXPECT_EQ(rig.headers()[1], "Reçu (h)");
-    EXPECT_EQ(rig.history().caption(), "Historique");
+    EXPECT_EQ(rig.headers()[0] + " " + rig.headers()[1], "Transmis (h) Reçu (h)");
 }
 
 TEST(HistoryModel, RowsCloseInTimeShareAColourAndUnrecognisedOnesAreRed) {
     HistoryRig rig(0);
-    HistoryRow row{.sent = "02.56.03.02.03",
-                   .received = "02.56.03.02.03",
-                   .instr = "Swch",
-                   .object = "video",
-                   .in = " 2",
-                   .out = " 3",
-                   .timeOfDay = "10:11:12",
-                   .responseMs = 14,
-                   .recognised = true,
-                   .atMicros = 50'000'000};
+    HistoryRow row = kRow;
     // Within 200 ms of the row before: the same colour; further: the other one.
     for (const std::int64_t step : {0, 250'000, 150'000}) {
         row.atMicros += step;
@@ -83,6 +84,60 @@ TEST(HistoryModel, TheHundredthFrameClearsTheListAndBecomesItsOnlyRow) {
     rig.commands.frm1_MenuEvent(kStoreStatus);
     ASSERT_EQ(rows.size(), 1U);
     EXPECT_EQ(rows.front().cells[8], "99");
+}
+
+TEST(HistoryCsv, FieldsAreQuotedOnlyWhereCsvNeedsIt) {
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"02.56.03.01.03", "02.56.03.01.03"}, {"", ""}, {"in the middle", "in the middle"},
+        {" 3", "\" 3\""}, // the number form's leading blank must survive a spreadsheet
+        {"bad ", "\"bad \""}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
+    };
+    // clang-format on
+    for (const auto& [field, written] : cases)
+        EXPECT_EQ(csvField(field), written) << field;
+    EXPECT_EQ(historyCsvHeader(), "time,sent,received,instruction,object,in,out,ms");
+    EXPECT_EQ(historyCsvLine(kRow), "10:11:12,02.56.03.02.03,02.56.03.02.03,Swch,video,\" 2\",\" 3\",14");
+}
+
+// The log takes every frame, the history window open or not, one line each as it comes, under one header
+// however often it is opened.
+TEST(HistoryCsv, TheLogTakesEveryRowUnderOneHeader) {
+    HistoryRig rig(0);
+    rig.history().frmhisto_Close();
+    const std::string path = rig.path("frames.csv");
+    std::string error;
+    for (const std::size_t lines : {2U, 3U}) {
+        const std::unique_ptr<FrameLog> log = FrameLog::open(path, error);
+        ASSERT_TRUE(log) << error;
+        rig.engine.link().setRowLog(log.get());
+        rig.commands.frm1_MenuEvent(kStoreStatus);
+        EXPECT_EQ(readCrLf(path).size(), lines) << "written before the log is closed";
+        rig.engine.link().setRowLog(nullptr);
+    }
+    EXPECT_EQ(readCrLf(path).at(0), historyCsvHeader());
+    EXPECT_FALSE(FrameLog::open(rig.path("no-such-folder/frames.csv"), error));
+    EXPECT_EQ(error, "No such file or directory");
+}
+
+// The export writes the rows the window shows in the log's form, and says what the folder refuses.
+TEST(HistoryCsv, TheExportWritesTheWindowsRowsAsTheLogDoes) {
+    HistoryRig rig(0);
+    rig.commands.frm1_MenuEvent(kStoreStatus);
+    rig.prompt.answerPath(rig.path("export.csv"));
+    rig.history().cmdexporthisto_Click(rig.prompt);
+    EXPECT_EQ(rig.prompt.questions.back().title, "Export the history");
+    const Lines exported = readCrLf(rig.path("export.csv"));
+    ASSERT_EQ(exported.size(), 2U);
+    EXPECT_EQ(exported[0], historyCsvHeader());
+    EXPECT_TRUE(exported[1].ends_with(",02.53.53.53.03,02.53.53.53.03,Mem,eepr,\" 83\",\" 83\",0"))
+        << exported[1];
+
+    rig.prompt.answerPath(rig.path("no-such-folder/export.csv"));
+    rig.history().cmdexporthisto_Click(rig.prompt);
+    EXPECT_TRUE(rig.prompt.questions.back().text.starts_with("Cannot write the file "))
+        << rig.prompt.questions.back().text;
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "lines.h"
 #include "platform/port_map_file.h"
+#include "platform/pty_pair.h"
 #include "platform/text_file.h"
 #include "support/temp_folder.h"
 

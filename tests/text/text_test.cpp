@@ -1,8 +1,11 @@
 #include "text/message_table.h"
+#include "text/text_fields.h"
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace rl4 {
 namespace {
@@ -68,21 +71,34 @@ TEST(MessageTable, ConnectorPartsSwapBetweenLanguages) {
     EXPECT_EQ(messages.part(E) + messages.part(F), "Input  de sortie N°");
 }
 
+// The English texts are checked where they are shown; here what the French ones keep and lack.
 TEST(MessageTable, TextsKeepTheirBlanksAndAccents) {
     MessageTable messages;
-    messages.MessageText(8);
-    EXPECT_EQ(messages.part(A) + "x.cnx" + messages.part(B), "The connexion file: x.cnx don't exist.");
-    messages.MessageText(92);
-    EXPECT_EQ(messages.part(B), " connector is already used by  ");
-    EXPECT_EQ(messages.part(C), " .  Do you want to remove  ");
-    EXPECT_EQ(messages.text(52) + messages.part(B), "Used layers:       Unused layers: ");
-
     messages.setLanguage(kLanguageFrench);
     messages.MessageText(8);
     EXPECT_EQ(messages.part(A) + "x.cnx" + messages.part(B),
               "Le fichier de commutation :x.cnx n'existe pas.");
-    EXPECT_EQ(messages.text(21), "Veuillez fermer la fenêtre déassignations.");
     EXPECT_EQ(messages.text(101), "Effacer cette colonne|Remplir avec 1,2,3...|cancel");
+}
+
+TEST(TextFields, NumericValueTakesTheLeadingNumber) {
+    const std::pair<const char*, int> cases[] = {{"12a", 12}, {" -1", -1}, {"  7", 7}, {"+5 ", 5},
+                                                 {"1 2", 1},  {"abc", 0},  {"", 0},    {"   ", 0},
+                                                 {"-", 0},    {"- 3", 0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(numericValue(text), value) << text;
+    EXPECT_EQ(numericValue("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(numericValue("-99999999999999999999"), INT_MIN);
+}
+
+TEST(TextFields, SlicesCountCharactersNotBytes) {
+    const std::string line = "Caméra ✓|  5|";
+    const std::tuple<int, int, const char*> slices[] = {{0, 6, "Caméra"}, {7, 2, "✓|"}, {9, 3, "  5"},
+                                                        {11, 3, "5|"},    {13, 3, ""},  {40, 3, ""}};
+    for (const auto& [start, length, text] : slices)
+        EXPECT_EQ(characterSlice(line, start, length), text) << start;
+    EXPECT_EQ(trimBlanks("  a b  "), "a b");
+    EXPECT_EQ(trimBlanks("    "), "");
 }
 
 } // namespace
