@@ -3,9 +3,11 @@
 #include "support/temp_folder.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
 
@@ -42,13 +44,15 @@ TEST(TextFile, WritesCrLfAndReadsEitherLineEndInEitherEncoding) {
     EXPECT_TRUE(fileExists(path));
     EXPECT_FALSE(fileExists(folder.path()));
     EXPECT_EQ(readTextFile(folder.path()), std::nullopt);
-    // UTF-8 from an editor is told by its mark or by being well-formed beyond ASCII; else Windows-1252.
+    // UTF-8 from an editor is told by its mark or, line by line, by being well-formed beyond ASCII; else
+    // Windows-1252.
     using enum TextEncoding;
     const std::tuple<std::string, Lines, TextEncoding> cases[] = {
         {"a\r\nb\nc\rd\r\nlast", {"a", "b", "c\rd", "last"}, Windows1252},
         {"Cam\xE9ra\r\n", {"Cam\u00E9ra"}, Windows1252},
         {"Cam\xC3\xA9ra \xE2\x82\xAC", {"Cam\u00E9ra \u20AC"}, Utf8},
         {"\xC3\xA9t\xC3\xA9 \xE9", {"\u00C3\u00A9t\u00C3\u00A9 \u00E9"}, Windows1252},
+        {"Cam\xC3\xA9ra\r\n\xE9t\xE9", {"Cam\u00E9ra", "\u00E9t\u00E9"}, Utf8},
         {"\xEF\xBB\xBF\xE9\r\nx", {"\xE9", "x"}, Utf8},
     };
     for (const auto& [bytes, lines, encoding] : cases) {
@@ -82,9 +86,19 @@ TEST(TextFile, AReplacedFileKeepsItsModeAndAFailedWriteKeepsTheOldFileAndLeavesN
         EXPECT_EQ(failure->describe(), refused + ": " + std::strerror(error));
         EXPECT_EQ(writeTextLines(path, {"new"}), std::strerror(error));
     }
-    // No temporary is left. (A write refused part-way, as on a full disk, is checked through the assignment
-    // and connexion files.)
-    EXPECT_EQ(entriesIn(folder.path()), 2);
+    // A file size limit makes the system refuse the write part-way, as a full disk does.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit small{4096, saved.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto cut = replaceTextFile(kept, Lines(1000, std::string(40, 'x')));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->describe(), kept + ": " + std::strerror(EFBIG));
+    EXPECT_EQ(bytesOf(kept), "old\r\n");
+    EXPECT_EQ(entriesIn(folder.path()), 2) << "no temporary is left";
 }
 
 TEST(TextFile, TemporariesLeftByAKilledWriterAreRemovedAndNothingElse) {
