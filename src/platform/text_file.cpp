@@ -142,16 +142,29 @@ mode_t modeForReplacement(const std::string& path) {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-bool wellFormedUtf8BeyondAscii(std::string_view text) {
-    bool beyondAscii = false;
+void appendWindows1252(std::string& out, unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F)
+        appendUtf8(out, kHighControls[byte - 0x80]);
+    else
+        appendUtf8(out, byte);
+}
+
+// Every well-formed UTF-8 sequence beyond ASCII as itself, every other byte as Windows-1252, so that a line
+// edited in both keeps all its characters; `sawUtf8` is set when there was such a sequence.
+std::string fromMixedEncodings(std::string_view text, bool& sawUtf8) {
+    std::string out;
+    out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         const auto decoded = decodeUtf8(text.substr(at));
-        if (!decoded)
-            return false;
-        beyondAscii |= decoded->second > 1;
-        at += decoded->second;
+        if (decoded && decoded->second > 1) {
+            out.append(text.substr(at, decoded->second));
+            sawUtf8 = true;
+            at += decoded->second;
+        } else {
+            appendWindows1252(out, static_cast<unsigned char>(text[at++]));
+        }
     }
-    return beyondAscii;
+    return out;
 }
 
 struct FileContent {
@@ -230,13 +243,8 @@ std::string escapedByte(unsigned value) {
 std::string fromWindows1252(const std::string& bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (char b : bytes) {
-        const auto byte = static_cast<unsigned char>(b);
-        if (byte >= 0x80 && byte <= 0x9F)
-            appendUtf8(out, kHighControls[byte - 0x80]);
-        else
-            appendUtf8(out, byte);
-    }
+    for (char b : bytes)
+        appendWindows1252(out, static_cast<unsigned char>(b));
     return out;
 }
 
@@ -289,17 +297,12 @@ std::optional<TextFileLines> readTextFile(const std::string& path) {
         file.encoding = TextEncoding::Utf8;
         return file;
     }
-    // Line by line: a file edited in both encodings keeps each line's characters, and the copy the program
-    // saves (in Windows-1252) reads back as the same text.
+    bool sawUtf8 = false;
     file.lines = splitLines(
-        *content,
-        [&file](const std::string& line) {
-            if (!wellFormedUtf8BeyondAscii(line))
-                return fromWindows1252(line);
-            file.encoding = TextEncoding::Utf8;
-            return line;
-        },
+        *content, [&sawUtf8](const std::string& line) { return fromMixedEncodings(line, sawUtf8); },
         file.skippedBytes);
+    if (sawUtf8)
+        file.encoding = TextEncoding::Utf8;
     return file;
 }
 

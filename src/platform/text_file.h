@@ -46,9 +46,9 @@ struct TextFileLines {
 };
 
 // As readTextLines, for files an operator may have edited in a UTF-8 editor: a file that starts with the
-// UTF-8 byte-order mark is decoded as UTF-8 (without its mark); in another, each line whose bytes are
-// well-formed UTF-8 with some beyond ASCII is, and `encoding` says UTF-8 when one was. Windows-1252 text
-// with accents is never well-formed UTF-8 in practice.
+// UTF-8 byte-order mark is decoded as UTF-8 (without its mark); in another, every well-formed UTF-8 sequence
+// beyond ASCII is taken as UTF-8 and every other byte as Windows-1252, and `encoding` says UTF-8 when there
+// was such a sequence. Windows-1252 text with accents is never well-formed UTF-8 in practice.
 std::optional<TextFileLines> readTextFile(const std::string& path);
 
 // Why a file could not be written.

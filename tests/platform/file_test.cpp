@@ -44,14 +44,14 @@ TEST(TextFile, WritesCrLfAndReadsEitherLineEndInEitherEncoding) {
     EXPECT_TRUE(fileExists(path));
     EXPECT_FALSE(fileExists(folder.path()));
     EXPECT_EQ(readTextFile(folder.path()), std::nullopt);
-    // UTF-8 from an editor is told by its mark or, line by line, by being well-formed beyond ASCII; else
-    // Windows-1252.
+    // UTF-8 from an editor is told by its mark or, sequence by sequence, by being well-formed beyond ASCII;
+    // any other byte is Windows-1252.
     using enum TextEncoding;
     const std::tuple<std::string, Lines, TextEncoding> cases[] = {
         {"a\r\nb\nc\rd\r\nlast", {"a", "b", "c\rd", "last"}, Windows1252},
         {"Cam\xE9ra\r\n", {"Cam\u00E9ra"}, Windows1252},
         {"Cam\xC3\xA9ra \xE2\x82\xAC", {"Cam\u00E9ra \u20AC"}, Utf8},
-        {"\xC3\xA9t\xC3\xA9 \xE9", {"\u00C3\u00A9t\u00C3\u00A9 \u00E9"}, Windows1252},
+        {"\xC3\xA9t\xC3\xA9 \xE9\x80", {"\u00E9t\u00E9 \u00E9\u20AC"}, Utf8},
         {"Cam\xC3\xA9ra\r\n\xE9t\xE9", {"Cam\u00E9ra", "\u00E9t\u00E9"}, Utf8},
         {"\xEF\xBB\xBF\xE9\r\nx", {"\xE9", "x"}, Utf8},
     };
