@@ -374,8 +374,8 @@ std::optional<int> runThroughSocket(const CtlOptions& options, const std::string
     }
     const std::string path = options.via ? *options.via : controlSocketPath(folder);
     ControlClient client(std::cout, std::cerr, kProgram);
-    // HOST:PORT is a TCP listener, which wants the token kept in the program folder.
-    if (!path.starts_with('/') && !path.starts_with('.') && path.find(':') != std::string::npos) {
+    // HOST:PORT (no '/' in it) is a TCP listener, which wants the token kept in the program folder.
+    if (path.find('/') == std::string::npos && path.find(':') != std::string::npos) {
         const TokenFile token = readTokenFile(folder + "/routelane4.token");
         if (!token.error.empty())
             return failure(kFileError, token.error);

@@ -262,6 +262,7 @@ TEST(ControlServer, Routelane4ctlGoesThroughTheRunningProgram) {
         {{"route", "9", "1"}, "", "routelane4ctl: no destination 9 in the assignment\n", 1},
         {{"route", "1"}, "", "routelane4ctl: route takes a destination and a source\nTry 'routelane4ctl", 64},
         {{"--via", s.rig.path("none.sock"), "status"}, "", "routelane4ctl: no routelane4 listens on", 69},
+        {{"--via", "run:1/none.sock", "status"}, "", "routelane4ctl: no routelane4 listens on run:1/none.sock", 69},
         // clang-format on
     };
     for (const auto& c : cases) {
