@@ -217,9 +217,8 @@ private:
             Source& source = table_.sources[i];
             source.name = readName(line);
             readConnector(line, 1, source.Kin);
-            for (Layer layer : kLayers) {
+            for (Layer layer : kLayers)
                 readWireConnector(line, 2 + layerIndex(layer), source.input(layer));
-            }
         });
         table_.sourceCount = std::min(reached, kMaxObjects);
         if (reached > kMaxObjects)
@@ -231,9 +230,8 @@ private:
             Destination& destination = table_.destinations[i];
             destination.name = readName(line);
             readConnector(line, 1, destination.Kou);
-            for (Layer layer : kLayers) {
+            for (Layer layer : kLayers)
                 readWireConnector(line, 2 + layerIndex(layer), destination.output(layer));
-            }
             destination.Shw = readNumber(line, 6);
             for (std::size_t k = 0; k < destination.ad.size(); ++k)
                 destination.ad[k] = readNumber(line, 8 + static_cast<int>(k));
