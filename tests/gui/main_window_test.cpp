@@ -20,17 +20,6 @@ namespace {
 
 namespace id = menu_id;
 
-constexpr int kVideo = 2; // the sheet's first source column
-constexpr Rgb kCurrentRow{96, 192, 255};
-constexpr Rgb kBlackText{0, 0, 0};
-constexpr Rgb kReportedText{240, 0, 0};
-
-Rgb background(const QTableWidget& sheet, int row) {
-    return rgb(sheet.item(row, 0)->background().color());
-}
-Rgb foreground(const QTableWidget& sheet, int row) {
-    return rgb(sheet.item(row, 0)->foreground().color());
-}
 std::string statusHelp(MainWindow& window) {
     return window.statusBar()->currentMessage().toStdString();
 }
@@ -259,14 +248,14 @@ TEST(MainWindow, TheVcaPanelFollowsTheCurrentDestinationAndSendsOnlyTheOperators
     QTableWidget& sheet = rig.sheet();
     ASSERT_TRUE(rig.rig.panelSwitch(sim::Layer::Video, 1, 3));
     rig.runMainLoop(40);
-    EXPECT_EQ(cell(sheet, 0, kVideo), "Tape");
-    EXPECT_EQ(foreground(sheet, 0), kReportedText);
+    EXPECT_EQ(cell(sheet, 0, 2), "Tape") << "the first source column";
+    EXPECT_EQ(rgb(sheet.item(0, 0)->foreground().color()), (Rgb{240, 0, 0}));
     rig.rig.takeReceived();
 
     // The Projector has no audio output: no level, nothing to move, no read sent for it.
     clickCell(sheet, 3, 1);
-    EXPECT_EQ(foreground(sheet, 0), kBlackText);
-    EXPECT_EQ(background(sheet, 3), kCurrentRow);
+    EXPECT_EQ(rgb(sheet.item(0, 0)->foreground().color()), (Rgb{0, 0, 0}));
+    EXPECT_EQ(rgb(sheet.item(3, 0)->background().color()), (Rgb{96, 192, 255})) << "the current row";
     EXPECT_EQ(text(rig.control(&window, "volsrc")), "Projector");
     EXPECT_FALSE(slider.isEnabled());
     EXPECT_FALSE(minimum.isEnabled());
