@@ -1,40 +1,34 @@
 #include "engine/menu_ids.h"
+#include "gui/eeprom_window.h"
 #include "gui/gui_twips.h"
 #include "window_rig.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
+#include <functional>
 
 namespace rl4::test {
 namespace {
 
 namespace id = menu_id;
 
-struct LayerControls {
-    sim::Layer layer;
-    const char* list;
-};
-constexpr LayerControls kLayerControls[] = {
-    {sim::Layer::Video, "cbcommutvideo"},
-    {sim::Layer::Audio, "cbcommutaudio"},
-    {sim::Layer::Rgb, "cbcommutrgb"},
-    {sim::Layer::Yc, "cbcommutyc"},
-};
-
 std::vector<int> inputsOn(EngineRig& rig, int output) {
     std::vector<int> inputs;
-    for (const LayerControls& layer : kLayerControls)
-        inputs.push_back(rig.state().layer(layer.layer).inputOn(output).value_or(-1));
+    for (sim::Layer layer : sim::kLayers)
+        inputs.push_back(rig.state().layer(layer).inputOn(output).value_or(-1));
     return inputs;
 }
 
@@ -48,10 +42,10 @@ TEST(SwitcherWindow, ListsFollowTheLayersAndTheNamesOfTheCurrentDestination) {
                                         "  4    Graphics", "  5    Server", "  6    Black"}));
     // The Recorder has no Y/C output: that list is empty, disabled and white.
     std::vector<std::size_t> counts;
-    for (const LayerControls& layer : kLayerControls) {
-        const auto& list = rig.control<QComboBox>(window, layer.list);
+    for (const char* name : {"cbcommutvideo", "cbcommutaudio", "cbcommutrgb", "cbcommutyc"}) {
+        const auto& list = rig.control<QComboBox>(window, name);
         counts.push_back(items(list).size());
-        EXPECT_EQ(list.isEnabled(), counts.back() > 0) << layer.list;
+        EXPECT_EQ(list.isEnabled(), counts.back() > 0) << name;
     }
     EXPECT_EQ(counts, (std::vector<std::size_t>{5, 5, 4, 0}));
     EXPECT_EQ(rgb(rig.control(window, "cbcommutyc").palette().color(QPalette::Disabled, QPalette::Button)),
@@ -305,8 +299,7 @@ TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
 
     // A port picked in the list is opened at once, whatever the dialog's end.
     rig.choose(id::kSetUp);
-    QTest::mouseClick(ports.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      ports.visualItemRect(ports.item(2)).center());
+    clickCell(ports, 2);
     EXPECT_EQ(rig.rig.opener.requests.back(), 3);
     EXPECT_EQ(text(rig.control(dialog, "frcom")), "Le port  3 est sélectionné");
     QTest::keyClick(dialog, Qt::Key_Escape);
@@ -322,8 +315,7 @@ TEST(ConfigDialog, MapsAPortPickedInItsTableIntoThePortMapFile) {
     ASSERT_GE(table.topLevelItemCount(), PortMap::kLastMapped);
     EXPECT_EQ(table.headerItem()->text(1), "target");
     EXPECT_EQ(text(rig.control(dialog, "lblportnumber")), "Port 1:");
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      table.visualItemRect(table.topLevelItem(3)).center());
+    clickCell(table, 3);
     EXPECT_EQ(text(rig.control(dialog, "lblportnumber")), "Port 4:");
     QLineEdit* target = rig.control<QComboBox>(dialog, "cbporttarget").lineEdit();
     EXPECT_EQ(target->text(), "/dev/ttyS3");
@@ -341,8 +333,7 @@ TEST(ConfigDialog, MapsAPortPickedInItsTableIntoThePortMapFile) {
 
     // The port in use, mapped anew, opens again at once.
     const std::size_t opened = rig.rig.opener.requests.size();
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      table.visualItemRect(table.topLevelItem(0)).center());
+    clickCell(table, 0);
     QTest::mouseClick(&rig.control(dialog, "cmdportmap"), Qt::LeftButton);
     ASSERT_EQ(rig.rig.opener.requests.size(), opened + 1);
     EXPECT_EQ(rig.rig.opener.requests.back(), 1);
@@ -379,6 +370,98 @@ TEST(MatrixInfoWindow, ShowsTheStateOfItsOpeningInEitherLanguage) {
     rig.choose(id::kMatrixInfo);
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
+}
+
+// Acts as the operator would when a step of a loop is done.
+struct StepHook : EngineListener {
+    void debugStepDone() override { act(++steps); }
+    int steps = 0;
+    std::function<void(int)> act;
+};
+
+// The debug window over the program's engine: a loop keeps the windows answering, Escape ends it within one
+// step, nothing else sends meanwhile, and the counters take their colours.
+TEST(DebugWindowTest, EscapeInAPauseEndsTheLoopAndTheCountersShowTheOutcome) {
+    RigOptions options;
+    options.matrix.silentRefusals = true;
+    WindowRig rig(options);
+    StepHook hook;
+    rig.hub.join(&hook);
+    QWidget* window = rig.startWith(id::kDebug);
+    EXPECT_EQ(rig.control<QComboBox>(window, "cbdebugie").count(), kBlackSource);
+    EXPECT_EQ(rig.control<QComboBox>(window, "cbdebugoe").currentText(), QString::number(kProjector));
+    for (const char* box : {"chkdebuga", "chkdebugr", "chkdebugy"})
+        rig.control<QCheckBox>(window, box).setChecked(false);
+    rig.control<QCheckBox>(window, "chkdebugv").setChecked(true);
+    rig.control<QSlider>(window, "slidebugspeed").setValue(DebugModel::kSpeedMaximum);
+    auto& read = rig.control<QPushButton>(window, "cmddebugread");
+    rig.engine.debug().choices().cycleLimit = 2; // a loop that missed the Escape ends all the same
+    rig.rig.takeReceived();
+
+    std::int64_t escapedAt = 0;
+    hook.act = [&](int step) {
+        rig.commands.frm1_MenuEvent(id::kReadStatus);
+        rig.engine.debug().readvideo1_Click();
+        EXPECT_FALSE(read.isEnabled());
+        rig.rig.matrix().setRefusals([] { return true; }); // the second read goes unanswered
+        if (step == 2) {
+            escapedAt = rig.rig.clock.nowMicros();
+            QCoreApplication::postEvent(window,
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+    };
+    read.click();
+    EXPECT_EQ(rig.rig.takeReceived(), (std::vector<Frame>{five('v', 1, 0), five('v', 2, 0)}))
+        << "neither the main window's commands nor a second loop sent";
+    EXPECT_LE(rig.rig.clock.nowMicros() - escapedAt, std::int64_t{DebugModel::kPauseSliceMillis} * 1000);
+    EXPECT_TRUE(read.isEnabled());
+    EXPECT_FALSE(rig.engine.busy());
+
+    const auto counter = [&](const char* name) {
+        const auto& label = rig.control<QLabel>(window, name);
+        return label.text() + " " + label.palette().color(QPalette::Window).name();
+    };
+    EXPECT_EQ(counter("lbldebugerror"), "1 #ff0000");
+    EXPECT_EQ(rig.rig.clock.beeps(), 1);
+    rig.control<QPushButton>(window, "cmddebugreset").click();
+    EXPECT_EQ(counter("lbldebugshot"), "none  #00ff00");
+    rig.hub.leave(&hook);
+}
+
+// The upload's progress window: the longest entries, the table lines, fit the list, the bytes read without
+// scrolling sideways. The window's own texts follow the language, the end report included.
+TEST(EepromWindow, AWholeRunFitsTheListAndSpeaksTheOperatorsLanguage) {
+    const struct {
+        int language;
+        const char* state;
+        const char* closeCode;
+    } cases[] = {
+        {kLanguageEnglish, "Load Complete", "for EEPROM close code"},
+        {kLanguageFrench, "Téléchargement terminé", "pour le code de fermeture de l'EEPROM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        RigOptions options;
+        options.protocol = 4;
+        WindowRig rig(options);
+        rig.setting(12, std::to_string(c.language));
+        EepromWindow window(rig.engine, &rig.mainWindow);
+        rig.hub.join(&window);
+        rig.start();
+        rig.rig.prompt.answer(kAnswerYes);
+        rig.rig.prompt.answer(kAnswerYes);
+        ASSERT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Succeeded);
+
+        ASSERT_TRUE(window.isVisible());
+        auto& list = rig.control<QListWidget>(&window, "lbloadeeprom");
+        // The header, lines 0..177 of the objects and 256..327 of the tables.
+        ASSERT_EQ(list.count(), 1 + 178 + 72);
+        EXPECT_EQ(list.item(250)->text().left(9), "327 28E0 ");
+        EXPECT_EQ(list.horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(text(rig.control(&window, "lblloadeeprom")), c.state);
+        EXPECT_EQ(text(rig.control(&window, "lblproeeprom")), c.closeCode);
+        rig.hub.leave(&window);
+    }
 }
 
 } // namespace

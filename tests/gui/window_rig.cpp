@@ -3,12 +3,8 @@
 #include "gui/gui_editor_factory.h"
 #include "gui/gui_tool_window_factories.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTest>
 
 namespace rl4::test {
@@ -73,17 +69,11 @@ Rgb rgb(const QColor& colour) {
     return {colour.red(), colour.green(), colour.blue()};
 }
 
+// Labels, line edits and buttons have a text, lists their current one, group boxes a title, windows theirs.
 std::string text(const QWidget& control) {
-    if (const auto* label = qobject_cast<const QLabel*>(&control))
-        return label->text().toStdString();
-    if (const auto* box = qobject_cast<const QComboBox*>(&control))
-        return box->currentText().toStdString();
-    if (const auto* edit = qobject_cast<const QLineEdit*>(&control))
-        return edit->text().toStdString();
-    if (const auto* button = qobject_cast<const QAbstractButton*>(&control))
-        return button->text().toStdString();
-    if (const auto* group = qobject_cast<const QGroupBox*>(&control))
-        return group->title().toStdString();
+    for (const char* property : {"text", "currentText", "title"})
+        if (const QVariant value = control.property(property); value.isValid())
+            return value.toString().toStdString();
     return control.windowTitle().toStdString();
 }
 
@@ -106,11 +96,11 @@ std::vector<std::string> items(const QComboBox& box) {
     return texts;
 }
 
-void clickCell(QTableWidget& table, int row, int column) {
-    ASSERT_NE(table.item(row, column), nullptr) << row << ":" << column;
-    table.scrollToItem(table.item(row, column));
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      table.visualItemRect(table.item(row, column)).center());
+void clickCell(QAbstractItemView& view, int row, int column) {
+    const QModelIndex index = view.model()->index(row, column);
+    ASSERT_TRUE(index.isValid()) << row << ":" << column;
+    view.scrollTo(index);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, view.visualRect(index).center());
 }
 
 Rgb shownColour(QWidget& control) {

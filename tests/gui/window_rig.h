@@ -71,7 +71,8 @@ std::string text(const QWidget& control);
 std::string cell(const QTableWidget& table, int row, int column);
 std::vector<std::string> column(const QTableWidget& table, int column);
 std::vector<std::string> items(const QComboBox& box);
-void clickCell(QTableWidget& table, int row, int column);
+// A click on a cell of a table, or on a row of a list or tree.
+void clickCell(QAbstractItemView& view, int row, int column = 0);
 // The colour a control shows in the middle of its left edge, inside its border.
 Rgb shownColour(QWidget& control);
 
