@@ -159,10 +159,8 @@ TEST(DebugModelTest, CountersAgainstAMatrixThatRefusesEveryThirdInstruction) {
 }
 
 TEST(MatrixInfo, WithoutAMatrixTheWindowSaysSo) {
-    RigOptions options;
-    options.matrixPort = 0;
-    options.protocol = 0; // no settings file: the language is asked first
-    EngineRig rig(options);
+    // No settings file: the language is asked first.
+    EngineRig rig({.matrixPort = 0, .matrix = {}, .protocol = 0});
     rig.prompt.answer(kLanguageEnglish);
     rig.start();
     Engine& e = rig.engine;

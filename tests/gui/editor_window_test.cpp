@@ -4,8 +4,6 @@
 #include "gui/size_dialog.h"
 #include "window_rig.h"
 
-#include <QCheckBox>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>

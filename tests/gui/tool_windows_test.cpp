@@ -242,13 +242,14 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
 
 // What the setup dialog shows: the port, the frame form, the language, the VCA mode and slope.
 std::string shownSetup(WindowRig& rig) {
-    std::string shown = text(rig.control(id::kSetUp, "frcom"));
+    QWidget* dialog = rig.window(id::kSetUp);
+    std::string shown = text(rig.control(dialog, "frcom"));
     for (const char* name :
          {"opt4oct", "opt5oct", "optenglish", "optfrancais", "optvcamin", "optvcamax", "optvcamem"})
-        if (rig.control<QRadioButton>(id::kSetUp, name).isChecked())
+        if (rig.control<QRadioButton>(dialog, name).isChecked())
             shown += std::string(" ") + name;
-    return shown + " " + std::to_string(rig.control<QSlider>(id::kSetUp, "slislope").value()) + " " +
-           text(rig.control(id::kSetUp, "lblslope"));
+    return shown + " " + std::to_string(rig.control<QSlider>(dialog, "slislope").value()) + " " +
+           text(rig.control(dialog, "lblslope"));
 }
 
 TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
@@ -382,9 +383,7 @@ struct StepHook : EngineListener {
 // The debug window over the program's engine: a loop keeps the windows answering, Escape ends it within one
 // step, nothing else sends meanwhile, and the counters take their colours.
 TEST(DebugWindowTest, EscapeInAPauseEndsTheLoopAndTheCountersShowTheOutcome) {
-    RigOptions options;
-    options.matrix.silentRefusals = true;
-    WindowRig rig(options);
+    WindowRig rig({.matrix = {.silentRefusals = true}});
     StepHook hook;
     rig.hub.join(&hook);
     QWidget* window = rig.startWith(id::kDebug);
@@ -441,9 +440,7 @@ TEST(EepromWindow, AWholeRunFitsTheListAndSpeaksTheOperatorsLanguage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.language);
-        RigOptions options;
-        options.protocol = 4;
-        WindowRig rig(options);
+        WindowRig rig({.matrix = {}, .protocol = 4});
         rig.setting(12, std::to_string(c.language));
         EepromWindow window(rig.engine, &rig.mainWindow);
         rig.hub.join(&window);

@@ -50,10 +50,6 @@ public:
         }
         return *found;
     }
-    template <typename Control = QWidget>
-    Control& control(int menuId, const char* name) {
-        return control<Control>(window(menuId), name);
-    }
     QTableWidget& sheet() { return control<QTableWidget>(&mainWindow, "lvcom"); }
 
     EngineRig rig;
