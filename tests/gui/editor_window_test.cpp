@@ -69,8 +69,7 @@ TEST_F(EditorWindowTest, OpeningHidesTheOtherWindowsAndClosingGivesTheSheetBack)
     rig.setting(10, "-1"); // the switcher control open
     open();
     QWidget* switcher = rig.window(menu_id::kSwitcherControl);
-    EXPECT_EQ(editor().windowTitle().toStdString(),
-              "Assignments Editor for " + rig.rig.path("routelane4.agn"));
+    EXPECT_EQ(text(editor()), "Assignments Editor for " + rig.rig.path("routelane4.agn"));
     EXPECT_FALSE(rig.mainWindow.isVisible());
     EXPECT_FALSE(switcher->isVisible());
     EXPECT_EQ(rig.window(menu_id::kHistory), nullptr) << "a window that was not open stays so";
@@ -319,8 +318,7 @@ TEST_F(EditorWindowTest, TheSizeDialogSwitchesNamingModesAndCreateBuildsWhatTheF
     EXPECT_EQ(editor().sizeDialogWindow(), nullptr);
     EXPECT_EQ(column(list(), 1), (std::vector<std::string>{"Cam 1", "Cam 2", "Cam 3"}));
     EXPECT_EQ(cell(list(), 2, 6), "3");
-    EXPECT_EQ(editor().windowTitle().toStdString(),
-              "Assignments Editor for " + rig.rig.path("newassign.agn"));
+    EXPECT_EQ(text(editor()), "Assignments Editor for " + rig.rig.path("newassign.agn"));
 
     // Escape is Cancel: the edit table stays as the opening left it.
     choose(editor_id::kCreateNew);
