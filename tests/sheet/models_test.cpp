@@ -230,10 +230,13 @@ TEST(SettingsFile, ShortAndDamagedFilesKeepStartValues) {
 
 using MapRow = std::vector<std::string>;
 
-class CountingListener : public SheetListener {
+// Counts the port map's notices to the setup dialog and keeps the VCA panel's status text.
+class Notices : public SheetListener {
 public:
     void configDialogChanged() override { ++changes; }
+    void statusTextChanged(const std::string& text) override { volsrc = text; }
     int changes = 0;
+    std::string volsrc;
 };
 
 // The machine's own listing, with test adapters beside it: the system lists no pseudo-terminal, and the
@@ -258,7 +261,7 @@ protected:
     std::string listingError;
     TempFolder folder;
     MessageTable messages;
-    CountingListener listener;
+    Notices listener;
     std::vector<std::string> mapped;
     PortMapModel ports{folder.folder(), messages, [this] {
                            SerialDeviceListing listing = listSerialDevices();
@@ -387,6 +390,22 @@ protected:
 };
 
 TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
+    const std::vector<std::tuple<int, int, VcaPowerOn, std::string>> cases{
+        {1, 1, VcaPowerOn::Max, "VCA slope =  0.2 Sec"}, {15, 15, VcaPowerOn::Max, "VCA slope =  3 Sec"},
+        {16, 0, VcaPowerOn::Min, "VCA slope =  0 Sec"},  {31, 15, VcaPowerOn::Min, "VCA slope =  3 Sec"},
+        {32, 0, VcaPowerOn::Mem, "VCA slope =  0 Sec"},  {44, 12, VcaPowerOn::Mem, "VCA slope =  2.4 Sec"},
+    };
+    for (const auto& [setup, slope, powerOn, label] : cases) {
+        SCOPED_TRACE("vcaSetup " + std::to_string(setup));
+        loadWithSetup(setup);
+        EXPECT_EQ(dialog.slislope(), slope);
+        EXPECT_EQ(dialog.powerOn(), powerOn);
+        EXPECT_EQ(dialog.lblslope(), label);
+    }
+    dialog.slislope_Change(40);
+    EXPECT_EQ(dialog.slislope(), 15);
+
+    sent();
     link.setProtocolLength(4);
     settings.language = kLanguageFrench;
     settings.vcaSetup = 7; // no answer keeps it
@@ -406,23 +425,6 @@ TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
     dialog.frmconfig_Load();
     EXPECT_EQ(dialog.lbcomIndex(), -1);
     EXPECT_EQ(dialog.frcom(), portCaption) << "no port makes no caption";
-}
-
-TEST_F(ConfigDialogTest, VcaSetupGivesSlopeAndPowerOnMode) {
-    const std::vector<std::tuple<int, int, VcaPowerOn, std::string>> cases{
-        {1, 1, VcaPowerOn::Max, "VCA slope =  0.2 Sec"}, {15, 15, VcaPowerOn::Max, "VCA slope =  3 Sec"},
-        {16, 0, VcaPowerOn::Min, "VCA slope =  0 Sec"},  {31, 15, VcaPowerOn::Min, "VCA slope =  3 Sec"},
-        {32, 0, VcaPowerOn::Mem, "VCA slope =  0 Sec"},  {44, 12, VcaPowerOn::Mem, "VCA slope =  2.4 Sec"},
-    };
-    for (const auto& [setup, slope, powerOn, label] : cases) {
-        SCOPED_TRACE("vcaSetup " + std::to_string(setup));
-        loadWithSetup(setup);
-        EXPECT_EQ(dialog.slislope(), slope);
-        EXPECT_EQ(dialog.powerOn(), powerOn);
-        EXPECT_EQ(dialog.lblslope(), label);
-    }
-    dialog.slislope_Change(40);
-    EXPECT_EQ(dialog.slislope(), 15);
 }
 
 TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItInEitherForm) {
@@ -452,12 +454,6 @@ TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItInEitherForm) {
     EXPECT_EQ(settings.vcaSetup, 35);
 }
 
-class PanelListener : public SheetListener {
-public:
-    void statusTextChanged(const std::string& text) override { volsrc = text; }
-    std::string volsrc;
-};
-
 // A matrix on port 1 that never answers: every frame the panel sends stays on the wire to be checked.
 // Destinations: 1 Desk (audio 3), 2 "  Studio A  " (12), 3 Monitor (none), 4 Tape (200); 5 is beyond the
 // count.
@@ -476,7 +472,7 @@ protected:
     }
 
     Assignments assignments;
-    PanelListener listener;
+    Notices listener;
     VcaPanel panel{link, assignments};
 };
 
@@ -509,7 +505,11 @@ TEST_F(VcaPanelTest, ReadAndSetInEitherForm) {
     EXPECT_TRUE(sent().empty());
 }
 
-TEST_F(VcaPanelTest, ReportedLevelsMoveTheSliderAndSendNothing) {
+// Reported levels move the slider and send nothing; an assignment change renames the panel and reads the
+// level again only for a new output. (The command test sets all in the 5-byte form.)
+TEST_F(VcaPanelTest, ReportsSetAllAndAssignmentChanges) {
+    panel.assignmentChanged(); // no destination shown yet
+    EXPECT_TRUE(sent().empty());
     panel.SelectVcaDestination(1);
     sent();
     const std::pair<int, std::string> levels[] = {{0, "-oo dB"}, {1, "-90 dB"}, {21, "-30 dB"},
@@ -520,36 +520,25 @@ TEST_F(VcaPanelTest, ReportedLevelsMoveTheSliderAndSendNothing) {
         EXPECT_EQ(panel.volpourcent(), text);
     }
     EXPECT_TRUE(sent().empty());
-}
 
-TEST_F(VcaPanelTest, AnAssignmentChangeRenamesAndReadsAgainOnlyForANewOutput) {
-    panel.assignmentChanged(); // no destination shown yet
-    EXPECT_TRUE(sent().empty());
-    panel.SelectVcaDestination(1);
-    panel.levelReported(20);
-    sent();
+    panel.levelReported(12);
+    link.setProtocolLength(4);
+    panel.SetAllVca(kVcaMinimum);
+    EXPECT_EQ(sent(), (Bytes{0x15, 0x83, 0x80, 0x81, 0x15, 0x8C, 0x80, 0x81, 0x15, 0xC8, 0x80, 0xA1}));
+    EXPECT_EQ(panel.sli1(), 12) << "the panel shows what the matrix reports";
+
+    link.setProtocolLength(5);
     assignments.activeTable.destinations[1].name = "Desk B";
     panel.assignmentChanged();
     EXPECT_EQ(listener.volsrc, "Desk B");
     EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(panel.sli1(), 20);
+    EXPECT_EQ(panel.sli1(), 12);
     assignments.activeTable.destinations[1].Aou = 7;
     panel.assignmentChanged();
     EXPECT_EQ(sent(), (Bytes{0x02, 'n', 7, 0, 0x03}));
     assignments.activeTable.destinations[1].Aou = NotAssigned;
     panel.assignmentChanged();
     EXPECT_FALSE(panel.enabled());
-}
-
-// The command test sets all in the 5-byte form.
-TEST_F(VcaPanelTest, SetAllVcaSendsOnePerAudioOutputInOrder) {
-    panel.SelectVcaDestination(1);
-    panel.levelReported(12);
-    link.setProtocolLength(4);
-    sent();
-    panel.SetAllVca(kVcaMinimum);
-    EXPECT_EQ(sent(), (Bytes{0x15, 0x83, 0x80, 0x81, 0x15, 0x8C, 0x80, 0x81, 0x15, 0xC8, 0x80, 0xA1}));
-    EXPECT_EQ(panel.sli1(), 12) << "the panel shows what the matrix reports";
 }
 
 } // namespace
