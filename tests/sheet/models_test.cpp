@@ -348,15 +348,14 @@ TEST_F(PortMapModelTest, SeesDevicesComeAndGo) {
     EXPECT_EQ(ports.rows().size(), static_cast<std::size_t>(PortMap::kLastMapped)) << "the map still shows";
 }
 
-TEST(LastingDevicePath, PrefersTheLinkThatOutlivesUnplugging) {
-    PtyPair pty;
-    TempFolder byId;
-    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.folder()), pty.slavePath());
-    std::filesystem::create_symlink(pty.slavePath(), byId.path("usb-Acme_RS-232_T1-if01"));
-    std::filesystem::create_symlink(pty.slavePath(), byId.path("usb-Acme_RS-232_T1-if00"));
-    std::filesystem::create_symlink("/nothing", byId.path("usb-Gone-if00"));
-    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.folder()), byId.path("usb-Acme_RS-232_T1-if00"));
-    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.path("none")), pty.slavePath());
+// The folder stands for /dev/serial/by-id.
+TEST_F(PortMapModelTest, LastingDevicePathPrefersTheLinkThatOutlivesUnplugging) {
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), folder.folder()), pty.slavePath());
+    std::filesystem::create_symlink(pty.slavePath(), folder.path("usb-Acme_RS-232_T1-if01"));
+    std::filesystem::create_symlink(pty.slavePath(), folder.path("usb-Acme_RS-232_T1-if00"));
+    std::filesystem::create_symlink("/nothing", folder.path("usb-Gone-if00"));
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), folder.folder()), folder.path("usb-Acme_RS-232_T1-if00"));
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), folder.path("none")), pty.slavePath());
 }
 
 // Keeps the VCA setup the matrix reports, as the program's reply rules do.
