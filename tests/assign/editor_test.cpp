@@ -52,6 +52,9 @@ protected:
         answer(answers);
         editor.frmagn_MenuEvent(id);
     }
+    // The input levels: the matrix keeps them; the editor shows what it confirms.
+    void unlock() { editor.frmagn_MenuEvent(id::kAdjustmentsEnable); }
+    sim::AudioInput& input(int number) { return rig.state().audioInput(number); }
     std::vector<std::string> asked() const {
         std::vector<std::string> texts;
         for (const AskedQuestion& question : rig.prompt.questions)
@@ -243,15 +246,8 @@ TEST_F(EditorTest, ClosingSavesWhenAskedAndAClosedEditorTakesNoCommand) {
     EXPECT_EQ(rig.prompt.questions.size(), 2u) << "a closed editor takes no command";
 }
 
-// Input levels: the matrix keeps them; the editor shows what it confirms.
-class LevelsTest : public EditorTest {
-protected:
-    void unlock() { editor.frmagn_MenuEvent(id::kAdjustmentsEnable); }
-    sim::AudioInput& input(int number) { return rig.state().audioInput(number); }
-};
-
 // The window test reads the levels shown and moves them unlocked; here what the window cannot do.
-TEST_F(LevelsTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) {
+TEST_F(EditorTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) {
     rig.state().audioInput(3) = {20, true};
     open(id::kSourceView, 3);
     EXPECT_EQ(rig.takeReceived(), (std::vector<Frame>{}));
@@ -287,7 +283,7 @@ TEST_F(LevelsTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) 
 
 // After an unsaved delete, record 3 of the list is Graphics while the active table's is still Tape: the
 // levels act on the input the list shows, and the audio monitor takes each source clicked.
-TEST_F(LevelsTest, LevelsActOnTheRowShownAndTheMonitorFollowsTheClicks) {
+TEST_F(EditorTest, LevelsActOnTheRowShownAndTheMonitorFollowsTheClicks) {
     open(id::kDestinationView, 4);
     EXPECT_FALSE(menu.enabled(id::kAudioMonitor)) << "the Projector has no audio output";
     click(2);
@@ -308,7 +304,7 @@ TEST_F(LevelsTest, LevelsActOnTheRowShownAndTheMonitorFollowsTheClicks) {
     EXPECT_EQ(input(4).gain, sim::kStartGain);
 }
 
-TEST_F(LevelsTest, AllInputsTakeOneGainOrModeAfterTheQuestions) {
+TEST_F(EditorTest, AllInputsTakeOneGainOrModeAfterTheQuestions) {
     open(id::kSourceView, 1);
     unlock();
     command(id::kAdjustAll, {kAnswerYes, 17});
@@ -334,7 +330,7 @@ TEST_F(LevelsTest, AllInputsTakeOneGainOrModeAfterTheQuestions) {
 }
 
 // The matrix speaks both forms; the link is switched as the setup dialog does.
-TEST_F(LevelsTest, TheLevelsTravelInTheFourByteForm) {
+TEST_F(EditorTest, TheLevelsTravelInTheFourByteForm) {
     rig.engine.link().setProtocolLength(4);
     open(id::kSourceView);
     click(5);
