@@ -10,7 +10,6 @@
 namespace rl4::test {
 namespace {
 
-const std::string kGap(10, ' ');
 constexpr int N = NotAssigned;
 
 // Sources 1 "Camera 1" (video 1, touch 5), 2 "Camera 2" (video 3), 3 "Player" (video 3, audio 2),
@@ -139,7 +138,7 @@ TEST_F(ChangeDialogTest, NothingReachesTheEditTableBeforeOk) {
     prompt.answer(kAnswerYes);
     d.cbvideoagn_Click(3);
     EXPECT_EQ(d.cbvideoagn.text, "  3");
-    EXPECT_EQ(d.cbvideoagn.entries[3], "  3" + kGap + "used by Player");
+    EXPECT_EQ(d.cbvideoagn.entries[3], "  3" + std::string(10, ' ') + "used by Player");
     prompt.answer(kAnswerOk);
     d.key_Click(12);
     EXPECT_EQ(d.cbkeyagn.text, " 12");

@@ -234,8 +234,6 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     EXPECT_EQ(rig.heldVideo(kMonitor1), kCamera1);
 }
 
-constexpr int kUnknown = NotAssigned;
-
 RigOptions form(int protocolLength) {
     const auto matrixForm = protocolLength == 4 ? sim::ProtocolChoice::Four : sim::ProtocolChoice::Five;
     return {.matrix = {.protocol = matrixForm}, .protocol = protocolLength};
@@ -347,7 +345,7 @@ TEST(RoutingDownload, SendsExactlyTheDifferencesInEitherForm) {
             {Layer::Rgb, kMonitor2, kCamera1},       // Monitor 2 has no RGB output
             {Layer::Yc, kProjector, kServer},        // sent: output 3, input 5
             {Layer::Video, kRecorder, 0},            // no source: never sent
-            {Layer::Rgb, kRecorder, kUnknown},       // nor unknown
+            {Layer::Rgb, kRecorder, NotAssigned},    // nor unknown
             {Layer::Audio, kRecorder, 99},           // not a source of the assignment
             {Layer::Video, kMonitor2, kBlackSource}, // held already
         };
