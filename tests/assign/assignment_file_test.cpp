@@ -99,23 +99,6 @@ TEST_F(AssignmentFileTest, WrittenColumnsAndReadBack) {
               (std::array{1, 2, 0, 3}));
 }
 
-TEST_F(AssignmentFileTest, MissingFileGivesTheWelcomeTable) {
-    assignments.sizes.videoIn = 9;
-    read();
-    const AssignmentTable& edit = assignments.editTable;
-    EXPECT_EQ((std::array{edit.sourceCount, edit.destinationCount}), (std::array{4, 4}));
-    EXPECT_EQ(edit.destinations[4].name, "Dest 4");
-    EXPECT_EQ(assignments.sizes.videoIn, 9);
-    ASSERT_EQ(prompt.questions.size(), 1u);
-    EXPECT_EQ(prompt.questions[0].text, messages.text(96));
-
-    // The first file saved names the special functions as every later one will.
-    assignments.ApplyEditTable();
-    ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
-    EXPECT_TRUE(bytes().ends_with(pad20("Recall setup 15") + "|   |\r\n" + pad20("VCA-") + "|   |\r\n" +
-                                  pad20("VCA+") + "|   |\r\n" + kSeparatorLine));
-}
-
 TEST_F(AssignmentFileTest, OverlongSectionsAreCutWithAWarning) {
     std::vector<std::string> lines{"SOURCES      "};
     for (int i = 1; i <= 300; ++i)
@@ -227,9 +210,18 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
         }
     }
 
-    // Reading another file leaves the protection where it was; saving over the file ends it.
+    // A missing file gives the welcome table too, keeps the sizes, and leaves the protection where it was;
+    // saving over the file ends it.
+    assignments.sizes.videoIn = 9;
     assignments.editFileName = folder.path("other.agn");
+    prompt.questions.clear();
     read();
+    const AssignmentTable& edit = assignments.editTable;
+    EXPECT_EQ((std::array{edit.sourceCount, edit.destinationCount}), (std::array{4, 4}));
+    EXPECT_EQ(edit.destinations[4].name, "Dest 4");
+    EXPECT_EQ(assignments.sizes.videoIn, 9);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0].text, messages.text(96));
     assignments.ApplyEditTable();
     EXPECT_TRUE(assignments.mayWriteUnasked());
     assignments.editFileName = path;
@@ -239,6 +231,9 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
     ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
     EXPECT_TRUE(assignments.mayWriteUnasked());
     EXPECT_TRUE(bytes().starts_with("Video In = "));
+    // The first file saved names the special functions as every later one will.
+    EXPECT_TRUE(bytes().ends_with(pad20("Recall setup 15") + "|   |\r\n" + pad20("VCA-") + "|   |\r\n" +
+                                  pad20("VCA+") + "|   |\r\n" + kSeparatorLine));
 }
 
 // Names with accents from a UTF-8 editor take one column each, so the fields after them stay in place; the

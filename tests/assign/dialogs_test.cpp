@@ -10,7 +10,6 @@
 namespace rl4::test {
 namespace {
 
-const std::string kGap(10, ' ');
 constexpr int N = NotAssigned;
 
 // Sources 1 "Camera 1" (video 1, touch 5), 2 "Camera 2" (video 3), 3 "Player" (video 3, audio 2),
@@ -139,7 +138,7 @@ TEST_F(ChangeDialogTest, NothingReachesTheEditTableBeforeOk) {
     prompt.answer(kAnswerYes);
     d.cbvideoagn_Click(3);
     EXPECT_EQ(d.cbvideoagn.text, "  3");
-    EXPECT_EQ(d.cbvideoagn.entries[3], "  3" + kGap + "used by Player");
+    EXPECT_EQ(d.cbvideoagn.entries[3], "  3" + std::string(10, ' ') + "used by Player");
     prompt.answer(kAnswerOk);
     d.key_Click(12);
     EXPECT_EQ(d.cbkeyagn.text, " 12");
@@ -244,9 +243,7 @@ Destination destination(const std::string& name, std::array<int, 4> o) {
 }
 
 TEST(NewAssignmentTest, GlobalNamingAddsTheExtrasAndSeparateNamingInterleavesTheLayers) {
-    NewAssignmentRequest request;
-    request.sizes = {.videoIn = 3, .videoOut = 1, .audioIn = 2};
-    Built built = build(request);
+    Built built = build({.sizes = {.videoIn = 3, .videoOut = 1, .audioIn = 2}});
     EXPECT_EQ(built.sources, (std::vector<Source>{{"Source 1", N, 1, 1, N, N},
                                                   {"Source 2", N, 2, 2, N, N},
                                                   {"Source 3", N, 3, N, N, N},
@@ -254,9 +251,7 @@ TEST(NewAssignmentTest, GlobalNamingAddsTheExtrasAndSeparateNamingInterleavesThe
     EXPECT_EQ(built.destinations, (std::vector<Destination>{destination("Dest 1", {1, N, N, N}),
                                                             destination("All Dest", {0, N, N, N})}));
 
-    request.naming = NamingMode::Separate;
-    request.sizes = {.videoIn = 2, .audioIn = 2, .ycOut = 1};
-    built = build(request);
+    built = build({.sizes = {.videoIn = 2, .audioIn = 2, .ycOut = 1}, .naming = NamingMode::Separate});
     EXPECT_EQ(built.sources, (std::vector<Source>{{"Video in 1", N, 1, N, N, N},
                                                   {"Audio in 1", N, N, 1, N, N},
                                                   {"Video in 2", N, 2, N, N, N},
@@ -300,20 +295,14 @@ TEST(NewAssignmentTest, ConnectorsStopAt255AndObjectsOnConnector0AreNoted) {
         EXPECT_EQ(built.notes.connectorZeroShared, c.zeroShared);
     }
 
-    NewAssignmentRequest request;
-    request.naming = NamingMode::Separate;
-    request.sizes = {.videoIn = 200, .audioIn = 200};
-    const Built separate = build(request);
+    const Built separate = build({.sizes = {.videoIn = 200, .audioIn = 200}, .naming = NamingMode::Separate});
     EXPECT_EQ(separate.sources.size(), 256u);
     EXPECT_EQ(separate.sources.back(), (Source{"Audio in 128", N, N, 128, N, N}));
 }
 
 TEST(NewAssignmentTest, DestinationTouchesStartOnTheNextKeyboardRow) {
-    NewAssignmentRequest request;
-    request.giveTouches = true;
-    request.numberFromOne = false;
-    request.sizes = {.videoIn = 10, .videoOut = 3};
-    const Built built = build(request);
+    const auto built =
+        build({.sizes = {.videoIn = 10, .videoOut = 3}, .numberFromOne = false, .giveTouches = true});
     EXPECT_EQ(built.sources[9].Kin, 9) << "touches count from 0 too";
     EXPECT_EQ(built.destinations[0].Kou, 16);
 

@@ -19,7 +19,7 @@ public:
 // the tests.
 class EditorTest : public testing::Test {
 protected:
-    explicit EditorTest(RigOptions options = {}) : rig(options) {
+    EditorTest() {
         rig.start();
         editor.setListener(&notices);
     }
@@ -40,15 +40,21 @@ protected:
             shown.push_back(row.cells[1]);
         return shown;
     }
-    std::vector<int> marks() const {
-        std::vector<int> shw;
-        for (int d = 1; d <= edit().destinationCount; ++d)
-            shw.push_back(edit().destinations[static_cast<std::size_t>(d)].Shw);
-        return shw;
-    }
     const AssignmentTable& edit() const { return rig.engine.assignments().editTable; }
     AssignmentTable& active() { return rig.engine.assignments().activeTable; }
     bool changed() const { return rig.engine.assignments().assignmentsChanged(); }
+    // Scripts the answers to the next questions, in order.
+    void answer(std::initializer_list<int> answers) {
+        for (int each : answers)
+            rig.prompt.answer(each);
+    }
+    void command(int id, std::initializer_list<int> answers = {}) {
+        answer(answers);
+        editor.frmagn_MenuEvent(id);
+    }
+    // The input levels: the matrix keeps them; the editor shows what it confirms.
+    void unlock() { editor.frmagn_MenuEvent(id::kAdjustmentsEnable); }
+    sim::AudioInput& input(int number) { return rig.state().audioInput(number); }
     std::vector<std::string> asked() const {
         std::vector<std::string> texts;
         for (const AskedQuestion& question : rig.prompt.questions)
@@ -114,10 +120,11 @@ TEST_F(EditorTest, EditCommandsMoveRecordsButNotTheSelectionMarks) {
                 editor.frmagn_MenuEvent(step.command);
         }
         EXPECT_EQ(names(), c.names);
-        EXPECT_EQ(marks(), (std::vector{-1, -1, 0, -1})) << "the marks stay with the numbers";
+        ASSERT_EQ(edit().destinationCount, 4);
+        for (int d = 1; d <= 4; ++d)
+            EXPECT_EQ(edit().destinations[d].Shw, d == 3 ? 0 : -1) << "the marks stay with the numbers";
         EXPECT_TRUE(changed());
-        rig.prompt.answer(kAnswerNo);
-        editor.frmagn_MenuEvent(id::kQuit);
+        command(id::kQuit, {kAnswerNo});
     }
     EXPECT_EQ(rig.engine.assignments().activeTable.sources[1].name, "Camera 1") << "nothing was saved";
 
@@ -129,8 +136,7 @@ TEST_F(EditorTest, EditCommandsMoveRecordsButNotTheSelectionMarks) {
     editor.frmagn_MenuEvent(id::kPaste);
     EXPECT_EQ(edit().destinations[2].ad, (std::array{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(edit().destinations[2].Kou, 1);
-    rig.prompt.answer(kAnswerNo);
-    editor.frmagn_MenuEvent(id::kQuit);
+    command(id::kQuit, {kAnswerNo});
     active().sourceCount = 1;
     open(id::kSourceView, 1);
     editor.lvagn_KeyUp(kKeyDelete, kShiftNone);
@@ -157,24 +163,20 @@ TEST_F(EditorTest, AFullTableRefusesToGrowAndSaysWhy) {
 // The window test fills a column; here No, cancel, erase, and the special view where only touches act.
 TEST_F(EditorTest, ColumnsAreErasedOrFilledOnlyAfterTwoYes) {
     open(id::kDestinationView);
-    for (int answer : {kAnswerNo, 3}) {
-        rig.prompt.answer(answer == 3 ? 3 : 1);
-        if (answer == kAnswerNo)
-            rig.prompt.answer(kAnswerNo);
-        editor.lvagn_ColumnClick(6);
-    }
+    answer({1, kAnswerNo}); // erase, then No
+    editor.lvagn_ColumnClick(6);
+    answer({3}); // cancel
+    editor.lvagn_ColumnClick(6);
     EXPECT_EQ(edit().destinations[2].Kou, 2) << "No and cancel leave the column";
     EXPECT_EQ(rig.prompt.questions.size(), 3u);
-    rig.prompt.answer(1);
-    rig.prompt.answer(kAnswerYes);
+    answer({1, kAnswerYes});
     editor.lvagn_ColumnClick(6);
     EXPECT_EQ(asked().back(), "Erase?");
     EXPECT_EQ(edit().destinations[4].Kou, NotAssigned);
 
     editor.frmagn_MenuEvent(id::kSpecialView);
     for (int column : {2, 6}) {
-        rig.prompt.answer(2);
-        rig.prompt.answer(kAnswerYes);
+        answer({2, kAnswerYes}); // fill
         editor.lvagn_ColumnClick(column);
     }
     EXPECT_EQ(edit().specials[18].Ksp, 18);
@@ -225,8 +227,7 @@ TEST_F(EditorTest, SaveAsksANameForANewFileAndOpenTakesOnlyAssignmentFiles) {
     editor.setUploadEeprom([&uploads] { ++uploads; });
     click(1);
     editor.frmagn_MenuEvent(id::kDelete);
-    rig.prompt.answer(kAnswerNo);
-    editor.frmagn_MenuEvent(id::kUploadEeprom);
+    command(id::kUploadEeprom, {kAnswerNo});
     EXPECT_EQ(asked().back(), "The assignments have change. Do you want to save?");
     EXPECT_EQ(uploads, 1);
 }
@@ -245,21 +246,8 @@ TEST_F(EditorTest, ClosingSavesWhenAskedAndAClosedEditorTakesNoCommand) {
     EXPECT_EQ(rig.prompt.questions.size(), 2u) << "a closed editor takes no command";
 }
 
-// Input levels: the matrix keeps them; the editor shows what it confirms.
-class LevelsTest : public EditorTest {
-protected:
-    explicit LevelsTest(int protocol = 5) : EditorTest(withProtocol(protocol)) {}
-    static RigOptions withProtocol(int protocol) {
-        RigOptions options;
-        options.protocol = protocol;
-        return options;
-    }
-    void unlock() { editor.frmagn_MenuEvent(id::kAdjustmentsEnable); }
-    sim::AudioInput& input(int number) { return rig.state().audioInput(number); }
-};
-
 // The window test reads the levels shown and moves them unlocked; here what the window cannot do.
-TEST_F(LevelsTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) {
+TEST_F(EditorTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) {
     rig.state().audioInput(3) = {20, true};
     open(id::kSourceView, 3);
     EXPECT_EQ(rig.takeReceived(), (std::vector<Frame>{}));
@@ -295,7 +283,7 @@ TEST_F(LevelsTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) 
 
 // After an unsaved delete, record 3 of the list is Graphics while the active table's is still Tape: the
 // levels act on the input the list shows, and the audio monitor takes each source clicked.
-TEST_F(LevelsTest, LevelsActOnTheRowShownAndTheMonitorFollowsTheClicks) {
+TEST_F(EditorTest, LevelsActOnTheRowShownAndTheMonitorFollowsTheClicks) {
     open(id::kDestinationView, 4);
     EXPECT_FALSE(menu.enabled(id::kAudioMonitor)) << "the Projector has no audio output";
     click(2);
@@ -316,12 +304,10 @@ TEST_F(LevelsTest, LevelsActOnTheRowShownAndTheMonitorFollowsTheClicks) {
     EXPECT_EQ(input(4).gain, sim::kStartGain);
 }
 
-TEST_F(LevelsTest, AllInputsTakeOneGainOrModeAfterTheQuestions) {
+TEST_F(EditorTest, AllInputsTakeOneGainOrModeAfterTheQuestions) {
     open(id::kSourceView, 1);
     unlock();
-    rig.prompt.answer(kAnswerYes);
-    rig.prompt.answer(17);
-    editor.frmagn_MenuEvent(id::kAdjustAll);
+    command(id::kAdjustAll, {kAnswerYes, 17});
     EXPECT_EQ(asked().at(0), "Do you want to adjust all audio input level ?");
     EXPECT_TRUE(asked().at(1).starts_with("Input Level Adjustment| +15dB| +12dB|"));
     EXPECT_TRUE(asked().at(1).ends_with("| -30dB| -33dB"));
@@ -330,30 +316,22 @@ TEST_F(LevelsTest, AllInputsTakeOneGainOrModeAfterTheQuestions) {
     EXPECT_EQ(input(4).gain, sim::kStartGain) << "no source on it";
 
     rig.takeReceived();
-    rig.prompt.answer(kAnswerNo);
-    editor.frmagn_MenuEvent(id::kAdjustAll);
-    rig.prompt.answer(kAnswerYes);
-    rig.prompt.answer(18);
-    editor.frmagn_MenuEvent(id::kAdjustAll);
-    rig.prompt.answer(kAnswerNo);
-    editor.frmagn_MenuEvent(id::kAllUnbalanced);
+    command(id::kAdjustAll, {kAnswerNo});
+    command(id::kAdjustAll, {kAnswerYes, 18});
+    command(id::kAllUnbalanced, {kAnswerNo});
     EXPECT_TRUE(rig.takeReceived().empty()) << "No and cancel send nothing";
 
-    rig.prompt.answer(kAnswerYes);
-    editor.frmagn_MenuEvent(id::kAllUnbalanced);
+    command(id::kAllUnbalanced, {kAnswerYes});
     EXPECT_EQ(asked().back(), "Do you want to turn all audio inputs in Unbalanced mode ?");
     for (int number : {1, 2, 3, 5})
         EXPECT_TRUE(input(number).unbalanced) << number;
-    rig.prompt.answer(kAnswerYes);
-    editor.frmagn_MenuEvent(id::kAllBalanced);
+    command(id::kAllBalanced, {kAnswerYes});
     EXPECT_FALSE(input(5).unbalanced);
 }
 
-struct FourByteLevelsTest : LevelsTest {
-    FourByteLevelsTest() : LevelsTest(4) {}
-};
-
-TEST_F(FourByteLevelsTest, TheLevelsTravelInTheFourByteForm) {
+// The matrix speaks both forms; the link is switched as the setup dialog does.
+TEST_F(EditorTest, TheLevelsTravelInTheFourByteForm) {
+    rig.engine.link().setProtocolLength(4);
     open(id::kSourceView);
     click(5);
     EXPECT_EQ(rig.takeReceived(), std::vector<Frame>{four(25, 1, 1, 5)});

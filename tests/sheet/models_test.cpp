@@ -139,8 +139,26 @@ struct SettingsRig : FileRig {
     void write(const Lines& lines) { writeCrLf(path, lines); }
 };
 
-TEST(SettingsFile, WritesTwentySevenLinesAndReadsThemBack) {
+// Without a file the language is asked; the 27 lines are written and read back.
+TEST(SettingsFile, AMissingFileAsksTheLanguageAndTheWrittenLinesReadBack) {
     SettingsRig rig;
+    rig.prompt.answer(2);
+    rig.expected.language = kLanguageFrench;
+    EXPECT_EQ(rig.read(), rig.expected);
+    ASSERT_EQ(rig.prompt.questions.size(), 1u);
+    EXPECT_EQ(rig.prompt.questions[0].text, "Select your language:|English|Français");
+    EXPECT_EQ(rig.expected.assignmentPath, "/prog/routelane4.agn");
+
+    // Dismissed (Escape, the close box, a signal): English, and no language written, so asked again.
+    rig.prompt.answer(kChoiceDismissed);
+    Settings dismissed = rig.read();
+    EXPECT_EQ(dismissed.language, kLanguageEnglish);
+    ASSERT_EQ(WriteSettings(rig.path, dismissed, rig.link), "");
+    EXPECT_EQ(readTextLines(rig.path).value().at(12), "0");
+    rig.prompt.answer(2);
+    EXPECT_EQ(rig.read().language, kLanguageFrench);
+    EXPECT_EQ(rig.prompt.questions.size(), 3u);
+
     Settings& expected = rig.expected;
     expected.protocolLength = 4;
     expected.showAll = false;
@@ -169,27 +187,7 @@ TEST(SettingsFile, WritesTwentySevenLinesAndReadsThemBack) {
     ASSERT_EQ(WriteSettings(rig.path, expected, rig.link), "");
     EXPECT_EQ(rig.read().port, 7);
     EXPECT_NE(WriteSettings(rig.scratch.path("missing/routelane4.set"), expected, rig.link), "");
-    EXPECT_TRUE(rig.prompt.questions.empty());
-}
-
-TEST(SettingsFile, AMissingFileAsksTheLanguage) {
-    SettingsRig rig;
-    rig.prompt.answer(2);
-    rig.expected.language = kLanguageFrench;
-    EXPECT_EQ(rig.read(), rig.expected);
-    ASSERT_EQ(rig.prompt.questions.size(), 1u);
-    EXPECT_EQ(rig.prompt.questions[0].text, "Select your language:|English|Français");
-    EXPECT_EQ(rig.expected.assignmentPath, "/prog/routelane4.agn");
-
-    // Dismissed (Escape, the close box, a signal): English, and no language written, so asked again.
-    rig.prompt.answer(kChoiceDismissed);
-    Settings dismissed = rig.read();
-    EXPECT_EQ(dismissed.language, kLanguageEnglish);
-    ASSERT_EQ(WriteSettings(rig.path, dismissed, rig.link), "");
-    EXPECT_EQ(readTextLines(rig.path).value().at(12), "0");
-    rig.prompt.answer(2);
-    EXPECT_EQ(rig.read().language, kLanguageFrench);
-    EXPECT_EQ(rig.prompt.questions.size(), 3u);
+    EXPECT_EQ(rig.prompt.questions.size(), 3u) << "a file with a language asks none";
 }
 
 TEST(SettingsFile, ShortAndDamagedFilesKeepStartValues) {
@@ -230,10 +228,13 @@ TEST(SettingsFile, ShortAndDamagedFilesKeepStartValues) {
 
 using MapRow = std::vector<std::string>;
 
-class CountingListener : public SheetListener {
+// Counts the port map's notices to the setup dialog and keeps the VCA panel's status text.
+class Notices : public SheetListener {
 public:
     void configDialogChanged() override { ++changes; }
+    void statusTextChanged(const std::string& text) override { volsrc = text; }
     int changes = 0;
+    std::string volsrc;
 };
 
 // The machine's own listing, with test adapters beside it: the system lists no pseudo-terminal, and the
@@ -258,7 +259,7 @@ protected:
     std::string listingError;
     TempFolder folder;
     MessageTable messages;
-    CountingListener listener;
+    Notices listener;
     std::vector<std::string> mapped;
     PortMapModel ports{folder.folder(), messages, [this] {
                            SerialDeviceListing listing = listSerialDevices();
@@ -345,15 +346,14 @@ TEST_F(PortMapModelTest, SeesDevicesComeAndGo) {
     EXPECT_EQ(ports.rows().size(), static_cast<std::size_t>(PortMap::kLastMapped)) << "the map still shows";
 }
 
-TEST(LastingDevicePath, PrefersTheLinkThatOutlivesUnplugging) {
-    PtyPair pty;
-    TempFolder byId;
-    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.folder()), pty.slavePath());
-    std::filesystem::create_symlink(pty.slavePath(), byId.path("usb-Acme_RS-232_T1-if01"));
-    std::filesystem::create_symlink(pty.slavePath(), byId.path("usb-Acme_RS-232_T1-if00"));
-    std::filesystem::create_symlink("/nothing", byId.path("usb-Gone-if00"));
-    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.folder()), byId.path("usb-Acme_RS-232_T1-if00"));
-    EXPECT_EQ(lastingDevicePath(pty.slavePath(), byId.path("none")), pty.slavePath());
+// The folder stands for /dev/serial/by-id.
+TEST_F(PortMapModelTest, LastingDevicePathPrefersTheLinkThatOutlivesUnplugging) {
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), folder.folder()), pty.slavePath());
+    std::filesystem::create_symlink(pty.slavePath(), folder.path("usb-Acme_RS-232_T1-if01"));
+    std::filesystem::create_symlink(pty.slavePath(), folder.path("usb-Acme_RS-232_T1-if00"));
+    std::filesystem::create_symlink("/nothing", folder.path("usb-Gone-if00"));
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), folder.folder()), folder.path("usb-Acme_RS-232_T1-if00"));
+    EXPECT_EQ(lastingDevicePath(pty.slavePath(), folder.path("none")), pty.slavePath());
 }
 
 // Keeps the VCA setup the matrix reports, as the program's reply rules do.
@@ -387,6 +387,22 @@ protected:
 };
 
 TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
+    const std::vector<std::tuple<int, int, VcaPowerOn, std::string>> cases{
+        {1, 1, VcaPowerOn::Max, "VCA slope =  0.2 Sec"}, {15, 15, VcaPowerOn::Max, "VCA slope =  3 Sec"},
+        {16, 0, VcaPowerOn::Min, "VCA slope =  0 Sec"},  {31, 15, VcaPowerOn::Min, "VCA slope =  3 Sec"},
+        {32, 0, VcaPowerOn::Mem, "VCA slope =  0 Sec"},  {44, 12, VcaPowerOn::Mem, "VCA slope =  2.4 Sec"},
+    };
+    for (const auto& [setup, slope, powerOn, label] : cases) {
+        SCOPED_TRACE("vcaSetup " + std::to_string(setup));
+        loadWithSetup(setup);
+        EXPECT_EQ(dialog.slislope(), slope);
+        EXPECT_EQ(dialog.powerOn(), powerOn);
+        EXPECT_EQ(dialog.lblslope(), label);
+    }
+    dialog.slislope_Change(40);
+    EXPECT_EQ(dialog.slislope(), 15);
+
+    sent();
     link.setProtocolLength(4);
     settings.language = kLanguageFrench;
     settings.vcaSetup = 7; // no answer keeps it
@@ -406,23 +422,6 @@ TEST_F(ConfigDialogTest, LoadShowsThePortChoicesAndReadsTheVcaSetup) {
     dialog.frmconfig_Load();
     EXPECT_EQ(dialog.lbcomIndex(), -1);
     EXPECT_EQ(dialog.frcom(), portCaption) << "no port makes no caption";
-}
-
-TEST_F(ConfigDialogTest, VcaSetupGivesSlopeAndPowerOnMode) {
-    const std::vector<std::tuple<int, int, VcaPowerOn, std::string>> cases{
-        {1, 1, VcaPowerOn::Max, "VCA slope =  0.2 Sec"}, {15, 15, VcaPowerOn::Max, "VCA slope =  3 Sec"},
-        {16, 0, VcaPowerOn::Min, "VCA slope =  0 Sec"},  {31, 15, VcaPowerOn::Min, "VCA slope =  3 Sec"},
-        {32, 0, VcaPowerOn::Mem, "VCA slope =  0 Sec"},  {44, 12, VcaPowerOn::Mem, "VCA slope =  2.4 Sec"},
-    };
-    for (const auto& [setup, slope, powerOn, label] : cases) {
-        SCOPED_TRACE("vcaSetup " + std::to_string(setup));
-        loadWithSetup(setup);
-        EXPECT_EQ(dialog.slislope(), slope);
-        EXPECT_EQ(dialog.powerOn(), powerOn);
-        EXPECT_EQ(dialog.lblslope(), label);
-    }
-    dialog.slislope_Change(40);
-    EXPECT_EQ(dialog.slislope(), 15);
 }
 
 TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItInEitherForm) {
@@ -452,12 +451,6 @@ TEST_F(ConfigDialogTest, OkSendsTheSetupThenStoresItInEitherForm) {
     EXPECT_EQ(settings.vcaSetup, 35);
 }
 
-class PanelListener : public SheetListener {
-public:
-    void statusTextChanged(const std::string& text) override { volsrc = text; }
-    std::string volsrc;
-};
-
 // A matrix on port 1 that never answers: every frame the panel sends stays on the wire to be checked.
 // Destinations: 1 Desk (audio 3), 2 "  Studio A  " (12), 3 Monitor (none), 4 Tape (200); 5 is beyond the
 // count.
@@ -476,7 +469,7 @@ protected:
     }
 
     Assignments assignments;
-    PanelListener listener;
+    Notices listener;
     VcaPanel panel{link, assignments};
 };
 
@@ -509,7 +502,11 @@ TEST_F(VcaPanelTest, ReadAndSetInEitherForm) {
     EXPECT_TRUE(sent().empty());
 }
 
-TEST_F(VcaPanelTest, ReportedLevelsMoveTheSliderAndSendNothing) {
+// Reported levels move the slider and send nothing; an assignment change renames the panel and reads the
+// level again only for a new output. (The command test sets all in the 5-byte form.)
+TEST_F(VcaPanelTest, ReportsSetAllAndAssignmentChanges) {
+    panel.assignmentChanged(); // no destination shown yet
+    EXPECT_TRUE(sent().empty());
     panel.SelectVcaDestination(1);
     sent();
     const std::pair<int, std::string> levels[] = {{0, "-oo dB"}, {1, "-90 dB"}, {21, "-30 dB"},
@@ -520,36 +517,25 @@ TEST_F(VcaPanelTest, ReportedLevelsMoveTheSliderAndSendNothing) {
         EXPECT_EQ(panel.volpourcent(), text);
     }
     EXPECT_TRUE(sent().empty());
-}
 
-TEST_F(VcaPanelTest, AnAssignmentChangeRenamesAndReadsAgainOnlyForANewOutput) {
-    panel.assignmentChanged(); // no destination shown yet
-    EXPECT_TRUE(sent().empty());
-    panel.SelectVcaDestination(1);
-    panel.levelReported(20);
-    sent();
+    panel.levelReported(12);
+    link.setProtocolLength(4);
+    panel.SetAllVca(kVcaMinimum);
+    EXPECT_EQ(sent(), (Bytes{0x15, 0x83, 0x80, 0x81, 0x15, 0x8C, 0x80, 0x81, 0x15, 0xC8, 0x80, 0xA1}));
+    EXPECT_EQ(panel.sli1(), 12) << "the panel shows what the matrix reports";
+
+    link.setProtocolLength(5);
     assignments.activeTable.destinations[1].name = "Desk B";
     panel.assignmentChanged();
     EXPECT_EQ(listener.volsrc, "Desk B");
     EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(panel.sli1(), 20);
+    EXPECT_EQ(panel.sli1(), 12);
     assignments.activeTable.destinations[1].Aou = 7;
     panel.assignmentChanged();
     EXPECT_EQ(sent(), (Bytes{0x02, 'n', 7, 0, 0x03}));
     assignments.activeTable.destinations[1].Aou = NotAssigned;
     panel.assignmentChanged();
     EXPECT_FALSE(panel.enabled());
-}
-
-// The command test sets all in the 5-byte form.
-TEST_F(VcaPanelTest, SetAllVcaSendsOnePerAudioOutputInOrder) {
-    panel.SelectVcaDestination(1);
-    panel.levelReported(12);
-    link.setProtocolLength(4);
-    sent();
-    panel.SetAllVca(kVcaMinimum);
-    EXPECT_EQ(sent(), (Bytes{0x15, 0x83, 0x80, 0x81, 0x15, 0x8C, 0x80, 0x81, 0x15, 0xC8, 0x80, 0xA1}));
-    EXPECT_EQ(panel.sli1(), 12) << "the panel shows what the matrix reports";
 }
 
 } // namespace

@@ -31,7 +31,7 @@ struct Started : EngineRig {
     int heldVideo(int d) { return engine.routing().held(Layer::Video, d); }
 };
 
-TEST(SwitchingSheet, RowsShowWantedSourcesChecksAndColours) {
+TEST(SwitchingSheet, RowsShowWantedSourcesChecksAndColoursAsFarAsTheWindowHasRoom) {
     Started rig;
     RoutingTable& routing = rig.e.routing();
     routing.wanted(Layer::Audio, kMonitor1) = NotAssigned;
@@ -43,11 +43,9 @@ TEST(SwitchingSheet, RowsShowWantedSourcesChecksAndColours) {
     EXPECT_EQ((std::vector{rig.row(0).checked, rig.row(2).checked}), (std::vector{true, false}));
     EXPECT_EQ(rig.row(0).background, (RgbColour{96, 192, 255})); // the current destination
     EXPECT_EQ(rig.row(1).background, (RgbColour{192, 220, 192}));
-}
 
-TEST(SwitchingSheet, ListHeightStopsAtTheRowsTheWindowHasRoomFor) {
-    Started rig;
-    // (height - 1800) / 255 rounded rows fit; below 1800 none, and the height must not go negative.
+    // The list stops at the rows the window has room for: (height - 1800) / 255 rounded rows fit; below 1800
+    // none, and the height must not go negative.
     const std::pair<int, int> cases[] = {{2300, 17 * 2 + 21}, {2100, 17 + 21}, {1800, 21},
                                          {1500, 4},           {1000, 0},       {8000, 17 * 4 + 21}};
     for (auto [windowTwips, pixels] : cases) {
@@ -120,32 +118,6 @@ TEST(SwitchingSheet, CheckBoxesReachTheSelFlagsOnlyThroughTheRowsShown) {
     EXPECT_TRUE(rig.listener.saw("checks"));
 }
 
-TEST(SwitchingSheet, KeysGiveTheSwitcherPosition) {
-    Started rig;
-    EXPECT_EQ(rig.sheet.lvcom_KeyDown(37), SourceStep::Previous);
-    EXPECT_EQ(rig.sheet.lvcom_KeyDown(39), SourceStep::Next);
-    EXPECT_EQ(rig.sheet.lvcom_KeyDown(38), SourceStep::None);
-    const struct {
-        int charCode;
-        AllLayersList list;
-        std::optional<int> position;
-    } cases[] = {
-        {'+', {true, 3, 20}, 11},
-        {'+', {true, 12, 20}, 0},
-        {'+', {true, -1, 20}, 7},
-        {'-', {true, 12, 20}, 4},
-        {'-', {true, 3, 20}, 0},
-        {'9', {true, 0, 20}, 8},
-        {'9', {true, 0, 5}, 0},
-        {'5', {false, 0, 20}, std::nullopt},
-        {'5', {true, -1, 0}, std::nullopt},
-        {'0', {true, 4, 20}, std::nullopt},
-        {':', {true, 4, 20}, std::nullopt},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(rig.sheet.lvcom_KeyPress(c.charCode, c.list), c.position) << static_cast<char>(c.charCode);
-}
-
 TEST(SwitcherModel, ListsFollowTheLayersTheDestinationUses) {
     Started rig;
     rig.e.routing().wanted(Layer::Video, kMonitor2) = kServer;
@@ -215,6 +187,29 @@ TEST(SwitcherModel, SwitchesSendOnlyTheLayersBothObjectsUse) {
 
 TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     Started rig;
+    EXPECT_EQ(rig.sheet.lvcom_KeyDown(37), SourceStep::Previous);
+    EXPECT_EQ(rig.sheet.lvcom_KeyDown(39), SourceStep::Next);
+    EXPECT_EQ(rig.sheet.lvcom_KeyDown(38), SourceStep::None);
+    const struct {
+        int charCode;
+        AllLayersList list;
+        std::optional<int> position;
+    } cases[] = {
+        {'+', {true, 3, 20}, 11},
+        {'+', {true, 12, 20}, 0},
+        {'+', {true, -1, 20}, 7},
+        {'-', {true, 12, 20}, 4},
+        {'-', {true, 3, 20}, 0},
+        {'9', {true, 0, 20}, 8},
+        {'9', {true, 0, 5}, 0},
+        {'5', {false, 0, 20}, std::nullopt},
+        {'5', {true, -1, 0}, std::nullopt},
+        {'0', {true, 4, 20}, std::nullopt},
+        {':', {true, 4, 20}, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rig.sheet.lvcom_KeyPress(c.charCode, c.list), c.position) << static_cast<char>(c.charCode);
+
     rig.commands.frm1_MenuEvent(206); // Monitor 1: all six sources
     SwitcherModel& switcher = rig.e.switcher();
     const auto step = [&rig](auto action) {
@@ -239,13 +234,9 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     EXPECT_EQ(rig.heldVideo(kMonitor1), kCamera1);
 }
 
-constexpr int kUnknown = NotAssigned;
-
 RigOptions form(int protocolLength) {
-    RigOptions options;
-    options.protocol = protocolLength;
-    options.matrix.protocol = protocolLength == 4 ? sim::ProtocolChoice::Four : sim::ProtocolChoice::Five;
-    return options;
+    const auto matrixForm = protocolLength == 4 ? sim::ProtocolChoice::Four : sim::ProtocolChoice::Five;
+    return {.matrix = {.protocol = matrixForm}, .protocol = protocolLength};
 }
 
 using Route = std::pair<int, int>;
@@ -254,7 +245,8 @@ Route route(Engine& e, Layer layer, int d) {
     return {e.routing().wanted(layer, d), e.routing().held(layer, d)};
 }
 
-// After start-up every output holds input 0, the Black source's.
+// After start-up every output holds input 0, the Black source's, and the VCA panel shows 31, Monitor 1's
+// level.
 struct Report {
     int protocolLength;
     Frame answer;
@@ -281,7 +273,30 @@ const Report kReports[] = {
     {4, fourAnswer(1, 1, 9, 1), Layer::Video, 0, 0},
 };
 
-TEST(ReplyDecoding, ReportsRouteByConnectorOrChangeNothing) {
+// The VCA panel shows the current destination's level only. The 5-byte form tells an input's gain and mode
+// in separate answers; the 4-byte form in one level byte: bits 0-4 the gain, 0x20 balanced, 0x60
+// unbalanced, neither: the mode is not told.
+struct LevelReport {
+    int protocolLength;
+    Frame answer;
+    int vca, gain;
+    const char* mode;
+};
+const LevelReport kLevelReports[] = {
+    {5, five('n', 1, 17), 17, 0, ""},
+    {5, five('N', 2, 20), 17, 0, ""}, // Monitor 2: not shown
+    {5, five('l', 1, 20), 17, 20, ""},
+    {5, five('l', 1, 32), 17, 20, ""}, // beyond the slider
+    {5, five('g', 1, 0), 17, 20, "Balanced"},
+    {5, five('G', 1, 7), 17, 20, "Unbalanced"},
+    {4, fourAnswer(21, 1, 17, 1), 17, 0, ""},
+    {4, fourAnswer(21, 1, 20, 2), 17, 0, ""},
+    {4, fourAnswer(22, 1, 0x34, 1), 17, 20, "Balanced"},
+    {4, fourAnswer(22, 1, 0x65, 1), 17, 5, "Unbalanced"},
+    {4, fourAnswer(22, 1, 0x4B, 1), 17, 11, "Unbalanced"},
+};
+
+TEST(ReplyDecoding, ReportsRouteByConnectorOrChangeNothingAndLevelsReachThePanelAndTheInputControls) {
     for (int length : {5, 4}) {
         RigOptions options = form(length);
         options.assignment.insert(options.assignment.begin() + 16, name20("Spare") + "|   |  1|   |   |   |");
@@ -303,43 +318,15 @@ TEST(ReplyDecoding, ReportsRouteByConnectorOrChangeNothing) {
             EXPECT_EQ(e.routing().matrixSource, expected.matrixSource);
             EXPECT_EQ(rig.listener.take("row"), c.d ? Lines{"row " + std::to_string(c.d)} : Lines{});
         }
-    }
-}
-
-// The VCA panel shows the current destination's level only. The 5-byte form tells an input's gain and mode
-// in separate answers; the 4-byte form in one level byte: bits 0-4 the gain, 0x20 balanced, 0x60
-// unbalanced, neither: the mode is not told. After start-up the panel shows 31, Monitor 1's level.
-TEST(ReplyDecoding, LevelsReachThePanelAndTheInputControls) {
-    const struct {
-        int protocolLength;
-        Frame answer;
-        int vca, gain;
-        const char* mode;
-    } cases[] = {
-        {5, five('n', 1, 17), 17, 0, ""},
-        {5, five('N', 2, 20), 17, 0, ""}, // Monitor 2: not shown
-        {5, five('l', 1, 20), 17, 20, ""},
-        {5, five('l', 1, 32), 17, 20, ""}, // beyond the slider
-        {5, five('g', 1, 0), 17, 20, "Balanced"},
-        {5, five('G', 1, 7), 17, 20, "Unbalanced"},
-        {4, fourAnswer(21, 1, 17, 1), 17, 0, ""},
-        {4, fourAnswer(21, 1, 20, 2), 17, 0, ""},
-        {4, fourAnswer(22, 1, 0x34, 1), 17, 20, "Balanced"},
-        {4, fourAnswer(22, 1, 0x65, 1), 17, 5, "Unbalanced"},
-        {4, fourAnswer(22, 1, 0x4B, 1), 17, 11, "Unbalanced"},
-    };
-    for (int length : {5, 4}) {
-        Started rig(form(length));
-        const InputLevels& levels = rig.engine.editor().levels();
-        for (const auto& c : cases) {
+        for (const LevelReport& c : kLevelReports) {
             if (c.protocolLength != length)
                 continue;
             SCOPED_TRACE(hexText(c.answer));
             rig.sendUnasked(c.answer);
             rig.runMainLoop();
-            EXPECT_EQ(rig.engine.vca().sli1(), c.vca);
-            EXPECT_EQ(levels.sliagn(), c.gain);
-            EXPECT_EQ(levels.cmdbal(), c.mode);
+            EXPECT_EQ(e.vca().sli1(), c.vca);
+            EXPECT_EQ(e.editor().levels().sliagn(), c.gain);
+            EXPECT_EQ(e.editor().levels().cmdbal(), c.mode);
         }
     }
 }
@@ -358,7 +345,7 @@ TEST(RoutingDownload, SendsExactlyTheDifferencesInEitherForm) {
             {Layer::Rgb, kMonitor2, kCamera1},       // Monitor 2 has no RGB output
             {Layer::Yc, kProjector, kServer},        // sent: output 3, input 5
             {Layer::Video, kRecorder, 0},            // no source: never sent
-            {Layer::Rgb, kRecorder, kUnknown},       // nor unknown
+            {Layer::Rgb, kRecorder, NotAssigned},    // nor unknown
             {Layer::Audio, kRecorder, 99},           // not a source of the assignment
             {Layer::Video, kMonitor2, kBlackSource}, // held already
         };
@@ -383,9 +370,7 @@ TEST(RoutingDownload, SendsExactlyTheDifferencesInEitherForm) {
 }
 
 TEST(RoutingDownload, DisconnectAllAsksFirstThenReadsTheStatusAgain) {
-    RigOptions options;
-    options.matrix.sizes = {{{2, 2}, {2, 2}, {0, 0}, {1, 1}}};
-    EngineRig rig(options);
+    EngineRig rig({.matrix = {.sizes = {{{2, 2}, {2, 2}, {0, 0}, {1, 1}}}}});
     rig.state().layer(sim::Layer::Video).connect(1, 2);
     rig.start();
     Engine& e = rig.engine;
@@ -452,9 +437,7 @@ TEST(MatrixSetups, AskWhichAndActOnlyInTheFourByteForm) {
 
 // With no port every frame comes back as its own echo: every output answers, up to 130.
 TEST(StatusReading, AnEchoingLinkIsReadUpTo130) {
-    RigOptions options;
-    options.matrixPort = 0;
-    Started rig(options);
+    Started rig({.matrixPort = 0, .matrix = {}});
     Engine& e = rig.engine;
     ASSERT_EQ(e.link().portNumber(), 0);
     e.statusReader().ReadMatrixStatus();

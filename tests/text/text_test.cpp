@@ -12,16 +12,6 @@ namespace {
 
 using enum TextPart;
 
-TEST(MessageTable, LanguageIsReadAtEachCall) {
-    MessageTable messages;
-    messages.setLanguage(kLanguageFrench);
-    EXPECT_EQ(messages.text(1), "matrice");
-    for (int other : {0, 3, 255}) {
-        messages.setLanguage(other);
-        EXPECT_EQ(messages.text(2), "no matrix found") << other;
-    }
-}
-
 std::array<std::string, 6> allParts(const MessageTable& messages) {
     return {messages.part(A), messages.part(B), messages.part(C),
             messages.part(D), messages.part(E), messages.part(F)};
@@ -50,7 +40,8 @@ TEST(MessageTable, OnlyTheListedPartsChange) {
     }
 }
 
-TEST(MessageTable, ConnectorPartsSwapBetweenLanguages) {
+// The language is read at each call; one that is neither gives English.
+TEST(MessageTable, TextsFollowTheLanguageAndConnectorPartsSwapBetweenLanguages) {
     MessageTable messages;
     const auto connector = [&messages](int message, const std::string& layer) {
         messages.MessageText(92);
@@ -60,6 +51,7 @@ TEST(MessageTable, ConnectorPartsSwapBetweenLanguages) {
     EXPECT_EQ(connector(90, "Video"), "Input Video connector N°");
     EXPECT_EQ(connector(91, "Audio"), "Output Audio connector N°");
     messages.setLanguage(kLanguageFrench);
+    EXPECT_EQ(messages.text(1), "matrice");
     EXPECT_EQ(connector(90, "Video"), "Connecteur Video d'entrée N°");
     EXPECT_EQ(connector(91, "RGB"), "Connecteur RGB de sortie N°");
 
@@ -69,6 +61,10 @@ TEST(MessageTable, ConnectorPartsSwapBetweenLanguages) {
     messages.setLanguage(kLanguageEnglish);
     messages.MessageText(90);
     EXPECT_EQ(messages.part(E) + messages.part(F), "Input  de sortie N°");
+    for (int other : {0, 3, 255}) {
+        messages.setLanguage(other);
+        EXPECT_EQ(messages.text(2), "no matrix found") << other;
+    }
 }
 
 // The English texts are checked where they are shown; here what the French ones keep and lack.
