@@ -6,6 +6,7 @@
 #include "platform/text_file.h"
 #include "support/engine_rig.h"
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -17,10 +18,20 @@ namespace {
 constexpr int kUnknown = NotAssigned;
 using Route = std::pair<int, int>; // wanted, held
 
-// The status reading of one layer: outputs 0, 1, ... up to the first output past the layer's size.
-void appendReading(std::vector<Frame>& frames, int outputs, int letter, int code = 0, int machine = 0) {
-    for (int output = 0; output <= outputs + 1; ++output)
-        frames.push_back(code ? four(code, machine, output, 0) : five(letter, output, 0));
+// The frames of a start-up on a port that answers: the three opening questions, the status reading of each
+// layer (video, audio, RGB, Y/C: outputs 0, 1, ... up to the first output past the layer's size), then the
+// VCA of destination 1, on its audio output 1 (4-byte form: selector 0).
+std::vector<Frame> startUpFrames(std::array<int, 4> outputs, bool fourByte = false) {
+    std::vector<Frame> frames = fourByte
+                                    ? std::vector{four(61, 1, 0, 0), four(33, 1, 1, 0), four(61, 1, 1, 0)}
+                                    : std::vector{five('x', 120, 120), five('D', 1, 0), five('p', 1, 0)};
+    const int fourCodes[4][2] = {{5, 1}, {6, 1}, {5, 5}, {5, 2}}; // code, machine
+    for (int layer = 0; layer < 4; ++layer)
+        for (int output = 0; output <= outputs[layer] + 1; ++output)
+            frames.push_back(fourByte ? four(fourCodes[layer][0], fourCodes[layer][1], output, 0)
+                                      : five("vary"[layer], output, 0));
+    frames.push_back(fourByte ? four(25, 1, 0, 1) : five('n', 1, 0));
+    return frames;
 }
 
 struct RouteCase {
@@ -32,13 +43,6 @@ void expectRoutes(Engine& e, std::initializer_list<RouteCase> cases) {
     for (const RouteCase& c : cases)
         EXPECT_EQ(Route(e.routing().wanted(c.layer, c.d), e.routing().held(c.layer, c.d)), c.route)
             << layerIndex(c.layer) << " " << c.d;
-}
-
-Lines cellsOf(Engine& e, int d) {
-    for (const SheetRow& row : e.sheet().rows())
-        if (row.destination == d)
-            return row.cells;
-    return {};
 }
 
 Lines questionTexts(const ScriptedPrompt& prompt) {
@@ -58,13 +62,7 @@ const std::string kTitle = "Brevant Electronics - Routelane6.03 (";
 TEST(EngineStartUp, OnTheSavedPortAsksInTheOrderOfTheStartUpSequence) {
     EngineRig rig;
     rig.start();
-    std::vector<Frame> expected{five('x', 120, 120), five('D', 1, 0), five('p', 1, 0)};
-    appendReading(expected, 16, 'v');
-    appendReading(expected, 16, 'a');
-    appendReading(expected, 8, 'r');
-    appendReading(expected, 8, 'y');
-    expected.push_back(five('n', 1, 0)); // the VCA of destination 1, on its audio output 1
-    EXPECT_EQ(rig.takeReceived(), expected);
+    EXPECT_EQ(rig.takeReceived(), startUpFrames({16, 16, 8, 8}));
 
     Engine& e = rig.engine;
     EXPECT_TRUE(rig.prompt.questions.empty());
@@ -102,17 +100,10 @@ TEST(EngineStartUp, TakesTheSizesTheMatrixAnswersAndLeavesOutputsBeyondUnknown) 
         {Layer::Yc, kMonitor1, {kUnknown, kUnknown}}, {Layer::Yc, kProjector, {kUnknown, kUnknown}}
     });
     // clang-format on
-    EXPECT_EQ(cellsOf(e, kMonitor2),
+    EXPECT_EQ(e.sheet().rows().at(1).cells,
               (Lines{" 2", "Monitor 2", "Server", "Black", kNoSourceCell, kUnknownSourceCell}))
         << "no RGB output: nothing to show; Y/C output beyond the matrix: unknown";
-
-    std::vector<Frame> expected{five('x', 120, 120), five('D', 1, 0), five('p', 1, 0)};
-    appendReading(expected, 2, 'v');
-    appendReading(expected, 3, 'a');
-    appendReading(expected, 1, 'r');
-    appendReading(expected, 0, 'y');
-    expected.push_back(five('n', 1, 0));
-    EXPECT_EQ(rig.takeReceived(), expected);
+    EXPECT_EQ(rig.takeReceived(), startUpFrames({2, 3, 1, 0}));
 }
 
 TEST(EngineStartUp, SearchFindsAFourByteMatrixOnPort3AndShutdownStoresInThatForm) {
@@ -128,20 +119,11 @@ TEST(EngineStartUp, SearchFindsAFourByteMatrixOnPort3AndShutdownStoresInThatForm
     EXPECT_TRUE(rig.prompt.questions.empty()) << "port 3 opened: no 'no port available'";
     EXPECT_TRUE(e.link().matrixOnLine());
     // Nothing of a 5-byte attempt reached port 3: the matrix would have dropped its bytes.
-    std::vector<Frame> expected{four(61, 1, 0, 0), four(33, 1, 1, 0), four(61, 1, 1, 0)};
-    appendReading(expected, 16, 0, 5, 1);
-    appendReading(expected, 16, 0, 6, 1);
-    appendReading(expected, 8, 0, 5, 5);
-    appendReading(expected, 8, 0, 5, 2);
-    expected.push_back(four(25, 1, 0, 1)); // VCA read: selector 0, audio output 1
-    EXPECT_EQ(rig.takeReceived(), expected);
+    EXPECT_EQ(rig.takeReceived(), startUpFrames({16, 16, 8, 8}, true));
 
     e.frm1_Close(WorkspaceLayout{});
     EXPECT_EQ(rig.takeReceived(), std::vector<Frame>{four(3, 1, 0, 0)});
-    const Lines settings = rig.readLines("routelane4.set");
-    ASSERT_EQ(settings.size(), 27u);
-    EXPECT_EQ(settings[0], "4");
-    EXPECT_EQ(settings[24], "3");
+    EXPECT_EQ(rig.readLines("routelane4.set"), settingsLines(rig.folder.folder(), 4, 3));
 }
 
 TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
@@ -176,10 +158,7 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     // Shutdown without a port: line 25 keeps the port read at start, line 1 the length now in force.
     e.frm1_Close(WorkspaceLayout{});
     EXPECT_EQ(rig.prompt.questions.size(), 2u) << "nothing changed: no question at shutdown";
-    const Lines settings = rig.readLines("routelane4.set");
-    ASSERT_EQ(settings.size(), 27u);
-    EXPECT_EQ(settings[0], "4");
-    EXPECT_EQ(settings[24], "1");
+    EXPECT_EQ(rig.readLines("routelane4.set"), settingsLines(rig.folder.folder(), 4, 1));
 }
 
 TEST(EngineStartUp, NoPortAvailableOnlyWhenTheLastPortTriedCouldNotBeOpened) {

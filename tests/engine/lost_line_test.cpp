@@ -128,10 +128,18 @@ TEST(LostLine, RetriesOnItsIntervalAndOnReturnIdentifiesAndReadsWithoutSendingAS
     rig.runMainLoop(3000);
     EXPECT_EQ(portRequests(rig), requestsAtLoss + 2);
 
+    // Something on the port, but no matrix: still lost.
+    port(rig).refuseOpen = false;
+    const auto matrixEnd = std::exchange(port(rig).onWrite, nullptr);
+    rig.listener.take();
+    rig.runMainLoop(3000);
+    EXPECT_TRUE(rig.engine.link().lineLost());
+    EXPECT_EQ(rig.engine.link().lineLostReason(), ByteChannel::kHungUp);
+    EXPECT_TRUE(rig.listener.take().empty()) << "a failed try is no news";
+
     // Meanwhile the matrix was switched at its panel; the operator's sheet knew nothing of it.
     rig.state().layer(sim::Layer::Video).connect(2, 5);
-    port(rig).refuseOpen = false;
-    rig.listener.take();
+    port(rig).onWrite = matrixEnd;
     rig.runMainLoop(3000);
 
     const std::vector<Frame> frames = rig.takeReceived();
@@ -149,30 +157,16 @@ TEST(LostLine, RetriesOnItsIntervalAndOnReturnIdentifiesAndReadsWithoutSendingAS
     EXPECT_FALSE(rig.engine.routing().connexionsChanged());
 }
 
-TEST(LostLine, AnOpenPortWhereNoMatrixAnswersStaysLost) {
-    EngineRig rig;
-    startThenUnplug(rig);
-    port(rig).refuseOpen = false;
-    port(rig).onWrite = nullptr; // something on the port, but no matrix
-    rig.listener.take();
-    rig.runMainLoop(3000);
-    EXPECT_TRUE(rig.engine.link().lineLost());
-    EXPECT_EQ(rig.engine.link().lineLostReason(), ByteChannel::kHungUp);
-    EXPECT_TRUE(rig.listener.take().empty()) << "a failed try is no news";
-}
-
-// The main loop's cadence on the real clock, until `done` or the time is up; the milliseconds it took.
-std::optional<long> passesUntil(Engine& engine, const std::function<bool()>& done, int limitMillis) {
-    using Steady = std::chrono::steady_clock;
-    const auto start = Steady::now();
+// Main loop passes at the real clock's cadence until `done`; false when it was not within `limitMillis`.
+bool passesUntil(Engine& engine, const std::function<bool()>& done, int limitMillis) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMillis);
     while (!done()) {
-        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start);
-        if (spent.count() > limitMillis)
-            return std::nullopt;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         engine.mainLoopPass();
     }
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
+    return true;
 }
 
 // The switch instructions the software matrix received, by its log.
@@ -190,45 +184,38 @@ Lines switchFramesIn(const std::string& log) {
 TEST(LostLine, TheSoftwareMatrixUnpluggedAndRepluggedOnAPseudoTerminalAndOverTcp) {
     for (const bool overTcp : {false, true}) {
         SCOPED_TRACE(overTcp ? "tcp" : "pty");
-        TempFolder folder;
-        const std::string log = folder.path("matrix.log");
-        std::vector<std::string> where{"--pty", folder.path("matrix")};
-        if (overTcp)
-            where = {"--tcp", "0"};
-        where.insert(where.end(), {"--log", log, "--baud", "0"});
-        SimProcess matrix(where);
+        // The rig lends its folder, files, prompt and listener to an engine on the real clock and ports.
+        EngineRig rig;
+        const std::string log = rig.path("matrix.log");
+        SimProcess matrix(
+            {overTcp ? "--tcp" : "--pty", overTcp ? "0" : rig.path("matrix"), "--log", log, "--baud", "0"});
         const auto started = matrix.waitReady();
         ASSERT_TRUE(started && (!overTcp || started->size() == 1));
-        const std::string target = overTcp ? "socket://127.0.0.1:" + started->front() : folder.path("matrix");
-        writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, kMatrixPort));
-        writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
+        const std::string target = overTcp ? "socket://127.0.0.1:" + started->front() : rig.path("matrix");
         PortMap map = PortMap::parse({});
         for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n)
-            map.set(n, n == kMatrixPort ? target : folder.path("absent"));
+            map.set(n, n == kMatrixPort ? target : rig.path("absent"));
         SystemClock clock;
         MappedPortOpener opener(map);
-        ScriptedPrompt prompt;
-        RigListener listener;
-        Engine engine(folder.folder(), clock, opener, prompt, listener);
-        listener.engine = &engine;
+        Engine engine(rig.folder.folder(), clock, opener, rig.prompt, rig.listener);
+        rig.listener.engine = &engine;
         engine.startUp();
         ASSERT_TRUE(engine.link().matrixOnLine());
         const Lines switchesAtStart = switchFramesIn(log);
 
         matrix.writeLine("unplug");
         ASSERT_EQ(matrix.readLine(), "unplugged");
-        const auto toOffLine = passesUntil(
-            engine, [&] { return engine.link().lineLost(); }, 1000);
-        ASSERT_TRUE(toOffLine) << "the idle main loop sees the line go";
+        ASSERT_TRUE(passesUntil(
+            engine, [&] { return engine.link().lineLost(); }, 1000))
+            << "the idle main loop sees the line go";
         EXPECT_FALSE(engine.link().matrixOnLine());
 
         // Switched at its panel meanwhile: the answer is lost with the line, only the status reading tells.
         matrix.writeLine("panel V 2 5");
         matrix.writeLine("replug");
         ASSERT_TRUE(matrix.waitReady());
-        const auto toOnLine = passesUntil(
-            engine, [&] { return engine.link().matrixOnLine(); }, Link::kLineRetryMicros / 1000 + 2000);
-        ASSERT_TRUE(toOnLine);
+        ASSERT_TRUE(passesUntil(
+            engine, [&] { return engine.link().matrixOnLine(); }, Link::kLineRetryMicros / 1000 + 2000));
         EXPECT_FALSE(engine.link().lineLost());
         EXPECT_EQ(switchFramesIn(log), switchesAtStart) << "nothing switched on the way back";
         EXPECT_EQ(engine.routing().held(Layer::Video, kMonitor2), kServer) << "the status was read again";
