@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace rl4::test {
@@ -34,15 +35,10 @@ std::vector<Frame> startUpFrames(std::array<int, 4> outputs, bool fourByte = fal
     return frames;
 }
 
-struct RouteCase {
-    Layer layer;
-    int d;
-    Route route;
-};
-void expectRoutes(Engine& e, std::initializer_list<RouteCase> cases) {
-    for (const RouteCase& c : cases)
-        EXPECT_EQ(Route(e.routing().wanted(c.layer, c.d), e.routing().held(c.layer, c.d)), c.route)
-            << layerIndex(c.layer) << " " << c.d;
+void expectRoutes(Engine& e, std::initializer_list<std::tuple<Layer, int, Route>> cases) {
+    for (const auto& [layer, d, route] : cases)
+        EXPECT_EQ(Route(e.routing().wanted(layer, d), e.routing().held(layer, d)), route)
+            << layerIndex(layer) << " " << d;
 }
 
 Lines questionTexts(const ScriptedPrompt& prompt) {
@@ -198,9 +194,7 @@ TEST(EngineStartUp, APortInUseIsPassedOverAndItsHolderNamed) {
         EXPECT_EQ(Lines(asked.begin(), asked.begin() + std::ssize(c.questions)), c.questions);
         EXPECT_EQ(rig.listener.take("search in use"), Lines{"search in use 1 process 4321 (routelane4ctl)"});
         EXPECT_EQ(rig.engine.link().portNumber(), c.matrixPort == 2 ? 2 : 0);
-        if (c.matrixPort == 1) {
-            EXPECT_TRUE(rig.takeReceived().empty());
-        }
+        EXPECT_EQ(rig.takeReceived().empty(), c.matrixPort == 1);
     }
 }
 

@@ -62,10 +62,9 @@ TEST(LostLine, GoesOffLineAtOnceWithoutSpinningOnTheDeadLineInBothForms) {
         EXPECT_FALSE(rig.engine.link().matrixOnLine());
         EXPECT_EQ(rig.listener.take(), (Lines{"offline", "lost device removed"}));
         ASSERT_EQ(rig.listener.rows.size(), 1u) << "the line's row, and no missing answer after it";
-        EXPECT_EQ(rig.listener.rows[0].instr + " " + rig.listener.rows[0].object + " " +
-                      rig.listener.rows[0].in,
-                  "Error line lost");
-        EXPECT_FALSE(rig.listener.rows[0].recognised);
+        const HistoryRow& row = rig.listener.rows[0];
+        EXPECT_EQ(row.instr + " " + row.object + " " + row.in, "Error line lost");
+        EXPECT_FALSE(row.recognised);
         EXPECT_EQ(rig.engine.lineLostText(), "Line to the matrix lost (device removed)");
 
         // Idle afterwards: the main loop does not touch the line until the retry is due.
@@ -80,8 +79,9 @@ TEST(LostLine, CommandsAreRefusedWithoutSendingAndTheSheetKeepsWhatItShowed) {
     startThenUnplug(rig);
     Engine& e = rig.engine;
     const RoutingTable before = e.routing();
-    const auto refusedOnce = [&](const char* what) {
+    const auto refused = [&](const std::string& what, const std::function<void()>& command) {
         SCOPED_TRACE(what);
+        command();
         EXPECT_TRUE(rig.takeReceived().empty());
         EXPECT_TRUE(rig.listener.saw("refused"));
         EXPECT_TRUE(rig.listener.take("reading").empty()) << "no status reading may start";
@@ -89,23 +89,15 @@ TEST(LostLine, CommandsAreRefusedWithoutSendingAndTheSheetKeepsWhatItShowed) {
         rig.listener.take();
     };
     for (int id :
-         {menu_id::kReadStatus, menu_id::kDisconnectAll, menu_id::kStoreStatus, menu_id::kAllVcaMaximum}) {
-        rig.prompt.questions.clear();
-        rig.commands.frm1_MenuEvent(id);
-        refusedOnce(("menu " + std::to_string(id)).c_str());
-    }
+         {menu_id::kReadStatus, menu_id::kDisconnectAll, menu_id::kStoreStatus, menu_id::kAllVcaMaximum})
+        refused("menu " + std::to_string(id), [&] { rig.commands.frm1_MenuEvent(id); });
     e.switcher().frmcommutation_Load();
-    e.switcher().cbcommutation_Click(2);
-    refusedOnce("switcher");
-    e.vca().sli1_Change(5);
-    refusedOnce("vca");
+    refused("switcher", [&] { e.switcher().cbcommutation_Click(2); });
+    refused("vca", [&] { e.vca().sli1_Change(5); });
     e.debug().frmdebug_Load();
-    e.debug().readvideo1_Click();
-    refusedOnce("debug loop");
-    EXPECT_EQ(e.uploadEeprom(), UploadOutcome::Refused);
-    refusedOnce("upload");
-    e.link().lblonline_Click();
-    refusedOnce("on-line click");
+    refused("debug loop", [&] { e.debug().readvideo1_Click(); });
+    refused("upload", [&] { EXPECT_EQ(e.uploadEeprom(), UploadOutcome::Refused); });
+    refused("on-line click", [&] { e.link().lblonline_Click(); });
 
     for (Layer layer : kLayers)
         for (int d = kMonitor1; d <= kProjector; ++d)
