@@ -24,7 +24,7 @@
 #include <thread>
 
 namespace rl4 {
-namespace test {
+namespace {
 
 // A TCP listener on 127.0.0.1 at a port the system picks, standing in for a serial device server.
 class LoopbackListener {
@@ -54,10 +54,6 @@ private:
     int fd_;
     int port_ = 0;
 };
-
-} // namespace test
-
-namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Steady = std::chrono::steady_clock;
@@ -155,7 +151,7 @@ void awaitEvent(const DescriptorChannel& channel, short events) {
 }
 
 TEST(SocketChannel, BytesTravelBothWaysWithoutDelay) {
-    test::LoopbackListener server;
+    LoopbackListener server;
     SocketChannel channel;
     ASSERT_TRUE(channel.open("socket://localhost:" + std::to_string(server.port())));
     const int peer = server.accept();
@@ -195,7 +191,7 @@ TEST(SocketChannel, BytesTravelBothWaysWithoutDelay) {
 }
 
 TEST(SocketTiming, RefusedAndMalformedTargetsFailAtOnceASilentServerAfterItsTimeOut) {
-    const std::string closedPort = test::LoopbackListener().target();
+    const std::string closedPort = LoopbackListener().target();
     for (const std::string& target : std::vector<std::string>{
              closedPort, "socket://", "socket://127.0.0.1", "socket://127.0.0.1:", "socket://127.0.0.1:0",
              "socket://127.0.0.1:65536", "socket://127.0.0.1:40x1", "socket://:4001", "socket://[::1:4001",
@@ -208,7 +204,7 @@ TEST(SocketTiming, RefusedAndMalformedTargetsFailAtOnceASilentServerAfterItsTime
     }
 
     // A listener whose queue is full and that never accepts drops new handshakes, as a dead server does.
-    test::LoopbackListener server(0);
+    LoopbackListener server(0);
     std::vector<std::unique_ptr<SocketChannel>> queued;
     long long failedAfter = -1;
     for (int i = 0; i < 8 && failedAfter < 0; ++i) {
@@ -231,7 +227,7 @@ TEST(LineGoneTiming, EachOperationNoticesTheFarEndGoingAndNothingWaitsAfter) {
         for (Probe probe : {Probe::Read, Probe::Write, Probe::BytesWaiting}) {
             SCOPED_TRACE("far end " + std::to_string(int(end)) + ", probe " + std::to_string(int(probe)));
             test::PtyPair pty;
-            test::LoopbackListener server;
+            LoopbackListener server;
             std::unique_ptr<DescriptorChannel> channel;
             if (end == FarEnd::PtyMasterClosed) {
                 channel = std::make_unique<SerialChannel>(kPatient);
@@ -286,7 +282,7 @@ std::string inUseByThisProgram(int pid) {
 // a port, and anything else is as unavailable as a missing device, with its reason.
 TEST(MappedPortOpener, OpensEachTargetOnItsChannelAndOnlyATerminalAsASerialPort) {
     test::PtyPair pty;
-    test::LoopbackListener server;
+    LoopbackListener server;
     test::TempFolder dir;
     ASSERT_EQ(writeTextLines(dir.path("routelane4.agn"), {"[SOURCES]"}), "");
     ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);

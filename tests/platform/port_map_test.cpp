@@ -28,15 +28,11 @@ TEST(PortMap, ReadsTargetsAroundCommentsAndReportsBadLines) {
                      at + "14: \"" + std::string(60, 'z') + "\u2026" + notMapping,
                      at + "15: port number \"x\\x01\" is not 1 to 16"}));
     // Numbers without a line reach the platform's own ports.
-    const std::pair<int, std::string> targets[] = {{3, "/dev/ttyACM0"},
-                                                   {4, "/dev/ttyS3"},
-                                                   {5, "socket://10.0.0.7:4001"},
-                                                   {16, "socket://[fe80::1]:4001"},
-                                                   {255, "/dev/ttyS254"},
-                                                   {0, ""},
-                                                   {256, ""}};
-    for (const auto& [number, target] : targets)
-        EXPECT_EQ(map.target(number), target) << number;
+    Lines targets;
+    for (int number : {3, 4, 5, 16, 255, 0, 256})
+        targets.push_back(map.target(number));
+    EXPECT_EQ(targets, (Lines{"/dev/ttyACM0", "/dev/ttyS3", "socket://10.0.0.7:4001",
+                              "socket://[fe80::1]:4001", "/dev/ttyS254", "", ""}));
 
     EXPECT_EQ(map.targetOfDevice("COM12"), "/dev/ttyS11");
     for (const char* notAPort : {"com", "com0", "com256", "com5x", "com-1", "tty5"})
