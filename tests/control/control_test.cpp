@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -295,16 +296,15 @@ TEST(ControlServer, ATcpClientWithoutTheTokenIsRefused) {
         {"token k9Xq2x", "ERR 77 wrong token"}, {"token", "ERR 77 wrong token"},
         {"route \"1", "ERR 77 token required"},
     };
+    std::string error;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);
-        std::string error;
         Client client(connectTcpSocket(where, error));
         EXPECT_EQ(s.ask(client, c.first), Lines{c.answer});
         s.server.service();
         EXPECT_TRUE(client.ended()) << "the connection is closed";
     }
     EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), 0);
-    std::string error;
     Client admitted(connectTcpSocket(where, error));
     EXPECT_EQ(s.ask(admitted, "token k9Xq2"), Lines{"OK"});
     EXPECT_EQ(s.ask(admitted, "route 1 3").back(), "OK");
@@ -320,12 +320,6 @@ TEST(ControlServer, ATcpClientWithoutTheTokenIsRefused) {
     EXPECT_EQ(readTokenFile(token).token, "k9Xq2");
 }
 
-mode_t modeOf(const std::string& path) {
-    struct stat info {};
-    ::lstat(path.c_str(), &info);
-    return info.st_mode & 07777;
-}
-
 TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
     TempFolder folder;
     const std::string path = folder.path("run/control.sock");
@@ -334,8 +328,8 @@ TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
     ASSERT_EQ(::chmod(path.c_str(), 0666) | ::chmod(folder.path("run").c_str(), 0755), 0);
     const ListeningSocket live = listenControlSocket(path);
     ASSERT_GE(live.fd, 0) << live.error;
-    EXPECT_EQ(modeOf(folder.path("run")), 0700U);
-    EXPECT_EQ(modeOf(path), 0600U);
+    EXPECT_EQ(std::filesystem::status(folder.path("run")).permissions(), std::filesystem::perms(0700));
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
     EXPECT_EQ(listenControlSocket(path).error, "another routelane4 listens on " + path);
     removeControlSocket(path, live.inode);
     ::close(live.fd);
@@ -345,7 +339,7 @@ TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
     EXPECT_NE(controlSocketPath(folder.path("a")), controlSocketPath(folder.path("b")));
 }
 
-TEST(ControlLine, SplitsWordsAndRefusesWhatIsNoCommand) {
+TEST(ControlLine, SplitsWordsRefusesWhatIsNoCommandAndReadsQuotedWordsBackWhole) {
     const struct {
         std::string line;
         Lines words;
@@ -377,9 +371,7 @@ TEST(ControlLine, SplitsWordsAndRefusesWhatIsNoCommand) {
         EXPECT_TRUE(request.error.starts_with(c.error)) << request.error;
         EXPECT_EQ(request.error.empty(), c.error.empty());
     }
-}
-
-TEST(ControlLine, QuotedWordsComeBackWhole) {
+    // Quoted for a line, every word comes back whole.
     const Lines words{"load", "/tmp/my show.cnx", "", "a\"b\\c", "tab\there", "plain"};
     std::string line;
     for (const std::string& word : words)
