@@ -52,7 +52,6 @@ public:
     }
     ~Client() { close(); }
     Client(const Client&) = delete;
-    Client& operator=(const Client&) = delete;
 
     // As much as the socket takes now.
     std::size_t write(const std::string& text) {
@@ -125,7 +124,6 @@ public:
     ServerListener listener;
     DivertablePrompt prompt{rig.prompt};
     Engine engine{rig.folder.folder(), rig.clock, rig.opener, prompt, listener};
-    MainCommands commands{engine, [] { return MainWindowGeometry{}; }};
     bool busy = false;
     std::string socketPath;
     ControlServer server;
@@ -141,7 +139,7 @@ TEST(ControlServer, WatchSeesThePanelTheOtherClientAndTheOperatorInOrder) {
     EXPECT_EQ(s.ask(other, "route 1 3"), (Lines{"> Tape -> Monitor 1 on video audio", "OK"}));
     s.pass();
     s.engine.rowClicked(2); // the Recorder, in the switcher control window
-    s.commands.frm1_MenuEvent(206);
+    s.engine.switcher().frmcommutation_Load();
     s.engine.switcher().cbcommutation_Click(1); // Camera 2
     s.pass(3);
     EXPECT_EQ(s.ask(other, "vca 1 12"), (Lines{"> Monitor 1 VCA -57 dB", "OK"}));
@@ -212,7 +210,7 @@ TEST(ControlServer, BadClientsHarmNeitherTheOthersNorTheLoop) {
     EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor1), kServer);
 }
 
-TEST(ControlServer, CommandsWaitForALongOperationAndGiveUpWhenTheClientSays) {
+TEST(ControlServer, CommandsWaitForALongOperationGiveUpWhenTheClientSaysAndShareTheLoop) {
     ServerRig s;
     Client patient(s.socketPath), hurried(s.socketPath);
     ASSERT_EQ(s.ask(hurried, "wait 100"), Lines{"OK"});
@@ -229,21 +227,18 @@ TEST(ControlServer, CommandsWaitForALongOperationAndGiveUpWhenTheClientSays) {
     EXPECT_EQ(s.answerTo(patient), (Lines{"> Tape -> Monitor 1 on video audio", "OK"}));
     EXPECT_EQ(s.rig.state().layer(sim::Layer::Video).inputOn(kMonitor2), 0)
         << "the refused command never ran";
-}
 
-TEST(ControlServer, ManyLinesAtOnceShareTheLoopAndWakeItForTheRest) {
-    ServerRig s;
-    Client client(s.socketPath);
+    // Many lines at once share the loop, and wake it for the rest.
     std::string lines;
     for (int i = 0; i < 40; ++i)
         lines += "wait 10\n";
-    ASSERT_EQ(client.write(lines), lines.size());
+    ASSERT_EQ(patient.write(lines), lines.size());
     s.server.service();
-    std::size_t answered = client.lines().size();
+    std::size_t answered = patient.lines().size();
     EXPECT_LT(answered, 40U) << "the event loop waits no longer than a share of them";
     for (pollfd ready{s.server.pollFd(), POLLIN, 0}; answered < 40 && ::poll(&ready, 1, 0) == 1;) {
         s.server.service();
-        answered += client.lines().size();
+        answered += patient.lines().size();
     }
     EXPECT_EQ(answered, 40U);
 }
