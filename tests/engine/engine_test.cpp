@@ -618,8 +618,7 @@ TEST(LostLine, TheSoftwareMatrixUnpluggedAndRepluggedOnAPseudoTerminalAndOverTcp
     }
 }
 
-// Main window commands and menu
-// ------------------------------------------------------------------------------
+// Main window commands and menu -----------------------------------------------------------------------------
 
 TEST(MainCommands, WhileTheEditorIsOpenEveryCommandIsRefused) {
     StartedRig rig;
