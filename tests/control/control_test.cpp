@@ -304,8 +304,7 @@ TEST(ControlServer, ATcpClientWithoutTheTokenIsRefused) {
     EXPECT_EQ(s.ask(admitted, "token k9Xq2"), Lines{"OK"});
     EXPECT_EQ(s.ask(admitted, "route 1 3").back(), "OK");
 
-    TempFolder folder;
-    const std::string token = folder.path("routelane4.token");
+    const std::string token = s.rig.path("routelane4.token");
     writeBytes(token, "k9Xq2\n");
     for (mode_t mode : {0644, 0640, 0604, 0700}) {
         ::chmod(token.c_str(), mode);

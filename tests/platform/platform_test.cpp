@@ -235,7 +235,7 @@ enum class FarEnd { PtyMasterClosed, PeerClosed, PeerReset };
 enum class Probe { Read, Write, BytesWaiting };
 
 TEST(LineGoneTiming, EachOperationNoticesTheFarEndGoingAndNothingWaitsAfter) {
-    for (FarEnd end : {FarEnd::PtyMasterClosed, FarEnd::PeerClosed, FarEnd::PeerReset}) {
+    for (FarEnd end : {FarEnd::PtyMasterClosed, FarEnd::PeerClosed, FarEnd::PeerReset})
         for (Probe probe : {Probe::Read, Probe::Write, Probe::BytesWaiting}) {
             SCOPED_TRACE("far end " + std::to_string(int(end)) + ", probe " + std::to_string(int(probe)));
             test::PtyPair pty;
@@ -283,7 +283,6 @@ TEST(LineGoneTiming, EachOperationNoticesTheFarEndGoingAndNothingWaitsAfter) {
             channel->close();
             EXPECT_EQ(channel->lineGoneReason(), "");
         }
-    }
 }
 
 TEST(PortMap, ReadsTargetsAroundCommentsAndReportsBadLines) {
