@@ -24,12 +24,8 @@ public:
         server->listener().routingReported(layer, d, s);
     }
     void vcaReported(int d, int level) override { server->listener().vcaReported(d, level); }
-    void onLineChanged(bool onLine) override {
-        RigListener::onLineChanged(onLine);
-        server->listener().onLineChanged(onLine);
-    }
+    void onLineChanged(bool onLine) override { server->listener().onLineChanged(onLine); }
     void statusReadingStarted() override {
-        RigListener::statusReadingStarted();
         server->listener().statusReadingStarted();
         if (duringStatusReading)
             std::exchange(duringStatusReading, nullptr)();
