@@ -62,11 +62,6 @@ Lines questionTexts(const ScriptedPrompt& prompt) {
     return texts;
 }
 
-// No matrix on any port; the ports open to silence, or not at all.
-RigOptions noMatrix(bool portsOpen = false, int protocol = 5) {
-    return {.matrixPort = 0, .matrix = {}, .otherPortsOpen = portsOpen, .protocol = protocol};
-}
-
 // Started, with what the start-up sent, said and asked taken.
 struct StartedRig : EngineRig {
     explicit StartedRig(RigOptions options = {}) : EngineRig(options) {
@@ -147,7 +142,7 @@ TEST(EngineStartUp, SearchFindsAFourByteMatrixOnPort3AndShutdownStoresInThatForm
 }
 
 TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
-    EngineRig rig(noMatrix());
+    EngineRig rig({.matrixPort = 0, .matrix = {}});
     rig.writeConnexions({"  1|  5|  1|  1|  2| 31", "  2|  2|  3|  0|  5| 20", "  3|  6|  6|  4|  0|  0",
                          "  4|  0|  0|  5|  1| 10"});
     rig.start();
@@ -184,7 +179,7 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
 TEST(EngineStartUp, NoPortAvailableOnlyWhenTheLastPortTriedCouldNotBeOpened) {
     // Every port opens, though nothing answers. Without a connexion file a new one is made, with eight
     // destinations.
-    EngineRig rig(noMatrix(true, 4));
+    EngineRig rig({.matrixPort = 0, .matrix = {}, .otherPortsOpen = true, .protocol = 4});
     rig.start();
     EXPECT_EQ(
         questionTexts(rig.prompt),
@@ -300,7 +295,7 @@ TEST(EngineFiles, AHugeFileIsReadUpToTheBoundAndSaysWhatItLeft) {
 
 TEST(EngineStartUp, TitleCutsTheProgramFolderOnlyFromFilesInsideIt) {
     for (const bool inside : {true, false}) {
-        EngineRig rig(noMatrix());
+        EngineRig rig({.matrixPort = 0, .matrix = {}});
         // A folder beside the program folder whose name starts with the program folder's.
         const std::string folder = inside ? rig.path("shows") : rig.folder.folder() + "-archive";
         std::filesystem::create_directories(folder);
