@@ -318,8 +318,9 @@ TEST(ControlSocket, PrivateToTheUserAndNeverStolen) {
     ASSERT_EQ(::chmod(path.c_str(), 0666) | ::chmod(folder.path("run").c_str(), 0755), 0);
     const ListeningSocket live = listenControlSocket(path);
     ASSERT_GE(live.fd, 0) << live.error;
-    EXPECT_EQ(std::filesystem::status(folder.path("run")).permissions(), std::filesystem::perms(0700));
-    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(std::filesystem::symlink_status(folder.path("run")).permissions(),
+              std::filesystem::perms(0700));
+    EXPECT_EQ(std::filesystem::symlink_status(path).permissions(), std::filesystem::perms(0600));
     EXPECT_EQ(listenControlSocket(path).error, "another routelane4 listens on " + path);
     removeControlSocket(path, live.inode);
     ::close(live.fd);
