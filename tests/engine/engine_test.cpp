@@ -323,6 +323,13 @@ struct ChangedRig : StartedRig {
     }
 };
 
+// Its connexions as a save writes them: the matrix confirmed the Server on video; the other layers were read
+// at start (input 0: Black); the status reading left every VCA level unknown.
+const Lines kChangedConnexions{"Matrix Routing Switcher", "Switching file",
+                               "dst|nsv|nsa|nsr|nsy|vca", "  1|  5|  6|  6|  6|257",
+                               "  2|  6|  6|257|  6|257", "  3|  6|  6|  6|257|257",
+                               "  4|257|257|  6|  6|257"};
+
 TEST(EngineShutdown, ChangedConnexionsAnsweredNoSaveNothingButStoreAndWriteSettings) {
     ChangedRig rig;
     rig.engine.sheet().SelectAllRows(false);
@@ -355,12 +362,7 @@ TEST(EngineShutdown, ChangedConnexionsAnsweredYesAreSavedUnderTheChosenName) {
     ASSERT_EQ(rig.prompt.questions.size(), 2u);
     EXPECT_EQ(rig.prompt.questions[1].kind, AskedQuestion::Kind::SaveFile);
     EXPECT_EQ(rig.prompt.questions[1].initialPath, rig.path("routelane4.cnx"));
-    // The matrix confirmed the Server on video; the other layers were read at start (input 0: Black); the
-    // status reading left every VCA level unknown.
-    const Lines cnx = rig.readLines("evening.cnx");
-    ASSERT_EQ(cnx.size(), 7u);
-    EXPECT_EQ(cnx[3], "  1|  5|  6|  6|  6|257");
-    EXPECT_EQ(cnx[4], "  2|  6|  6|257|  6|257");
+    EXPECT_EQ(rig.readLines("evening.cnx"), kChangedConnexions);
     EXPECT_EQ(rig.readLines("routelane4.set").at(20), rig.path("evening.cnx"));
 }
 
@@ -376,8 +378,7 @@ TEST(EngineShutdown, WithNobodyToAskChangedConnexionsAreKeptAsideAndOfferedAtThe
     EXPECT_EQ(questionTexts(rig.prompt), (Lines{"The changed connexions were kept in the file: " + kept}));
     EXPECT_EQ(rig.readLines("routelane4.cnx"), own) << "the operator's file is not written unasked";
     Lines keptLines = rig.readLines("routelane4.recovered.cnx");
-    ASSERT_EQ(keptLines.size(), 7u);
-    EXPECT_EQ(keptLines[3], "  1|  5|  6|  6|  6|257");
+    EXPECT_EQ(keptLines, kChangedConnexions);
     EXPECT_EQ(rig.takeReceived(), std::vector<Frame>{five('S', 83, 83)});
 
     // Camera 2 in the kept file, where the matrix holds the Server: what the next start takes shows.
