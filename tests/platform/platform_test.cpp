@@ -316,23 +316,6 @@ TEST(PortMap, ReadsTargetsAroundCommentsAndReportsBadLines) {
     EXPECT_FALSE(map.set(6, ""));
 }
 
-TEST(PortMap, LoadsTheFileOfTheProgramFolderOrAnotherProgramsAndOnlyItsBeginningWhenHuge) {
-    test::TempFolder folder;
-    EXPECT_EQ(PortMap::load(folder.path()).target(2), "/dev/ttyS1");
-    ASSERT_EQ(writeTextLines(folder.path("protocol.ports"), {"2=/tmp/m", "y"}), "");
-    const PortMap other = PortMap::load(folder.path(), "protocol.ports");
-    EXPECT_EQ(other.target(2), "/tmp/m");
-    EXPECT_EQ(other.problems(), Lines{"protocol.ports line 2: \"y\" is not of the form N=TARGET"});
-
-    Lines huge(kMaxTextFileLines, "# padding");
-    huge.push_back("3=/dev/ttyUSB3");
-    ASSERT_EQ(writeTextLines(folder.path(PortMap::kFileName), huge), "");
-    const PortMap cut = PortMap::load(folder.path());
-    EXPECT_EQ(cut.target(3), "/dev/ttyS2");
-    EXPECT_EQ(cut.problems(), Lines{"routelane4.ports: too large; 16 bytes after line " +
-                                    std::to_string(kMaxTextFileLines) + " were not read"});
-}
-
 TEST(PortMapFile, MapsOneNumberAndKeepsEveryOtherLine) {
     // A new number goes at the end; a replaced one keeps its comment, blanks around a target go; later lines
     // of the number would win over the new one and go; lines the reader skips stay.
@@ -366,8 +349,14 @@ TEST(PortMapFile, MapsOneNumberAndKeepsEveryOtherLine) {
     }
 }
 
-TEST(PortMapFile, WritesTheFileWholeOrNotAtAll) {
+TEST(PortMapFile, ReadFromEitherProgramsFileUpToTheBoundAndWrittenWholeOrNotAtAll) {
     test::TempFolder temp;
+    EXPECT_EQ(PortMap::load(temp.path()).target(2), "/dev/ttyS1");
+    ASSERT_EQ(writeTextLines(temp.path("protocol.ports"), {"2=/tmp/m", "y"}), "");
+    const PortMap other = PortMap::load(temp.path(), "protocol.ports");
+    EXPECT_EQ(other.target(2), "/tmp/m");
+    EXPECT_EQ(other.problems(), Lines{"protocol.ports line 2: \"y\" is not of the form N=TARGET"});
+
     EXPECT_EQ(writePortMapping(temp.path(), 2, "/dev/{path}").describe(PortTextLanguage::English),
               temp.path("routelane4.ports") + ": port 2 now reaches \"/dev/{path}\"");
     ASSERT_TRUE(writePortMapping(temp.path(), 3, "socket://server:4001").done());
@@ -390,9 +379,17 @@ TEST(PortMapFile, WritesTheFileWholeOrNotAtAll) {
     EXPECT_EQ(noFolder.describe(PortTextLanguage::French)
                   .rfind("Impossible d'écrire le fichier " + temp.path("none"), 0),
               0u);
+
+    Lines huge(kMaxTextFileLines, "# padding");
+    huge.push_back("3=/dev/ttyUSB3");
+    ASSERT_EQ(writeTextLines(temp.path(PortMap::kFileName), huge), "");
+    const PortMap cut = PortMap::load(temp.path());
+    EXPECT_EQ(cut.target(3), "/dev/ttyS2");
+    EXPECT_EQ(cut.problems(), Lines{"routelane4.ports: too large; 16 bytes after line " +
+                                    std::to_string(kMaxTextFileLines) + " were not read"});
 }
 
-TEST(PortTable, EachNumberWithItsTargetThenTheDevicesNoNumberReaches) {
+TEST(PortTable, EachNumberWithItsTargetThenTheDevicesNoNumberReachesButNoPseudoTerminal) {
     const PortMap map =
         PortMap::parse({"1=/dev/serial/by-id/usb-Acme-if00", "2=socket://10.0.0.40:4001", "3=/tmp/matrix"});
     const std::vector<SerialDevice> found = {
@@ -428,11 +425,9 @@ TEST(PortTable, EachNumberWithItsTargetThenTheDevicesNoNumberReaches) {
                      "A1B2, USB 0403:6001]",
                      "2\tsocket://10.0.0.40:4001\tréseau\t", "3\t/tmp/matrix\tprésent\t",
                      "4\t/dev/ttyS3\tabsent\t"}));
-}
 
-// Containers and most desktops have no serial port: the listing is then empty, not an error. A
-// pseudo-terminal is no device of the machine and is never listed, even behind a link.
-TEST(SerialDevices, ListsTheMachinesDevicesButNoPseudoTerminal) {
+    // Containers and most desktops have no serial port: the listing is then empty, not an error. A
+    // pseudo-terminal is no device of the machine and is never listed, even behind a link.
     test::PtyPair pty;
     test::TempFolder temp;
     fs::create_symlink(pty.slavePath(), temp.path("matrix"));
@@ -441,10 +436,10 @@ TEST(SerialDevices, ListsTheMachinesDevicesButNoPseudoTerminal) {
     for (const SerialDevice& device : listing.devices)
         EXPECT_TRUE(device.path.starts_with("/dev/") && !device.path.starts_with("/dev/pts/")) << device.path;
     EXPECT_EQ(locateDevice(temp.path("matrix")), pty.slavePath());
-    const PortMap map = PortMap::parse({"1=" + temp.path("matrix"), "2=" + temp.path("nothing")});
-    const std::vector<PortRow> rows = portTable(map, listing.devices);
-    EXPECT_EQ(rows[0].state, PortState::Present);
-    EXPECT_EQ(rows[1].state, PortState::Missing);
+    const PortMap linked = PortMap::parse({"1=" + temp.path("matrix"), "2=" + temp.path("nothing")});
+    const std::vector<PortRow> listed = portTable(linked, listing.devices);
+    EXPECT_EQ(listed[0].state, PortState::Present);
+    EXPECT_EQ(listed[1].state, PortState::Missing);
 }
 
 std::string inUseByThisProgram(int pid) {
