@@ -141,7 +141,7 @@ TEST(EngineStartUp, SearchFindsAFourByteMatrixOnPort3AndShutdownStoresInThatForm
     EXPECT_EQ(rig.readLines("routelane4.set"), settingsLines(rig.folder.folder(), 4, 3));
 }
 
-TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
+TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulationOrMadeAnew) {
     EngineRig rig({.matrixPort = 0, .matrix = {}});
     rig.writeConnexions({"  1|  5|  1|  1|  2| 31", "  2|  2|  3|  0|  5| 20", "  3|  6|  6|  4|  0|  0",
                          "  4|  0|  0|  5|  1| 10"});
@@ -174,17 +174,15 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     e.frm1_Close(WorkspaceLayout{});
     EXPECT_EQ(rig.prompt.questions.size(), 2u) << "nothing changed: no question at shutdown";
     EXPECT_EQ(rig.readLines("routelane4.set"), settingsLines(rig.folder.folder(), 4, 1));
-}
 
-TEST(EngineStartUp, NoPortAvailableOnlyWhenTheLastPortTriedCouldNotBeOpened) {
-    // Every port opens, though nothing answers. Without a connexion file a new one is made, with eight
-    // destinations.
-    EngineRig rig({.matrixPort = 0, .matrix = {}, .otherPortsOpen = true, .protocol = 4});
-    rig.start();
+    // No port available only when the last port tried could not be opened: here every port opens, though
+    // nothing answers. Without a connexion file a new one is made, with eight destinations.
+    EngineRig silent({.matrixPort = 0, .matrix = {}, .otherPortsOpen = true, .protocol = 4});
+    silent.start();
     EXPECT_EQ(
-        questionTexts(rig.prompt),
-        (Lines{"no matrix found", "The connexion file: " + rig.path("routelane4.cnx") + " don't exist."}));
-    EXPECT_EQ(rig.readLines("routelane4.cnx").size(), 3u + 8u);
+        questionTexts(silent.prompt),
+        (Lines{"no matrix found", "The connexion file: " + silent.path("routelane4.cnx") + " don't exist."}));
+    EXPECT_EQ(silent.readLines("routelane4.cnx").size(), 3u + 8u);
 }
 
 // A port another program holds is never written to, or its frames would mix with the other program's: the
@@ -827,7 +825,7 @@ std::vector<std::string> shape(const std::vector<MenuItem>& bar) {
     return result;
 }
 
-TEST(MainMenu, BothLanguagesBuildTheSameBarWithTheirOwnCaptions) {
+TEST(MainMenu, BothLanguagesBuildTheSameBarWithTheirOwnCaptionsAndHelp) {
     const std::vector<std::string> expected{"100 101 102 103 0 104 111- 109 110- 0 107 108 0 106",
                                             "200 201+ 202+ 0 203 204 0 206+ 0 205+ 0 207",
                                             "300 305 306 0 307 308-", "400 401", "500 501 502"};
@@ -840,6 +838,16 @@ TEST(MainMenu, BothLanguagesBuildTheSameBarWithTheirOwnCaptions) {
     EXPECT_EQ(mainMenu(kLanguageEnglish).at(0).items.at(6).caption, "Store Current Status to the matrix\"");
     EXPECT_EQ(mainMenu(kLanguageFrench).at(1).items.at(6).caption, "Controleur de commutation");
     EXPECT_EQ(mainMenu(0).at(0).items.at(12).caption, "&Quit") << "other languages fall back to English";
+
+    // The status bar's help, in the language asked for, and the toolbar's buttons.
+    const std::string path = "/opt/routelane/studio.cnx";
+    EXPECT_EQ(frm1_MenuOver(102, kLanguageFrench, path),
+              "Sauvegarde ces commutations dans le fichier nommé: " + path);
+    EXPECT_EQ(frm1_MenuOver(106, kLanguageEnglish, path), "Exits Routelane4.");
+    for (int withoutHelp : {104, 109, 207, 300, 305, 503, 0})
+        EXPECT_EQ(frm1_MenuOver(withoutHelp, kLanguageEnglish, path), "") << withoutHelp;
+    for (int index = 0; index <= 6; ++index)
+        EXPECT_EQ(toolbarMenuId(index), (std::array{0, 0, 105, 101, 102, 106, 0})[index]) << index;
 }
 
 TEST(MainMenu, BuilderReadsTheEntryFormsAndRefusesOthers) {
@@ -852,18 +860,6 @@ TEST(MainMenu, BuilderReadsTheEntryFormsAndRefusesOthers) {
     for (std::string_view bad : {"Plain"sv, "#x#Letter id"sv, "#12"sv, "##No id"sv, "#0#Zero"sv})
         EXPECT_THROW(buildMenu(std::vector<std::string_view>{"#9#Menu", bad}), std::invalid_argument) << bad;
     EXPECT_THROW(buildMenu(std::vector<std::string_view>{"-"}), std::invalid_argument) << "a separator first";
-}
-
-TEST(MainMenu, StatusBarHelpAndToolbarIds) {
-    const std::string path = "/opt/routelane/studio.cnx";
-    EXPECT_EQ(frm1_MenuOver(102, kLanguageFrench, path),
-              "Sauvegarde ces commutations dans le fichier nommé: " + path);
-    EXPECT_EQ(frm1_MenuOver(106, kLanguageEnglish, path), "Exits Routelane4.");
-    for (int withoutHelp : {104, 109, 207, 300, 305, 503, 0})
-        EXPECT_EQ(frm1_MenuOver(withoutHelp, kLanguageEnglish, path), "") << withoutHelp;
-
-    for (int index = 0; index <= 6; ++index)
-        EXPECT_EQ(toolbarMenuId(index), (std::array{0, 0, 105, 101, 102, 106, 0})[index]) << index;
 }
 
 } // namespace
