@@ -12,13 +12,25 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// With both forms, STX followed by a byte with bit 7 set is a 4-byte audio switch, not a 5-byte frame.
-TEST(Framing, BothFormsToldApartBySecondByte) {
+// The frame log of each read, the reads in order on one matrix. With both forms, STX followed by a byte with
+// bit 7 set is a 4-byte audio switch, not a 5-byte frame; bytes before a frame start are dropped.
+TEST(Framing, FormsToldApartAndGarbageDropped) {
     CoreDriver matrix;
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x81, 0x83, 0x81}, 1)),
-              (Lines{"RX 02 81 83 81", "TX 42 81 83 81"}));
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x56, 0x03, 0x01, 0x03, 0x05, 0x80, 0x83, 0x81}, 2)),
-              (Lines{"RX 02 56 03 01 03", "TX 02 56 03 01 03", "RX 05 80 83 81", "TX 45 80 81 81"}));
+    const std::pair<Bytes, Lines> reads[] = {
+        {{0x02, 0x81, 0x83, 0x81}, {"RX 02 81 83 81", "TX 42 81 83 81"}},
+        {{0x02, 0x56, 0x03, 0x01, 0x03, 0x05, 0x80, 0x83, 0x81},
+         {"RX 02 56 03 01 03", "TX 02 56 03 01 03", "RX 05 80 83 81", "TX 45 80 81 81"}},
+        {{0xFF, 0x41, 0x02, 0x56, 0x03, 0x01, 0x03}, {"RX? FF 41", "RX 02 56 03 01 03", "TX 02 56 03 01 03"}},
+        // A 5-byte frame without its ETX: STX goes, and the scan starts again at the next byte.
+        {{0x02, 0x56, 0x03, 0x01, 0x04, 0x01, 0x81, 0x83, 0x81},
+         {"RX? 02 56 03 01 04", "RX 01 81 83 81", "TX 41 81 83 81"}},
+        // The last byte may still start a frame.
+        {{0x15, 0x90, 0x03}, {"RX? 15 90"}},
+        {{0x02, 0x56, 0x01, 0x01, 0x03}, {"RX? 03", "RX 02 56 01 01 03", "TX 02 56 01 01 03"}},
+    };
+    for (std::size_t k = 0; k < std::size(reads); ++k)
+        EXPECT_EQ(logOf(matrix.core.feed(reads[k].first, static_cast<std::int64_t>(k + 1))), reads[k].second)
+            << "read " << k;
 }
 
 // A matrix answers only the form it speaks; the other form's bytes are dropped.
@@ -34,20 +46,7 @@ TEST(Framing, SingleFormMatrixIgnoresTheOtherForm) {
     EXPECT_EQ(fourOnly.ask(four(61, 1, 0, 0)), (Bytes{0x7D, 0xA2, 0x8C, 0x81}));
 }
 
-TEST(Framing, GarbageIsDroppedUntilAFrameStarts) {
-    CoreDriver matrix;
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0xFF, 0x41, 0x02, 0x56, 0x03, 0x01, 0x03}, 1)),
-              (Lines{"RX? FF 41", "RX 02 56 03 01 03", "TX 02 56 03 01 03"}));
-    // A 5-byte frame without its ETX: STX goes, and the scan starts again at the next byte.
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x56, 0x03, 0x01, 0x04, 0x01, 0x81, 0x83, 0x81}, 2)),
-              (Lines{"RX? 02 56 03 01 04", "RX 01 81 83 81", "TX 41 81 83 81"}));
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x15, 0x90, 0x03}, 3)), (Lines{"RX? 15 90"}))
-        << "the last byte may still start a frame";
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x56, 0x01, 0x01, 0x03}, 4)),
-              (Lines{"RX? 03", "RX 02 56 01 01 03", "TX 02 56 01 01 03"}));
-}
-
-TEST(Framing, FrameSplitAcrossReadsKeepsItsFirstArrival) {
+TEST(Framing, PartialFrameKeepsItsFirstArrivalOrIsDroppedWhenStale) {
     MatrixCore core(MatrixConfig{});
     EXPECT_TRUE(core.feed(Bytes{0x02, 0x56}, 1000).empty());
     EXPECT_EQ(core.staleDeadline(), 1000 + FrameSplitter::kStaleMicros + 1);
@@ -57,20 +56,17 @@ TEST(Framing, FrameSplitAcrossReadsKeepsItsFirstArrival) {
     EXPECT_EQ(events[1].requestStartMicros, 1000);
     EXPECT_EQ(events[1].requestLength, 5u);
     EXPECT_FALSE(core.staleDeadline().has_value());
-}
 
-TEST(Framing, StalePartialFrameIsDropped) {
-    MatrixCore core(MatrixConfig{});
-    core.feed(Bytes{0x02, 0x56, 0x03}, 0);
-    EXPECT_TRUE(core.expire(100'000).empty()) << "exactly 100 ms is not yet too long";
-    EXPECT_EQ(logOf(core.expire(100'001)), (Lines{"RX? 02 56 03"}));
+    core.feed(Bytes{0x02, 0x56, 0x03}, 100'000);
+    EXPECT_TRUE(core.expire(200'000).empty()) << "exactly 100 ms is not yet too long";
+    EXPECT_EQ(logOf(core.expire(200'001)), (Lines{"RX? 02 56 03"}));
     EXPECT_FALSE(core.staleDeadline().has_value());
 
-    core.feed(Bytes{0x01, 0x81}, 200'000);
-    EXPECT_EQ(logOf(core.feed(Bytes{0x83, 0x81, 0x01, 0x81, 0x83, 0x81}, 400'000)),
+    core.feed(Bytes{0x01, 0x81}, 300'000);
+    EXPECT_EQ(logOf(core.feed(Bytes{0x83, 0x81, 0x01, 0x81, 0x83, 0x81}, 500'000)),
               (Lines{"RX? 01 81 83 81", "RX 01 81 83 81", "TX 41 81 83 81"}))
         << "the late rest of a frame is not joined to its stale start";
-    core.feed(Bytes{0x02}, 500'000);
+    core.feed(Bytes{0x02}, 600'000);
     EXPECT_EQ(logOf(core.disconnect()), (Lines{"RX? 02"}));
 }
 
