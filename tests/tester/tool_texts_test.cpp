@@ -56,9 +56,8 @@ TEST(ToolLanguage, TheLocaleForMessagesDecides) {
         {"de_DE.UTF-8", nullptr, "fr_FR.UTF-8", Language::English},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(localeLanguage({row.lcAll, row.lcMessages, row.lang}), row.expected)
-            << (row.lcAll ? row.lcAll : "-") << " " << (row.lcMessages ? row.lcMessages : "-") << " "
-            << (row.lang ? row.lang : "-");
+        SCOPED_TRACE(testing::PrintToString(std::array{row.lcAll, row.lcMessages, row.lang}));
+        EXPECT_EQ(localeLanguage({row.lcAll, row.lcMessages, row.lang}), row.expected);
     }
 }
 
@@ -91,14 +90,12 @@ TEST(ToolOptions, CommandLines) {
         std::vector<const char*> argv{"protocol"};
         argv.insert(argv.end(), row.args.begin(), row.args.end());
         const ToolOptions options = parseToolOptions(static_cast<int>(argv.size()), argv.data(), row.locale);
-        std::string line;
-        for (const char* arg : row.args)
-            line += std::string(arg) + " ";
+        SCOPED_TRACE(testing::PrintToString(row.args));
         EXPECT_TRUE(*row.error ? options.error.starts_with(row.error) : options.error.empty())
-            << line << ": " << options.error;
-        EXPECT_EQ(options.language, row.language) << line;
-        EXPECT_EQ(options.help, row.help) << line;
-        EXPECT_EQ(options.data.value_or("(none)"), row.data ? row.data : "(none)") << line;
+            << options.error;
+        EXPECT_EQ(options.language, row.language);
+        EXPECT_EQ(options.help, row.help);
+        EXPECT_EQ(options.data.value_or("(none)"), row.data ? row.data : "(none)");
     }
 }
 
