@@ -55,10 +55,11 @@ Bytes receive(ByteChannel& line, std::size_t count) {
     return received;
 }
 
-// A matrix on a named pseudo-terminal with a frame log, and the line to it.
+// A matrix on a named pseudo-terminal with a new frame log, and the line to it.
 class Program : public ::testing::Test {
 protected:
     void start(std::vector<std::string> options = {}) {
+        fs::remove(logPath());
         options.insert(options.begin(), {"--pty", link(), "--baud", "0", "--log", logPath()});
         sim.emplace(options);
         ASSERT_EQ(sim->waitReady(), Lines{}) << "nothing before ready with a named pty";
@@ -147,7 +148,6 @@ TEST_F(Program, WholeAnswersDroppedOrRefused) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
-        fs::remove(logPath());
         start({c.fault, c.value});
         for (const auto& [request, answer, logged, lines] :
              {std::tuple{kSwitchFive, c.five, c.fiveLogged, 2u},
@@ -171,7 +171,6 @@ TEST_F(Program, GarbledSplitAndDelayedAnswersRepeatWithTheToldSeed) {
     std::vector<Bytes> runs[2];
     std::string seed;
     for (std::vector<Bytes>& run : runs) {
-        fs::remove(logPath());
         Lines options{"--garble", "1", "--split", "1", "--delay", "100"};
         if (!seed.empty())
             options.insert(options.end(), {"--seed", seed});
