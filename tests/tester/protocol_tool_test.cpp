@@ -110,21 +110,6 @@ TEST_F(ToolTest, VcaSetupFrames) {
     EXPECT_EQ(port().takeWritten(), (Bytes{2, 0x70, 0x70, 0x70, 3}));
 }
 
-TEST_F(ToolTest, UpDownControlsWrap) {
-    start();
-    tool.cbfunct_Click(2);
-    tool.cbinput_Click(0);
-    tool.udin_DownClick();
-    EXPECT_EQ(tool.valueIndex(), 31);
-    tool.udin_UpClick();
-    EXPECT_EQ(tool.valueIndex(), 0);
-    tool.cboutput_Click(64);
-    tool.udout_UpClick();
-    EXPECT_EQ(tool.cboutput().entries[tool.cboutput().selected], "-");
-    tool.udout_DownClick();
-    EXPECT_EQ(tool.channelIndex(), 64);
-}
-
 // The gain is read first: a partial answer shows its bytes, the whole one loads the level.
 TEST_F(ToolTest, GainReadsFirstLoadsTheAnswerAndSendsAChangeOnlyWithAutoSend) {
     start();
@@ -214,7 +199,7 @@ TEST_F(ToolTest, ContinuousSendingKeepsTheLinePacedAndBlinks) {
     EXPECT_TRUE(fileExists(folder.path("protocol.set")));
 }
 
-TEST_F(ToolTest, CyclicSteppingRunsUntilReleasedOrAChoice) {
+TEST_F(ToolTest, CyclicSteppingRunsUntilReleasedOrAChoiceAndTheUpDownControlsWrap) {
     start();
     tool.chksend_Click(true);
     tool.cbinput_Click(2);
@@ -233,6 +218,18 @@ TEST_F(ToolTest, CyclicSteppingRunsUntilReleasedOrAChoice) {
     EXPECT_FALSE(tool.tmr1Running());
     tool.tmr1_Timer();
     EXPECT_EQ(tool.valueIndex(), 63);
+
+    tool.cbfunct_Click(2);
+    tool.cbinput_Click(0);
+    tool.udin_DownClick();
+    EXPECT_EQ(tool.valueIndex(), 31);
+    tool.udin_UpClick();
+    EXPECT_EQ(tool.valueIndex(), 0);
+    tool.cboutput_Click(64);
+    tool.udout_UpClick();
+    EXPECT_EQ(tool.cboutput().entries[tool.cboutput().selected], "-");
+    tool.udout_DownClick();
+    EXPECT_EQ(tool.channelIndex(), 64);
 }
 
 TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {

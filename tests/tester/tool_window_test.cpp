@@ -56,7 +56,6 @@ TEST(ToolWindow, ControlsMenusAndPanels) {
     offscreen.tool.OpenPort();
     window.runPass();
 
-    EXPECT_EQ(window.windowTitle(), "Brevant Electronics - ZQ Matrix Protocol Controller V4.07");
     EXPECT_EQ(labelText(window, "lblmode"), "76h");
     EXPECT_EQ(labelText(window, "sending status"), "reading switch at 00:00:01");
     EXPECT_EQ(window.findChild<QLabel*>("panel3")->toolTip(), "RGBhv Size");
