@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace rl4::sim::test {
 namespace {
@@ -98,11 +99,7 @@ const Bytes kFiveAnswer{0x02, 0x56, 0x03, 0x01, 0x03};
 const Bytes kFourAnswer{0x41, 0x81, 0x83, 0x81};
 
 TEST(LineFaults, NothingAtZeroAlwaysAtOne) {
-    const struct {
-        const char* name;
-        FaultOptions options;
-        bool dropped, garbled, split;
-    } cases[] = {
+    const std::tuple<const char*, FaultOptions, bool, bool, bool> cases[] = {
         {"none", {}, false, false, false},
         {"drop", {.drop = 1}, true, false, false},
         {"garble", {.garble = 1}, false, true, false},
@@ -111,14 +108,14 @@ TEST(LineFaults, NothingAtZeroAlwaysAtOne) {
         {"a dropped frame is nothing else", {.drop = 1, .garble = 1, .split = 1}, true, false, false},
         {"refusals leave the line alone", {.nak = 1, .refuseEvery = 1}, false, false, false},
     };
-    for (const auto& c : cases) {
-        LineFaults faults(c.options, 7);
+    for (const auto& [name, options, dropped, garbled, split] : cases) {
+        LineFaults faults(options, 7);
         for (const Bytes& truth : {kFiveAnswer, kFourAnswer, kNakOnly, kFiveAnswer, kFourAnswer}) {
             const FaultedFrame out = faults.pass(truth);
-            const std::string where = std::string(c.name) + " " + hexText(truth);
-            EXPECT_EQ(out.dropped, c.dropped) << where;
-            EXPECT_EQ(out.garbled, c.garbled) << where;
-            EXPECT_EQ(out.splitAt != 0, c.split && truth.size() > 1) << where << ": a lone byte is not split";
+            const std::string where = std::string(name) + " " + hexText(truth);
+            EXPECT_EQ(out.dropped, dropped) << where;
+            EXPECT_EQ(out.garbled, garbled) << where;
+            EXPECT_EQ(out.splitAt != 0, split && truth.size() > 1) << where << ": a lone byte is not split";
             EXPECT_LT(out.splitAt, truth.size()) << where;
             ASSERT_EQ(out.bytes.size(), truth.size()) << where;
             int flipped = 0;
@@ -157,33 +154,26 @@ TEST(LineFaults, RatesAndPlacesSpreadOverTheFrame) {
 
 // Refused instructions are not carried out: the crosspoint keeps its input 0.
 TEST(LineFaults, RefusalsCountInstructionsInBothForms) {
-    const struct {
-        const char* name;
-        FaultOptions options;
-        bool silent;
-        std::set<int> refused;
-    } cases[] = {
+    const std::tuple<const char*, FaultOptions, bool, std::set<int>> cases[] = {
         {"none", {}, false, {}},
         {"every third", {.refuseEvery = 3}, false, {3, 6, 9}},
         {"every third, silently", {.refuseEvery = 3}, true, {3, 6, 9}},
         {"every one by chance", {.nak = 1}, false, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
     };
-    for (const auto& c : cases) {
-        MatrixConfig config;
-        config.silentRefusals = c.silent;
-        CoreDriver matrix(config);
-        LineFaults faults(c.options, 1);
+    for (const auto& [name, options, silent, refusedAt] : cases) {
+        CoreDriver matrix(MatrixConfig{.silentRefusals = silent});
+        LineFaults faults(options, 1);
         matrix.core.setRefusals([&faults] { return faults.refuseNext(); });
         for (int k = 1; k <= 9; ++k) {
             const bool fiveByte = k % 2 == 1;
             const Bytes answer = matrix.ask(fiveByte ? five('V', k, k) : four(1, 1, k, k));
-            const bool refused = c.refused.contains(k);
+            const bool refused = refusedAt.contains(k);
             Bytes expected = fiveByte ? five('V', k, k) : four(0x41, 1, k, k);
             if (refused)
-                expected = c.silent ? Bytes{} : fiveByte ? kNakOnly : four(0x50, 1, 8, 0);
-            EXPECT_EQ(answer, expected) << c.name << ", instruction " << k;
+                expected = silent ? Bytes{} : fiveByte ? kNakOnly : four(0x50, 1, 8, 0);
+            EXPECT_EQ(answer, expected) << name << ", instruction " << k;
             EXPECT_EQ(matrix.core.state().layer(Layer::Video).inputOn(k), refused ? 0 : k)
-                << c.name << " " << k;
+                << name << " " << k;
         }
     }
 }
