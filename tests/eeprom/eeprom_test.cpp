@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace rl4::test {
@@ -183,27 +184,22 @@ TEST(EepromFourByte, TablesNameTheFirstObject) {
 }
 
 TEST(EepromFourByte, LayoutByDestinationCount) {
-    const struct {
-        int destinations;
-        EepromLayout layout;
-        int lastDestinationLine;
-        std::size_t messages;
-    } cases[] = {
+    const std::tuple<int, EepromLayout, int, std::size_t> cases[] = {
         {111, EepromLayout::FourByte80, 159, 6984},
         // Source 128 and destination 128 have no connector: a record of one byte.
         {112, EepromLayout::FourByte128, 240, 127 * 28 + 2 + 112 * 28 + 2 + 72 * 33 + 2},
         {256, EepromLayout::FourByte128, 255, 127 * 28 + 2 + 127 * 28 + 2 + 72 * 33 + 2},
     };
-    for (const auto& c : cases) {
-        const EepromUpload upload = build(eepromAssignments(128, c.destinations), 4);
-        EXPECT_EQ(upload.layout, c.layout) << c.destinations;
-        EXPECT_EQ(upload.messages.size(), c.messages) << c.destinations;
+    for (const auto& [destinations, layout, lastDestinationLine, messages] : cases) {
+        const EepromUpload upload = build(eepromAssignments(128, destinations), 4);
+        EXPECT_EQ(upload.layout, layout) << destinations;
+        EXPECT_EQ(upload.messages.size(), messages) << destinations;
         const std::vector<int> lines = addressMessages(upload);
         for (int line = 0; line < 328; ++line) {
-            const bool written = line <= c.lastDestinationLine || line >= 256 ||
-                                 (c.layout == EepromLayout::FourByte80 && line < 178);
+            const bool written = line <= lastDestinationLine || line >= 256 ||
+                                 (layout == EepromLayout::FourByte80 && line < 178);
             EXPECT_EQ(lines[static_cast<std::size_t>(line)] >= 0, written)
-                << c.destinations << " line " << line;
+                << destinations << " line " << line;
         }
         EXPECT_EQ(upload.messages.back().code, 57);
         EXPECT_EQ(upload.messages[upload.messages.size() - 2].machine, 18);
@@ -321,27 +317,25 @@ public:
 
 // More than 111 destinations take the larger 4-byte layout.
 TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
-    const struct {
-        int protocol, destinations;
-        std::size_t imageLines, tapeLine, percentages;
-    } runs[] = {{4, 3, 328, 1, 78}, {5, 3, 128, 6, 101}, {4, 120, 328, 1, 99}};
-    for (const auto& run : runs) {
-        SCOPED_TRACE(run.destinations);
-        UploadRig rig(run.protocol, {}, run.destinations);
+    const std::tuple<int, int, std::size_t, std::size_t, std::size_t> runs[] = {
+        {4, 3, 328, 1, 78}, {5, 3, 128, 6, 101}, {4, 120, 328, 1, 99}};
+    for (const auto& [protocol, destinations, imageLines, tapeLine, percentages] : runs) {
+        SCOPED_TRACE(destinations);
+        UploadRig rig(protocol, {}, destinations);
         rig.prompt.answer(kAnswerYes);
         rig.prompt.answer(kAnswerYes);
         EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Succeeded);
 
         const EepromUpload upload =
-            buildEepromUpload(rig.engine.assignments(), run.protocol, rig.engine.messages());
+            buildEepromUpload(rig.engine.assignments(), protocol, rig.engine.messages());
         const Bytes image = eepromImage(upload);
         // Nothing beyond the image: the rest of the memory stays erased.
         Bytes expected = image;
         expected.resize(rig.matrix.state().eeprom.bytes().size(), 0xFF);
         EXPECT_EQ(rig.matrix.state().eeprom.bytes(), expected);
         const std::vector<std::string> text = eepromImageText(image);
-        EXPECT_EQ(text.size(), run.imageLines);
-        EXPECT_EQ(text[run.tapeLine].substr(0, 6), run.protocol == 4 ? "8F C8 " : "5F C8 ");
+        EXPECT_EQ(text.size(), imageLines);
+        EXPECT_EQ(text[tapeLine].substr(0, 6), protocol == 4 ? "8F C8 " : "5F C8 ");
         EXPECT_EQ(rig.engine.eeprom().messagesSent(), static_cast<int>(upload.messages.size()));
         EXPECT_EQ(rig.engine.eeprom().messagesFailed(), 0);
 
@@ -351,7 +345,7 @@ TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
         EXPECT_TRUE(rig.heldThroughout);
         EXPECT_FALSE(rig.engine.busy());
         EXPECT_TRUE(std::is_sorted(rig.percentages.begin(), rig.percentages.end()));
-        EXPECT_EQ(std::set(rig.percentages.begin(), rig.percentages.end()).size(), run.percentages);
+        EXPECT_EQ(std::set(rig.percentages.begin(), rig.percentages.end()).size(), percentages);
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.lblloadeeprom, "Load Complete");
         EXPECT_EQ(window.pourcenteeprom, "100% EEprom written");
@@ -368,34 +362,30 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
         {"Chargement de 3 destinations dans l'EEPROM de la matrice",
          "Erreur EEPROM | Erreur lors du téléchargement | EEPROM défectueuse! | Fermeture de l'EEPROM...",
          "ERREUR dans la procedure de téléchargement|Quitter"}};
-    const struct {
-        int protocol;
-        sim::ProtocolChoice speaks;
-        int refuseEvery, sent, failed, language;
-    } cases[] = {
+    const std::tuple<int, sim::ProtocolChoice, int, int, int, int> cases[] = {
         {4, sim::ProtocolChoice::Both, 1000, 6984, 6, kLanguageEnglish},
         {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50, kLanguageFrench},
         {5, sim::ProtocolChoice::Four, 0, 1, 1, kLanguageEnglish}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.sent);
-        UploadRig rig(c.protocol, {.protocol = c.speaks});
-        rig.engine.messages().setLanguage(c.language);
+    for (const auto& [protocol, speaks, refuseEvery, sent, failed, language] : cases) {
+        SCOPED_TRACE(sent);
+        UploadRig rig(protocol, {.protocol = speaks});
+        rig.engine.messages().setLanguage(language);
         int instructions = 0;
-        if (c.refuseEvery != 0)
-            rig.matrix.setRefusals([&] { return ++instructions % c.refuseEvery == 0; });
-        rig.prompt.answer(kAnswerYes);
-        rig.prompt.answer(kAnswerYes);
-        rig.prompt.answer(1);
+        if (refuseEvery != 0)
+            rig.matrix.setRefusals(
+                [&instructions, every = refuseEvery] { return ++instructions % every == 0; });
+        for (int answer : {kAnswerYes, kAnswerYes, 1})
+            rig.prompt.answer(answer);
         EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Failed);
-        EXPECT_EQ(rig.engine.eeprom().messagesSent(), c.sent);
-        EXPECT_EQ(rig.engine.eeprom().messagesFailed(), c.failed);
+        EXPECT_EQ(rig.engine.eeprom().messagesSent(), sent);
+        EXPECT_EQ(rig.engine.eeprom().messagesFailed(), failed);
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.pourcenteeprom + " | " + window.lblloadeeprom + " | " + window.lblproeeprom + " | " +
                       window.lblprotexte,
-                  texts[c.language - 1][1]);
-        EXPECT_EQ(rig.prompt.questions[0].title, texts[c.language - 1][0]);
-        EXPECT_EQ(rig.prompt.questions.back().text, texts[c.language - 1][2]);
-        if (c.sent == 1) {
+                  texts[language - 1][1]);
+        EXPECT_EQ(rig.prompt.questions[0].title, texts[language - 1][0]);
+        EXPECT_EQ(rig.prompt.questions.back().text, texts[language - 1][2]);
+        if (sent == 1) {
             EXPECT_EQ(rig.prompt.questions[2].text,
                       "Warning! There is no EEPROM in the matrix. Please, verify");
         }
@@ -405,29 +395,24 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
 // Nothing is sent unless both questions are answered Yes and the link is free; while the link is held the
 // main window's commands are refused too.
 TEST(EepromUploadRun, RefusalsSendNothing) {
-    const struct {
-        bool held;
-        std::vector<int> answers;
-        std::size_t questions;
-        bool windowOpen;
-    } cases[] = {
+    const std::tuple<bool, std::vector<int>, std::size_t, bool> cases[] = {
         {true, {}, 0, false},
         {false, {kAnswerNo}, 1, false},
         {false, {kAnswerYes, kAnswerNo}, 2, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.questions);
+    for (const auto& [held, answers, questions, windowOpen] : cases) {
+        SCOPED_TRACE(questions);
         UploadRig rig(4);
-        for (int answer : c.answers)
+        for (int answer : answers)
             rig.prompt.answer(answer);
         MainCommands commands(rig.engine, [] { return MainWindowGeometry{}; });
         const std::unique_ptr<LongOperation::Guard> hold(
-            c.held ? new LongOperation::Guard(rig.engine.holdLink()) : nullptr);
+            held ? new LongOperation::Guard(rig.engine.holdLink()) : nullptr);
         EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Refused);
         commands.frm1_MenuEvent(menu_id::kStoreStatus);
-        EXPECT_EQ(rig.bytesWritten, c.held ? 0 : 4);
-        EXPECT_EQ(rig.prompt.questions.size(), c.questions);
-        EXPECT_EQ(rig.engine.eeprom().window().open, c.windowOpen);
+        EXPECT_EQ(rig.bytesWritten, held ? 0 : 4);
+        EXPECT_EQ(rig.prompt.questions.size(), questions);
+        EXPECT_EQ(rig.engine.eeprom().window().open, windowOpen);
     }
 }
 
