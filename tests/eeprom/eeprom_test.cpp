@@ -75,10 +75,6 @@ std::string labels(const EepromUpload& upload, const EepromProgress& p) {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes repeat(std::uint8_t byte, int count) {
-    return Bytes(static_cast<std::size_t>(count), byte);
-}
-
 Bytes join(std::initializer_list<Bytes> parts) {
     Bytes all;
     for (const Bytes& part : parts)
@@ -225,9 +221,9 @@ TEST(EepromFiveByte, TouchLines) {
 
     const Bytes image = eepromImage(upload);
     EXPECT_EQ(lineBytes(image, 0, 24),
-              join({{0x5F, 1, 1, 1, 'S', ' ', '1'}, repeat(0x20, 10), repeat(0x7F, 6), {0xFF}}));
+              join({{0x5F, 1, 1, 1, 'S', ' ', '1'}, Bytes(10, 0x20), Bytes(6, 0x7F), {0xFF}}));
     EXPECT_EQ(lineBytes(image, 3, 24),
-              join({{0x20, 2, 2, 2, 'D', ' ', '2'}, repeat(0x20, 10), {1, 2, 3, 4, 5, 6}, {0xFF}}));
+              join({{0x20, 2, 2, 2, 'D', ' ', '2'}, Bytes(10, 0x20), {1, 2, 3, 4, 5, 6}, {0xFF}}));
     EXPECT_EQ(lineBytes(image, 1, 2), (Bytes{0, 0xFF})) << "a touch without object: its kind byte only";
     EXPECT_EQ(lineBytes(image, 127, 8), (Bytes{0x5F, 2, 2, 2, 0x54, 0x65, 0x6C, 0x65}));
 
