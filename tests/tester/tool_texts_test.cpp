@@ -20,7 +20,12 @@ std::multiset<std::string> places(const char* text) {
     return found;
 }
 
-TEST(CaptionTable, EveryTextHasItsFrenchTwin) {
+TEST(CaptionTable, ValuesFillTheirPlacesOnceAndEveryTextHasItsFrenchTwin) {
+    EXPECT_EQ(caption(TextId::PortNotAvailable, Language::French, {"3"}),
+              "Le port Com3 n'est pas disponible");
+    // A folder whose name holds a mark stays as it is.
+    EXPECT_EQ(caption(TextId::CannotWrite, Language::English, {"/tmp/a%2", "No space left"}),
+              "Cannot write /tmp/a%2: No space left");
     const CaptionRow* table = captionTable();
     for (int i = 0; i < kTextCount; ++i) {
         const CaptionRow& row = table[i];
@@ -30,14 +35,6 @@ TEST(CaptionTable, EveryTextHasItsFrenchTwin) {
         ASSERT_TRUE(row.french && *row.french) << "text " << i << " \"" << row.english << "\" has no French";
         EXPECT_EQ(places(row.english), places(row.french)) << row.english;
     }
-}
-
-TEST(CaptionTable, ValuesFillTheirPlacesOnce) {
-    EXPECT_EQ(caption(TextId::PortNotAvailable, Language::French, {"3"}),
-              "Le port Com3 n'est pas disponible");
-    // A folder whose name holds a mark stays as it is.
-    EXPECT_EQ(caption(TextId::CannotWrite, Language::English, {"/tmp/a%2", "No space left"}),
-              "Cannot write /tmp/a%2: No space left");
 }
 
 TEST(ToolLanguage, TheLocaleForMessagesDecides) {
