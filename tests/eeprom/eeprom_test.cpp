@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace rl4::test {
@@ -74,10 +75,6 @@ std::string labels(const EepromUpload& upload, const EepromProgress& p) {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes repeat(std::uint8_t byte, int count) {
-    return Bytes(static_cast<std::size_t>(count), byte);
-}
-
 Bytes join(std::initializer_list<Bytes> parts) {
     Bytes all;
     for (const Bytes& part : parts)
@@ -97,20 +94,16 @@ EepromUpload build(const Assignments& a, int protocol, int language = kLanguageE
     return buildEepromUpload(a, protocol, messages);
 }
 
-Bytes ascii(std::string_view text) {
-    return Bytes(text.begin(), text.end());
-}
-
 TEST(EepromBytes, NamesAndWireValues) {
-    const std::pair<std::string, Bytes> names[] = {
-        {"Télé", join({ascii("Tel"), {0x65}, repeat(0x20, 9)})},
-        {"ôàçîèùéñïòÉ", join({{0xF4}, ascii("acieuenio"), {0xC9}, repeat(0x20, 2)})},
-        {"Camera of studio 4", ascii("Camera of stu")},
-        {"", repeat(0x20, 13)},
+    const std::pair<std::string, std::string> names[] = {
+        {"Télé", "Tele" + std::string(9, ' ')},
+        {"ôàçîèùéñïòÉ", std::string{'\xF4'} + "acieuenio\xC9  "},
+        {"Camera of studio 4", "Camera of stu"},
+        {"", std::string(13, ' ')},
     };
     for (const auto& [name, bytes] : names) {
         const auto written = nameBytes(name);
-        EXPECT_EQ(Bytes(written.begin(), written.end()), bytes) << name;
+        EXPECT_EQ(std::string(written.begin(), written.end()), bytes) << name;
     }
     EXPECT_EQ(shownName("Caméra du studio 4"), "Caméra du stu");
     for (auto [value, byte] : {std::pair{257, 255}, {256, 0}, {255, 255}, {0, 0}, {130, 130}})
@@ -149,19 +142,18 @@ TEST(EepromFourByte, LineStartProgressInBothLanguages) {
     EXPECT_EQ(wire(at(upload, 100, 0)), (std::vector{0, 32, 16, 128, 12}));
     EXPECT_EQ((std::vector<int>{p.proeeprom, p.protexte, p.protexteMin, p.protexteMax, upload.proeepromMax}),
               (std::vector{100, 100, 80, 159, 327}));
-    EXPECT_EQ(labels(upload, p), "as destination N° 20 |  | 30% EEprom written");
-    EXPECT_EQ(labels(french, at(french, 100, 1).progress), "comme destination N° 21 |  | 30% EEprom remplie");
-    const std::tuple<int, int, const char*> shown[] = {
-        {0, 1, "as source N° 1 | S 1 | 0% EEprom written"},
-        {161, 1, "as special function N° 2 | Recall setup 1 | 49% EEprom written"},
-        {256, 3, "as sync for video source | 2 correspond to 1 | 78% EEprom written"},
-        {287, 32, "as sync for Y/C destination | 127 correspond to 255 | 87% EEprom written"},
-        {327, 32, "as sync for keyboard | 255 correspond to 255 | 100% EEprom written"},
+    const std::tuple<const EepromUpload*, int, int, const char*> shown[] = {
+        {&upload, 100, 0, "as destination N° 20 |  | 30% EEprom written"},
+        {&french, 100, 1, "comme destination N° 21 |  | 30% EEprom remplie"},
+        {&upload, 0, 1, "as source N° 1 | S 1 | 0% EEprom written"},
+        {&upload, 161, 1, "as special function N° 2 | Recall setup 1 | 49% EEprom written"},
+        {&upload, 256, 3, "as sync for video source | 2 correspond to 1 | 78% EEprom written"},
+        {&upload, 287, 32, "as sync for Y/C destination | 127 correspond to 255 | 87% EEprom written"},
+        {&upload, 327, 32, "as sync for keyboard | 255 correspond to 255 | 100% EEprom written"},
+        {&french, 320, 1, "comme synchro du clavier | 0 correspond à 0 | 97% EEprom remplie"},
     };
-    for (const auto& [line, byte, text] : shown)
-        EXPECT_EQ(labels(upload, at(upload, line, byte).progress), text) << line;
-    EXPECT_EQ(labels(french, at(french, 320, 1).progress),
-              "comme synchro du clavier | 0 correspond à 0 | 97% EEprom remplie");
+    for (const auto& [run, line, byte, text] : shown)
+        EXPECT_EQ(labels(*run, at(*run, line, byte).progress), text) << line;
 }
 
 TEST(EepromFourByte, TablesNameTheFirstObject) {
@@ -188,27 +180,22 @@ TEST(EepromFourByte, TablesNameTheFirstObject) {
 }
 
 TEST(EepromFourByte, LayoutByDestinationCount) {
-    const struct {
-        int destinations;
-        EepromLayout layout;
-        int lastDestinationLine;
-        std::size_t messages;
-    } cases[] = {
+    const std::tuple<int, EepromLayout, int, std::size_t> cases[] = {
         {111, EepromLayout::FourByte80, 159, 6984},
         // Source 128 and destination 128 have no connector: a record of one byte.
         {112, EepromLayout::FourByte128, 240, 127 * 28 + 2 + 112 * 28 + 2 + 72 * 33 + 2},
         {256, EepromLayout::FourByte128, 255, 127 * 28 + 2 + 127 * 28 + 2 + 72 * 33 + 2},
     };
-    for (const auto& c : cases) {
-        const EepromUpload upload = build(eepromAssignments(128, c.destinations), 4);
-        EXPECT_EQ(upload.layout, c.layout) << c.destinations;
-        EXPECT_EQ(upload.messages.size(), c.messages) << c.destinations;
+    for (const auto& [destinations, layout, lastDestinationLine, messages] : cases) {
+        const EepromUpload upload = build(eepromAssignments(128, destinations), 4);
+        EXPECT_EQ(upload.layout, layout) << destinations;
+        EXPECT_EQ(upload.messages.size(), messages) << destinations;
         const std::vector<int> lines = addressMessages(upload);
         for (int line = 0; line < 328; ++line) {
-            const bool written = line <= c.lastDestinationLine || line >= 256 ||
-                                 (c.layout == EepromLayout::FourByte80 && line < 178);
+            const bool written = line <= lastDestinationLine || line >= 256 ||
+                                 (layout == EepromLayout::FourByte80 && line < 178);
             EXPECT_EQ(lines[static_cast<std::size_t>(line)] >= 0, written)
-                << c.destinations << " line " << line;
+                << destinations << " line " << line;
         }
         EXPECT_EQ(upload.messages.back().code, 57);
         EXPECT_EQ(upload.messages[upload.messages.size() - 2].machine, 18);
@@ -234,9 +221,9 @@ TEST(EepromFiveByte, TouchLines) {
 
     const Bytes image = eepromImage(upload);
     EXPECT_EQ(lineBytes(image, 0, 24),
-              join({{0x5F, 1, 1, 1, 'S', ' ', '1'}, repeat(0x20, 10), repeat(0x7F, 6), {0xFF}}));
+              join({{0x5F, 1, 1, 1, 'S', ' ', '1'}, Bytes(10, 0x20), Bytes(6, 0x7F), {0xFF}}));
     EXPECT_EQ(lineBytes(image, 3, 24),
-              join({{0x20, 2, 2, 2, 'D', ' ', '2'}, repeat(0x20, 10), {1, 2, 3, 4, 5, 6}, {0xFF}}));
+              join({{0x20, 2, 2, 2, 'D', ' ', '2'}, Bytes(10, 0x20), {1, 2, 3, 4, 5, 6}, {0xFF}}));
     EXPECT_EQ(lineBytes(image, 1, 2), (Bytes{0, 0xFF})) << "a touch without object: its kind byte only";
     EXPECT_EQ(lineBytes(image, 127, 8), (Bytes{0x5F, 2, 2, 2, 0x54, 0x65, 0x6C, 0x65}));
 
@@ -326,28 +313,25 @@ public:
 
 // More than 111 destinations take the larger 4-byte layout.
 TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
-    const struct {
-        int protocol, destinations;
-        std::size_t imageLines, tapeLine, percentages;
-    } runs[] = {{4, 3, 328, 1, 78}, {5, 3, 128, 6, 101}, {4, 120, 328, 1, 99}};
-    for (const auto& run : runs) {
-        SCOPED_TRACE(run.destinations);
-        UploadRig rig(run.protocol, {}, run.destinations);
+    const std::tuple<int, int, std::size_t, std::size_t, std::size_t> runs[] = {
+        {4, 3, 328, 1, 78}, {5, 3, 128, 6, 101}, {4, 120, 328, 1, 99}};
+    for (const auto& [protocol, destinations, imageLines, tapeLine, percentages] : runs) {
+        SCOPED_TRACE(destinations);
+        UploadRig rig(protocol, {}, destinations);
         rig.prompt.answer(kAnswerYes);
         rig.prompt.answer(kAnswerYes);
         EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Succeeded);
 
         const EepromUpload upload =
-            buildEepromUpload(rig.engine.assignments(), run.protocol, rig.engine.messages());
-        const std::vector<std::uint8_t> image = eepromImage(upload);
-        const sim::Bytes& memory = rig.matrix.state().eeprom.bytes();
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()));
-        EXPECT_TRUE(std::all_of(memory.begin() + static_cast<std::ptrdiff_t>(image.size()), memory.end(),
-                                [](std::uint8_t byte) { return byte == 0xFF; }))
-            << "nothing beyond the image";
+            buildEepromUpload(rig.engine.assignments(), protocol, rig.engine.messages());
+        const Bytes image = eepromImage(upload);
+        // Nothing beyond the image: the rest of the memory stays erased.
+        Bytes expected = image;
+        expected.resize(rig.matrix.state().eeprom.bytes().size(), 0xFF);
+        EXPECT_EQ(rig.matrix.state().eeprom.bytes(), expected);
         const std::vector<std::string> text = eepromImageText(image);
-        EXPECT_EQ(text.size(), run.imageLines);
-        EXPECT_EQ(text[run.tapeLine].substr(0, 6), run.protocol == 4 ? "8F C8 " : "5F C8 ");
+        EXPECT_EQ(text.size(), imageLines);
+        EXPECT_EQ(text[tapeLine].substr(0, 6), protocol == 4 ? "8F C8 " : "5F C8 ");
         EXPECT_EQ(rig.engine.eeprom().messagesSent(), static_cast<int>(upload.messages.size()));
         EXPECT_EQ(rig.engine.eeprom().messagesFailed(), 0);
 
@@ -357,7 +341,7 @@ TEST(EepromUploadRun, TheMatrixHoldsTheImageAndTheWindowFollowsEveryMessage) {
         EXPECT_TRUE(rig.heldThroughout);
         EXPECT_FALSE(rig.engine.busy());
         EXPECT_TRUE(std::is_sorted(rig.percentages.begin(), rig.percentages.end()));
-        EXPECT_EQ(std::set(rig.percentages.begin(), rig.percentages.end()).size(), run.percentages);
+        EXPECT_EQ(std::set(rig.percentages.begin(), rig.percentages.end()).size(), percentages);
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.lblloadeeprom, "Load Complete");
         EXPECT_EQ(window.pourcenteeprom, "100% EEprom written");
@@ -374,34 +358,30 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
         {"Chargement de 3 destinations dans l'EEPROM de la matrice",
          "Erreur EEPROM | Erreur lors du téléchargement | EEPROM défectueuse! | Fermeture de l'EEPROM...",
          "ERREUR dans la procedure de téléchargement|Quitter"}};
-    const struct {
-        int protocol;
-        sim::ProtocolChoice speaks;
-        int refuseEvery, sent, failed, language;
-    } cases[] = {
+    const std::tuple<int, sim::ProtocolChoice, int, int, int, int> cases[] = {
         {4, sim::ProtocolChoice::Both, 1000, 6984, 6, kLanguageEnglish},
         {5, sim::ProtocolChoice::Both, 50, kFiveByteMessages, kFiveByteMessages / 50, kLanguageFrench},
         {5, sim::ProtocolChoice::Four, 0, 1, 1, kLanguageEnglish}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.sent);
-        UploadRig rig(c.protocol, {.protocol = c.speaks});
-        rig.engine.messages().setLanguage(c.language);
+    for (const auto& [protocol, speaks, refuseEvery, sent, failed, language] : cases) {
+        SCOPED_TRACE(sent);
+        UploadRig rig(protocol, {.protocol = speaks});
+        rig.engine.messages().setLanguage(language);
         int instructions = 0;
-        if (c.refuseEvery != 0)
-            rig.matrix.setRefusals([&] { return ++instructions % c.refuseEvery == 0; });
-        rig.prompt.answer(kAnswerYes);
-        rig.prompt.answer(kAnswerYes);
-        rig.prompt.answer(1);
+        if (refuseEvery != 0)
+            rig.matrix.setRefusals(
+                [&instructions, every = refuseEvery] { return ++instructions % every == 0; });
+        for (int answer : {kAnswerYes, kAnswerYes, 1})
+            rig.prompt.answer(answer);
         EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Failed);
-        EXPECT_EQ(rig.engine.eeprom().messagesSent(), c.sent);
-        EXPECT_EQ(rig.engine.eeprom().messagesFailed(), c.failed);
+        EXPECT_EQ(rig.engine.eeprom().messagesSent(), sent);
+        EXPECT_EQ(rig.engine.eeprom().messagesFailed(), failed);
         const EepromWindowState& window = rig.engine.eeprom().window();
         EXPECT_EQ(window.pourcenteeprom + " | " + window.lblloadeeprom + " | " + window.lblproeeprom + " | " +
                       window.lblprotexte,
-                  texts[c.language - 1][1]);
-        EXPECT_EQ(rig.prompt.questions[0].title, texts[c.language - 1][0]);
-        EXPECT_EQ(rig.prompt.questions.back().text, texts[c.language - 1][2]);
-        if (c.sent == 1) {
+                  texts[language - 1][1]);
+        EXPECT_EQ(rig.prompt.questions[0].title, texts[language - 1][0]);
+        EXPECT_EQ(rig.prompt.questions.back().text, texts[language - 1][2]);
+        if (sent == 1) {
             EXPECT_EQ(rig.prompt.questions[2].text,
                       "Warning! There is no EEPROM in the matrix. Please, verify");
         }
@@ -411,35 +391,24 @@ TEST(EepromUploadRun, AMatrixThatRefusesEndsWithTheFailureReport) {
 // Nothing is sent unless both questions are answered Yes and the link is free; while the link is held the
 // main window's commands are refused too.
 TEST(EepromUploadRun, RefusalsSendNothing) {
-    const struct {
-        bool held;
-        std::vector<int> answers;
-        std::size_t questions;
-        bool windowOpen;
-    } cases[] = {
+    const std::tuple<bool, std::vector<int>, std::size_t, bool> cases[] = {
         {true, {}, 0, false},
         {false, {kAnswerNo}, 1, false},
         {false, {kAnswerYes, kAnswerNo}, 2, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.questions);
+    for (const auto& [held, answers, questions, windowOpen] : cases) {
+        SCOPED_TRACE(questions);
         UploadRig rig(4);
-        for (int answer : c.answers)
+        for (int answer : answers)
             rig.prompt.answer(answer);
         MainCommands commands(rig.engine, [] { return MainWindowGeometry{}; });
-        const auto attempt = [&] {
-            EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Refused);
-            commands.frm1_MenuEvent(menu_id::kStoreStatus);
-        };
-        if (c.held) {
-            const LongOperation::Guard hold = rig.engine.holdLink();
-            attempt();
-        } else {
-            attempt();
-        }
-        EXPECT_EQ(rig.bytesWritten, c.held ? 0 : 4);
-        EXPECT_EQ(rig.prompt.questions.size(), c.questions);
-        EXPECT_EQ(rig.engine.eeprom().window().open, c.windowOpen);
+        const std::unique_ptr<LongOperation::Guard> hold(
+            held ? new LongOperation::Guard(rig.engine.holdLink()) : nullptr);
+        EXPECT_EQ(rig.engine.uploadEeprom(), UploadOutcome::Refused);
+        commands.frm1_MenuEvent(menu_id::kStoreStatus);
+        EXPECT_EQ(rig.bytesWritten, held ? 0 : 4);
+        EXPECT_EQ(rig.prompt.questions.size(), questions);
+        EXPECT_EQ(rig.engine.eeprom().window().open, windowOpen);
     }
 }
 

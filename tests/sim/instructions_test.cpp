@@ -2,21 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <utility>
 
 namespace rl4::sim::test {
 namespace {
 
-// What the program sends and what the matrix answers (nothing: no answer at all).
-struct Exchange {
-    Bytes request;
-    Bytes answer;
-};
-
-// The rows run in order on one matrix, so a row may read what an earlier one set.
-void play(CoreDriver& matrix, std::initializer_list<Exchange> rows) {
+// Each row: what the program sends and what the matrix answers (nothing: no answer at all). The rows run in
+// order on one matrix, so a row may read what an earlier one set.
+void play(CoreDriver& matrix, std::initializer_list<std::pair<Bytes, Bytes>> rows) {
     for (std::size_t row = 0; row < rows.size(); ++row)
-        EXPECT_EQ(matrix.ask(rows.begin()[row].request), rows.begin()[row].answer)
-            << "row " << row << ": " << hexText(rows.begin()[row].request);
+        EXPECT_EQ(matrix.ask(rows.begin()[row].first), rows.begin()[row].second)
+            << "row " << row << ": " << hexText(rows.begin()[row].first);
 }
 
 TEST(Instructions, FiveByte) {

@@ -6,19 +6,32 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace rl4::sim::test {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// With both forms, STX followed by a byte with bit 7 set is a 4-byte audio switch, not a 5-byte frame.
-TEST(Framing, BothFormsToldApartBySecondByte) {
+// The frame log of each read, the reads in order on one matrix. With both forms, STX followed by a byte with
+// bit 7 set is a 4-byte audio switch, not a 5-byte frame; bytes before a frame start are dropped.
+TEST(Framing, FormsToldApartAndGarbageDropped) {
     CoreDriver matrix;
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x81, 0x83, 0x81}, 1)),
-              (Lines{"RX 02 81 83 81", "TX 42 81 83 81"}));
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x56, 0x03, 0x01, 0x03, 0x05, 0x80, 0x83, 0x81}, 2)),
-              (Lines{"RX 02 56 03 01 03", "TX 02 56 03 01 03", "RX 05 80 83 81", "TX 45 80 81 81"}));
+    const std::pair<Bytes, Lines> reads[] = {
+        {{0x02, 0x81, 0x83, 0x81}, {"RX 02 81 83 81", "TX 42 81 83 81"}},
+        {{0x02, 0x56, 0x03, 0x01, 0x03, 0x05, 0x80, 0x83, 0x81},
+         {"RX 02 56 03 01 03", "TX 02 56 03 01 03", "RX 05 80 83 81", "TX 45 80 81 81"}},
+        {{0xFF, 0x41, 0x02, 0x56, 0x03, 0x01, 0x03}, {"RX? FF 41", "RX 02 56 03 01 03", "TX 02 56 03 01 03"}},
+        // A 5-byte frame without its ETX: STX goes, and the scan starts again at the next byte.
+        {{0x02, 0x56, 0x03, 0x01, 0x04, 0x01, 0x81, 0x83, 0x81},
+         {"RX? 02 56 03 01 04", "RX 01 81 83 81", "TX 41 81 83 81"}},
+        // The last byte may still start a frame.
+        {{0x15, 0x90, 0x03}, {"RX? 15 90"}},
+        {{0x02, 0x56, 0x01, 0x01, 0x03}, {"RX? 03", "RX 02 56 01 01 03", "TX 02 56 01 01 03"}},
+    };
+    for (std::size_t k = 0; k < std::size(reads); ++k)
+        EXPECT_EQ(logOf(matrix.core.feed(reads[k].first, static_cast<std::int64_t>(k + 1))), reads[k].second)
+            << "read " << k;
 }
 
 // A matrix answers only the form it speaks; the other form's bytes are dropped.
@@ -34,20 +47,7 @@ TEST(Framing, SingleFormMatrixIgnoresTheOtherForm) {
     EXPECT_EQ(fourOnly.ask(four(61, 1, 0, 0)), (Bytes{0x7D, 0xA2, 0x8C, 0x81}));
 }
 
-TEST(Framing, GarbageIsDroppedUntilAFrameStarts) {
-    CoreDriver matrix;
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0xFF, 0x41, 0x02, 0x56, 0x03, 0x01, 0x03}, 1)),
-              (Lines{"RX? FF 41", "RX 02 56 03 01 03", "TX 02 56 03 01 03"}));
-    // A 5-byte frame without its ETX: STX goes, and the scan starts again at the next byte.
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x56, 0x03, 0x01, 0x04, 0x01, 0x81, 0x83, 0x81}, 2)),
-              (Lines{"RX? 02 56 03 01 04", "RX 01 81 83 81", "TX 41 81 83 81"}));
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x15, 0x90, 0x03}, 3)), (Lines{"RX? 15 90"}))
-        << "the last byte may still start a frame";
-    EXPECT_EQ(logOf(matrix.core.feed(Bytes{0x02, 0x56, 0x01, 0x01, 0x03}, 4)),
-              (Lines{"RX? 03", "RX 02 56 01 01 03", "TX 02 56 01 01 03"}));
-}
-
-TEST(Framing, FrameSplitAcrossReadsKeepsItsFirstArrival) {
+TEST(Framing, PartialFrameKeepsItsFirstArrivalOrIsDroppedWhenStale) {
     MatrixCore core(MatrixConfig{});
     EXPECT_TRUE(core.feed(Bytes{0x02, 0x56}, 1000).empty());
     EXPECT_EQ(core.staleDeadline(), 1000 + FrameSplitter::kStaleMicros + 1);
@@ -57,20 +57,17 @@ TEST(Framing, FrameSplitAcrossReadsKeepsItsFirstArrival) {
     EXPECT_EQ(events[1].requestStartMicros, 1000);
     EXPECT_EQ(events[1].requestLength, 5u);
     EXPECT_FALSE(core.staleDeadline().has_value());
-}
 
-TEST(Framing, StalePartialFrameIsDropped) {
-    MatrixCore core(MatrixConfig{});
-    core.feed(Bytes{0x02, 0x56, 0x03}, 0);
-    EXPECT_TRUE(core.expire(100'000).empty()) << "exactly 100 ms is not yet too long";
-    EXPECT_EQ(logOf(core.expire(100'001)), (Lines{"RX? 02 56 03"}));
+    core.feed(Bytes{0x02, 0x56, 0x03}, 100'000);
+    EXPECT_TRUE(core.expire(200'000).empty()) << "exactly 100 ms is not yet too long";
+    EXPECT_EQ(logOf(core.expire(200'001)), (Lines{"RX? 02 56 03"}));
     EXPECT_FALSE(core.staleDeadline().has_value());
 
-    core.feed(Bytes{0x01, 0x81}, 200'000);
-    EXPECT_EQ(logOf(core.feed(Bytes{0x83, 0x81, 0x01, 0x81, 0x83, 0x81}, 400'000)),
+    core.feed(Bytes{0x01, 0x81}, 300'000);
+    EXPECT_EQ(logOf(core.feed(Bytes{0x83, 0x81, 0x01, 0x81, 0x83, 0x81}, 500'000)),
               (Lines{"RX? 01 81 83 81", "RX 01 81 83 81", "TX 41 81 83 81"}))
         << "the late rest of a frame is not joined to its stale start";
-    core.feed(Bytes{0x02}, 500'000);
+    core.feed(Bytes{0x02}, 600'000);
     EXPECT_EQ(logOf(core.disconnect()), (Lines{"RX? 02"}));
 }
 
@@ -102,11 +99,7 @@ const Bytes kFiveAnswer{0x02, 0x56, 0x03, 0x01, 0x03};
 const Bytes kFourAnswer{0x41, 0x81, 0x83, 0x81};
 
 TEST(LineFaults, NothingAtZeroAlwaysAtOne) {
-    const struct {
-        const char* name;
-        FaultOptions options;
-        bool dropped, garbled, split;
-    } cases[] = {
+    const std::tuple<const char*, FaultOptions, bool, bool, bool> cases[] = {
         {"none", {}, false, false, false},
         {"drop", {.drop = 1}, true, false, false},
         {"garble", {.garble = 1}, false, true, false},
@@ -115,14 +108,14 @@ TEST(LineFaults, NothingAtZeroAlwaysAtOne) {
         {"a dropped frame is nothing else", {.drop = 1, .garble = 1, .split = 1}, true, false, false},
         {"refusals leave the line alone", {.nak = 1, .refuseEvery = 1}, false, false, false},
     };
-    for (const auto& c : cases) {
-        LineFaults faults(c.options, 7);
+    for (const auto& [name, options, dropped, garbled, split] : cases) {
+        LineFaults faults(options, 7);
         for (const Bytes& truth : {kFiveAnswer, kFourAnswer, kNakOnly, kFiveAnswer, kFourAnswer}) {
             const FaultedFrame out = faults.pass(truth);
-            const std::string where = std::string(c.name) + " " + hexText(truth);
-            EXPECT_EQ(out.dropped, c.dropped) << where;
-            EXPECT_EQ(out.garbled, c.garbled) << where;
-            EXPECT_EQ(out.splitAt != 0, c.split && truth.size() > 1) << where << ": a lone byte is not split";
+            const std::string where = std::string(name) + " " + hexText(truth);
+            EXPECT_EQ(out.dropped, dropped) << where;
+            EXPECT_EQ(out.garbled, garbled) << where;
+            EXPECT_EQ(out.splitAt != 0, split && truth.size() > 1) << where << ": a lone byte is not split";
             EXPECT_LT(out.splitAt, truth.size()) << where;
             ASSERT_EQ(out.bytes.size(), truth.size()) << where;
             int flipped = 0;
@@ -161,33 +154,26 @@ TEST(LineFaults, RatesAndPlacesSpreadOverTheFrame) {
 
 // Refused instructions are not carried out: the crosspoint keeps its input 0.
 TEST(LineFaults, RefusalsCountInstructionsInBothForms) {
-    const struct {
-        const char* name;
-        FaultOptions options;
-        bool silent;
-        std::set<int> refused;
-    } cases[] = {
+    const std::tuple<const char*, FaultOptions, bool, std::set<int>> cases[] = {
         {"none", {}, false, {}},
         {"every third", {.refuseEvery = 3}, false, {3, 6, 9}},
         {"every third, silently", {.refuseEvery = 3}, true, {3, 6, 9}},
         {"every one by chance", {.nak = 1}, false, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
     };
-    for (const auto& c : cases) {
-        MatrixConfig config;
-        config.silentRefusals = c.silent;
-        CoreDriver matrix(config);
-        LineFaults faults(c.options, 1);
+    for (const auto& [name, options, silent, refusedAt] : cases) {
+        CoreDriver matrix(MatrixConfig{.silentRefusals = silent});
+        LineFaults faults(options, 1);
         matrix.core.setRefusals([&faults] { return faults.refuseNext(); });
         for (int k = 1; k <= 9; ++k) {
             const bool fiveByte = k % 2 == 1;
             const Bytes answer = matrix.ask(fiveByte ? five('V', k, k) : four(1, 1, k, k));
-            const bool refused = c.refused.contains(k);
+            const bool refused = refusedAt.contains(k);
             Bytes expected = fiveByte ? five('V', k, k) : four(0x41, 1, k, k);
             if (refused)
-                expected = c.silent ? Bytes{} : fiveByte ? kNakOnly : four(0x50, 1, 8, 0);
-            EXPECT_EQ(answer, expected) << c.name << ", instruction " << k;
+                expected = silent ? Bytes{} : fiveByte ? kNakOnly : four(0x50, 1, 8, 0);
+            EXPECT_EQ(answer, expected) << name << ", instruction " << k;
             EXPECT_EQ(matrix.core.state().layer(Layer::Video).inputOn(k), refused ? 0 : k)
-                << c.name << " " << k;
+                << name << " " << k;
         }
     }
 }

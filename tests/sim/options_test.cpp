@@ -47,8 +47,6 @@ TEST(Options, DefaultsAndEveryOption) {
     const FaultOptions& f = o.faults;
     EXPECT_EQ(std::tuple(f.drop, f.nak, f.garble, f.split, f.delayMillis, f.refuseEvery, f.seed),
               std::tuple(0.05, 1.0, 0.5, 0.1, 250, 3, std::optional(4294967295u)));
-    EXPECT_EQ(parse("--pty /tmp/m").options->port.ptyLink, "/tmp/m");
-    EXPECT_TRUE(parse("--help").help);
 }
 
 TEST(Options, BadOptionsAreRefusedWithAMessage) {

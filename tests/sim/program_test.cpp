@@ -55,10 +55,11 @@ Bytes receive(ByteChannel& line, std::size_t count) {
     return received;
 }
 
-// A matrix on a named pseudo-terminal with a frame log, and the line to it.
+// A matrix on a named pseudo-terminal with a new frame log, and the line to it.
 class Program : public ::testing::Test {
 protected:
     void start(std::vector<std::string> options = {}) {
+        fs::remove(logPath());
         options.insert(options.begin(), {"--pty", link(), "--baud", "0", "--log", logPath()});
         sim.emplace(options);
         ASSERT_EQ(sim->waitReady(), Lines{}) << "nothing before ready with a named pty";
@@ -136,22 +137,17 @@ TEST_F(Program, PtyAnswersBothFormsTakesPanelCommandsLogsAndUnplugs) {
 
 // Each case runs its own matrix: a 5-byte and a 4-byte request, and what comes back and is logged.
 TEST_F(Program, WholeAnswersDroppedOrRefused) {
-    const struct {
-        std::string fault, value;
-        Bytes five, four;
-        std::string fiveLogged, fourLogged;
-    } cases[] = {
+    const std::tuple<std::string, std::string, Bytes, Bytes, std::string, std::string> cases[] = {
         {"--drop", "1", {}, {}, "TX- 02 56 03 01 03", "TX- 41 81 83 81"},
         {"--nak", "1", {0x15}, {0x50, 0x80, 0x88, 0x81}, "TX 15", "TX 50 80 88 81"},
         {"--refuse-every", "2", kSwitchFive, {0x50, 0x80, 0x88, 0x81}, "TX 02 56 03 01 03", "TX 50 80 88 81"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fault);
-        fs::remove(logPath());
-        start({c.fault, c.value});
+    for (const auto& [fault, value, fiveAnswer, fourAnswer, fiveLogged, fourLogged] : cases) {
+        SCOPED_TRACE(fault);
+        start({fault, value});
         for (const auto& [request, answer, logged, lines] :
-             {std::tuple{kSwitchFive, c.five, c.fiveLogged, 2u},
-              std::tuple{kSwitchFour, c.four, c.fourLogged, 4u}}) {
+             {std::tuple{kSwitchFive, fiveAnswer, fiveLogged, 2u},
+              std::tuple{kSwitchFour, fourAnswer, fourLogged, 4u}}) {
             send(*line, request);
             const Lines log = logLines(lines);
             ASSERT_EQ(log.size(), lines);
@@ -171,7 +167,6 @@ TEST_F(Program, GarbledSplitAndDelayedAnswersRepeatWithTheToldSeed) {
     std::vector<Bytes> runs[2];
     std::string seed;
     for (std::vector<Bytes>& run : runs) {
-        fs::remove(logPath());
         Lines options{"--garble", "1", "--split", "1", "--delay", "100"};
         if (!seed.empty())
             options.insert(options.end(), {"--seed", seed});

@@ -1,6 +1,7 @@
 #include "tester/function_table.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace rl4::tester {
 namespace {
@@ -8,13 +9,7 @@ namespace {
 using Frame = std::array<std::uint8_t, 5>;
 
 TEST(FrameTable, EveryFunctionBuildsItsFrame) {
-    struct Row {
-        int function, layer, value, channel;
-        bool readFirst;
-        Frame frame;
-        const char* status;
-    };
-    std::vector<Row> rows = {
+    std::vector<std::tuple<int, int, int, int, bool, Frame, const char*>> rows = {
         {1, 3, 3, 7, false, {2, 0x79, 7, 0, 3}, "reading switch"},
         {2, 0, 26, 1, false, {2, 0x4C, 1, 0x1A, 3}, "adjusting gain"},
         {2, 0, 26, 1, true, {2, 0x6C, 1, 0x1A, 3}, "reading gain"},
@@ -38,10 +33,10 @@ TEST(FrameTable, EveryFunctionBuildsItsFrame) {
         rows.push_back(
             {0, layer, 3, 7, true, {2, static_cast<std::uint8_t>(letter | 0x20), 7, 0, 3}, "reading switch"});
     }
-    for (const Row& row : rows) {
-        const Message m = buildMessage(row.function, row.layer, row.value, row.channel, row.readFirst);
-        EXPECT_EQ(m.frame(), row.frame) << "function " << row.function << " layer " << row.layer;
-        EXPECT_STREQ(caption(m.statusText, Language::English), row.status) << "function " << row.function;
+    for (const auto& [function, layer, value, channel, readFirst, frame, status] : rows) {
+        const Message m = buildMessage(function, layer, value, channel, readFirst);
+        EXPECT_EQ(m.frame(), frame) << "function " << function << " layer " << layer;
+        EXPECT_STREQ(caption(m.statusText, Language::English), status) << "function " << function;
     }
 }
 

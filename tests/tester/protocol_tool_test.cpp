@@ -47,7 +47,8 @@ protected:
     ProtocolTool tool{folder.folder(), opener, clock, prompt};
 };
 
-TEST_F(ToolTest, FirstStartWritesTheDefaultsAndReadsTheSwitchAtOnce) {
+// The switch is read at once on the first start and on a change of layer, which brings its own lists.
+TEST_F(ToolTest, FirstStartAndALayerChangeReadAtOnce) {
     start();
     EXPECT_EQ(test::fileBytes(folder.path("protocol.set")),
               "2\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n64\r\n64\r\n64\r\n64\r\n8\r\n8\r\n8\r\n8\r\n");
@@ -63,6 +64,15 @@ TEST_F(ToolTest, FirstStartWritesTheDefaultsAndReadsTheSwitchAtOnce) {
     EXPECT_EQ(tool.frameLabels(), (Labels{"02h", "56h", "01h", "01h", "03h"}));
     EXPECT_TRUE(tool.cmdsendPressed());
     EXPECT_FALSE(tool.rebuildPending());
+
+    tool.cblayer_Click(2);
+    EXPECT_EQ(tool.cbinput().entries.size(), 9u);
+    EXPECT_EQ(tool.cboutput().entries.back(), "8");
+    EXPECT_EQ(pass(), (Bytes{2, 0x72, 1, 0, 3}));
+    tool.cbfunct_Click(1);
+    EXPECT_EQ(tool.cblayer().selected, 2);
+    EXPECT_EQ(pass(), Bytes{});
+    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x72, 1, 0, 3}));
 }
 
 TEST_F(ToolTest, DamagedSettingsTakeTheDefaultsAndKeepTheirSizes) {
@@ -98,21 +108,6 @@ TEST_F(ToolTest, VcaSetupFrames) {
     EXPECT_EQ(pass(), Bytes{});
     tool.cmdsend_Click();
     EXPECT_EQ(port().takeWritten(), (Bytes{2, 0x70, 0x70, 0x70, 3}));
-}
-
-TEST_F(ToolTest, UpDownControlsWrap) {
-    start();
-    tool.cbfunct_Click(2);
-    tool.cbinput_Click(0);
-    tool.udin_DownClick();
-    EXPECT_EQ(tool.valueIndex(), 31);
-    tool.udin_UpClick();
-    EXPECT_EQ(tool.valueIndex(), 0);
-    tool.cboutput_Click(64);
-    tool.udout_UpClick();
-    EXPECT_EQ(tool.cboutput().entries[tool.cboutput().selected], "-");
-    tool.udout_DownClick();
-    EXPECT_EQ(tool.channelIndex(), 64);
 }
 
 // The gain is read first: a partial answer shows its bytes, the whole one loads the level.
@@ -204,7 +199,7 @@ TEST_F(ToolTest, ContinuousSendingKeepsTheLinePacedAndBlinks) {
     EXPECT_TRUE(fileExists(folder.path("protocol.set")));
 }
 
-TEST_F(ToolTest, CyclicSteppingRunsUntilReleasedOrAChoice) {
+TEST_F(ToolTest, CyclicSteppingRunsUntilReleasedOrAChoiceAndTheUpDownControlsWrap) {
     start();
     tool.chksend_Click(true);
     tool.cbinput_Click(2);
@@ -223,6 +218,18 @@ TEST_F(ToolTest, CyclicSteppingRunsUntilReleasedOrAChoice) {
     EXPECT_FALSE(tool.tmr1Running());
     tool.tmr1_Timer();
     EXPECT_EQ(tool.valueIndex(), 63);
+
+    tool.cbfunct_Click(2);
+    tool.cbinput_Click(0);
+    tool.udin_DownClick();
+    EXPECT_EQ(tool.valueIndex(), 31);
+    tool.udin_UpClick();
+    EXPECT_EQ(tool.valueIndex(), 0);
+    tool.cboutput_Click(64);
+    tool.udout_UpClick();
+    EXPECT_EQ(tool.cboutput().entries[tool.cboutput().selected], "-");
+    tool.udout_DownClick();
+    EXPECT_EQ(tool.channelIndex(), 64);
 }
 
 TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
@@ -251,19 +258,6 @@ TEST_F(ToolTest, PortChoiceAndUnavailablePorts) {
     EXPECT_EQ(tool.cmdportCaption(), "com 4");
     EXPECT_TRUE(port(4).isOpen());
     EXPECT_EQ(opener.requests, (std::vector<int>{3, 1, 4}));
-}
-
-TEST_F(ToolTest, ALayerBringsItsOwnListsAndReadsAtOnce) {
-    start();
-    pass();
-    tool.cblayer_Click(2);
-    EXPECT_EQ(tool.cbinput().entries.size(), 9u);
-    EXPECT_EQ(tool.cboutput().entries.back(), "8");
-    EXPECT_EQ(pass(), (Bytes{2, 0x72, 1, 0, 3}));
-    tool.cbfunct_Click(1);
-    EXPECT_EQ(tool.cblayer().selected, 2);
-    EXPECT_EQ(pass(), Bytes{});
-    EXPECT_EQ(tool.message(), (std::array<std::uint8_t, 5>{2, 0x72, 1, 0, 3}));
 }
 
 TEST(ToolFolder, SettingsThatCannotBeWrittenAreReported) {

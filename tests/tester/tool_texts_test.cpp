@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace rl4::tester {
@@ -19,7 +20,12 @@ std::multiset<std::string> places(const char* text) {
     return found;
 }
 
-TEST(CaptionTable, EveryTextHasItsFrenchTwin) {
+TEST(CaptionTable, ValuesFillTheirPlacesOnceAndEveryTextHasItsFrenchTwin) {
+    EXPECT_EQ(caption(TextId::PortNotAvailable, Language::French, {"3"}),
+              "Le port Com3 n'est pas disponible");
+    // A folder whose name holds a mark stays as it is.
+    EXPECT_EQ(caption(TextId::CannotWrite, Language::English, {"/tmp/a%2", "No space left"}),
+              "Cannot write /tmp/a%2: No space left");
     const CaptionRow* table = captionTable();
     for (int i = 0; i < kTextCount; ++i) {
         const CaptionRow& row = table[i];
@@ -31,20 +37,8 @@ TEST(CaptionTable, EveryTextHasItsFrenchTwin) {
     }
 }
 
-TEST(CaptionTable, ValuesFillTheirPlacesOnce) {
-    EXPECT_EQ(caption(TextId::PortNotAvailable, Language::French, {"3"}),
-              "Le port Com3 n'est pas disponible");
-    // A folder whose name holds a mark stays as it is.
-    EXPECT_EQ(caption(TextId::CannotWrite, Language::English, {"/tmp/a%2", "No space left"}),
-              "Cannot write /tmp/a%2: No space left");
-}
-
 TEST(ToolLanguage, TheLocaleForMessagesDecides) {
-    struct Row {
-        const char *lcAll, *lcMessages, *lang;
-        Language expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, const char*, const char*, Language> rows[] = {
         {nullptr, nullptr, nullptr, Language::English},
         {nullptr, nullptr, "fr_FR.UTF-8", Language::French},
         {nullptr, nullptr, "fr", Language::French},
@@ -55,24 +49,19 @@ TEST(ToolLanguage, TheLocaleForMessagesDecides) {
         {"", "", "fr_CH.UTF-8", Language::French},
         {"de_DE.UTF-8", nullptr, "fr_FR.UTF-8", Language::English},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(localeLanguage({row.lcAll, row.lcMessages, row.lang}), row.expected)
-            << (row.lcAll ? row.lcAll : "-") << " " << (row.lcMessages ? row.lcMessages : "-") << " "
-            << (row.lang ? row.lang : "-");
+    for (const auto& [lcAll, lcMessages, lang, expected] : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::array{lcAll, lcMessages, lang}));
+        EXPECT_EQ(localeLanguage({lcAll, lcMessages, lang}), expected);
     }
 }
 
 TEST(ToolOptions, CommandLines) {
     const LocaleVariables french{nullptr, nullptr, "fr_FR.UTF-8"};
     const LocaleVariables english{nullptr, nullptr, "en_US.UTF-8"};
-    struct Row {
-        std::vector<const char*> args;
-        LocaleVariables locale;
-        Language language;
-        const char* data; // nullptr: none
-        bool help;
-        const char* error; // how the message starts; empty: none
-    };
+    // The arguments and the locale, then what is read: the language, the data folder (nullptr: none), help,
+    // and how the error message starts (empty: none).
+    using Row =
+        std::tuple<std::vector<const char*>, LocaleVariables, Language, const char*, bool, const char*>;
     const Row rows[] = {
         {{}, english, Language::English, nullptr, false, ""},
         {{"--lang", "en"}, french, Language::English, nullptr, false, ""},
@@ -87,18 +76,15 @@ TEST(ToolOptions, CommandLines) {
         {{"--lang", "fr", "folder"}, english, Language::French, nullptr, false, "option inconnue « folder »"},
         {{"--help=maybe"}, english, Language::English, nullptr, false, "cannot read the options: "},
     };
-    for (const Row& row : rows) {
+    for (const auto& [args, locale, language, data, help, error] : rows) {
         std::vector<const char*> argv{"protocol"};
-        argv.insert(argv.end(), row.args.begin(), row.args.end());
-        const ToolOptions options = parseToolOptions(static_cast<int>(argv.size()), argv.data(), row.locale);
-        std::string line;
-        for (const char* arg : row.args)
-            line += std::string(arg) + " ";
-        EXPECT_TRUE(*row.error ? options.error.starts_with(row.error) : options.error.empty())
-            << line << ": " << options.error;
-        EXPECT_EQ(options.language, row.language) << line;
-        EXPECT_EQ(options.help, row.help) << line;
-        EXPECT_EQ(options.data.value_or("(none)"), row.data ? row.data : "(none)") << line;
+        argv.insert(argv.end(), args.begin(), args.end());
+        const ToolOptions options = parseToolOptions(static_cast<int>(argv.size()), argv.data(), locale);
+        SCOPED_TRACE(testing::PrintToString(args));
+        EXPECT_TRUE(*error ? options.error.starts_with(error) : options.error.empty()) << options.error;
+        EXPECT_EQ(options.language, language);
+        EXPECT_EQ(options.help, help);
+        EXPECT_EQ(options.data.value_or("(none)"), data ? data : "(none)");
     }
 }
 
