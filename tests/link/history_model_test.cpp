@@ -102,8 +102,9 @@ TEST(HistoryCsv, FieldsAreQuotedOnlyWhereCsvNeedsIt) {
 }
 
 // The log takes every frame, the history window open or not, one line each as it comes, under one header
-// however often it is opened.
-TEST(HistoryCsv, TheLogTakesEveryRowUnderOneHeader) {
+// however often it is opened. The export writes the rows the window shows in the log's form, and says what
+// the folder refuses.
+TEST(HistoryCsv, TheLogTakesEveryRowUnderOneHeaderAndTheExportTheWindowsRows) {
     HistoryRig rig(0);
     rig.history().frmhisto_Close();
     const std::string path = rig.path("frames.csv");
@@ -119,11 +120,8 @@ TEST(HistoryCsv, TheLogTakesEveryRowUnderOneHeader) {
     EXPECT_EQ(readCrLf(path).at(0), historyCsvHeader());
     EXPECT_FALSE(FrameLog::open(rig.path("no-such-folder/frames.csv"), error));
     EXPECT_EQ(error, "No such file or directory");
-}
 
-// The export writes the rows the window shows in the log's form, and says what the folder refuses.
-TEST(HistoryCsv, TheExportWritesTheWindowsRowsAsTheLogDoes) {
-    HistoryRig rig(0);
+    rig.commands.frm1_MenuEvent(kHistory);
     rig.commands.frm1_MenuEvent(kStoreStatus);
     rig.prompt.answerPath(rig.path("export.csv"));
     rig.history().cmdexporthisto_Click(rig.prompt);
@@ -133,7 +131,6 @@ TEST(HistoryCsv, TheExportWritesTheWindowsRowsAsTheLogDoes) {
     EXPECT_EQ(exported[0], historyCsvHeader());
     EXPECT_TRUE(exported[1].ends_with(",02.53.53.53.03,02.53.53.53.03,Mem,eepr,\" 83\",\" 83\",0"))
         << exported[1];
-
     rig.prompt.answerPath(rig.path("no-such-folder/export.csv"));
     rig.history().cmdexporthisto_Click(rig.prompt);
     EXPECT_TRUE(rig.prompt.questions.back().text.starts_with("Cannot write the file "))
