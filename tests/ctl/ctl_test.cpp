@@ -208,6 +208,7 @@ TEST_F(CtlTest, IdentifyAndSend) {
 }
 
 TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
+    const std::string path = dir.path("x.agn");
     // clang-format off
     const std::vector<Lines> wrong{
         {}, {"frobnicate"}, {"--data"}, {"--port", "0", "--target", "/dev/null", "send", "V", "1", "1"},
@@ -216,9 +217,6 @@ TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
         {"route", "1", "2", "--layer", "blue"}, {"route", "257", "1"}, {"route", "1", "-1"}, {"load"},
         {"vca", "1", "32"}, {"vca-all", "half"}, {"setup", "keep", "1"}, {"setup", "store", "8"},
         {"store", "now"}, {"disconnect-all", "1"}, {"ports", "all"}};
-    // clang-format on
-    const std::string path = dir.path("x.agn");
-    // clang-format off
     const std::vector<Lines> wrongNew{
         {}, {dir.path("x.txt")}, {path, dir.path("y.agn")}, {"--video-in", "257", path},
         {"--audio-out", "-1", path}, {path, "--rgb-in"}, {"--layers", "4", path},
@@ -239,15 +237,15 @@ TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
 }
 
 TEST_F(CtlTest, StatusRouteVcaStoreAndSetups) {
-    const std::string heading = "outputs\tvideo 16\taudio 16\trgb 8\tyc 8\n";
     // clang-format off
     check({
         {"matrix", {"send", "V", "2", "5"}, kDone, "*"},
         {"matrix", {"send", "Y", "2", "2"}, kDone, "*"},
         // Inputs 0 (the Black source) everywhere but the two switches; no connector: nothing shown.
         {"matrix", {"status"}, kDone,
-         heading + "1\tMonitor 1\tBlack\tBlack\tBlack\tBlack\n2\tMonitor 2\tServer\tBlack\t\tCamera 2\n"
-                   "3\tRecorder\tBlack\tBlack\tBlack\t\n4\tProjector\t\t\tBlack\tBlack\n"},
+         "outputs\tvideo 16\taudio 16\trgb 8\tyc 8\n1\tMonitor 1\tBlack\tBlack\tBlack\tBlack\n"
+         "2\tMonitor 2\tServer\tBlack\t\tCamera 2\n3\tRecorder\tBlack\tBlack\tBlack\t\n"
+         "4\tProjector\t\t\tBlack\tBlack\n"},
         {"nothing-here", {"status"}, kNoAnswer, "*", "did not answer"},
         {"matrix", {"route", "2", "1"}, kDone, "Camera 1 -> Monitor 2 on video audio yc\n", "",
          F{five('V', 2, 1), five('A', 2, 1), five('Y', 2, 1)}},
@@ -360,25 +358,20 @@ TEST_F(CtlTest, APortOrAFolderInUseIsLeftAloneAndItsHolderNamed) {
     EXPECT_FALSE(fileExists(dir.path("copy.cnx")));
 }
 
-// The port map's table, then whatever serial devices this machine has (their columns are the port table's
-// concern).
-TEST_F(CtlTest, PortsListsTheMapThenTheDevicesFound) {
-    PtyPair cable;
-    mapPorts(1, cable.slavePath());
-    const std::string listed = "port\ttarget\tstate\tdevice\n1\t" + cable.slavePath() + "\tpresent\t\n2\t" +
-                               dir.path("absent2") + "\tmissing\t\n*";
-    check({{"", {"ports"}, kDone, listed}});
-}
-
 // Opening a port sets its line: a port other than the one asked for must never be opened, as it may lead to
-// another device.
-TEST_F(CtlTest, PortOptionsApplyBeforeAnyPortIsOpened) {
+// another device. The listing shows the port map's table, then whatever serial devices this machine has
+// (their columns are the port table's concern).
+TEST_F(CtlTest, PortOptionsApplyBeforeAnyPortIsOpenedAndPortsListsTheMap) {
     PtyPair saved; // port 1, the settings' default, on a line set to 1200 baud by its own user
     termios line{};
     ASSERT_EQ(::tcgetattr(saved.slave(), &line), 0);
     ::cfsetospeed(&line, B1200);
     ASSERT_EQ(::tcsetattr(saved.slave(), TCSANOW, &line), 0);
     check({{"matrix", {"identify"}, kDone, "*"}});
+    mapPorts(1, saved.slavePath());
+    const std::string listed = "port\ttarget\tstate\tdevice\n1\t" + saved.slavePath() + "\tpresent\t\n2\t" +
+                               dir.path("absent2") + "\tmissing\t\n*";
+    check({{"", {"ports"}, kDone, listed}});
     writeCrLf(dir.path("routelane4.ports"), {"1=" + saved.slavePath(), "2=" + dir.path("matrix")});
     check({{"", {"--port", "2", "send", "V", "3", "1"}, kDone, "*"}});
     ASSERT_EQ(::tcgetattr(saved.slave(), &line), 0);

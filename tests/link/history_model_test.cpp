@@ -50,7 +50,8 @@ TEST(HistoryModel, ColumnsAndCaptionSayWhetherAMatrixAnswersInEitherLanguage) {
     EXPECT_EQ(rig.headers()[0] + " " + rig.headers()[1], "Transmis (h) Reçu (h)");
 }
 
-TEST(HistoryModel, RowsCloseInTimeShareAColourAndUnrecognisedOnesAreRed) {
+// The list counts its rows down from 99; the hundredth frame clears it and becomes its only row.
+TEST(HistoryModel, RowsCloseInTimeShareAColourUnrecognisedOnesAreRedAndTheHundredthClearsTheList) {
     HistoryRig rig(0);
     HistoryRow row = kRow;
     // Within 200 ms of the row before: the same colour; further: the other one.
@@ -71,13 +72,9 @@ TEST(HistoryModel, RowsCloseInTimeShareAColourAndUnrecognisedOnesAreRed) {
     EXPECT_EQ(rows[1].text, kBlack);
     rig.history().cmdclrhisto_Click();
     EXPECT_TRUE(rows.empty());
-}
 
-TEST(HistoryModel, TheHundredthFrameClearsTheListAndBecomesItsOnlyRow) {
-    HistoryRig rig(0);
     for (int i = 0; i < kHistoryMaxRows; ++i)
         rig.commands.frm1_MenuEvent(kStoreStatus);
-    const std::vector<HistoryLine>& rows = rig.history().rows();
     ASSERT_EQ(rows.size(), 99U);
     EXPECT_EQ(rows.front().cells[1], "02.53.53.53.03");
     EXPECT_EQ(rows.front().cells[8], "01");
