@@ -61,6 +61,12 @@ protected:
     SendResult send4(int code, int machine, int d1, int d2) { return send({code, machine, d1, d2}); }
 
     Strings takeEffects() { return std::exchange(rules.effects, {}); }
+    // The log's words and the effects of the row's answer.
+    void expectDecoded(const Row& r) {
+        EXPECT_EQ(link.logInstr(), r.instr);
+        EXPECT_EQ(link.logObject(), r.object);
+        EXPECT_EQ(takeEffects(), *r.effect ? Strings{r.effect} : Strings{});
+    }
     // The row's frame arrives unasked and the main loop reads it.
     void expectAnswer(MemoryChannel& port, int length, const Row& r) {
         const Frame frame = answerFrame(length, r);
@@ -70,13 +76,11 @@ protected:
         link.ProcessReply();
         const bool ok = std::string(r.instr) != "Error";
         EXPECT_EQ(link.replyError(), !ok);
-        EXPECT_EQ(link.logInstr(), r.instr);
-        EXPECT_EQ(link.logObject(), r.object);
-        EXPECT_EQ(takeEffects(), *r.effect ? Strings{r.effect} : Strings{});
+        expectDecoded(r);
         ASSERT_EQ(listener.rows.size(), 1u);
         EXPECT_EQ(listener.rows[0].recognised, ok);
-        EXPECT_EQ(listener.rows[0].in, ok ? " " + std::to_string(r.in & 0x7F) : "no");
-        EXPECT_EQ(listener.rows[0].out, ok ? " " + std::to_string(r.out & 0x7F) : "reply");
+        EXPECT_EQ(listener.rows[0].in, ok ? " " + std::to_string(r.in) : "no");
+        EXPECT_EQ(listener.rows[0].out, ok ? " " + std::to_string(r.out) : "reply");
     }
     // Reads what the matrix left on the line, rows and effects included.
     void drain(MemoryChannel& port) {
@@ -96,7 +100,6 @@ protected:
 TEST_F(LinkTest, PortsOpenCloseAndFail) {
     EXPECT_TRUE(link.portError()) << "no open has succeeded yet";
     openPort(5, 5);
-    EXPECT_EQ(opener.channel(5).openedTarget, "com5");
     EXPECT_FALSE(link.portError());
     link.OpenPort(); // a reopen closes the old channel first
     EXPECT_TRUE(opener.channel(5).isOpen());
@@ -127,37 +130,32 @@ TEST_F(LinkTest, PortsOpenCloseAndFail) {
 }
 
 TEST_F(LinkTest, FrameLayoutsAndValuesTheWireCannotCarry) {
-    struct Case {
-        int length;
-        Cmd cmd;
-        Frame written; // empty: refused, nothing goes out
-    };
-    // The not-assigned mark (257) and above go out as 255; 256 would wrap round to output 0 (every output)
-    // or 128, a negative value to 255: refused.
+    // The form, the instruction and the frame written. The not-assigned mark (257) and above go out as 255;
+    // 256 would wrap round to output 0 (every output) or 128, a negative value to 255: refused, no frame.
     // clang-format off
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<int, Cmd, Frame>> cases = {
         {5, {'V', 0, 3, 1}, five('V', 3, 1)}, {5, {'l', 0, 200, 0}, five('l', 200, 0)},
         {5, {'V', 0, 257, 300}, five('V', 255, 255)}, {4, {1, 1, 3, 1}, four(1, 1, 3, 1)},
         {4, {1, 1, 3, 200}, four(1, 1, 3, 200)}, {4, {1, 5, 200, 1}, four(1, 5, 200, 1)},
         {4, {2, 1, 131, 200}, four(2, 1, 131, 200)}, {4, {1, 1, 257, 255}, four(1, 1, 255, 255)},
         {5, {'V', 0, 256, 7}, {}}, {5, {'V', 0, 3, -1}, {}}, {4, {1, 1, 3, 256}, {}}, {4, {1, 1, -2, 1}, {}}};
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.cmd.data1) + ", " + std::to_string(c.cmd.data2));
-        MemoryChannel& port = openPort(c.length);
+    for (const auto& [length, cmd, written] : cases) {
+        SCOPED_TRACE(std::to_string(cmd.data1) + ", " + std::to_string(cmd.data2));
+        MemoryChannel& port = openPort(length);
         listener.rows.clear();
         const long sent = link.shotCount(), failed = link.failedCommands();
-        send(c.cmd);
-        EXPECT_EQ(port.takeWritten(), c.written);
-        EXPECT_EQ(link.shotCount(), sent + (c.written.empty() ? 0 : 1));
+        send(cmd);
+        EXPECT_EQ(port.takeWritten(), written);
+        EXPECT_EQ(link.shotCount(), sent + (written.empty() ? 0 : 1));
         EXPECT_EQ(link.failedCommands(), failed + 1) << "no answer, or refused";
-        if (c.written.empty()) {
+        if (written.empty()) {
             ASSERT_EQ(listener.rows.size(), 1u);
             EXPECT_EQ(cells(listener.rows[0]), (Strings{"", "", "Error", "video", "bad", "data"}));
-        } else if (c.length == 5) {
-            EXPECT_EQ(link.sentText(), hexText(c.written, '.')) << "no answer, no row: the text stays";
+        } else if (length == 5) {
+            EXPECT_EQ(link.sentText(), hexText(written, '.')) << "no answer, no row: the text stays";
         } else {
-            EXPECT_EQ(listener.rows.at(0).sent, hexText(c.written, '.'));
+            EXPECT_EQ(listener.rows.at(0).sent, hexText(written, '.'));
         }
     }
 }
@@ -183,6 +181,9 @@ TEST_F(LinkTest, AnswersDecodeInBothForms) {
         {34, 15, 5, 7, "Keyb", "LED"}, {34, 16, 5, 7, "Keyb", "LCD"}, {35, 2, 5, 7, "write", "Test"},
         {35, 1, 5, 7, "write", "video"}, {57, 3, 5, 7, "write", "POR", "vcasetup 7"},
         {33, 1, 5, 0, "Line", "ON"}, {33, 1, 0, 1, "Line", "OFF"},
+        // A value above 127 lends its top bit to the fourth byte: bit 6 for the output, bit 5 for the input.
+        {1, 1, 131, 1, "Swch", "video", "video 131 1"}, {1, 1, 3, 200, "Swch", "video", "video 3 200"},
+        {1, 1, 195, 200, "Swch", "video", "video 195 200"},
         // Other machines; status answers (5, 6) only while a send waits; 61 only after its request; no codes.
         {1, 3, 5, 7, "Error", "video"}, {2, 5, 5, 7, "Error", "video"}, {5, 1, 5, 7, "Error", "video"},
         {61, 1, 5, 7, "Error", "video"}, {7, 1, 5, 7, "Error", "video"}, {0, 1, 5, 7, "Error", "video"}};
@@ -195,15 +196,8 @@ TEST_F(LinkTest, AnswersDecodeInBothForms) {
     }
     EXPECT_EQ(listener.onLineChanges, (std::vector<bool>{true, false}));
 
-    // A value above 127 lends its top bit to the fourth byte: bit 6 for the output, bit 5 for the input.
-    MemoryChannel& port = opener.channel(1);
-    for (const auto& [output, input] : {std::pair{131, 1}, {3, 200}, {195, 200}}) {
-        port.deliver(fourAnswer(1, 1, output, input));
-        link.ProcessReply();
-        EXPECT_EQ(takeEffects(), Strings{"video " + std::to_string(output) + " " + std::to_string(input)});
-    }
     // The 5-byte identity: hexadecimal of the output value without its top bit, then of the input value.
-    openPort(5);
+    MemoryChannel& port = openPort(5);
     port.deliver(five('x', 0xAB, 0xCD));
     link.ProcessReply();
     EXPECT_EQ(link.matrixIdentity(), "2BCD");
@@ -233,9 +227,7 @@ TEST_F(LinkTest, FourByteAnswersThatDependOnTheRequest) {
         send(request);
         EXPECT_EQ(port.takeWritten(),
                   four(request.letterOrCode, request.machine, request.data1, request.data2));
-        EXPECT_EQ(link.logInstr(), r.instr);
-        EXPECT_EQ(link.logObject(), r.object);
-        EXPECT_EQ(takeEffects(), *r.effect ? Strings{r.effect} : Strings{});
+        expectDecoded(r);
         EXPECT_EQ(link.matrixIdentity(), std::string(r.object) == "SN" ? "1234" : kNoMatrixIdentity);
         drain(port);
     }
@@ -256,7 +248,7 @@ TEST_F(LinkTest, RefusalsAndBrokenFramesApplyNothing) {
         int length;
         Frame bytes;
         const char* received;
-        std::int64_t lastByteDelay = 0; // > 0: the last byte comes that much later than the others
+        std::int64_t lastByteAt = 10 * kMs; // the others arrive at 10 ms
     };
     // NAK; no STX; no ETX in fifth place; short (the missing bytes read 0xFF); an ETX more than 30 ms after
     // the byte before it. 4-byte: NAK; a first byte with bit 7, or without bit 6 (a command); data bytes
@@ -274,12 +266,8 @@ TEST_F(LinkTest, RefusalsAndBrokenFramesApplyNothing) {
         SCOPED_TRACE(hexText(c.bytes));
         MemoryChannel& port = openPort(c.length);
         listener.rows.clear();
-        Frame head = c.bytes;
-        if (c.lastByteDelay > 0)
-            head.pop_back();
-        port.deliver(head, 10 * kMs);
-        if (c.lastByteDelay > 0)
-            port.deliver({c.bytes.back()}, c.lastByteDelay);
+        port.deliver(Frame(c.bytes.begin(), c.bytes.end() - 1), 10 * kMs);
+        port.deliver({c.bytes.back()}, c.lastByteAt);
         const Frame sent = c.length == 5 ? five('V', 3, 1) : four(1, 1, 3, 1);
         EXPECT_TRUE(send({c.length == 5 ? 'V' : 1, 1, 3, 1}).replyError);
         EXPECT_TRUE(rules.effects.empty());
@@ -288,7 +276,7 @@ TEST_F(LinkTest, RefusalsAndBrokenFramesApplyNothing) {
                   (Strings{hexText(sent, '.'), c.received, "Error", "video", "no", "reply"}));
         EXPECT_FALSE(listener.rows[0].recognised);
         // What is left is read by the main loop as a frame from outside, and refused too.
-        if (c.lastByteDelay > 0) {
+        if (c.lastByteAt > 10 * kMs) {
             link.ProcessReply();
             EXPECT_EQ(cells(listener.rows.at(1)), (Strings{"External", "", "Error", "video", "no", "reply"}));
         }
@@ -347,14 +335,10 @@ TEST_F(LinkTest, WaitsAndLateAnswers) {
 
 TEST_F(LinkTest, FourByteWaitTakesForeignAnswersOnTheWay) {
     MemoryChannel& port = openPort(4);
-    struct Case {
-        std::vector<Frame> before; // arriving ahead of the answer to the switch sent
-        bool error;
-        Strings effects;
-        std::size_t rows, left;
-    };
+    // The frames arriving ahead of the answer to the switch sent; whether the send fails; the effects, the
+    // history rows and the bytes left on the line.
     const Frame online = fourAnswer(33, 1, 1, 0), answer = fourAnswer(1, 1, 3, 1);
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<std::vector<Frame>, bool, Strings, std::size_t, std::size_t>> cases = {
         // An answer to another instruction is applied and the wait goes on.
         {{fourAnswer(2, 1, 4, 2)}, false, {"audio 4 2", "video 3 1"}, 2, 0},
         // At most ten passes.
@@ -364,23 +348,23 @@ TEST_F(LinkTest, FourByteWaitTakesForeignAnswersOnTheWay) {
         {{fourAnswer(21, 1, 10, 3)}, false, {"vca 3 10"}, 1, 4},
         {{fourAnswer(21, 2, 10, 3)}, false, {"video 3 1"}, 2, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(hexText(c.before[0]) + " x" + std::to_string(c.before.size()));
+    for (const auto& [before, error, effects, rows, left] : cases) {
+        SCOPED_TRACE(hexText(before[0]) + " x" + std::to_string(before.size()));
         Frame bytes;
-        for (const Frame& f : c.before)
+        for (const Frame& f : before)
             bytes.insert(bytes.end(), f.begin(), f.end());
         bytes.insert(bytes.end(), answer.begin(), answer.end());
         port.deliver(bytes, 10 * kMs);
         const long shots = link.shotCount();
-        EXPECT_EQ(send4(1, 1, 3, 1).replyError, c.error);
+        EXPECT_EQ(send4(1, 1, 3, 1).replyError, error);
         EXPECT_EQ(link.shotCount(), shots + 1);
-        EXPECT_EQ(takeEffects(), c.effects);
-        EXPECT_EQ(listener.rows.size(), c.rows);
-        EXPECT_EQ(port.bytesWaiting(), c.left);
-        if (c.rows == 2 && !c.error) {
+        EXPECT_EQ(takeEffects(), effects);
+        EXPECT_EQ(listener.rows.size(), rows);
+        EXPECT_EQ(port.bytesWaiting(), left);
+        if (rows == 2 && !error) {
             EXPECT_EQ(listener.rows[1].sent, "External");
         }
-        if (c.error) { // the error report's code gives the row its words
+        if (error) { // the error report's code gives the row its words
             EXPECT_EQ((Strings{listener.rows[1].instr, listener.rows[1].in, listener.rows[1].out}),
                       (Strings{"Error", "mach", "busy"}));
         }
@@ -402,18 +386,12 @@ TEST_F(LinkTest, WithoutAPortEveryFrameIsAnsweredByItsEcho) {
         {4, {25, 1, 0, 3, "read", "VCA", "vca 3 0"}}, {4, {25, 1, 1, 2, "read", "Gain", "gain 1"}},
         {4, {61, 1, 1, 0, "read", "POR", "vcasetup 1"}}, {4, {61, 1, 0, 0, "read", "SN"}}};
     // clang-format on
-    openPort(5, 9);
-    link.lblonline_Click(); // unanswered: the label stays
-    EXPECT_FALSE(link.matrixOnLine());
-    opener.requests.clear();
     for (const auto& [length, r] : cases) {
         SCOPED_TRACE(std::to_string(r.letterOrCode) + "," + std::to_string(r.machine));
         simulate(length);
         listener.rows.clear();
         EXPECT_EQ(send({r.letterOrCode, r.machine, r.out, r.in}).replyError, std::string(r.instr) == "Error");
-        EXPECT_EQ(link.logInstr(), r.instr);
-        EXPECT_EQ(link.logObject(), r.object);
-        EXPECT_EQ(takeEffects(), *r.effect ? Strings{r.effect} : Strings{});
+        expectDecoded(r);
         ASSERT_EQ(listener.rows.size(), 1u) << "the echo answers the instruction: one pass";
         EXPECT_TRUE(listener.rows[0].simulated);
         EXPECT_EQ(listener.rows[0].responseMs, 0);
@@ -443,26 +421,21 @@ TEST_F(LinkTest, WithoutAPortEveryFrameIsAnsweredByItsEcho) {
 }
 
 TEST_F(LinkTest, OnLineLabelFollowsOnlyTheAnswer) {
-    struct Case {
-        int length;
-        Frame sent, answer; // empty answer: none
-        bool onLine;
-    };
-    const std::vector<Case> cases = {
+    // The form, the frame the click sends, the answer (none when empty), the label after it.
+    const std::vector<std::tuple<int, Frame, Frame, bool>> cases = {
         {5, five('D', 1, 0), five('D', 1, 0), true},
         {5, five('E', 0, 0), five('E', 0, 0), false},
         {5, five('D', 1, 0), {}, false},
         {4, four(33, 1, 1, 0), fourAnswer(33, 1, 1, 0), true},
         {4, four(33, 1, 0, 0), fourAnswer(33, 1, 0, 0), false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(hexText(c.sent));
-        MemoryChannel& port = openPort(c.length);
-        if (!c.answer.empty())
-            port.deliver(c.answer, 10 * kMs);
+    for (const auto& [length, sent, answer, onLine] : cases) {
+        SCOPED_TRACE(hexText(sent));
+        MemoryChannel& port = openPort(length);
+        port.deliver(answer, 10 * kMs);
         link.lblonline_Click();
-        EXPECT_EQ(port.takeWritten(), c.sent);
-        EXPECT_EQ(link.matrixOnLine(), c.onLine);
+        EXPECT_EQ(port.takeWritten(), sent);
+        EXPECT_EQ(link.matrixOnLine(), onLine);
     }
     EXPECT_EQ(listener.onLineChanges, (std::vector<bool>{true, false, true, false}));
 }

@@ -9,10 +9,9 @@ constexpr std::int64_t kSystemCallMicros = 5;
 
 MemoryChannel::MemoryChannel(Clock& clock, LineTimeouts timeouts) : clock_(clock), timeouts_(timeouts) {}
 
-bool MemoryChannel::open(const std::string& target) {
+bool MemoryChannel::open(const std::string& /*target*/) {
     if (refuseOpen)
         return false;
-    openedTarget = target;
     open_ = true;
     goneReason_.clear();
     return true;

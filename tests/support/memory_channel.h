@@ -43,7 +43,6 @@ public:
     std::function<void(std::uint8_t)> onWrite;
     // Makes open() fail, as an absent device would.
     bool refuseOpen = false;
-    std::string openedTarget;
 
 private:
     struct Arrival {

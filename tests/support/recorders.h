@@ -18,10 +18,8 @@ public:
     }
     void vcaReport(int output, int level) override { note("vca", output, level); }
     void gainReport(int level, std::optional<bool> balanced) override {
-        effects.push_back("gain " + std::to_string(level) +
-                          (!balanced   ? ""
-                           : *balanced ? " balanced"
-                                       : " unbalanced"));
+        const char* mode = !balanced ? "" : *balanced ? " balanced" : " unbalanced";
+        effects.push_back("gain " + std::to_string(level) + mode);
     }
     void inputModeReport(bool balanced) override {
         effects.push_back(balanced ? "mode balanced" : "mode unbalanced");

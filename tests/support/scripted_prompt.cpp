@@ -17,7 +17,7 @@ T ScriptedPrompt::next(T fallback, const std::string& asked) {
 
 int ScriptedPrompt::messageBox(const std::string& text, PromptButtons buttons, const std::string& title,
                                PromptIcon icon) {
-    questions.push_back({AskedQuestion::Kind::MessageBox, text, title, buttons, icon, 0, "", "", ""});
+    questions.push_back({AskedQuestion::Kind::MessageBox, text, title, buttons, icon, 0, ""});
     if (buttons == PromptButtons::Ok || unattended())
         return closedAnswer(buttons);
     return next(buttons == PromptButtons::YesNo ? kAnswerNo : kAnswerCancel, text);
@@ -26,23 +26,13 @@ int ScriptedPrompt::messageBox(const std::string& text, PromptButtons buttons, c
 int ScriptedPrompt::choiceBox(const std::string& promptAndButtons, const std::string& title,
                               int defaultButton, PromptIcon icon) {
     questions.push_back({AskedQuestion::Kind::ChoiceBox, promptAndButtons, title, PromptButtons::Ok, icon,
-                         defaultButton, "", "", ""});
+                         defaultButton, ""});
     return unattended() ? kChoiceDismissed : next(defaultButton, promptAndButtons);
 }
 
-std::string ScriptedPrompt::openFileDialog(const std::string& title, const std::string& filter,
-                                           const std::string& defaultExtension,
-                                           const std::string& initialPath) {
-    questions.push_back({AskedQuestion::Kind::OpenFile, "", title, PromptButtons::Ok, PromptIcon::None, 0,
-                         filter, defaultExtension, initialPath});
-    return unattended() ? "" : next<std::string>("", title);
-}
-
-std::string ScriptedPrompt::saveFileDialog(const std::string& title, const std::string& filter,
-                                           const std::string& defaultExtension,
-                                           const std::string& initialPath) {
-    questions.push_back({AskedQuestion::Kind::SaveFile, "", title, PromptButtons::Ok, PromptIcon::None, 0,
-                         filter, defaultExtension, initialPath});
+std::string ScriptedPrompt::fileDialog(AskedQuestion::Kind kind, const std::string& title,
+                                       const std::string& initialPath) {
+    questions.push_back({kind, "", title, PromptButtons::Ok, PromptIcon::None, 0, initialPath});
     return unattended() ? "" : next<std::string>("", title);
 }
 

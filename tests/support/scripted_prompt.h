@@ -18,8 +18,8 @@ struct AskedQuestion {
     std::string title;
     PromptButtons buttons = PromptButtons::Ok; // message boxes
     PromptIcon icon = PromptIcon::None;
-    int defaultButton = 0;                             // choice boxes
-    std::string filter, defaultExtension, initialPath; // file dialogs
+    int defaultButton = 0;   // choice boxes
+    std::string initialPath; // file dialogs
 };
 
 // A prompt that answers from a script, in order, and writes down every question. Message and choice boxes
@@ -37,10 +37,14 @@ public:
                    PromptIcon icon) override;
     int choiceBox(const std::string& promptAndButtons, const std::string& title, int defaultButton,
                   PromptIcon icon) override;
-    std::string openFileDialog(const std::string& title, const std::string& filter,
-                               const std::string& defaultExtension, const std::string& initialPath) override;
-    std::string saveFileDialog(const std::string& title, const std::string& filter,
-                               const std::string& defaultExtension, const std::string& initialPath) override;
+    std::string openFileDialog(const std::string& title, const std::string&, const std::string&,
+                               const std::string& initialPath) override {
+        return fileDialog(AskedQuestion::Kind::OpenFile, title, initialPath);
+    }
+    std::string saveFileDialog(const std::string& title, const std::string&, const std::string&,
+                               const std::string& initialPath) override {
+        return fileDialog(AskedQuestion::Kind::SaveFile, title, initialPath);
+    }
 
     std::vector<AskedQuestion> questions;
 
@@ -48,6 +52,8 @@ private:
     // The next answer when it is of the question's kind; else a failure, and `fallback`.
     template <typename T>
     T next(T fallback, const std::string& asked);
+    std::string fileDialog(AskedQuestion::Kind kind, const std::string& title,
+                           const std::string& initialPath);
 
     std::deque<std::variant<int, std::string>> answers_;
 };
