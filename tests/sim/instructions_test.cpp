@@ -10,9 +10,11 @@ namespace {
 // Each row: what the program sends and what the matrix answers (nothing: no answer at all). The rows run in
 // order on one matrix, so a row may read what an earlier one set.
 void play(CoreDriver& matrix, std::initializer_list<std::pair<Bytes, Bytes>> rows) {
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        EXPECT_EQ(matrix.ask(rows.begin()[row].first), rows.begin()[row].second)
-            << "row " << row << ": " << hexText(rows.begin()[row].first);
+    int row = 0;
+    for (const auto& [request, answer] : rows) {
+        EXPECT_EQ(matrix.ask(request), answer) << "row " << row << ": " << hexText(request);
+        ++row;
+    }
 }
 
 TEST(Instructions, FiveByte) {

@@ -29,9 +29,11 @@ TEST(Framing, FormsToldApartAndGarbageDropped) {
         {{0x15, 0x90, 0x03}, {"RX? 15 90"}},
         {{0x02, 0x56, 0x01, 0x01, 0x03}, {"RX? 03", "RX 02 56 01 01 03", "TX 02 56 01 01 03"}},
     };
-    for (std::size_t k = 0; k < std::size(reads); ++k)
-        EXPECT_EQ(logOf(matrix.core.feed(reads[k].first, static_cast<std::int64_t>(k + 1))), reads[k].second)
-            << "read " << k;
+    std::int64_t time = 0;
+    for (const auto& [bytes, log] : reads) {
+        ++time;
+        EXPECT_EQ(logOf(matrix.core.feed(bytes, time)), log) << "read at " << time;
+    }
 }
 
 // A matrix answers only the form it speaks; the other form's bytes are dropped.
