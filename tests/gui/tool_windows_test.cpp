@@ -225,7 +225,6 @@ TEST(HistoryWindow, RowsNewestFirstInTheColoursOfTheirExchange) {
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(rig.engine.link().historyOpen());
-    EXPECT_FALSE(rig.mainWindow.menuAction(id::kHistory)->isChecked());
     rig.engine.routing().wanted(Layer::Video, 1) = 3;
     rig.engine.routingCommands().DownloadRouting();
     rig.engine.messages().setLanguage(kLanguageFrench);
@@ -273,7 +272,6 @@ TEST(ConfigDialog, ShowsTheMatrixSetupAndTakesTheChoicesOnlyWithOk) {
     QTest::mouseClick(&rig.control(dialog, "confok"), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(rig.rig.state().vcaSetup, 32 + 8);
-    EXPECT_EQ(rig.engine.messages().language(), kLanguageFrench);
 
     // Again, in French: a frame form picked is taken with OK; Escape and the close box cancel.
     rig.choose(id::kSetUp);
@@ -310,7 +308,6 @@ TEST(ConfigDialog, MapsAPortPickedInItsTableIntoThePortMapFile) {
     QWidget* dialog = rig.startWith(id::kSetUp);
     auto& table = rig.control<QTreeWidget>(dialog, "lvports");
     ASSERT_GE(table.topLevelItemCount(), PortMap::kLastMapped);
-    EXPECT_EQ(table.headerItem()->text(1), "target");
     clickCell(table, 3);
     EXPECT_EQ(text(rig.control(dialog, "lblportnumber")), "Port 4:");
     QLineEdit* target = rig.control<QComboBox>(dialog, "cbporttarget").lineEdit();
