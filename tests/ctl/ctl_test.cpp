@@ -340,9 +340,8 @@ TEST_F(CtlTest, PortOptionsApplyBeforeAnyPortIsOpenedAndPortsListsTheMap) {
     ASSERT_EQ(::tcsetattr(saved.slave(), TCSANOW, &line), 0);
     check({{"matrix", {"identify"}, kDone, "*"}});
     mapPorts(1, saved.slavePath());
-    const std::string listed = "port\ttarget\tstate\tdevice\n1\t" + saved.slavePath() + "\tpresent\t\n2\t" +
-                               dir.path("absent2") + "\tmissing\t\n*";
-    check({{"", {"ports"}, kDone, listed}});
+    check(
+        {{"", {"ports"}, kDone, "port\ttarget\tstate\tdevice\n1\t" + saved.slavePath() + "\tpresent\t\n*"}});
     writeCrLf(dir.path("routelane4.ports"), {"1=" + saved.slavePath(), "2=" + dir.path("matrix")});
     check({{"", {"--port", "2", "send", "V", "3", "1"}, kDone, "*"}});
     ASSERT_EQ(::tcgetattr(saved.slave(), &line), 0);
