@@ -427,7 +427,6 @@ TEST(LostLine, GoesOffLineAtOnceWithoutSpinningOnTheDeadLineInBothForms) {
         EXPECT_LE(line.readCalls, 2) << "the answer wait must end with the line";
         EXPECT_LT(rig.clock.nowMicros() - before, 1000);
         EXPECT_TRUE(rig.engine.link().lineLost());
-        EXPECT_FALSE(rig.engine.link().matrixOnLine());
         EXPECT_EQ(rig.listener.take(), (Lines{"offline", "lost device removed"}));
         ASSERT_EQ(rig.listener.rows.size(), 1u) << "the line's row, and no missing answer after it";
         const HistoryRow& row = rig.listener.rows[0];
@@ -506,7 +505,6 @@ TEST(LostLine, RetriesOnItsIntervalAndOnReturnIdentifiesAndReadsWithoutSendingAS
     EXPECT_FALSE(rig.engine.link().lineLost());
     EXPECT_TRUE(rig.engine.link().matrixOnLine());
     EXPECT_TRUE(rig.listener.saw("back"));
-    EXPECT_TRUE(rig.listener.saw("online"));
     EXPECT_EQ(rig.engine.routing().held(Layer::Video, kMonitor2), kServer);
     EXPECT_FALSE(rig.engine.routing().connexionsChanged());
 }
