@@ -84,7 +84,6 @@ TEST(DebugModelTest, WriteTestSwitchesEachSourceToEachDestinationThenStartsAgain
               (std::vector<Frame>{five('V', 1, 1), five('V', 2, 1), five('V', 3, 1), five('V', 1, 2),
                                   five('V', 2, 2), five('V', 3, 2), five('V', 1, 1)}));
     EXPECT_EQ(rig.model.lbldebug(), "in:1 to out:1");
-    EXPECT_EQ(rig.routing.held(Layer::Video, 3), 2);
     EXPECT_FALSE(rig.model.looping());
 
     // Step by step, a cancel at the second input's confirmation ends the loop before its frame.
@@ -141,21 +140,19 @@ TEST(DebugModelTest, MatrixTestModeExistsOnlyInTheFourByteForm) {
 }
 
 TEST(DebugModelTest, CountersAgainstAMatrixThatRefusesEveryThirdInstruction) {
-    for (int length : {5, 4}) {
-        DebugRig rig(length, Layer::Video);
-        int instructions = 0;
-        rig.matrix.setRefusals([&instructions] { return ++instructions % 3 == 0; });
-        rig.model.choices().cycleLimit = 7;
-        rig.model.readvideo12_Click();
-        EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "4/14 ") << length;
-        EXPECT_EQ(rig.clock.beeps(), 4);
-        rig.model.cmddebugreset_Click();
-        EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "none /none ");
-        instructions = 0;
-        rig.model.choices().cycleLimit = 1;
-        rig.model.readvideo1_Click();
-        EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "none /1 ");
-    }
+    DebugRig rig(5, Layer::Video);
+    int instructions = 0;
+    rig.matrix.setRefusals([&instructions] { return ++instructions % 3 == 0; });
+    rig.model.choices().cycleLimit = 7;
+    rig.model.readvideo12_Click();
+    EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "4/14 ");
+    EXPECT_EQ(rig.clock.beeps(), 4);
+    rig.model.cmddebugreset_Click();
+    EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "none /none ");
+    instructions = 0;
+    rig.model.choices().cycleLimit = 1;
+    rig.model.readvideo1_Click();
+    EXPECT_EQ(rig.model.lbldebugerror() + "/" + rig.model.lbldebugshot(), "none /1 ");
 }
 
 TEST(MatrixInfo, WithoutAMatrixTheWindowSaysSo) {
