@@ -1,5 +1,5 @@
-// The window program as it runs: routelane4 itself against the software matrix on a pseudo-terminal and
-// ended by a signal, its message boxes, and the demonstration as scripts/demo and the screenshots run it.
+// The window program as it runs: routelane4 itself searching a silent pseudo-terminal and ended by a
+// signal, its message boxes, and the demonstration as scripts/demo and the screenshots run it.
 
 #include "gui/debug_window.h"
 #include "gui/gui_demo.h"
@@ -25,72 +25,28 @@
 namespace rl4::test {
 namespace {
 
-// The frames the matrix logged, "RX 02 78 78 78 03" one a line, from its LF file.
-std::vector<std::string> received(const std::string& path) {
-    std::vector<std::string> frames;
-    std::istringstream log(fileBytes(path));
-    for (std::string line; std::getline(log, line);)
-        if (line.starts_with("RX "))
-            frames.push_back(line);
-    return frames;
-}
-
 // A program folder with the settings and the sample assignment, and a port map that sends port `port` to
 // `target` and the others to paths that do not exist.
 struct ProgramFolder {
-    explicit ProgramFolder(const std::string& target = "", int port = 1) {
+    ProgramFolder(const std::string& target, int port) {
         writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, 1));
         writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
         Lines ports;
         for (int n = 1; n <= 8; ++n)
-            ports.push_back(std::to_string(n) + "=" +
-                            (n == port && !target.empty() ? target : folder.path("absent")));
+            ports.push_back(std::to_string(n) + "=" + (n == port ? target : folder.path("absent")));
         writeCrLf(folder.path("routelane4.ports"), ports);
     }
     TempFolder folder;
 };
 
-TEST(Routelane4Program, StartsUpOnTheMatrixAndStoresItsStatusWhenTerminated) {
-    TempFolder matrixFolder;
-    const std::string pty = matrixFolder.path("matrix");
-    const std::string log = matrixFolder.path("matrix.log");
-    SimProcess matrix({"--pty", pty, "--log", log});
-    ASSERT_TRUE(matrix.waitReady());
-    ProgramFolder program(pty);
-    // A reserved line that the shutdown's writing sets back to 0.
-    Lines settingsBefore = readCrLf(program.folder.path("routelane4.set"));
-    settingsBefore[13] = "7";
-    writeCrLf(program.folder.path("routelane4.set"), settingsBefore);
-
-    const std::string frameLog = program.folder.path("frames.csv");
-    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder(), "--log", frameLog});
-    // The read of the first destination's VCA level is the start-up's last frame.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !received(log).empty() && received(log).back().starts_with("RX 02 6E"); }, 20000));
-    routelane4.signal(SIGTERM);
-    EXPECT_EQ(routelane4.wait(20000), 0);
-
-    // The start-up's order is the engine's (its test holds it); the store comes last.
-    EXPECT_EQ(received(log).back(), "RX 02 53 53 53 03");
-    // The history window was never open: the log has every exchange all the same, the store last.
-    const Lines logged = readCrLf(frameLog);
-    ASSERT_GE(logged.size(), 10u);
-    EXPECT_NE(logged.back().find(",02.53.53.53.03,02.53.53.53.03,"), std::string::npos) << logged.back();
-
-    const Lines settings = readCrLf(program.folder.path("routelane4.set"));
-    ASSERT_EQ(settings.size(), 27u);
-    EXPECT_EQ(settings[13], "0");
-    // Neither moved nor resized, the window writes back its place and size as read.
-    EXPECT_EQ(Lines(settings.begin() + 2, settings.begin() + 6),
-              Lines(settingsBefore.begin() + 2, settingsBefore.begin() + 6));
-}
-
 // No matrix on any port: the start-up tells so in a message box nobody answers; the signal closes it and
-// the shutdown runs. The last port searched is a silent line where the search is seen to end.
+// the shutdown runs, its store in the frame log. The last port searched is a silent line where the search
+// is seen to end.
 TEST(Routelane4Program, ATerminationClosesTheQuestionsItFindsOnTheScreen) {
     PtyPair silentLine;
     ProgramFolder program(silentLine.slavePath(), 8);
-    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder()});
+    const std::string frameLog = program.folder.path("frames.csv");
+    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder(), "--log", frameLog});
     // The identity request in the 4-byte form, then in the 5-byte form: the search's last frames.
     const Bytes lastAttempts{0x3D, 0x80, 0x80, 0x81, 0x02, 0x78, 0x78, 0x78, 0x03};
     ASSERT_EQ(silentLine.receive(lastAttempts.size(), 20000), lastAttempts);
@@ -99,6 +55,10 @@ TEST(Routelane4Program, ATerminationClosesTheQuestionsItFindsOnTheScreen) {
     const Lines settings = readCrLf(program.folder.path("routelane4.set"));
     ASSERT_EQ(settings.size(), 27u);
     EXPECT_EQ(settings[0], "4") << "the length in force without a matrix, written at the shutdown";
+    // The log takes every exchange, the history window shut; the shutdown's store, in that length, last.
+    const Lines logged = readCrLf(frameLog);
+    ASSERT_FALSE(logged.empty());
+    EXPECT_NE(logged.back().find(",03.80.80.81,"), std::string::npos) << logged.back();
 }
 
 TEST(Routelane4Program, TellsItsUsage) {
