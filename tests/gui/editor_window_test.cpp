@@ -144,9 +144,6 @@ TEST_F(EditorWindowTest, ARowClickReadsTheLevelsAndTheMenusFollow) {
     EXPECT_EQ(enabledAmong(levels), std::vector<int>{405});
     choose(editor_id::kAudioMonitor);
     EXPECT_EQ(text(rig.control(&editor(), "lblaudiomonitor")), "Audio Monitoring = Monitor 2");
-    choose(editor_id::kSpecialView);
-    EXPECT_EQ(text(direction), "Functions : Special");
-    EXPECT_EQ(column(list(), 1).at(0), "Take");
 }
 
 TEST_F(EditorWindowTest, KeysHeaderClicksAndTheDoubleClickReachTheEditor) {
