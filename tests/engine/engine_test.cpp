@@ -112,8 +112,6 @@ TEST(EngineStartUp, SearchFindsAFourByteMatrixOnPort3AndShutdownStoresInThatForm
     Engine& e = rig.engine;
     EXPECT_EQ(rig.listener.take("search"),
               (Lines{"search start", "search 1", "search 2", "search 3", "search end"}));
-    EXPECT_EQ(e.link().portNumber(), 3);
-    EXPECT_EQ(e.link().protocolLength(), 4);
     EXPECT_TRUE(rig.prompt.questions.empty()) << "port 3 opened: no 'no port available'";
     // Nothing of a 5-byte attempt reached port 3: the matrix would have dropped its bytes.
     EXPECT_EQ(rig.takeReceived(), startUpFrames({16, 16, 8, 8}, true));
@@ -130,7 +128,6 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
 
     Engine& e = rig.engine;
     EXPECT_EQ(rig.listener.take("search").size(), 10u) << "start, ports 1 to 8, end";
-    EXPECT_EQ(e.link().portNumber(), 0);
     EXPECT_EQ(e.link().protocolLength(), 4) << "whatever the settings said";
     EXPECT_EQ(questionTexts(rig.prompt), (Lines{"no port available", "no matrix found"}));
     EXPECT_EQ(e.title(), kTitle + "no matrix found) Connexion sheet /routelane4.cnx");
