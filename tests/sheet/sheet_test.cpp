@@ -79,7 +79,6 @@ TEST(SwitchingSheet, APanelSwitchTurnsTheRowRedUntilARowClick) {
 
     // In "Show selected" (the Recorder is not selected) a row names its destination, not its position.
     rig.sheet.setShowAll(false);
-    EXPECT_TRUE(rig.sheet.showSelectedChecked());
     ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 3, 5)); // the Recorder is not shown
     rig.runMainLoop();
     for (const SheetRow& row : rig.sheet.rows())
