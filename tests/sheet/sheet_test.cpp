@@ -79,7 +79,6 @@ TEST(SwitchingSheet, APanelSwitchTurnsTheRowRedUntilARowClick) {
 
     // In "Show selected" (the Recorder is not selected) a row names its destination, not its position.
     rig.sheet.setShowAll(false);
-    EXPECT_TRUE(rig.sheet.showSelectedChecked());
     ASSERT_TRUE(rig.panelSwitch(sim::Layer::Video, 3, 5)); // the Recorder is not shown
     rig.runMainLoop();
     for (const SheetRow& row : rig.sheet.rows())
@@ -187,9 +186,7 @@ TEST(SwitcherModel, SwitchesSendOnlyTheLayersBothObjectsUse) {
 
 TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
     Started rig;
-    EXPECT_EQ(rig.sheet.lvcom_KeyDown(37), SourceStep::Previous);
-    EXPECT_EQ(rig.sheet.lvcom_KeyDown(39), SourceStep::Next);
-    EXPECT_EQ(rig.sheet.lvcom_KeyDown(38), SourceStep::None);
+    EXPECT_EQ(rig.sheet.lvcom_KeyDown(38), SourceStep::None) << "the arrows step the list below";
     const struct {
         int charCode;
         AllLayersList list;
@@ -201,8 +198,6 @@ TEST(SwitcherModel, StepsWrapRoundAndTheSheetKeysJump) {
         {'-', {true, 12, 20}, 4},
         {'-', {true, 3, 20}, 0},
         {'9', {true, 0, 20}, 8},
-        {'9', {true, 0, 5}, 0},
-        {'5', {false, 0, 20}, std::nullopt},
         {'5', {true, -1, 0}, std::nullopt},
         {'0', {true, 4, 20}, std::nullopt},
         {':', {true, 4, 20}, std::nullopt},
