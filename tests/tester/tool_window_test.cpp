@@ -59,7 +59,6 @@ TEST(ToolWindow, ControlsMenusAndPanels) {
 
     EXPECT_EQ(labelText(window, "lblmode"), "76h");
     EXPECT_EQ(labelText(window, "sending status"), "reading switch at 00:00:01");
-    EXPECT_EQ(window.findChild<QLabel*>("panel3")->toolTip(), "RGBhv Size");
     EXPECT_EQ(window.findChild<QToolBar*>("tb1")->actions().back()->toolTip(), "Save");
     EXPECT_EQ(window.findChild<QPushButton*>("cmdport")->text(), "com 2");
 
