@@ -157,7 +157,6 @@ TEST(LineFaults, RatesAndPlacesSpreadOverTheFrame) {
 // Refused instructions are not carried out: the crosspoint keeps its input 0.
 TEST(LineFaults, RefusalsCountInstructionsInBothForms) {
     const std::tuple<const char*, FaultOptions, bool, std::set<int>> cases[] = {
-        {"none", {}, false, {}},
         {"every third", {.refuseEvery = 3}, false, {3, 6, 9}},
         {"every third, silently", {.refuseEvery = 3}, true, {3, 6, 9}},
         {"every one by chance", {.nak = 1}, false, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
