@@ -130,27 +130,17 @@ TEST_F(Program, PtyAnswersTakesPanelCommandsLogsAndUnplugs) {
     EXPECT_EQ(sim->readLine(), "ready");
 }
 
-// Each case runs its own matrix: a 5-byte and a 4-byte request, and what comes back and is logged.
-TEST_F(Program, WholeAnswersDroppedOrRefused) {
-    const std::tuple<std::string, std::string, Bytes, Bytes, std::string, std::string> cases[] = {
-        {"--drop", "1", {}, {}, "TX- 02 56 03 01 03", "TX- 41 81 83 81"},
-        {"--refuse-every", "2", kSwitchFive, {0x50, 0x80, 0x88, 0x81}, "TX 02 56 03 01 03", "TX 50 80 88 81"},
-    };
-    for (const auto& [fault, value, fiveAnswer, fourAnswer, fiveLogged, fourLogged] : cases) {
-        SCOPED_TRACE(fault);
-        start({fault, value});
-        for (const auto& [request, answer, logged, lines] :
-             {std::tuple{kSwitchFive, fiveAnswer, fiveLogged, 2u},
-              std::tuple{kSwitchFour, fourAnswer, fourLogged, 4u}}) {
-            send(*line, request);
-            const Lines log = logLines(lines);
-            ASSERT_EQ(log.size(), lines);
-            EXPECT_EQ(log.back(), logged);
-            // The log line is written once the answer has gone, so what came is already there.
-            EXPECT_EQ(receive(*line, answer.size()), answer);
-            EXPECT_EQ(line->bytesWaiting(), 0u);
-        }
-        quit();
+// A dropped answer never reaches the line, and the log says which it was: a 5-byte and a 4-byte request.
+TEST_F(Program, DroppedAnswersAreLoggedAndNeverSent) {
+    start({"--drop", "1"});
+    for (const auto& [request, logged, lines] : {std::tuple{kSwitchFive, "TX- 02 56 03 01 03", 2u},
+                                                 std::tuple{kSwitchFour, "TX- 41 81 83 81", 4u}}) {
+        send(*line, request);
+        const Lines log = logLines(lines);
+        ASSERT_EQ(log.size(), lines);
+        EXPECT_EQ(log.back(), logged);
+        // The log line is written once the answer would have gone, so nothing is on its way.
+        EXPECT_EQ(line->bytesWaiting(), 0u);
     }
 }
 

@@ -11,8 +11,6 @@ using Frame = std::array<std::uint8_t, 5>;
 TEST(FrameTable, EveryFunctionBuildsItsFrame) {
     std::vector<std::tuple<int, int, int, int, bool, Frame, const char*>> rows = {
         {1, 3, 3, 7, false, {2, 0x79, 7, 0, 3}, "reading switch"},
-        {2, 0, 26, 1, false, {2, 0x4C, 1, 0x1A, 3}, "adjusting gain"},
-        {2, 0, 26, 1, true, {2, 0x6C, 1, 0x1A, 3}, "reading gain"},
         {3, 0, 0, 9, false, {2, 0x6C, 9, 0, 3}, "reading gain"},
         {4, 0, 1, 4, false, {2, 0x47, 4, 1, 3}, "selecting bal/unbal"},
         {4, 0, 1, 4, true, {2, 0x67, 4, 1, 3}, "reading bal/unbal"},
@@ -21,7 +19,6 @@ TEST(FrameTable, EveryFunctionBuildsItsFrame) {
         {6, 0, 31, 64, true, {2, 0x6E, 64, 31, 3}, "reading VCA"},
         {7, 0, 0, 255, false, {2, 0x6E, 255, 0, 3}, "reading VCA"},
         {8, 0, 1, 9, false, {2, 0x50, 0x50, 0x19, 3}, "setting SetUp"},
-        {9, 0, 0, 0, true, {2, 0x70, 0x70, 0x70, 3}, "reading Setup"},
         // An index from a damaged settings file is function 0.
         {12, 1, 2, 5, false, {2, 0x41, 5, 2, 3}, "switching"},
         {-1, 0, 2, 5, true, {2, 0x76, 5, 0, 3}, "reading switch"},

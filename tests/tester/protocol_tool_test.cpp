@@ -58,8 +58,6 @@ TEST_F(ToolTest, FirstStartAndALayerChangeReadAtOnce) {
     EXPECT_EQ(tool.statusPanels()[0], "Vidéo: 64 x 64");
 
     EXPECT_EQ(pass(), (Bytes{2, 0x76, 1, 0, 3}));
-    EXPECT_EQ(tool.frameLabels(), (Labels{"02h", "76h", "01h", "00h", "03h"}));
-    EXPECT_EQ(tool.statusPanels()[4], "reading switch at 00:00:01");
     EXPECT_EQ(pass(), Bytes{});
     EXPECT_EQ(tool.frameLabels(), (Labels{"02h", "56h", "01h", "01h", "03h"}));
     EXPECT_TRUE(tool.cmdsendPressed());
@@ -115,7 +113,6 @@ TEST_F(ToolTest, GainReadsFirstLoadsTheAnswerAndSendsAChangeOnlyWithAutoSend) {
     start();
     pass();
     tool.cbfunct_Click(2);
-    EXPECT_EQ(tool.lbl3(), "Level");
     EXPECT_EQ(pass(), (Bytes{2, 0x6C, 1, 0x1A, 3}));
     port().deliver({2, 0x6C, 1});
     EXPECT_EQ(pass(), Bytes{});
@@ -130,7 +127,6 @@ TEST_F(ToolTest, GainReadsFirstLoadsTheAnswerAndSendsAChangeOnlyWithAutoSend) {
     EXPECT_EQ(tool.replyLabels(), (Labels{"02h", "6Ch", "01h", "14h", "03h"}));
     EXPECT_EQ(tool.cbinput().selected, 20);
     // An answer after the message was built changes the message with the list.
-    EXPECT_EQ(tool.frameLabels()[3], "14h");
     tool.cmdsend_Click();
     EXPECT_EQ(port().takeWritten(), (Bytes{2, 0x4C, 1, 0x14, 3}));
     EXPECT_EQ(tool.replyLabels(), (Labels{" ", " ", " ", " ", " "}));
