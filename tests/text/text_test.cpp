@@ -41,7 +41,7 @@ TEST(MessageTable, OnlyTheListedPartsChange) {
 }
 
 // The language is read at each call; one that is neither gives English.
-TEST(MessageTable, TextsFollowTheLanguageAndConnectorPartsSwapBetweenLanguages) {
+TEST(MessageTable, TextsFollowTheLanguageKeepBlanksAndAccentsAndConnectorPartsSwap) {
     MessageTable messages;
     const auto connector = [&messages](int message, const std::string& layer) {
         messages.MessageText(92);
@@ -50,8 +50,12 @@ TEST(MessageTable, TextsFollowTheLanguageAndConnectorPartsSwapBetweenLanguages) 
     };
     EXPECT_EQ(connector(90, "Video"), "Input Video connector N°");
     EXPECT_EQ(connector(91, "Audio"), "Output Audio connector N°");
+    // The English texts are checked where they are shown; here what the French ones keep and lack.
     messages.setLanguage(kLanguageFrench);
-    EXPECT_EQ(messages.text(1), "matrice");
+    messages.MessageText(8);
+    EXPECT_EQ(messages.part(A) + "x.cnx" + messages.part(B),
+              "Le fichier de commutation :x.cnx n'existe pas.");
+    EXPECT_EQ(messages.text(101), "Effacer cette colonne|Remplir avec 1,2,3...|cancel");
     EXPECT_EQ(connector(90, "Video"), "Connecteur Video d'entrée N°");
     EXPECT_EQ(connector(91, "RGB"), "Connecteur RGB de sortie N°");
 
@@ -65,16 +69,6 @@ TEST(MessageTable, TextsFollowTheLanguageAndConnectorPartsSwapBetweenLanguages) 
         messages.setLanguage(other);
         EXPECT_EQ(messages.text(2), "no matrix found") << other;
     }
-}
-
-// The English texts are checked where they are shown; here what the French ones keep and lack.
-TEST(MessageTable, TextsKeepTheirBlanksAndAccents) {
-    MessageTable messages;
-    messages.setLanguage(kLanguageFrench);
-    messages.MessageText(8);
-    EXPECT_EQ(messages.part(A) + "x.cnx" + messages.part(B),
-              "Le fichier de commutation :x.cnx n'existe pas.");
-    EXPECT_EQ(messages.text(101), "Effacer cette colonne|Remplir avec 1,2,3...|cancel");
 }
 
 TEST(TextFields, NumericValueTakesTheLeadingNumber) {
