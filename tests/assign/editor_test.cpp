@@ -307,8 +307,6 @@ TEST_F(EditorTest, AllInputsTakeOneGainOrModeAfterTheQuestions) {
     unlock();
     command(id::kAdjustAll, {kAnswerYes, 17});
     EXPECT_EQ(asked().at(0), "Do you want to adjust all audio input level ?");
-    EXPECT_TRUE(asked().at(1).starts_with("Input Level Adjustment| +15dB| +12dB|"));
-    EXPECT_TRUE(asked().at(1).ends_with("| -30dB| -33dB"));
     for (int number : {1, 2, 3, 5})
         EXPECT_EQ(input(number).gain, 15) << "-33 dB on input " << number;
     EXPECT_EQ(input(4).gain, sim::kStartGain) << "no source on it";
