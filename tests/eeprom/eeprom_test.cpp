@@ -14,7 +14,6 @@
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
-#include <algorithm>
 #include <array>
 #include <gtest/gtest.h>
 #include <set>

@@ -14,7 +14,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>

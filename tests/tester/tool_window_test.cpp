@@ -185,11 +185,3 @@ TEST(ToolProgram, ScreenshotsDrawEveryPicture) {
 
 } // namespace
 } // namespace rl4::tester
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

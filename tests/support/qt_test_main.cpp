@@ -1,4 +1,4 @@
-// The window tests run on Qt's offscreen platform: no display is needed.
+// The main() of the window test programs: Qt's offscreen platform, so that no display is needed.
 
 #include <QApplication>
 #include <gtest/gtest.h>
