@@ -192,9 +192,6 @@ TEST_F(CtlTest, IdentifyAndSend) {
          "port 1 (" + dir.path("nothing-here") + "): no such device"},
     });
     // clang-format on
-    // The older matrix through the port map alone, on port 3.
-    mapPorts(3, dir.path("old"));
-    check({{"", {"identify"}, kDone, "matrix N°5607 port 3 protocol 4\n"}});
 }
 
 TEST_F(CtlTest, UsageErrorsExit64WithAMessageAndNothingOnStandardOutput) {
