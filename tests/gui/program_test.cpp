@@ -25,34 +25,26 @@
 namespace rl4::test {
 namespace {
 
-// A program folder with the settings and the sample assignment, and a port map that sends port `port` to
-// `target` and the others to paths that do not exist.
-struct ProgramFolder {
-    ProgramFolder(const std::string& target, int port) {
-        writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, 1));
-        writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
-        Lines ports;
-        for (int n = 1; n <= 8; ++n)
-            ports.push_back(std::to_string(n) + "=" + (n == port ? target : folder.path("absent")));
-        writeCrLf(folder.path("routelane4.ports"), ports);
-    }
-    TempFolder folder;
-};
-
 // No matrix on any port: the start-up tells so in a message box nobody answers; the signal closes it and
 // the shutdown runs, its store in the frame log. The last port searched is a silent line where the search
-// is seen to end.
+// is seen to end; the others lead to paths that do not exist.
 TEST(Routelane4Program, ATerminationClosesTheQuestionsItFindsOnTheScreen) {
     PtyPair silentLine;
-    ProgramFolder program(silentLine.slavePath(), 8);
-    const std::string frameLog = program.folder.path("frames.csv");
-    SimProcess routelane4(RL4_ROUTELANE4, {"--data", program.folder.folder(), "--log", frameLog});
+    TempFolder folder;
+    writeCrLf(folder.path("routelane4.set"), settingsLines(folder.folder(), 5, 1));
+    writeCrLf(folder.path("routelane4.agn"), sampleAssignmentLines());
+    Lines ports;
+    for (int n = 1; n <= 8; ++n)
+        ports.push_back(std::to_string(n) + "=" + (n == 8 ? silentLine.slavePath() : folder.path("absent")));
+    writeCrLf(folder.path("routelane4.ports"), ports);
+    const std::string frameLog = folder.path("frames.csv");
+    SimProcess routelane4(RL4_ROUTELANE4, {"--data", folder.folder(), "--log", frameLog});
     // The identity request in the 4-byte form, then in the 5-byte form: the search's last frames.
     const Bytes lastAttempts{0x3D, 0x80, 0x80, 0x81, 0x02, 0x78, 0x78, 0x78, 0x03};
     ASSERT_EQ(silentLine.receive(lastAttempts.size(), 20000), lastAttempts);
     routelane4.signal(SIGTERM);
     EXPECT_EQ(routelane4.wait(20000), 0);
-    const Lines settings = readCrLf(program.folder.path("routelane4.set"));
+    const Lines settings = readCrLf(folder.path("routelane4.set"));
     ASSERT_EQ(settings.size(), 27u);
     EXPECT_EQ(settings[0], "4") << "the length in force without a matrix, written at the shutdown";
     // The log takes every exchange, the history window shut; the shutdown's store, in that length, last.
