@@ -348,9 +348,7 @@ TEST(SizeDialogTest, RefusesPrefixesThatEndASectionAndTellsWhatItCut) {
         dialog.edsizeoutvideonumber = "1";
         dialog.cmdsizecreate_Click();
 
-        std::vector<std::string> told;
-        for (const AskedQuestion& question : prompt.questions)
-            told.push_back(question.text);
+        const std::vector<std::string> told = prompt.texts();
         std::vector<std::string> expected;
         for (int message : c.messages)
             expected.push_back(messages.text(message));

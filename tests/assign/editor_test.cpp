@@ -55,12 +55,7 @@ protected:
     // The input levels: the matrix keeps them; the editor shows what it confirms.
     void unlock() { editor.frmagn_MenuEvent(id::kAdjustmentsEnable); }
     sim::AudioInput& input(int number) { return rig.state().audioInput(number); }
-    std::vector<std::string> asked() const {
-        std::vector<std::string> texts;
-        for (const AskedQuestion& question : rig.prompt.questions)
-            texts.push_back(question.text);
-        return texts;
-    }
+    std::vector<std::string> asked() const { return rig.prompt.texts(); }
 
     EngineRig rig;
     AssignmentEditor& editor = rig.engine.editor();

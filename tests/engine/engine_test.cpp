@@ -54,13 +54,6 @@ void expectRoutes(Engine& e, std::initializer_list<std::tuple<Layer, int, Route>
             << layerIndex(layer) << " " << d;
 }
 
-Lines questionTexts(const ScriptedPrompt& prompt) {
-    Lines texts;
-    for (const AskedQuestion& question : prompt.questions)
-        texts.push_back(question.text);
-    return texts;
-}
-
 // Started, with what the start-up sent, said and asked taken.
 struct StartedRig : EngineRig {
     explicit StartedRig(RigOptions options = {}) : EngineRig(options) {
@@ -129,7 +122,7 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     Engine& e = rig.engine;
     EXPECT_EQ(rig.listener.take("search").size(), 10u) << "start, ports 1 to 8, end";
     EXPECT_EQ(e.link().protocolLength(), 4) << "whatever the settings said";
-    EXPECT_EQ(questionTexts(rig.prompt), (Lines{"no port available", "no matrix found"}));
+    EXPECT_EQ(rig.prompt.texts(), (Lines{"no port available", "no matrix found"}));
     EXPECT_EQ(e.title(), kTitle + "no matrix found) Connexion sheet /routelane4.cnx");
     // The file's entries went out and their echoes confirmed them, input 0 (the Black source's) too; an
     // entry that is not sent keeps the file's wanted source beside an unknown matrix source.
@@ -146,7 +139,7 @@ TEST(EngineStartUp, WithoutAMatrixTheConnexionFileIsDownloadedInSimulation) {
     // nothing answers.
     EngineRig silent({.matrixPort = 0, .matrix = {}, .otherPortsOpen = true, .protocol = 4});
     silent.start();
-    EXPECT_EQ(questionTexts(silent.prompt).at(0), "no matrix found");
+    EXPECT_EQ(silent.prompt.texts().at(0), "no matrix found");
 }
 
 // A port another program holds is never written to, or its frames would mix with the other program's: the
@@ -170,7 +163,7 @@ TEST(EngineStartUp, APortInUseIsPassedOverAndItsHolderNamed) {
         rig.opener.holdElsewhere(1, {4321, "routelane4ctl"});
         rig.start();
         // Then, without a matrix, the usual start in simulation.
-        const Lines asked = questionTexts(rig.prompt);
+        const Lines asked = rig.prompt.texts();
         ASSERT_GE(asked.size(), c.questions.size());
         EXPECT_EQ(Lines(asked.begin(), asked.begin() + std::ssize(c.questions)), c.questions);
         EXPECT_EQ(rig.listener.take("search in use"), Lines{"search in use 1 process 4321 (routelane4ctl)"});
@@ -189,12 +182,12 @@ TEST(EngineFiles, AWriteThatFailsSaysWhyAndKeepsTheChangeMarked) {
     Engine& e = rig.engine;
     e.routing().setConnexionsChanged(true);
     EXPECT_FALSE(e.connexionFile().WriteConnexionFile(path));
-    EXPECT_EQ(questionTexts(rig.prompt).back(), expected);
+    EXPECT_EQ(rig.prompt.texts().back(), expected);
     EXPECT_TRUE(e.routing().connexionsChanged());
     e.assignments().activeFileName = path;
     e.assignments().setAssignmentsChanged(true);
     EXPECT_FALSE(WriteAssignmentFile(e.assignments(), e.messages(), rig.prompt));
-    EXPECT_EQ(questionTexts(rig.prompt).back(), expected);
+    EXPECT_EQ(rig.prompt.texts().back(), expected);
     EXPECT_TRUE(e.assignments().assignmentsChanged());
 }
 
@@ -236,9 +229,9 @@ TEST(EngineFiles, AHugeFileIsReadUpToTheBoundAndSaysWhatItLeft) {
         SCOPED_TRACE(name);
         writeBytes(rig.path(name), fileBytes(rig.path(name)) + tail);
         read();
-        EXPECT_EQ(questionTexts(rig.prompt).back(),
-                  "The file " + rig.path(name) + " is larger than any file of this program: the last " +
-                      std::to_string(kMaxTextFileBytes) + " bytes were not read.");
+        EXPECT_EQ(rig.prompt.texts().back(), "The file " + rig.path(name) +
+                                                 " is larger than any file of this program: the last " +
+                                                 std::to_string(kMaxTextFileBytes) + " bytes were not read.");
     }
     EXPECT_EQ(e.settings().historyWindow.left, 120);
     EXPECT_EQ(e.routing().wanted(Layer::Video, 1), 3);
@@ -321,7 +314,7 @@ TEST(EngineShutdown, WithNobodyToAskChangedConnexionsAreKeptAsideAndOfferedAtThe
     rig.engine.frm1_Close(WorkspaceLayout{});
 
     const std::string kept = rig.path("routelane4.recovered.cnx");
-    EXPECT_EQ(questionTexts(rig.prompt), (Lines{"The changed connexions were kept in the file: " + kept}));
+    EXPECT_EQ(rig.prompt.texts(), (Lines{"The changed connexions were kept in the file: " + kept}));
     EXPECT_EQ(rig.readLines("routelane4.cnx"), own) << "the operator's file is not written unasked";
     Lines keptLines = rig.readLines("routelane4.recovered.cnx");
     EXPECT_EQ(keptLines, kChangedConnexions);
@@ -347,7 +340,7 @@ TEST(EngineShutdown, WithNobodyToAskChangedConnexionsAreKeptAsideAndOfferedAtThe
             next.answer(c.answer);
         Engine started(rig.folder.folder(), rig.clock, rig.opener, next, rig.listener);
         started.startUp();
-        EXPECT_EQ(questionTexts(next), Lines{question});
+        EXPECT_EQ(next.texts(), Lines{question});
         EXPECT_EQ(started.routing().wanted(Layer::Video, kMonitor1), c.video);
         EXPECT_EQ(started.routing().connexionsChanged(), c.changed);
         EXPECT_EQ(std::filesystem::exists(kept), c.keptAfter);
@@ -359,7 +352,7 @@ TEST(EngineShutdown, AMovedHistoryWindowAsksTheWorkspaceQuestionOnce) {
     rig.prompt.answer(kAnswerNo);
     // The switcher where the settings had it, the history moved.
     rig.engine.frm1_Close(WorkspaceLayout{{}, 7000, 11530, WindowPlace{0, 0}, WindowPlace{500, 600}});
-    EXPECT_EQ(questionTexts(rig.prompt), Lines{"Save the workspace as shown on this screen?"});
+    EXPECT_EQ(rig.prompt.texts(), Lines{"Save the workspace as shown on this screen?"});
     const Lines lines = rig.readLines("routelane4.set");
     ASSERT_EQ(lines.size(), 27u);
     EXPECT_EQ((Lines{lines[8], lines[9], lines[10], lines[11]}), (Lines{"500", "600", "-1", "-1"}));
@@ -557,7 +550,7 @@ TEST(MainCommands, WhileTheEditorIsOpenEveryCommandIsRefused) {
     rig.commands.lvcom_DblClick();
     rig.commands.tb1_ButtonClick(1); // the separator performs nothing, so refuses nothing either
 
-    EXPECT_EQ(questionTexts(rig.prompt), Lines(ids.size() + 2, "Please, close the assignment window."));
+    EXPECT_EQ(rig.prompt.texts(), Lines(ids.size() + 2, "Please, close the assignment window."));
     EXPECT_TRUE(rig.takeReceived().empty());
     EXPECT_TRUE(rig.listener.take("window").empty());
     EXPECT_TRUE(rig.engine.sheet().showAll());

@@ -30,7 +30,7 @@
 #include <thread>
 #include <tuple>
 
-namespace rl4 {
+namespace rl4::test {
 namespace {
 
 // A TCP listener on 127.0.0.1 at a port the system picks, standing in for a serial device server.
@@ -63,10 +63,7 @@ private:
 };
 
 using Bytes = std::vector<std::uint8_t>;
-using test::Lines;
 namespace fs = std::filesystem;
-const auto bytesOf = test::fileBytes;
-const auto putBytes = test::writeBytes;
 using Steady = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -78,7 +75,7 @@ long long msSince(Steady::time_point start) {
 constexpr long long kSlackMs = 400;
 
 TEST(SerialChannel, LineIsRawAndPassesControlBytesBothWays) {
-    test::PtyPair pty;
+    PtyPair pty;
     SerialChannel channel;
     ASSERT_TRUE(channel.open(pty.slavePath()));
     termios line{};
@@ -114,7 +111,7 @@ TEST(SerialTiming, AReadEndsOnItsTotalOrOnAGapAndLeavesTheMissingBytesAsTheyWere
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
-        test::PtyPair pty;
+        PtyPair pty;
         SerialChannel channel(c.timeouts);
         ASSERT_TRUE(channel.open(pty.slavePath()));
         std::thread matrix([&] {
@@ -141,7 +138,7 @@ TEST(SerialTiming, AReadEndsOnItsTotalOrOnAGapAndLeavesTheMissingBytesAsTheyWere
 
 TEST(SerialTiming, AStuckLineFailsTheWriteAfterItsTimeOut) {
     // Nobody reads the master, so the line's buffer fills and a write must give up after 30 + 1 ms.
-    test::PtyPair pty;
+    PtyPair pty;
     SerialChannel channel;
     ASSERT_TRUE(channel.open(pty.slavePath()));
     long long failedAfter = -1;
@@ -237,7 +234,7 @@ TEST(LineGoneTiming, EachOperationNoticesTheFarEndGoingAndNothingWaitsAfter) {
     for (FarEnd end : {FarEnd::PtyMasterClosed, FarEnd::PeerClosed, FarEnd::PeerReset})
         for (Probe probe : {Probe::Read, Probe::Write, Probe::BytesWaiting}) {
             SCOPED_TRACE("far end " + std::to_string(int(end)) + ", probe " + std::to_string(int(probe)));
-            test::PtyPair pty;
+            PtyPair pty;
             LoopbackListener server;
             std::unique_ptr<DescriptorChannel> channel;
             if (end == FarEnd::PtyMasterClosed) {
@@ -349,7 +346,7 @@ TEST(PortMapFile, MapsOneNumberAndKeepsEveryOtherLine) {
 }
 
 TEST(PortMapFile, ReadFromEitherProgramsFileUpToTheBoundAndWrittenWholeOrNotAtAll) {
-    test::TempFolder temp;
+    TempFolder temp;
     EXPECT_EQ(PortMap::load(temp.path()).target(2), "/dev/ttyS1");
     ASSERT_EQ(writeTextLines(temp.path("protocol.ports"), {"2=/tmp/m", "y"}), "");
     const PortMap other = PortMap::load(temp.path(), "protocol.ports");
@@ -427,8 +424,8 @@ TEST(PortTable, EachNumberWithItsTargetThenTheDevicesNoNumberReachesButNoPseudoT
 
     // Containers and most desktops have no serial port: the listing is then empty, not an error. A
     // pseudo-terminal is no device of the machine and is never listed, even behind a link.
-    test::PtyPair pty;
-    test::TempFolder temp;
+    PtyPair pty;
+    TempFolder temp;
     fs::create_symlink(pty.slavePath(), temp.path("matrix"));
     const SerialDeviceListing listing = listSerialDevices();
     EXPECT_EQ(listing.error, "");
@@ -448,9 +445,9 @@ std::string inUseByThisProgram(int pid) {
 // Frames written to a file, a pipe or /dev/null would be lost or, worse, overwrite the file: only a line is
 // a port, and anything else is as unavailable as a missing device, with its reason.
 TEST(MappedPortOpener, OpensEachTargetOnItsChannelAndOnlyATerminalAsASerialPort) {
-    test::PtyPair pty;
+    PtyPair pty;
     LoopbackListener server;
-    test::TempFolder dir;
+    TempFolder dir;
     ASSERT_EQ(writeTextLines(dir.path("routelane4.agn"), {"[SOURCES]"}), "");
     ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
     MappedPortOpener opener(PortMap::parse({"3=" + pty.slavePath(), "5=" + server.target()}));
@@ -486,8 +483,8 @@ TEST(MappedPortOpener, OpensEachTargetOnItsChannelAndOnlyATerminalAsASerialPort)
 
 // Another program that holds a line, the program folder or a file is named, and its crash frees them.
 TEST(OneOwnerPerLine, AnotherProgramIsNamedAndItsCrashFreesTheLineAndTheFolder) {
-    test::PtyPair pty;
-    test::TempFolder folder;
+    PtyPair pty;
+    TempFolder folder;
     const std::string held = folder.path("held");
     ASSERT_EQ(writeTextLines(held, {"x"}), "");
     int ready[2];
@@ -522,7 +519,7 @@ TEST(OneOwnerPerLine, AnotherProgramIsNamedAndItsCrashFreesTheLineAndTheFolder) 
 }
 
 TEST(ProgramFolderLock, TwoInOneProcessConflictAndABadFolderSaysWhy) {
-    test::TempFolder folder;
+    TempFolder folder;
     auto first = std::make_unique<ProgramFolderLock>(folder.path());
     ASSERT_TRUE(first->held()) << first->failure();
     EXPECT_EQ(readTextLines(first->path()), std::vector<std::string>{std::to_string(::getpid())});
@@ -567,10 +564,10 @@ TEST(Windows1252, EveryByteRoundTripsAndWhatItLacksBecomesQuestionMarks) {
 }
 
 TEST(TextFile, WritesCrLfAndReadsEitherLineEndInEitherEncoding) {
-    test::TempFolder folder;
+    TempFolder folder;
     const std::string path = folder.path("routelane4.cnx");
     ASSERT_EQ(writeTextLines(path, {"Setup#1", "Cam\u00E9ra \u20AC", ""}), "");
-    EXPECT_EQ(bytesOf(path), "Setup#1\r\nCam\xE9ra \x80\r\n\r\n");
+    EXPECT_EQ(fileBytes(path), "Setup#1\r\nCam\xE9ra \x80\r\n\r\n");
     EXPECT_TRUE(fileExists(path));
     EXPECT_FALSE(fileExists(folder.path()));
     // UTF-8 from an editor is told by its mark or, sequence by sequence, by being well-formed beyond ASCII;
@@ -585,7 +582,7 @@ TEST(TextFile, WritesCrLfAndReadsEitherLineEndInEitherEncoding) {
         {"\xEF\xBB\xBF\xE9\r\nx", {"\xE9", "x"}, Utf8},
     };
     for (const auto& [bytes, lines, encoding] : cases) {
-        putBytes(path, bytes);
+        writeBytes(path, bytes);
         const std::optional<TextFileLines> read = readTextFile(path);
         ASSERT_TRUE(read.has_value());
         EXPECT_EQ(read->lines, lines) << bytes;
@@ -594,7 +591,7 @@ TEST(TextFile, WritesCrLfAndReadsEitherLineEndInEitherEncoding) {
 }
 
 TEST(TextFile, AReplacedFileKeepsItsModeAndAFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
-    test::TempFolder folder;
+    TempFolder folder;
     const std::string kept = folder.path("routelane4.cnx");
     ASSERT_EQ(writeTextLines(kept, Lines(100, "a long line of settings")), "");
     ASSERT_EQ(::chmod(kept.c_str(), 0640), 0);
@@ -626,27 +623,27 @@ TEST(TextFile, AReplacedFileKeepsItsModeAndAFailedWriteKeepsTheOldFileAndLeavesN
     std::signal(SIGXFSZ, previous);
     ASSERT_TRUE(cut.has_value());
     EXPECT_EQ(cut->describe(), kept + ": " + std::strerror(EFBIG));
-    EXPECT_EQ(bytesOf(kept), "old\r\n");
+    EXPECT_EQ(fileBytes(kept), "old\r\n");
     EXPECT_EQ(entriesIn(folder.path()), 2) << "no temporary is left";
 }
 
 TEST(TextFile, TemporariesLeftByAKilledWriterAreRemovedAndNothingElse) {
-    test::TempFolder folder;
+    TempFolder folder;
     for (const char* name : {".routelane4.cnx.a1B2c3", ".routelane4.cnx.Zz9Zz9", ".routelane4.cnx.a1B2c",
                              ".routelane4.cnx.a1B2c34", ".routelane4.cnx.a1-2c3", ".routelane4.agn.a1B2c3"})
-        putBytes(folder.path(name), "x");
+        writeBytes(folder.path(name), "x");
     fs::create_directories(folder.path(".routelane4.cnx.abcdef"));
     EXPECT_EQ(removeLeftoverTemporaries(folder.path("routelane4.cnx")), 2u);
     EXPECT_EQ(entriesIn(folder.path()), 5);
     // By ending, for a folder: a file never written whole still counts; another program's files do not.
     for (const char* name : {".show.cnx.q1W2e3", ".protocol.set.a1B2c3", ".cnx.a1B2c3"})
-        putBytes(folder.path(name), "x");
+        writeBytes(folder.path(name), "x");
     EXPECT_EQ(removeLeftoverTemporariesIn(folder.path(), {".cnx", ".agn", "routelane4.set"}), 2u);
     EXPECT_EQ(entriesIn(folder.path()), 6);
 }
 
 TEST(TextFile, ReadsOfHugeOrForeignFilesAreBounded) {
-    test::TempFolder folder;
+    TempFolder folder;
     std::string bigLines;
     for (std::size_t i = 0; i < kMaxTextFileBytes / 1024 + 10; ++i)
         bigLines += std::string(1023, 'a') + "\n";
@@ -658,7 +655,7 @@ TEST(TextFile, ReadsOfHugeOrForeignFilesAreBounded) {
     };
     for (const auto& [bytes, lines, firstLength, left] : cases) {
         SCOPED_TRACE(lines);
-        putBytes(folder.path("big"), bytes);
+        writeBytes(folder.path("big"), bytes);
         std::uintmax_t skipped = 12345;
         const auto read = readTextLines(folder.path("big"), &skipped);
         ASSERT_TRUE(read.has_value());
@@ -697,12 +694,12 @@ TEST(TextFile, QuotedLinesAreEscapedAndCut) {
 // in each user's home even when the folder is writable, as the temporary folder is here and /usr/bin is for
 // root. Any other writable folder is portable: files beside the executable.
 TEST(ProgramFolder, TheDataOptionThenTheExecutablesFolderThenTheHome) {
-    test::TempFolder temp;
+    TempFolder temp;
     for (const char* folder :
          {"bin", "usr/bin", "usr/share", "kit/share", "tools/sbin", "tools/share", "odd/bin", "ro"})
         fs::create_directories(temp.path(folder));
-    putBytes(temp.path("odd/share"), "x");
-    putBytes(temp.path("file"), "x");
+    writeBytes(temp.path("odd/share"), "x");
+    writeBytes(temp.path("file"), "x");
     // Root may write anywhere, so a read-only folder only counts for other users.
     ::chmod(temp.path("ro").c_str(), 0555);
     const std::string home = "home/.local/share/routelane4", readOnly = ::geteuid() == 0 ? "ro" : home;
@@ -741,4 +738,4 @@ TEST(ProgramFolder, TheDataOptionThenTheExecutablesFolderThenTheHome) {
 }
 
 } // namespace
-} // namespace rl4
+} // namespace rl4::test

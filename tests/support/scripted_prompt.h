@@ -47,6 +47,13 @@ public:
     }
 
     std::vector<AskedQuestion> questions;
+    // The texts of the questions asked so far, in order.
+    std::vector<std::string> texts() const {
+        std::vector<std::string> texts;
+        for (const AskedQuestion& question : questions)
+            texts.push_back(question.text);
+        return texts;
+    }
 
 private:
     // The next answer when it is of the question's kind; else a failure, and `fallback`.
