@@ -48,6 +48,7 @@ public:
     }
     ~Client() { close(); }
     Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
 
     // As much as the socket takes now.
     std::size_t write(const std::string& text) {
